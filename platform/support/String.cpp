@@ -27,9 +27,13 @@ int32 bounded_length(const char *string, int32 maxLength) {
 
 }  // namespace
 
-BString::BString(const char *string) { SetTo(string); }
+BString::BString(const char *string) {
+    SetTo(string);
+}
 
-BString::BString(const char *string, int32 maxLength) { SetTo(string, maxLength); }
+BString::BString(const char *string, int32 maxLength) {
+    SetTo(string, maxLength);
+}
 
 BString::BString(const BString &other) {
     if (other.fPrivateData != nullptr)
@@ -40,7 +44,9 @@ BString::BString(BString &&other) noexcept
     : fPrivateData(std::exchange(other.fPrivateData, nullptr)),
       fLength(std::exchange(other.fLength, 0)) {}
 
-BString::~BString() { std::free(fPrivateData); }
+BString::~BString() {
+    std::free(fPrivateData);
+}
 
 BString &BString::operator=(const BString &other) {
     if (this != &other) {
@@ -61,7 +67,9 @@ BString &BString::operator=(BString &&other) noexcept {
     return *this;
 }
 
-BString &BString::operator=(const char *string) { return SetTo(string); }
+BString &BString::operator=(const char *string) {
+    return SetTo(string);
+}
 
 BString &BString::SetTo(const char *string) {
     return SetTo(string, string != nullptr ? static_cast<int32>(std::strlen(string)) : 0);
@@ -91,7 +99,9 @@ BString &BString::operator+=(const char *string) {
     return Append(string, string != nullptr ? static_cast<int32>(std::strlen(string)) : 0);
 }
 
-BString &BString::operator+=(char c) { return Append(&c, 1); }
+BString &BString::operator+=(char c) {
+    return Append(&c, 1);
+}
 
 BString &BString::Append(const char *string, int32 length) {
     length = bounded_length(string, length);
@@ -109,7 +119,9 @@ BString &BString::Append(const char *string, int32 length) {
     return *this;
 }
 
-int BString::Compare(const BString &other) const { return std::strcmp(String(), other.String()); }
+int BString::Compare(const BString &other) const {
+    return std::strcmp(String(), other.String());
+}
 
 int BString::Compare(const char *string) const {
     return std::strcmp(String(), string != nullptr ? string : "");
@@ -119,7 +131,9 @@ bool BString::operator==(const BString &other) const {
     return fLength == other.fLength && Compare(other) == 0;
 }
 
-bool BString::operator==(const char *string) const { return Compare(string) == 0; }
+bool BString::operator==(const char *string) const {
+    return Compare(string) == 0;
+}
 
 void BString::_Adopt(char *buffer, int32 length) {
     std::free(fPrivateData);
