@@ -1,0 +1,191 @@
+#include <File.h>
+
+#include <Entry.h>
+#include <Errors.h>
+#include <StorageSupport.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// The open flags a BFile passes on; anything else (O_PATH, O_DIRECTORY, ...) would change
+// what kind of descriptor the file holds.
+const uint32 kAcceptedFlags = O_ACCMODE | O_CREAT | O_TRUNC | O_EXCL | O_APPEND;
+
+}  // namespace
+
+BFile::BFile() : fMode(0) {}
+
+BFile::BFile(const entry_ref *ref, uint32 openMode) : fMode(0) {
+    SetTo(ref, openMode);
+}
+
+BFile::BFile(const BEntry *entry, uint32 openMode) : fMode(0) {
+    SetTo(entry, openMode);
+}
+
+BFile::BFile(const char *path, uint32 openMode) : fMode(0) {
+    SetTo(path, openMode);
+}
+
+BFile::BFile(const BFile &file) : BNode(file), fMode(file.fMode) {}
+
+BFile::~BFile() = default;
+
+BFile &BFile::operator=(const BFile &file) {
+    if (this == &file)
+        return *this;
+    BNode::operator=(file);
+    fMode = fStatus == B_OK ? file.fMode : 0;
+    return *this;
+}
+
+status_t BFile::SetTo(const entry_ref *ref, uint32 openMode) {
+    if (ref == nullptr) {
+        Unset();
+        return fStatus = B_BAD_VALUE;
+    }
+    return _Open(ref, nullptr, openMode);
+}
+
+status_t BFile::SetTo(const BEntry *entry, uint32 openMode) {
+    entry_ref ref;
+    status_t status = entry == nullptr ? B_BAD_VALUE : entry->GetRef(&ref);
+    if (status != B_OK) {
+        Unset();
+        return fStatus = status;
+    }
+    return _Open(&ref, nullptr, openMode);
+}
+
+status_t BFile::SetTo(const char *path, uint32 openMode) {
+    if (path == nullptr) {
+        Unset();
+        return fStatus = B_BAD_VALUE;
+    }
+    return _Open(nullptr, path, openMode);
+}
+
+void BFile::Unset() {
+    BNode::Unset();
+    fMode = 0;
+}
+
+bool BFile::IsReadable() const {
+    const uint32 access = fMode & O_ACCMODE;
+    return fStatus == B_OK && (access == O_RDONLY || access == O_RDWR);
+}
+
+bool BFile::IsWritable() const {
+    const uint32 access = fMode & O_ACCMODE;
+    return fStatus == B_OK && (access == O_WRONLY || access == O_RDWR);
+}
+
+ssize_t BFile::Read(void *buffer, size_t size) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    if (buffer == nullptr && size > 0)
+        return B_BAD_VALUE;
+    ssize_t count;
+    do {
+        count = read(fFd, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : status_from_errno(errno);
+}
+
+ssize_t BFile::ReadAt(off_t location, void *buffer, size_t size) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    if ((buffer == nullptr && size > 0) || location < 0)
+        return B_BAD_VALUE;
+    ssize_t count;
+    do {
+        count = pread(fFd, buffer, size, location);
+    } while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : status_from_errno(errno);
+}
+
+ssize_t BFile::Write(const void *buffer, size_t size) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    if (buffer == nullptr && size > 0)
+        return B_BAD_VALUE;
+    // One write: a short count (a full disk, a file size limit) is reported as it is.
+    ssize_t count;
+    do {
+        count = write(fFd, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : status_from_errno(errno);
+}
+
+ssize_t BFile::WriteAt(off_t location, const void *buffer, size_t size) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    if ((buffer == nullptr && size > 0) || location < 0)
+        return B_BAD_VALUE;
+    ssize_t count;
+    do {
+        count = pwrite(fFd, buffer, size, location);
+    } while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : status_from_errno(errno);
+}
+
+off_t BFile::Seek(off_t offset, uint32 seekMode) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    if (seekMode != SEEK_SET && seekMode != SEEK_CUR && seekMode != SEEK_END)
+        return B_BAD_VALUE;
+    off_t position = lseek(fFd, offset, static_cast<int>(seekMode));
+    return position >= 0 ? position : status_from_errno(errno);
+}
+
+off_t BFile::Position() const {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    off_t position = lseek(fFd, 0, SEEK_CUR);
+    return position >= 0 ? position : status_from_errno(errno);
+}
+
+status_t BFile::GetSize(off_t *size) const {
+    if (size == nullptr)
+        return B_BAD_VALUE;
+    struct stat st;
+    status_t status = GetStat(&st);
+    if (status != B_OK)
+        return status;
+    *size = st.st_size;
+    return B_OK;
+}
+
+status_t BFile::SetSize(off_t size) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    if (size < 0)
+        return B_BAD_VALUE;
+    int result;
+    do {
+        result = ftruncate(fFd, size);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? B_OK : status_from_errno(errno);
+}
+
+status_t BFile::_Open(const entry_ref *ref, const char *path, uint32 openMode) {
+    Unset();
+    if ((openMode & ~kAcceptedFlags) != 0 || (openMode & O_ACCMODE) == O_ACCMODE)
+        return fStatus = B_BAD_VALUE;
+    // A file opened for reading only is never emptied (the host would, on O_TRUNC).
+    if ((openMode & O_TRUNC) != 0 && (openMode & O_ACCMODE) == O_RDONLY)
+        return fStatus = B_BAD_VALUE;
+    const int flags = static_cast<int>(openMode);
+    int fd = -1;
+    status_t status =
+        ref != nullptr
+            ? BPrivate::open_entry_ref(ref, flags, BPrivate::kRegularNodes, &fd)
+            : BPrivate::open_node_at(AT_FDCWD, path, flags, BPrivate::kRegularNodes, &fd);
+    _Adopt(fd, status);
+    fMode = status == B_OK ? openMode : 0;
+    return status;
+}

@@ -1,0 +1,25 @@
+// Content sniffing with libmagic: the last resort for a file's type.
+//
+// Internal to the storage kit. The magic database is loaded once per process, on first
+// use; libmagic's handle is not thread-safe, so every use of it is serialized.
+#ifndef _MIME_SNIFFER_H
+#define _MIME_SNIFFER_H
+
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+class MimeSniffer {
+public:
+    // Guesses the type of the file open on `fd` from the start of its content, read with
+    // pread (the descriptor's position is left alone). MPEG audio is "audio/x-mpeg", the
+    // platform's name for it. `type` holds B_MIME_TYPE_LENGTH bytes.
+    static status_t Sniff(int fd, char *type);
+
+    // How much of the start of a file the guess looks at.
+    static constexpr size_t kSniffLength = 16 * 1024;
+};
+
+}  // namespace BPrivate
+
+#endif  // _MIME_SNIFFER_H

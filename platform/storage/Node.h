@@ -1,0 +1,75 @@
+// BNode: a file system node and its attributes.
+//
+// A BNode holds one open descriptor of the node for its whole life, so every attribute
+// call is a single host call on it. Symbolic links are followed: attributes belong to the
+// file a link leads to (Linux keeps no user attributes on links themselves). A BNode opens
+// regular files and directories only; a FIFO, socket or device is refused (B_BAD_TYPE)
+// without being opened, so nothing can block or act on a device.
+#ifndef _NODE_H
+#define _NODE_H
+
+#include <sys/stat.h>
+
+#include <StorageDefs.h>
+#include <SupportDefs.h>
+
+class BEntry;
+class BString;
+struct entry_ref;
+
+class BNode {
+public:
+    BNode();
+    BNode(const entry_ref *ref);
+    BNode(const BEntry *entry);
+    BNode(const char *path);
+    BNode(const BNode &node);
+    virtual ~BNode();
+
+    BNode &operator=(const BNode &node);
+
+    status_t InitCheck() const;
+    virtual status_t GetStat(struct stat *st) const;
+    status_t GetNodeRef(node_ref *ref) const;
+
+    status_t SetTo(const entry_ref *ref);
+    status_t SetTo(const BEntry *entry);
+    status_t SetTo(const char *path);
+    void Unset();
+
+    // Flushes the node's data and attributes to the disk.
+    status_t Sync();
+
+    // Attributes. Reads copy up to `length` bytes of the value from `offset` and return the
+    // count; the `type` given to a read is not checked against the stored one. A write at
+    // offset 0 replaces the value; past 0 it writes into it. Missing attribute:
+    // B_ENTRY_NOT_FOUND; malformed stored value: B_BAD_DATA; no attribute support:
+    // B_UNSUPPORTED; uninitialized node: B_FILE_ERROR.
+    ssize_t WriteAttr(const char *name, type_code type, off_t offset, const void *buffer,
+                      size_t length);
+    ssize_t ReadAttr(const char *name, type_code type, off_t offset, void *buffer,
+                     size_t length) const;
+    status_t RemoveAttr(const char *name);
+    status_t GetAttrInfo(const char *name, attr_info *info) const;
+    // A B_STRING_TYPE attribute as a string; written with its terminating NUL.
+    status_t WriteAttrString(const char *name, const BString *data);
+    status_t ReadAttrString(const char *name, BString *result) const;
+
+    bool operator==(const BNode &node) const;
+    bool operator!=(const BNode &node) const { return !(*this == node); }
+
+    // A new descriptor of the node, owned by the caller; negative status on failure.
+    int Dup();
+
+protected:
+    // Takes over `fd` (or records `status` when it is not B_OK) after closing the current one.
+    status_t _Adopt(int fd, status_t status);
+
+    int fFd;
+    status_t fStatus;
+
+private:
+    friend class BNodeInfo;
+};
+
+#endif  // _NODE_H

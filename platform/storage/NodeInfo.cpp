@@ -1,0 +1,109 @@
+#include <NodeInfo.h>
+
+#include <AttributeStore.h>
+#include <Errors.h>
+#include <MimeSniffer.h>
+#include <TypeConstants.h>
+
+#include <cctype>
+#include <cstring>
+
+using BPrivate::AttributeStore;
+
+namespace {
+
+const char kTypeAttribute[] = "BEOS:TYPE";
+const char kFreedesktopTypeAttribute[] = "user.mime_type";
+
+// Takes the text of a stored type: up to its first NUL, without trailing white space
+// (tools that write "user.mime_type" by hand often leave a newline). Returns its length.
+size_t trim_type(char *type, size_t length) {
+    const void *nul = std::memchr(type, '\0', length);
+    if (nul != nullptr)
+        length = static_cast<size_t>(static_cast<const char *>(nul) - type);
+    while (length > 0 && std::isspace(static_cast<unsigned char>(type[length - 1])))
+        --length;
+    type[length] = '\0';
+    return length;
+}
+
+}  // namespace
+
+BNodeInfo::BNodeInfo() : fNode(nullptr), fStatus(B_NO_INIT) {}
+
+BNodeInfo::BNodeInfo(BNode *node) : fNode(nullptr), fStatus(B_NO_INIT) {
+    SetTo(node);
+}
+
+BNodeInfo::~BNodeInfo() = default;
+
+status_t BNodeInfo::SetTo(BNode *node) {
+    fNode = nullptr;
+    if (node == nullptr || node->InitCheck() != B_OK)
+        return fStatus = B_BAD_VALUE;
+    fNode = node;
+    return fStatus = B_OK;
+}
+
+status_t BNodeInfo::InitCheck() const {
+    return fStatus;
+}
+
+status_t BNodeInfo::GetType(char *type) const {
+    if (fStatus != B_OK)
+        return fStatus;
+    if (type == nullptr)
+        return B_BAD_VALUE;
+    if (fNode->InitCheck() != B_OK)
+        return B_NO_INIT;
+    const AttributeStore store(fNode->fFd);
+    // Room for one byte more than a type may have, to tell a fitting value from a long one.
+    char value[B_MIME_TYPE_LENGTH + 1];
+
+    // One read answers both what is stored and whether it is well-formed.
+    attr_info info;
+    ssize_t count = store.Read(kTypeAttribute, 0, value, B_MIME_TYPE_LENGTH, &info);
+    if (count >= 0) {
+        if (info.type != B_MIME_STRING_TYPE)
+            return B_BAD_TYPE;
+        const size_t length = trim_type(value, static_cast<size_t>(count));
+        if (info.size > B_MIME_TYPE_LENGTH || length >= B_MIME_TYPE_LENGTH)
+            return B_BAD_DATA;
+        if (length > 0) {
+            std::memcpy(type, value, length + 1);
+            return B_OK;
+        }
+        // An empty record records nothing: look further.
+    } else if (count != B_ENTRY_NOT_FOUND && count != B_UNSUPPORTED) {
+        return static_cast<status_t>(count);
+    }
+
+    // Another convention's record; one that does not fit is ignored, not trusted in part.
+    count = store.ReadForeign(kFreedesktopTypeAttribute, value, B_MIME_TYPE_LENGTH);
+    if (count > 0) {
+        const size_t length = trim_type(value, static_cast<size_t>(count));
+        if (length > 0 && length < B_MIME_TYPE_LENGTH) {
+            std::memcpy(type, value, length + 1);
+            return B_OK;
+        }
+    }
+
+    type[0] = '\0';
+    return BPrivate::MimeSniffer::Sniff(fNode->fFd, type);
+}
+
+status_t BNodeInfo::SetType(const char *type) {
+    if (fStatus != B_OK)
+        return fStatus;
+    if (type == nullptr) {
+        status_t status = fNode->RemoveAttr(kTypeAttribute);
+        return status == B_ENTRY_NOT_FOUND ? B_OK : status;
+    }
+    const size_t size = std::strlen(type) + 1;
+    if (size > B_MIME_TYPE_LENGTH)
+        return B_BAD_VALUE;
+    ssize_t written = fNode->WriteAttr(kTypeAttribute, B_MIME_STRING_TYPE, 0, type, size);
+    if (written < 0)
+        return static_cast<status_t>(written);
+    return static_cast<size_t>(written) == size ? B_OK : B_ERROR;
+}

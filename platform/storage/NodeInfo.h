@@ -1,0 +1,32 @@
+// BNodeInfo: a node's file type.
+#ifndef _NODE_INFO_H
+#define _NODE_INFO_H
+
+#include <Node.h>
+#include <StorageDefs.h>
+
+class BNodeInfo {
+public:
+    BNodeInfo();
+    // The node must stay alive, and initialized, while the BNodeInfo is used.
+    BNodeInfo(BNode *node);
+    virtual ~BNodeInfo();
+
+    status_t SetTo(BNode *node);
+    status_t InitCheck() const;
+
+    // The node's type into `type` (B_MIME_TYPE_LENGTH bytes). A recorded type always wins
+    // over a guess: first the "BEOS:TYPE" attribute, then the freedesktop "user.mime_type"
+    // extended attribute, else a guess from the content, where MPEG audio is
+    // "audio/x-mpeg". A "BEOS:TYPE" of another type code is B_BAD_TYPE, one too long for
+    // the buffer B_BAD_DATA; when no source yields a type the result is negative.
+    virtual status_t GetType(char *type) const;
+    // Records `type` as "BEOS:TYPE" ('MIMS', with its NUL); nullptr removes the record.
+    virtual status_t SetType(const char *type);
+
+private:
+    BNode *fNode;
+    status_t fStatus;
+};
+
+#endif  // _NODE_INFO_H

@@ -1,0 +1,15 @@
+# The storage kit: entries, nodes, files, attributes and file types.
+target_sources(be PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AttributeStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Entry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EntryRef.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/File.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MimeSniffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Node.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NodeInfo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StorageSupport.cpp)
+
+# libmagic guesses file types from content (BNodeInfo's last resort).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBMAGIC REQUIRED IMPORTED_TARGET libmagic)
+target_link_libraries(be PRIVATE PkgConfig::LIBMAGIC)

@@ -1,0 +1,149 @@
+// File types: recorded types first ("BEOS:TYPE", then "user.mime_type"), then libmagic,
+// on real MP3 files made by lame.
+#include "StorageTestSupport.h"
+
+#include <AttributeFaults.h>
+#include <Errors.h>
+#include <File.h>
+#include <NodeInfo.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+using namespace storage_test;
+
+namespace {
+
+class FileTypes : public ::testing::Test {
+protected:
+    void TearDown() override { attribute_faults().Reset(); }
+
+    // The type GetType reports, or "error N".
+    static std::string TypeOf(const std::string &path) {
+        BNode node(path.c_str());
+        BNodeInfo info(&node);
+        if (info.InitCheck() != B_OK)
+            return "init error " + std::to_string(info.InitCheck());
+        char type[B_MIME_TYPE_LENGTH];
+        status_t status = info.GetType(type);
+        return status == B_OK ? std::string(type) : "error " + std::to_string(status);
+    }
+
+    static std::string Error(status_t status) { return "error " + std::to_string(status); }
+
+    std::string MakeMp3(const std::string &name, const std::string &options = "") {
+        std::string path = fDir / name;
+        EXPECT_TRUE(make_mp3(path, options)) << options;
+        return path;
+    }
+
+    TempDir fDir;
+};
+
+TEST_F(FileTypes, MpegAudioIsSniffedAsXMpegWhateverTagsItCarries) {
+    if (!have_lame())
+        GTEST_SKIP() << "lame is not installed";
+    EXPECT_EQ(TypeOf(MakeMp3("plain.mp3")), "audio/x-mpeg");
+    EXPECT_EQ(TypeOf(MakeMp3("id3v2.mp3", "--id3v2-only --tt Title")), "audio/x-mpeg");
+    EXPECT_EQ(TypeOf(MakeMp3("id3v1.mp3", "--id3v1-only --tt Title")), "audio/x-mpeg");
+    EXPECT_EQ(TypeOf(MakeMp3("no-tag.mp3", "-t")), "audio/x-mpeg");
+}
+
+TEST_F(FileTypes, TextIsSniffedAsTextPlain) {
+    write_file(fDir / "notes.mp3", "These are liner notes, not music.\n");
+    EXPECT_EQ(TypeOf(fDir / "notes.mp3"), "text/plain");
+}
+
+TEST_F(FileTypes, RecordedTypeWinsOverFreedesktopTypeWhichWinsOverTheSniff) {
+    if (!have_lame())
+        GTEST_SKIP() << "lame is not installed";
+    const std::string path = MakeMp3("song.mp3");
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE",
+                         typed_value('MIMS', std::string("audio/mpeg\0", 11))));
+    ASSERT_TRUE(setfattr(path, "user.mime_type", "text/x-guess\n"));
+    EXPECT_EQ(TypeOf(path), "audio/mpeg");  // exactly as recorded, not renamed
+
+    ASSERT_EQ(run_command("setfattr -x user.haiku.BEOS:TYPE " + shell_quote(path)), 0);
+    EXPECT_EQ(TypeOf(path), "text/x-guess");
+
+    ASSERT_EQ(run_command("setfattr -x user.mime_type " + shell_quote(path)), 0);
+    EXPECT_EQ(TypeOf(path), "audio/x-mpeg");
+}
+
+TEST_F(FileTypes, SetTypeRecordsMimsWithItsNul) {
+    const std::string path = fDir / "notes.txt";
+    write_file(path, "text");
+    BNode node(path.c_str());
+    BNodeInfo info(&node);
+    ASSERT_EQ(info.SetType("audio/x-mpeg"), B_OK);
+    EXPECT_EQ(getfattr_all(path)["user.haiku.BEOS:TYPE"],
+              typed_value('MIMS', std::string("audio/x-mpeg\0", 13)));
+    EXPECT_EQ(TypeOf(path), "audio/x-mpeg");
+
+    EXPECT_EQ(info.SetType(std::string(B_MIME_TYPE_LENGTH, 'x').c_str()), B_BAD_VALUE);
+    EXPECT_EQ(TypeOf(path), "audio/x-mpeg");
+
+    ASSERT_EQ(info.SetType(nullptr), B_OK);
+    EXPECT_EQ(getfattr_all(path).count("user.haiku.BEOS:TYPE"), 0u);
+    EXPECT_EQ(TypeOf(path), "text/plain");
+}
+
+TEST_F(FileTypes, MalformedRecordedTypeIsAnErrorNotAGuess) {
+    const std::string path = fDir / "song.mp3";
+    write_file(path, "text");
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE",
+                         typed_value('CSTR', std::string("audio/x-mpeg\0", 13))));
+    EXPECT_EQ(TypeOf(path), Error(B_BAD_TYPE));
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", typed_value('MIMS', std::string(300, 'a'))));
+    EXPECT_EQ(TypeOf(path), Error(B_BAD_DATA));
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", "MI"));
+    EXPECT_EQ(TypeOf(path), Error(B_BAD_DATA));
+
+    // An empty record says nothing: the next source answers.
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", typed_value('MIMS', std::string(1, '\0'))));
+    EXPECT_EQ(TypeOf(path), "text/plain");
+    // So does a freedesktop record too long to be a type.
+    ASSERT_TRUE(setfattr(path, "user.mime_type", std::string(300, 'b')));
+    EXPECT_EQ(TypeOf(path), "text/plain");
+}
+
+TEST_F(FileTypes, SniffReadsThroughTheOpenFileWithoutMovingItsPosition) {
+    const std::string path = fDir / "notes";
+    write_file(path, "plain words\n");
+    BFile file(path.c_str(), B_READ_WRITE);
+    ASSERT_EQ(file.Seek(5, SEEK_SET), 5);
+    ASSERT_EQ(unlink(path.c_str()), 0);  // the type comes from the open file, not the path
+    BNodeInfo info(&file);
+    char type[B_MIME_TYPE_LENGTH];
+    ASSERT_EQ(info.GetType(type), B_OK);
+    EXPECT_STREQ(type, "text/plain");
+    EXPECT_EQ(file.Position(), 5);
+}
+
+TEST_F(FileTypes, HostWithoutAttributesStillSniffsButCannotRecord) {
+    const std::string path = fDir / "notes";
+    write_file(path, "plain words\n");
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE",
+                         typed_value('MIMS', std::string("audio/x-mpeg\0", 13))));
+    attribute_faults().fail_all_with.store(ENOTSUP);
+    EXPECT_EQ(TypeOf(path), "text/plain");
+    BNode node(path.c_str());
+    BNodeInfo info(&node);
+    EXPECT_EQ(info.SetType("audio/x-mpeg"), B_UNSUPPORTED);
+    attribute_faults().Reset();
+    EXPECT_EQ(TypeOf(path), "audio/x-mpeg");
+}
+
+TEST_F(FileTypes, InfoOnAnUninitializedNodeFailsCleanly) {
+    BNode missing((fDir / "missing").c_str());
+    BNodeInfo info(&missing);
+    EXPECT_EQ(info.InitCheck(), B_BAD_VALUE);
+    char type[B_MIME_TYPE_LENGTH];
+    EXPECT_LT(info.GetType(type), 0);
+    EXPECT_LT(info.SetType("text/plain"), 0);
+    EXPECT_EQ(BNodeInfo(nullptr).InitCheck(), B_BAD_VALUE);
+}
+
+}  // namespace
