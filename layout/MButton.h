@@ -1,0 +1,27 @@
+// MButton: a push button for layouts.
+//
+// The view's name is its label. MButton(label, id) sends a BMessage(M_BUTTON_SELECTED)
+// with the int32 field "id" to its window when pressed. A negative minimum in its
+// limits (the default) means the size its label needs.
+#ifndef _M_BUTTON_H
+#define _M_BUTTON_H
+
+#include <Button.h>
+#include <MView.h>
+
+enum : uint32 { M_BUTTON_SELECTED = '!but' };
+
+class MButton : public MView, public BButton {
+public:
+    MButton(const char *label, uint32 id,
+            minimax limits = minimax(-1, -1, kLayoutInfinity, kLayoutInfinity, 1));
+    // Takes ownership of `message` (may be null). Without a target it goes to the window.
+    MButton(const char *label, BMessage *message, BHandler *target = nullptr,
+            minimax limits = minimax(-1, -1, kLayoutInfinity, kLayoutInfinity, 1));
+    virtual ~MButton();
+
+    minimax layoutprefs() override;
+    BRect layout(BRect rect) override;
+};
+
+#endif  // _M_BUTTON_H

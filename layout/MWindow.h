@@ -1,0 +1,48 @@
+// MWindow: a window whose size follows from its layout contents.
+//
+// The window's child views that are layout objects (MView) are stacked top to bottom
+// and fill the window. Whenever a child is added, the window is shown or RecalcSize()
+// is called, the window computes its contents' limits and makes them its size limits
+// (a window can be neither smaller than its contents need nor larger than they can
+// grow). A window whose frame has no size yet (right < left, e.g. the frame
+// BRect(200, 200, 0, 0)) is sized to its contents' minimum at its left/top corner; a
+// sized window keeps its size, clamped into the limits. The contents are laid out
+// again after every resize.
+//
+// Layout passes of one window never overlap: they run under the window's layout lock,
+// on the thread that adds a child or shows the window, or on the window's thread after
+// a resize.
+#ifndef _M_WINDOW_H
+#define _M_WINDOW_H
+
+#include <mutex>
+#include <vector>
+
+#include <Window.h>
+#include <minimax.h>
+
+class MView;
+
+class MWindow : public BWindow {
+public:
+    MWindow(BRect frame, const char *title, window_type type, uint32 flags,
+            uint32 workspace = B_CURRENT_WORKSPACE);
+    virtual ~MWindow();
+
+    // Recomputes the limits from the contents, resizes as needed and lays out.
+    void RecalcSize();
+
+    void Show() override;
+    void FrameResized(float width, float height) override;
+
+protected:
+    void ContentChanged() override;
+
+private:
+    std::vector<MView *> _Contents() const;
+    void _LayoutContents();
+
+    std::recursive_mutex fLayoutLock;
+};
+
+#endif  // _M_WINDOW_H

@@ -1,0 +1,19 @@
+// Space: an empty layout object that takes up room; flexible in both directions unless
+// given other limits.
+#ifndef _SPACE_H
+#define _SPACE_H
+
+#include <MView.h>
+#include <View.h>
+
+class Space : public MView, public BView {
+public:
+    Space();
+    explicit Space(minimax limits);
+    virtual ~Space();
+
+    minimax layoutprefs() override;
+    BRect layout(BRect rect) override;
+};
+
+#endif  // _SPACE_H

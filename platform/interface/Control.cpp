@@ -1,0 +1,78 @@
+#include <Control.h>
+
+#include <Window.h>
+
+BControl::BControl(BRect frame, const char *name, const char *label, BMessage *message,
+                   uint32 resizingMode, uint32 flags)
+    : BView(frame, name, resizingMode, flags),
+      BInvoker(message, nullptr),
+      fLabel(label != nullptr ? label : "") {}
+
+BControl::BControl(const char *name, const char *label, BMessage *message, uint32 flags)
+    : BView(name, flags), BInvoker(message, nullptr), fLabel(label != nullptr ? label : "") {}
+
+BControl::~BControl() = default;
+
+void BControl::AttachedToWindow() {
+    if (!HasValidTarget())
+        SetTarget(Window());
+}
+
+void BControl::SetLabel(const char *label) {
+    {
+        std::lock_guard<std::mutex> lock(fControlLock);
+        fLabel.SetTo(label != nullptr ? label : "");
+    }
+    NotifyDisplay(B_CONTROL_LABEL_CHANGED);
+}
+
+const char *BControl::Label() const {
+    std::lock_guard<std::mutex> lock(fControlLock);
+    return fLabel.String();
+}
+
+BString BControl::LabelCopy() const {
+    std::lock_guard<std::mutex> lock(fControlLock);
+    return fLabel;
+}
+
+void BControl::SetValue(int32 value) {
+    {
+        std::lock_guard<std::mutex> lock(fControlLock);
+        if (fValue == value)
+            return;
+        fValue = value;
+    }
+    NotifyDisplay(B_CONTROL_VALUE_CHANGED);
+}
+
+int32 BControl::Value() const {
+    std::lock_guard<std::mutex> lock(fControlLock);
+    return fValue;
+}
+
+void BControl::SetEnabled(bool enabled) {
+    {
+        std::lock_guard<std::mutex> lock(fControlLock);
+        if (fEnabled == enabled)
+            return;
+        fEnabled = enabled;
+    }
+    NotifyDisplay(B_CONTROL_ENABLED_CHANGED);
+}
+
+bool BControl::IsEnabled() const {
+    std::lock_guard<std::mutex> lock(fControlLock);
+    return fEnabled;
+}
+
+status_t BControl::Invoke(BMessage *message) {
+    BMessage copy;
+    BMessenger target;
+    status_t status = CopyInvocation(message, &copy, &target);
+    if (status != B_OK)
+        return status;
+    copy.AddInt64("when", InvocationTime());
+    copy.AddPointer("source", this);
+    return target.SendMessage(&copy);
+}

@@ -1,0 +1,220 @@
+#include <Menu.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include <MenuItem.h>
+#include <View.h>
+#include <Window.h>
+
+BMenu::BMenu(const char *name) : fName(name != nullptr ? name : "") {}
+
+BMenu::~BMenu() {
+    std::vector<BMenuItem *> items;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        items.swap(fItems);
+    }
+    for (BMenuItem *item : items) {
+        item->fMenu.store(nullptr, std::memory_order_release);
+        delete item;
+    }
+}
+
+bool BMenu::AddItem(BMenuItem *item) {
+    return AddItem(item, -1);
+}
+
+bool BMenu::AddItem(BMenuItem *item, int32 index) {
+    if (item == nullptr)
+        return false;
+    BMenu *none = nullptr;
+    if (!item->fMenu.compare_exchange_strong(none, this, std::memory_order_acq_rel))
+        return false;
+    int32 at;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        if (index < 0 || static_cast<size_t>(index) > fItems.size())
+            index = static_cast<int32>(fItems.size());
+        fItems.insert(fItems.begin() + index, item);
+        at = index;
+        // An item marked before it joined a radio-mode menu takes the mark over.
+        if (fRadioMode && item->IsMarked()) {
+            for (BMenuItem *other : fItems) {
+                if (other != item)
+                    other->fMarked.store(false, std::memory_order_release);
+            }
+        }
+    }
+    _AimItem(item, Window());
+    _Notify(B_MENU_ITEM_ADDED, item, at);
+    return true;
+}
+
+BMenuItem *BMenu::RemoveItem(int32 index) {
+    BMenuItem *item = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        if (index < 0 || static_cast<size_t>(index) >= fItems.size())
+            return nullptr;
+        item = fItems[index];
+        fItems.erase(fItems.begin() + index);
+    }
+    item->fMenu.store(nullptr, std::memory_order_release);
+    _Notify(B_MENU_ITEM_REMOVED, item, index);
+    return item;
+}
+
+bool BMenu::RemoveItem(BMenuItem *item) {
+    int32 index = IndexOf(item);
+    if (index < 0)
+        return false;
+    return RemoveItem(index) == item;
+}
+
+BMenuItem *BMenu::ItemAt(int32 index) const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    if (index < 0 || static_cast<size_t>(index) >= fItems.size())
+        return nullptr;
+    return fItems[index];
+}
+
+int32 BMenu::CountItems() const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    return static_cast<int32>(fItems.size());
+}
+
+int32 BMenu::IndexOf(const BMenuItem *item) const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    auto at = std::find(fItems.begin(), fItems.end(), item);
+    return at == fItems.end() ? -1 : static_cast<int32>(at - fItems.begin());
+}
+
+BMenuItem *BMenu::FindItem(const char *label) const {
+    if (label == nullptr)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    for (BMenuItem *item : fItems) {
+        if (item->LabelCopy() == label)
+            return item;
+    }
+    return nullptr;
+}
+
+BMenuItem *BMenu::FindMarked() const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    for (BMenuItem *item : fItems) {
+        if (item->IsMarked())
+            return item;
+    }
+    return nullptr;
+}
+
+int32 BMenu::FindMarkedIndex() const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    for (size_t i = 0; i < fItems.size(); i++) {
+        if (fItems[i]->IsMarked())
+            return static_cast<int32>(i);
+    }
+    return -1;
+}
+
+void BMenu::SetRadioMode(bool on) {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    fRadioMode = on;
+}
+
+bool BMenu::IsRadioMode() const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    return fRadioMode;
+}
+
+void BMenu::SetLabelFromMarked(bool on) {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    fLabelFromMarked = on;
+}
+
+bool BMenu::IsLabelFromMarked() const {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    return fLabelFromMarked;
+}
+
+status_t BMenu::SetTargetForItems(BHandler *target) {
+    return SetTargetForItems(target != nullptr ? BMessenger(target) : BMessenger());
+}
+
+status_t BMenu::SetTargetForItems(BMessenger messenger) {
+    std::vector<BMenuItem *> items;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        fDefaultTarget = messenger;
+        fHasDefaultTarget = messenger.IsValid();
+        items = fItems;
+    }
+    // Items are only deleted by this menu's destructor or after RemoveItem, neither of
+    // which may race with a call on the menu itself.
+    for (BMenuItem *item : items)
+        item->SetTarget(messenger);
+    return B_OK;
+}
+
+BWindow *BMenu::Window() const {
+    BView *owner = Owner();
+    return owner != nullptr ? owner->Window() : nullptr;
+}
+
+void BMenu::AimItemsAt(BWindow *window) {
+    std::vector<BMenuItem *> items;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        items = fItems;
+    }
+    for (BMenuItem *item : items)
+        _AimItem(item, window);
+}
+
+void BMenu::_AimItem(BMenuItem *item, BWindow *window) {
+    if (item->HasValidTarget())
+        return;
+    BMessenger target;
+    bool hasDefault = false;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        target = fDefaultTarget;
+        hasDefault = fHasDefaultTarget;
+    }
+    if (hasDefault)
+        item->SetTarget(target);
+    else if (window != nullptr)
+        item->SetTarget(window);
+}
+
+void BMenu::_MarkItem(BMenuItem *item, bool marked) {
+    // The items whose mark changed, to report once the lock is released.
+    std::vector<std::pair<BMenuItem *, int32>> changed;
+    {
+        std::lock_guard<std::mutex> lock(fMenuLock);
+        for (size_t i = 0; i < fItems.size(); i++) {
+            BMenuItem *other = fItems[i];
+            bool want = other->IsMarked();
+            if (other == item)
+                want = marked;
+            else if (fRadioMode && marked)
+                want = false;
+            if (other->fMarked.exchange(want, std::memory_order_acq_rel) != want)
+                changed.emplace_back(other, static_cast<int32>(i));
+        }
+    }
+    for (const auto &entry : changed)
+        _Notify(B_MENU_ITEM_MARKED, entry.first, entry.second);
+}
+
+void BMenu::_Notify(display_change_kind kind, BMenuItem *item, int32 index) const {
+    display_change change{kind};
+    change.view = Owner();
+    change.window = Window();
+    change.menu = const_cast<BMenu *>(this);
+    change.item = item;
+    change.index = index;
+    notify_display(change);
+}

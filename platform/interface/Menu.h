@@ -1,0 +1,89 @@
+// BMenu: an ordered list of BMenuItems. A model: nothing is drawn, nothing pops up.
+//
+// The item list and the marks are guarded by a mutex of the menu's, so the window's
+// thread may mark and add items while another thread reads them or chooses one.
+// Item pointers stay valid while the item is in the menu; the menu deletes the items it
+// holds when it is destroyed.
+//
+// Targets: an item without a live target of its own is aimed, when added or when the
+// menu's field joins a window, at the menu's default target (SetTargetForItems) or,
+// without one, at the window.
+#ifndef _MENU_H
+#define _MENU_H
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include <DisplayHook.h>
+#include <Messenger.h>
+#include <String.h>
+
+class BHandler;
+class BMenuItem;
+class BView;
+class BWindow;
+
+class BMenu {
+public:
+    explicit BMenu(const char *name);
+    virtual ~BMenu();
+
+    BMenu(const BMenu &) = delete;
+    BMenu &operator=(const BMenu &) = delete;
+
+    // The menu takes ownership of `item`. Null or an item already in a menu is refused.
+    bool AddItem(BMenuItem *item);
+    bool AddItem(BMenuItem *item, int32 index);
+    // Takes the item out; the caller owns it again.
+    BMenuItem *RemoveItem(int32 index);
+    bool RemoveItem(BMenuItem *item);
+
+    BMenuItem *ItemAt(int32 index) const;
+    int32 CountItems() const;
+    int32 IndexOf(const BMenuItem *item) const;
+    // The first item with exactly that label, or null.
+    BMenuItem *FindItem(const char *label) const;
+    // The first marked item, or null.
+    BMenuItem *FindMarked() const;
+    int32 FindMarkedIndex() const;
+
+    void SetRadioMode(bool on);
+    bool IsRadioMode() const;
+    void SetLabelFromMarked(bool on);
+    bool IsLabelFromMarked() const;
+
+    // Aims every item, and every item added later, at `target`.
+    status_t SetTargetForItems(BHandler *target);
+    status_t SetTargetForItems(BMessenger messenger);
+
+    const char *Name() const { return fName.String(); }
+    // The view that shows this menu (a BMenuField), or null.
+    BView *Owner() const { return fOwner.load(std::memory_order_acquire); }
+    BWindow *Window() const;
+
+    // Gives every item without a live target the menu's default target or `window`.
+    // Called by the owning field when it joins a window.
+    void AimItemsAt(BWindow *window);
+    // Records the view that shows the menu (kept by BMenuField).
+    void SetOwner(BView *owner) { fOwner.store(owner, std::memory_order_release); }
+
+private:
+    friend class BMenuItem;
+
+    // Sets an item's mark under the menu's lock, unmarking the others in radio mode.
+    void _MarkItem(BMenuItem *item, bool marked);
+    void _AimItem(BMenuItem *item, BWindow *window);
+    void _Notify(display_change_kind kind, BMenuItem *item, int32 index) const;
+
+    const BString fName;
+    mutable std::mutex fMenuLock;
+    std::vector<BMenuItem *> fItems;
+    BMessenger fDefaultTarget;
+    bool fHasDefaultTarget = false;
+    bool fRadioMode = false;
+    bool fLabelFromMarked = false;
+    std::atomic<BView *> fOwner{nullptr};
+};
+
+#endif  // _MENU_H

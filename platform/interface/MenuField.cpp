@@ -1,0 +1,81 @@
+#include <MenuField.h>
+
+#include <PopUpMenu.h>
+#include <Window.h>
+
+namespace {
+
+BMenu *menu_or_empty(BMenu *menu, const char *name) {
+    return menu != nullptr ? menu : new BPopUpMenu(name);
+}
+
+}  // namespace
+
+BMenuField::BMenuField(BRect frame, const char *name, const char *label, BMenu *menu,
+                       uint32 resizingMode, uint32 flags)
+    : BView(frame, name, resizingMode, flags),
+      fMenu(menu_or_empty(menu, name)),
+      fLabel(label != nullptr ? label : "") {
+    fMenu->SetOwner(this);
+}
+
+BMenuField::BMenuField(const char *name, const char *label, BMenu *menu, uint32 flags)
+    : BView(name, flags), fMenu(menu_or_empty(menu, name)), fLabel(label != nullptr ? label : "") {
+    fMenu->SetOwner(this);
+}
+
+BMenuField::~BMenuField() {
+    delete fMenu;
+}
+
+void BMenuField::AttachedToWindow() {
+    fMenu->AimItemsAt(Window());
+}
+
+void BMenuField::SetLabel(const char *label) {
+    {
+        std::lock_guard<std::mutex> lock(fFieldLock);
+        fLabel.SetTo(label != nullptr ? label : "");
+    }
+    NotifyDisplay(B_CONTROL_LABEL_CHANGED);
+}
+
+const char *BMenuField::Label() const {
+    std::lock_guard<std::mutex> lock(fFieldLock);
+    return fLabel.String();
+}
+
+BString BMenuField::LabelCopy() const {
+    std::lock_guard<std::mutex> lock(fFieldLock);
+    return fLabel;
+}
+
+void BMenuField::SetDivider(float position) {
+    {
+        std::lock_guard<std::mutex> lock(fFieldLock);
+        if (fDivider == position)
+            return;
+        fDivider = position;
+    }
+    NotifyDisplay(B_CONTROL_DIVIDER_CHANGED);
+}
+
+float BMenuField::Divider() const {
+    std::lock_guard<std::mutex> lock(fFieldLock);
+    return fDivider;
+}
+
+void BMenuField::SetEnabled(bool enabled) {
+    {
+        std::lock_guard<std::mutex> lock(fFieldLock);
+        if (fEnabled == enabled)
+            return;
+        fEnabled = enabled;
+    }
+    NotifyDisplay(B_CONTROL_ENABLED_CHANGED);
+}
+
+bool BMenuField::IsEnabled() const {
+    std::lock_guard<std::mutex> lock(fFieldLock);
+    return fEnabled;
+}

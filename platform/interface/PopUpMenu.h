@@ -1,0 +1,17 @@
+// BPopUpMenu: a menu a field pops up; by default in radio mode, labelling its field
+// with the marked item.
+#ifndef _POP_UP_MENU_H
+#define _POP_UP_MENU_H
+
+#include <Menu.h>
+
+class BPopUpMenu : public BMenu {
+public:
+    explicit BPopUpMenu(const char *name, bool radioMode = true, bool labelFromMarked = true)
+        : BMenu(name) {
+        SetRadioMode(radioMode);
+        SetLabelFromMarked(labelFromMarked);
+    }
+};
+
+#endif  // _POP_UP_MENU_H

@@ -1,0 +1,108 @@
+// BView: a node of a window's view tree. A model: nothing is drawn.
+//
+// Thread safety: a view's own state (frame, children, layout info) is guarded by a
+// small mutex of its own, so any thread may read it while the window's thread changes
+// it. No lock is held while hooks (AttachedToWindow, the display hook) run. Pointers
+// returned (ChildAt, Parent, Window) stay valid while the view tree keeps the view:
+// a window deletes its views only when it is destroyed.
+//
+// Geometry uses the platform's inclusive edges: a frame of Width() w covers w + 1
+// pixels, and a child's frame is in its parent's coordinates.
+#ifndef _VIEW_H
+#define _VIEW_H
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include <DisplayHook.h>
+#include <Handler.h>
+#include <InterfaceDefs.h>
+#include <Rect.h>
+
+class BWindow;
+
+// Size limits and arrangement the layout library computed for a view, in pixels,
+// kept for a display front end that mirrors the tree with layouts of its own.
+struct view_layout_info {
+    float minWidth = 0;
+    float minHeight = 0;
+    float maxWidth = 1e6f;
+    float maxHeight = 1e6f;
+    float weight = 1.0f;
+    view_arrangement arrangement = B_NO_ARRANGEMENT;
+};
+
+class BView : public BHandler {
+public:
+    BView(BRect frame, const char *name, uint32 resizingMode, uint32 flags);
+    explicit BView(const char *name, uint32 flags = 0);
+    // Deletes the children. A view still in a tree is taken out of it first.
+    virtual ~BView();
+
+    BView(const BView &) = delete;
+    BView &operator=(const BView &) = delete;
+
+    // The tree. The view takes ownership of `child`. A child that already has a
+    // parent or window, null, this view or one of its ancestors is refused.
+    void AddChild(BView *child, BView *before = nullptr);
+    // Takes `child` out of the tree; the caller owns it again. False if not a child.
+    bool RemoveChild(BView *child);
+    bool RemoveSelf();
+    int32 CountChildren() const;
+    BView *ChildAt(int32 index) const;
+    BView *Parent() const { return fParent.load(std::memory_order_acquire); }
+    BWindow *Window() const { return fWindow.load(std::memory_order_acquire); }
+    // This view or the first descendant (depth first) with that name.
+    BView *FindView(const char *name) const;
+
+    // Called on the thread that attached or detached the view (top-down).
+    virtual void AttachedToWindow();
+    virtual void DetachedFromWindow();
+
+    // Keyboard focus; a view outside any window cannot take it.
+    virtual void MakeFocus(bool focus = true);
+    bool IsFocus() const;
+
+    BRect Frame() const;
+    BRect Bounds() const;
+    void MoveTo(BPoint where);
+    void MoveTo(float x, float y);
+    void ResizeTo(float width, float height);
+    // Moves and resizes at once (one change notification); used by layouts.
+    void SetFrame(BRect frame);
+
+    uint32 ResizingMode() const { return fResizingMode; }
+    uint32 Flags() const { return fFlags; }
+
+    void SetLayoutInfo(const view_layout_info &info);
+    view_layout_info LayoutInfo() const;
+
+protected:
+    // Tells the display hook about a change of this view (window and view filled in).
+    void NotifyDisplay(display_change &change) const;
+    void NotifyDisplay(display_change_kind kind) const;
+
+private:
+    friend class BWindow;
+
+    std::vector<BView *> _ChildrenCopy() const;
+    bool _IsAncestorOrSelf(const BView *view) const;
+    // Sets the window of this subtree and runs the hooks.
+    void _Attach(BWindow *window);
+    void _Detach();
+    // Detaches from the parent without notifying it (the parent is being destroyed).
+    void _ClearParent() { fParent.store(nullptr, std::memory_order_release); }
+
+    mutable std::mutex fLock;
+    BRect fFrame;
+    std::vector<BView *> fChildren;
+    view_layout_info fLayoutInfo;
+    std::atomic<BView *> fParent{nullptr};
+    std::atomic<BWindow *> fWindow{nullptr};
+    std::atomic<bool> fTopLevel{false};  // a child of the window itself
+    const uint32 fResizingMode;
+    const uint32 fFlags;
+};
+
+#endif  // _VIEW_H
