@@ -169,7 +169,8 @@ ssize_t AttributeStore::Read(const char *name, off_t offset, void *buffer, size_
     size_t count = valueLength - static_cast<size_t>(offset);
     if (count > length)
         count = length;
-    std::memcpy(buffer, value.Data() + kTypeCodeSize + offset, count);
+    if (count > 0)
+        std::memcpy(buffer, value.Data() + kTypeCodeSize + offset, count);
     return static_cast<ssize_t>(count);
 }
 
