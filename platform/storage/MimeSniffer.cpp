@@ -55,6 +55,39 @@ private:
     magic_t fCookie = nullptr;    // guarded by fLock; lives as long as the process
 };
 
+// Reads up to `length` bytes from `offset` without moving the descriptor's position (a
+// BFile may be using it). Returns the count, short only at the end of the file.
+ssize_t read_at(int fd, off_t offset, char *buffer, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        ssize_t count = pread(fd, buffer + done, length - done, offset + static_cast<off_t>(done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return status_from_errno(errno);
+        if (count == 0)
+            break;
+        done += static_cast<size_t>(count);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Where an ID3v2 tag at the start of `content` ends (0 when there is none): a 10-byte
+// header, then a size in four 7-bit bytes, then an optional 10-byte footer.
+size_t id3v2_tag_end(const char *content, size_t length) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(content);
+    if (length < 10 || std::memcmp(bytes, "ID3", 3) != 0 || bytes[3] == 0xff || bytes[4] == 0xff)
+        return 0;
+    size_t size = 0;
+    for (int i = 6; i < 10; ++i) {
+        if (bytes[i] & 0x80)
+            return 0;
+        size = (size << 7) | bytes[i];
+    }
+    const bool hasFooter = (bytes[5] & 0x10) != 0;
+    return 10 + size + (hasFooter ? 10 : 0);
+}
+
 MagicDatabase &magic_database() {
     static MagicDatabase database;
     return database;
@@ -68,20 +101,26 @@ status_t MimeSniffer::Sniff(int fd, char *type) {
     std::unique_ptr<char[]> content(new (std::nothrow) char[kSniffLength]);
     if (!content)
         return B_NO_MEMORY;
+    ssize_t length = read_at(fd, 0, content.get(), kSniffLength);
+    if (length < 0)
+        return static_cast<status_t>(length);
 
-    size_t length = 0;
-    while (length < kSniffLength) {
-        ssize_t count =
-            pread(fd, content.get() + length, kSniffLength - length, static_cast<off_t>(length));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return status_from_errno(errno);
-        if (count == 0)
-            break;
-        length += static_cast<size_t>(count);
+    size_t wanted = id3v2_tag_end(content.get(), static_cast<size_t>(length)) + kSniffLength;
+    if (wanted > kMaxSniffLength)
+        wanted = kMaxSniffLength;
+    if (static_cast<size_t>(length) == kSniffLength && wanted > kSniffLength) {
+        std::unique_ptr<char[]> larger(new (std::nothrow) char[wanted]);
+        if (!larger)
+            return B_NO_MEMORY;
+        std::memcpy(larger.get(), content.get(), kSniffLength);
+        ssize_t more =
+            read_at(fd, kSniffLength, larger.get() + kSniffLength, wanted - kSniffLength);
+        if (more < 0)
+            return static_cast<status_t>(more);
+        content = std::move(larger);
+        length += more;
     }
-    return magic_database().Identify(content.get(), length, type);
+    return magic_database().Identify(content.get(), static_cast<size_t>(length), type);
 }
 
 }  // namespace BPrivate

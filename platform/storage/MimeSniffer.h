@@ -16,8 +16,12 @@ public:
     // platform's name for it. `type` holds B_MIME_TYPE_LENGTH bytes.
     static status_t Sniff(int fd, char *type);
 
-    // How much of the start of a file the guess looks at.
-    static constexpr size_t kSniffLength = 16 * 1024;
+    // How much of the start of a file the guess looks at. A file that opens with an ID3v2
+    // tag is read through that much past the tag too: libmagic calls it MPEG audio only
+    // when it finds a frame right after the tag. Never more than kMaxSniffLength, the most
+    // libmagic itself reads of a file.
+    static constexpr size_t kSniffLength = 4096;
+    static constexpr size_t kMaxSniffLength = 7 * 1024 * 1024;
 };
 
 }  // namespace BPrivate

@@ -49,6 +49,9 @@ TEST_F(FileTypes, MpegAudioIsSniffedAsXMpegWhateverTagsItCarries) {
     EXPECT_EQ(TypeOf(MakeMp3("id3v2.mp3", "--id3v2-only --tt Title")), "audio/x-mpeg");
     EXPECT_EQ(TypeOf(MakeMp3("id3v1.mp3", "--id3v1-only --tt Title")), "audio/x-mpeg");
     EXPECT_EQ(TypeOf(MakeMp3("no-tag.mp3", "-t")), "audio/x-mpeg");
+    // An ID3v2 tag far longer than the part of the file the sniff reads.
+    EXPECT_EQ(TypeOf(MakeMp3("big-id3v2.mp3", "--id3v2-only --tt Title --pad-id3v2-size 50000")),
+              "audio/x-mpeg");
 }
 
 TEST_F(FileTypes, TextIsSniffedAsTextPlain) {
