@@ -176,6 +176,8 @@ status_t BEntry::GetName(char *buffer) const {
         return B_NO_INIT;
     if (buffer == nullptr)
         return B_BAD_VALUE;
+    if (fRef.name == nullptr)
+        return B_NO_MEMORY;
     std::strcpy(buffer, fRef.name);  // leaves are at most NAME_MAX (255) bytes
     return B_OK;
 }
