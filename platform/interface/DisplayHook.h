@@ -35,7 +35,7 @@ enum display_change_kind {
     B_WINDOW_SIZE_LIMITS_CHANGED,  // window (read GetSizeLimits())
     B_WINDOW_TITLE_CHANGED,        // window (read TitleCopy())
     B_WINDOW_DESTROYED,            // window (identity only)
-    B_VIEW_ADDED,                  // window (may be null), view, parent (null: window's top level)
+    B_VIEW_ADDED,                  // window (may be null), view and its subtree, parent
     B_VIEW_REMOVED,                // window, view, parent
     B_VIEW_FRAME_CHANGED,          // window, view (read Frame())
     B_VIEW_FOCUS_CHANGED,          // window, view (the new focus, or null), previous
@@ -54,8 +54,9 @@ struct display_change {
     display_change_kind kind;
     BWindow *window = nullptr;
     BView *view = nullptr;
-    BView *other =
-        nullptr;  // B_VIEW_ADDED/REMOVED: the parent; B_VIEW_FOCUS_CHANGED: the previous focus
+    // B_VIEW_ADDED/REMOVED: the parent (null for a window's top-level view);
+    // B_VIEW_FOCUS_CHANGED: the previous focus.
+    BView *other = nullptr;
     BMenu *menu = nullptr;
     BMenuItem *item = nullptr;
     int32 index = -1;

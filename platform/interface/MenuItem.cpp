@@ -77,7 +77,7 @@ status_t BMenuItem::Choose() {
     BMenu *menu = Menu();
     if (menu == nullptr || menu->IsRadioMode())
         SetMarked(true);
-    if (Command() == 0 && Message() == nullptr)
+    if (Message() == nullptr)
         return B_OK;
     return Invoke();
 }
