@@ -1,0 +1,137 @@
+#include "tags/util.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <NodeInfo.h>
+#include <StorageDefs.h>
+
+namespace {
+
+// Seeks `offset` bytes back from the end. A failed seek is negative; landing on position 0
+// counts as failure as well, since no field of a tag can start there.
+bool seek_from_end(BFile &file, int64 offset) {
+    return file.Seek(offset, SEEK_END) > 0;
+}
+
+uint8 find_genre(const char *const table[], const char *name) {
+    if (name == nullptr)
+        return UNKNOWN_GENRE_VALUE;
+    // Entry NUM_GENRES ("unknown") is never matched: it names no genre.
+    for (int32 i = 0; i < NUM_GENRES; i++) {
+        if (strcmp(table[i], name) == 0)
+            return static_cast<uint8>(i);
+    }
+    return UNKNOWN_GENRE_VALUE;
+}
+
+}  // namespace
+
+vesk::str_t get_string_attr(BNode &node, const char *name) {
+    // One byte beyond the bound, so a value that fills it still ends in a NUL.
+    char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
+    ssize_t count = node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE);
+    if (count < 0)
+        return vesk::str_t();
+    if (count > static_cast<ssize_t>(AUDIO_TEXT_ATTR_SIZE))
+        count = AUDIO_TEXT_ATTR_SIZE;
+    buffer[count] = '\0';
+    vesk::str_t text(buffer);
+    printf("Setting %s: %s\n", name, text.c_str());
+    return text;
+}
+
+bool is_mp3_file(BNode &node) {
+    BNodeInfo info(&node);
+    if (info.InitCheck() < 0)
+        return false;
+    char type[B_MIME_TYPE_LENGTH] = {};
+    if (info.GetType(type) < 0) {
+        printf("Failed to get mime type\n");
+        return false;
+    }
+    type[sizeof(type) - 1] = '\0';
+    if (strcmp(type, MPEG_AUDIO_TYPE) == 0)
+        return true;
+    printf("Not an audio/x-mpeg file, is %s\n", type);
+    return false;
+}
+
+bool has_id3_info(BFile &file) {
+    printf("Checking for id3 info\n");
+    if (!is_mp3_file(file))
+        return false;
+    if (!seek_from_end(file, ID3_TAG_OFFSET))
+        return false;
+    char marker[4] = {};
+    ssize_t count = file.Read(marker, 3);
+    if (count == 3 && memcmp(marker, "TAG", 3) == 0)
+        return true;
+    // Whatever was read, cut at its first NUL; nothing when the read failed.
+    if (count < 0)
+        marker[0] = '\0';
+    printf("Tag not found, found: %s\n", marker);
+    return false;
+}
+
+vesk::str_t get_id3_string(BFile &file, int64 offset, int32 length) {
+    vesk::str_t text;
+    if (length < 0)
+        return text;
+    // Zero-filled, so bytes a short read leaves untouched count as NUL.
+    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(length) + 1]());
+    if (seek_from_end(file, offset) && file.Read(buffer.get(), static_cast<size_t>(length)) > 0) {
+        buffer[length] = '\0';
+        text = buffer.get();
+    }
+    return text;
+}
+
+uint8 get_id3_byte(BFile &file, int64 offset) {
+    uint8 value = UNKNOWN_GENRE_VALUE;
+    if (seek_from_end(file, offset) && file.Read(&value, 1) != 1)
+        value = UNKNOWN_GENRE_VALUE;
+    return value;
+}
+
+void write_id3_string(BFile &file, int64 offset, const char *text, int32 length) {
+    if (length < 0)
+        return;
+    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(length) + 1]());
+    if (text != nullptr)
+        memcpy(buffer.get(), text, strnlen(text, static_cast<size_t>(length)));
+    if (seek_from_end(file, offset))
+        file.Write(buffer.get(), static_cast<size_t>(length));
+}
+
+void write_id3_byte(BFile &file, int64 offset, uint8 value) {
+    if (seek_from_end(file, offset))
+        file.Write(&value, 1);
+}
+
+bool add_id3_info(BFile &file) {
+    char tag[ID3_TAG_SIZE] = {};
+    memcpy(tag, "TAG", 3);
+    off_t end = file.Seek(0, SEEK_END);
+    if (end <= 0)
+        return false;
+    ssize_t count = file.Write(tag, sizeof(tag));
+    if (count < static_cast<ssize_t>(sizeof(tag))) {
+        // A part of a tag would read as audio (or as a tag that isn't one): take it back.
+        if (count > 0)
+            file.SetSize(end);
+        printf("Failed to add id3 info\n");
+        return false;
+    }
+    printf("Added id3 info\n");
+    return true;
+}
+
+uint8 get_genre_id(const char *name) {
+    return find_genre(genres, name);
+}
+
+uint8 get_genre_alpha_index(const char *name) {
+    return find_genre(alphabetized_genres, name);
+}
