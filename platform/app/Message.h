@@ -215,6 +215,8 @@ private:
                         size_t size) const;
     status_t _Replace(const char *name, type_code type, int32 index, std::string value);
     status_t _Unflatten(const char *buffer, size_t size, int32 depth);
+    // Whether `value` is a well-formed value of `type` (a nested message at `depth`).
+    static bool _ValidValue(type_code type, const std::string &value, int32 depth);
     void _Print(int32 depth) const;
 
     std::vector<Field> fFields;

@@ -1,0 +1,133 @@
+#include "HandlerRegistry.h"
+
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+
+#include "LooperState.h"
+
+namespace BPrivate {
+namespace handler_registry {
+
+namespace {
+
+struct Entry {
+    BHandler *handler = nullptr;
+    int32 looperToken = -1;
+    // Set for loopers only.
+    BLooper *looper = nullptr;
+    std::shared_ptr<LooperState> state;
+};
+
+struct Registry {
+    std::mutex lock;
+    std::unordered_map<int32, Entry> entries;
+    std::unordered_map<const BLooper *, int32> loopers;
+    int32 nextToken = 1;
+};
+
+// Never destroyed: handlers in static objects may outlive any other static.
+Registry &registry() {
+    static Registry *instance = new Registry;
+    return *instance;
+}
+
+}  // namespace
+
+int32 add_handler(BHandler *handler) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    int32 token = table.nextToken++;
+    table.entries[token].handler = handler;
+    return token;
+}
+
+void remove_handler(int32 token) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    table.entries.erase(token);
+}
+
+void set_handler_looper(int32 token, int32 looperToken) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto found = table.entries.find(token);
+    if (found != table.entries.end())
+        found->second.looperToken = looperToken;
+}
+
+BHandler *handler_in_looper(int32 token, int32 looperToken) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto found = table.entries.find(token);
+    if (found == table.entries.end() || found->second.looperToken != looperToken)
+        return nullptr;
+    return found->second.handler;
+}
+
+int32 looper_of_handler(int32 token) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto found = table.entries.find(token);
+    if (found == table.entries.end())
+        return B_BAD_HANDLER;
+    return found->second.looperToken;
+}
+
+void add_looper(int32 token, BLooper *looper, std::shared_ptr<LooperState> state) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    Entry &entry = table.entries[token];
+    entry.looper = looper;
+    entry.looperToken = token;
+    entry.state = std::move(state);
+    table.loopers[looper] = token;
+}
+
+void remove_looper(int32 token, BLooper *looper) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto found = table.entries.find(token);
+    if (found != table.entries.end()) {
+        found->second.looper = nullptr;
+        found->second.state.reset();
+        found->second.looperToken = -1;
+    }
+    auto byAddress = table.loopers.find(looper);
+    if (byAddress != table.loopers.end() && byAddress->second == token)
+        table.loopers.erase(byAddress);
+}
+
+LooperReference find_looper(int32 token) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto found = table.entries.find(token);
+    if (found == table.entries.end() || found->second.state == nullptr)
+        return {};
+    return {found->second.state, found->second.looper};
+}
+
+std::shared_ptr<LooperState> find_looper_state(const BLooper *looper) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto byAddress = table.loopers.find(looper);
+    if (byAddress == table.loopers.end())
+        return nullptr;
+    return table.entries[byAddress->second].state;
+}
+
+BLooper *looper_for_thread(thread_id thread) {
+    if (thread < 0)
+        return nullptr;
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    for (const auto &entry : table.loopers) {
+        const std::shared_ptr<LooperState> &state = table.entries[entry.second].state;
+        if (state != nullptr && state->Thread() == thread)
+            return table.entries[entry.second].looper;
+    }
+    return nullptr;
+}
+
+}  // namespace handler_registry
+}  // namespace BPrivate

@@ -1,0 +1,121 @@
+// The part of a looper that other threads may still hold after the looper is deleted:
+// its message queue, its lock and its life cycle. Messengers post here, Lock() waits
+// here and WaitForIdle() waits here, each holding a reference, so none of them ever
+// touches a looper that was freed under it: they find the state closed instead.
+//
+// One mutex guards everything below; no user code runs while it is held.
+#ifndef _LOOPER_STATE_H
+#define _LOOPER_STATE_H
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <Message.h>
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+// The calling thread's id (the kernel's thread id).
+thread_id current_thread();
+
+struct QueuedMessage {
+    enum Kind { kMessage, kIdleMarker, kQuit };
+
+    Kind kind = kMessage;
+    std::unique_ptr<BMessage> message;
+    int32 handlerToken = -1;
+    bool usePreferred = false;
+    uint64 marker = 0;
+};
+
+class LooperState {
+public:
+    // Who ends the looper, decided by the first request.
+    enum QuitMode { kNotQuitting, kQuitOnOwnThread, kQuitFromOtherThread, kDestroyed };
+
+    LooperState() = default;
+    LooperState(const LooperState &) = delete;
+    LooperState &operator=(const LooperState &) = delete;
+
+    // --- the looper lock ---
+    // B_OK; B_BAD_VALUE when the looper is gone or, unless `forLoop`, quitting;
+    // B_TIMED_OUT. The loop's own acquisitions pass while quitting, so it can dispatch
+    // what was posted before a Quit from another thread.
+    status_t Lock(bigtime_t timeout, bool forLoop = false);
+    void Unlock();
+    // Releases every level the calling thread holds; returns how many.
+    int32 ReleaseAll();
+    bool IsLockedByCaller() const;
+    thread_id LockingThread() const;
+    int32 CountLocks() const;
+
+    // --- the queue ---
+    // B_BAD_PORT_ID once the looper is quitting.
+    status_t Post(QueuedMessage entry);
+    bool IsMessageWaiting() const;
+    // Called by the loop: the next message to dispatch, waiting for one. Idle markers
+    // are passed here. False when the loop must end.
+    bool Take(QueuedMessage *entry);
+
+    // --- life cycle ---
+    // Starts `body` on a new thread stored in `slot` (assigned before the thread runs any
+    // of `body`); returns the thread's id, or B_BAD_THREAD_STATE if the looper already
+    // runs or is quitting.
+    thread_id StartThread(std::thread *slot, std::function<void()> body);
+    // The calling thread becomes the looper's thread (an application's Run()).
+    thread_id StartOnCaller();
+    bool IsRunning() const;
+    bool IsQuitting() const;
+    thread_id Thread() const;
+
+    // The looper stops taking messages and other threads' Lock() fails.
+    void MarkQuitting();
+    // A Quit() on the looper's own thread: the loop ends after the current dispatch.
+    // Returns false when another thread's Quit already owns the ending.
+    bool RequestQuitOnOwnThread();
+    // A Quit() from another thread: everything queued so far is dispatched, then the loop
+    // ends. False if a quit was already under way.
+    bool RequestQuitFromOtherThread();
+    // The looper is being destroyed: the loop ends at its next step.
+    void RequestStop();
+    QuitMode Mode() const;
+    // Whether the loop should end now (after a dispatch).
+    bool ShouldEndLoop() const;
+    // The loop is over: waiters wake, the queue is dropped.
+    void LoopEnded();
+    void WaitForLoopEnd();
+
+    // Platform extension, see BLooper::WaitForIdle().
+    status_t WaitForIdle(bigtime_t timeout);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    bool _WaitUntil(std::unique_lock<std::mutex> &lock, bigtime_t timeout,
+                    const std::function<bool()> &done);
+
+    mutable std::mutex fMutex;
+    std::condition_variable fChanged;
+
+    thread_id fOwner = -1;
+    int32 fLockCount = 0;
+
+    std::deque<QueuedMessage> fQueue;
+    uint64 fNextMarker = 0;
+    uint64 fPassedMarker = 0;
+
+    bool fRunning = false;
+    thread_id fThread = -1;
+    bool fQuitting = false;
+    QuitMode fMode = kNotQuitting;
+    bool fEndAfterDispatch = false;
+    bool fStop = false;
+    bool fLoopEnded = false;
+};
+
+}  // namespace BPrivate
+
+#endif  // _LOOPER_STATE_H
