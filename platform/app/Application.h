@@ -65,7 +65,7 @@ public:
 
 private:
     void _Init(const char *signature);
-    void _DeliverRosterMessage(BMessage *message);
+    status_t _DeliverRosterMessage(BMessage *message);
 
     status_t fInitStatus = B_NO_INIT;
     status_t fRegistrationStatus = B_NO_INIT;
