@@ -15,6 +15,17 @@
 //   has left the window list; after it, the pointer must never be dereferenced.
 // - B_WINDOW_CREATED is sent from the base constructor: the object is not fully built
 //   yet, so only record it.
+//
+// The reverse path: what a user does, a display (or the player's commands) does through
+// these entry points, safe from any thread while the window is alive:
+//   BTextControl::TypeText(text)  typing (handed to the window's thread)
+//   BMenuItem::Choose()           choosing a menu item (marks it, sends its message)
+//   BButton::Press()              pressing a button (sends its message)
+//   BWindow::PressCloseBox()      the close box (B_QUIT_REQUESTED to the window)
+//   BWindow::MoveTo(), ResizeTo() moving or resizing the window
+// Controls are found by walking a window's views (BWindow::ChildAt, BView::ChildAt) or
+// by name (BWindow::FindView; the layout library names each control after its label),
+// and told apart with dynamic_cast (BTextControl, BMenuField, BButton).
 #ifndef _DISPLAY_HOOK_H
 #define _DISPLAY_HOOK_H
 

@@ -6,6 +6,9 @@
 // returned (ChildAt, Parent, Window) stay valid while the view tree keeps the view:
 // a window deletes its views only when it is destroyed.
 //
+// Views are not handlers of their window's looper here: controls send their messages
+// to the window (or to a target of their own), never to a view.
+//
 // Geometry uses the platform's inclusive edges: a frame of Width() w covers w + 1
 // pixels, and a child's frame is in its parent's coordinates.
 #ifndef _VIEW_H
