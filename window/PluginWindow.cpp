@@ -1,0 +1,130 @@
+// PluginWindow: building the form, routing the window's messages, and closing.
+#include "window/PluginWindow.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include <Message.h>
+#include <MenuItem.h>
+
+#include <DivideSame.h>
+#include <HGroup.h>
+#include <MButton.h>
+#include <MPopup.h>
+#include <MTextControl.h>
+#include <Space.h>
+#include <VGroup.h>
+#include <minimax.h>
+
+#include <PluginInterface.h>
+#include <SoundPlayController.h>
+
+#include "plugin/BrindlePlugin.h"
+#include "tags/genres.h"
+#include "window/PluginWindowImpl.h"
+
+namespace {
+
+// Item indices marked when the form is built: a fresh form shows no genre and no volume
+// change, so the first file's adjustment is applied from 0.
+const int32 kInitialGenreItem = UNKNOWN_GENRE_VALUE;  // "unknown"
+const int32 kInitialVolumeItem = 4;                   // "0"
+
+const uint32 kSaveButtonId = 4;
+
+}  // namespace
+
+PluginWindow::PluginWindow(SoundPlayController *controller)
+    : MWindow(BRect(200, 200, 0, 0), "Brindle", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS,
+              B_CURRENT_WORKSPACE),
+      fImpl(new Impl(this, controller)) {
+    printf("PluginWindow constructor\n");
+    Impl &impl = *fImpl;
+    impl.controller = controller;
+    impl.playlist = nullPlaylist;
+
+    MButton *saveButton =
+        new MButton("Save", kSaveButtonId, minimax(-1, -1, 1000000, 1000000, 1.0));
+    Space *space = new Space();
+    impl.volumePopup = new MPopup("Vol. Adjust:", {"-4", "-3", "-2", "-1", "0", "1", "2", "3", "4"},
+                                  new BMessage(MSG_VOLUME_ADJUST), this);
+    impl.ratingPopup = new MPopup("Rating:", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
+    HGroup *buttons = new HGroup({impl.ratingPopup, impl.volumePopup, space, saveButton});
+    impl.genrePopup = new MPopup("Genre:", {});
+    impl.artistControl = new MTextControl("Artist:", "");
+    impl.albumControl = new MTextControl("Album:", "");
+    impl.titleControl = new MTextControl("Title:", "");
+    VGroup *form = new VGroup(
+        minimax(200, 0, 10000, 10000, 1.0),
+        {impl.titleControl, impl.albumControl, impl.artistControl, impl.genrePopup, buttons});
+    AddChild(form);
+
+    // Item index equals alpha index; "unknown" ends the menu at UNKNOWN_GENRE_VALUE.
+    BMenu *genreMenu = impl.genrePopup->Menu();
+    for (int32 i = 0; i < NUM_GENRES; i++)
+        genreMenu->AddItem(new BMenuItem(alphabetized_genres[i], new BMessage(MSG_GENRE_PICKED)));
+    genreMenu->AddItem(new BMenuItem("unknown", new BMessage(MSG_GENRE_PICKED)));
+
+    impl.genrePopup->SetActive(kInitialGenreItem, false);
+    DivideSame({impl.titleControl, impl.albumControl, impl.artistControl, impl.genrePopup,
+                impl.ratingPopup});
+    impl.volumePopup->SetActive(kInitialVolumeItem, false);
+
+    impl.haveFile = false;
+    if (controller != nullptr)
+        controller->AddListener(this);
+
+    impl.controlsAdded(nullptr);
+}
+
+PluginWindow::~PluginWindow() {
+    printf("PluginWindow destructor\n");
+    // Releases the playlist handle and the ref with the record.
+    delete fImpl;
+    fImpl = nullptr;
+}
+
+void PluginWindow::MessageReceived(BMessage *msg) {
+    switch (msg->what) {
+        case MSG_CONTROLS_ADDED:
+            fImpl->controlsAdded(msg);
+            break;
+        case MSG_CONTROLS_REMOVED:
+            fImpl->controlsRemoved(msg);
+            break;
+        case MSG_PLAYLIST_CURRENT:
+            fImpl->playlistCurrent(msg);
+            break;
+        case MSG_PLAYLIST_LOST_CONTROLS:
+            fImpl->playlistLostControls(msg);
+            break;
+        case MSG_SAVE:
+            fImpl->saveAttrs();
+            break;
+        case MSG_VOLUME_ADJUST: {
+            // The label as it is now, not as it was when the item was chosen.
+            int32 value = fImpl->volumeLabelValue();
+            printf("Volume adjusted from: %" PRId32 " to %" PRId32 "\n", fImpl->volumeAdjustment,
+                   value);
+            fImpl->adjustVolume(value);
+            break;
+        }
+        default:
+            // Dropped, not passed on: nothing else is meant for this window.
+            break;
+    }
+}
+
+bool PluginWindow::QuitRequested() {
+    printf("PluginWindow::QuiteRequested\n");
+    if (fImpl->controller != nullptr)
+        fImpl->controller->RemoveListener(this);
+    // No playlist lock here: the playlist guards its own listener list.
+    if (fImpl->playlist)
+        fImpl->playlist->RemoveListener(this);
+    if (fImpl->controller != nullptr)
+        fImpl->controller->DisableInterface(PLUGINID);
+    // The player ends the plugin through destroyplugin; quitting here would leave it
+    // holding a dead window.
+    return false;
+}
