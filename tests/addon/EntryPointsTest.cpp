@@ -1,0 +1,163 @@
+// The player's view of the add-on: its descriptor, its exports, the lines each entry
+// point prints, and the window's frame through setconfig/getconfig.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "AddonHarness.h"
+
+using namespace addon_test;
+
+namespace {
+
+const std::vector<std::string> kConstructionWithoutPlaylist = {
+    "Brindle - getplugin",
+    "PluginWindow constructor",
+    "PluginWindow::Impl::controlsAdded() called",
+    "PluginWindow::Impl::controlsAdded: no playlist available",
+    "Brindle - show",
+};
+
+std::vector<std::string> concat(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The four numbers of a "= frame L T R B" answer.
+std::vector<double> frame_numbers(const std::string &answer) {
+    std::vector<double> numbers;
+    const char *text = answer.c_str() + strlen("= frame");
+    char *end;
+    for (int i = 0; i < 4; i++) {
+        numbers.push_back(strtod(text, &end));
+        if (end == text)
+            return {};
+        text = end;
+    }
+    return numbers;
+}
+
+}  // namespace
+
+TEST(EntryPoints, PlayerListsOneDescriptorWithTheAddonsValues) {
+    TempDir dir;
+    RunResult result = run_player(dir, "add-ons\n");
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.Lines(),
+              (std::vector<std::string>{
+                  "Brindle - get_plugin_list",
+                  "= add-on sp-brindle \"Brindle User-interface\" version 1 flags 16",
+              }));
+}
+
+TEST(EntryPoints, ImageExportsOnlyGetPluginList) {
+    Process nm({"/usr/bin/nm", "-D", "--defined-only", addon_path()}, SpawnOptions());
+    RunResult result = nm.Finish();
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> names;
+    for (const std::string &line : result.Lines()) {
+        std::string::size_type space = line.rfind(' ');
+        names.push_back(space == std::string::npos ? line : line.substr(space + 1));
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"get_plugin_list"});
+}
+
+TEST(EntryPoints, EnableWithoutPlaylistBuildsADetachedWindow) {
+    TempDir dir;
+    RunResult result = run_player(dir, "enable\nquit\n");
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.Lines(), concat({{"Brindle - get_plugin_list"},
+                                      kConstructionWithoutPlaylist,
+                                      {"Brindle - destroyplugin", "PluginWindow destructor"}}));
+}
+
+TEST(EntryPoints, FreshFormShowsNoGenreAndNoVolumeChange) {
+    TempDir dir;
+    RunResult result = run_player(dir, "enable\nform\n");
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::map<std::string, std::string> form = form_answers(result.Lines());
+    EXPECT_EQ(form, (std::map<std::string, std::string>{{"title", ""},
+                                                        {"album", ""},
+                                                        {"artist", ""},
+                                                        {"genre", "unknown"},
+                                                        {"rating", ""},
+                                                        {"volume", "0"}}));
+}
+
+TEST(EntryPoints, MenusHoldTheirItemsInOrder) {
+    TempDir dir;
+    RunResult result = run_player(dir, "enable\nitems genre\nitems rating\nitems volume\n");
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> items = lines_starting(result.Lines(), "= item ");
+    ASSERT_EQ(items.size(), 149u + 10u + 9u);
+
+    std::vector<std::string> genre(items.begin(), items.begin() + 149);
+    EXPECT_EQ(genre.front(), "= item A Capella");
+    EXPECT_EQ(genre[147], "= item Vocal");
+    EXPECT_EQ(genre.back(), "= item unknown");
+    // The menu order ranks the end of a name after a space: "Acid Punk" before "Acid".
+    EXPECT_EQ(genre[2], "= item Acid Punk");
+    EXPECT_EQ(genre[3], "= item Acid");
+    EXPECT_EQ(count_lines(genre, "= item Fusion"), 2);
+
+    std::vector<std::string> rating(items.begin() + 149, items.begin() + 159);
+    std::vector<std::string> volume(items.begin() + 159, items.end());
+    for (int i = 0; i < 10; i++)
+        EXPECT_EQ(rating[i], "= item " + std::to_string(i + 1));
+    for (int i = 0; i < 9; i++)
+        EXPECT_EQ(volume[i], "= item " + std::to_string(i - 4));
+}
+
+TEST(EntryPoints, SetconfigMovesAndResizesAndGetconfigReportsTheFrame) {
+    TempDir dir;
+    PlayerSession session(dir, {});
+    ASSERT_TRUE(session.Send("enable"));
+    ASSERT_TRUE(session.Send("getconfig"));
+    std::string first = session.GetProcess().WaitForLineStarting("= frame");
+    std::vector<double> built = frame_numbers(first);
+    ASSERT_EQ(built.size(), 4u) << first;
+    // Built at (200, 200), sized to its contents.
+    EXPECT_EQ(built[0], 200);
+    EXPECT_EQ(built[1], 200);
+    EXPECT_GT(built[2], built[0]);
+    EXPECT_GT(built[3], built[1]);
+
+    double width = built[2] - built[0] + 40, height = built[3] - built[1];
+    char command[128];
+    snprintf(command, sizeof(command), "setconfig 10 20 %g %g", 10 + width, 20 + height);
+    ASSERT_TRUE(session.Send(command));
+    ASSERT_TRUE(session.Send("getconfig"));
+    char expected[128];
+    snprintf(expected, sizeof(expected), "= frame 10 20 %g %g", 10 + width, 20 + height);
+    EXPECT_EQ(session.GetProcess().WaitForLineStarting("= frame"), expected);
+
+    // A message without "frame" leaves the window where it is.
+    ASSERT_TRUE(session.Send("setconfig"));
+    ASSERT_TRUE(session.Send("getconfig"));
+    EXPECT_EQ(session.GetProcess().WaitForLineStarting("= frame"), expected);
+
+    ASSERT_TRUE(session.Send("hide"));
+    ASSERT_TRUE(session.Send("show"));
+    RunResult result = session.Finish();
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> tail(lines.end() - std::min<size_t>(lines.size(), 10), lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{
+                        "Brindle - setconfig",
+                        "Brindle - getconfig",
+                        expected,
+                        "Brindle - setconfig",
+                        "Brindle - getconfig",
+                        expected,
+                        "Brindle - hide",
+                        "Brindle - show",
+                        "Brindle - destroyplugin",
+                        "PluginWindow destructor",
+                    }))
+        << result.out;
+}

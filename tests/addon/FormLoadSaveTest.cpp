@@ -1,0 +1,260 @@
+// Loading the form from attributes and ID3v1 tags, and saving it back, checked with
+// getfattr and TagLib on real MP3 files made by lame.
+#include <gtest/gtest.h>
+
+#include "AddonHarness.h"
+
+using namespace addon_test;
+
+namespace {
+
+const std::string kPlainText = "plain text\n";
+
+std::map<std::string, std::string> six_attributes(const std::string &title,
+                                                  const std::string &artist,
+                                                  const std::string &album,
+                                                  const std::string &genre, int rating,
+                                                  int volume) {
+    return {
+        {"user.haiku.Audio:Title", stored_string(title)},
+        {"user.haiku.Audio:Artist", stored_string(artist)},
+        {"user.haiku.Audio:Album", stored_string(album)},
+        {"user.haiku.Audio:Genre", stored_string(genre)},
+        {"user.haiku.Audio:Rating", stored_int32(rating)},
+        {"user.haiku.Audio:VolumeAdjustment", stored_int32(volume)},
+    };
+}
+
+std::vector<std::string> after(const std::vector<std::string> &lines, const std::string &line) {
+    auto at = std::find(lines.begin(), lines.end(), line);
+    return at == lines.end() ? std::vector<std::string>()
+                             : std::vector<std::string>(at + 1, lines.end());
+}
+
+}  // namespace
+
+TEST(FormSave, SaveAppendsTagToUntaggedMpegFile) {
+    TempDir dir;
+    std::string path = dir / "song.mp3";
+    make_mp3(path);
+    std::string audio = read_file(path);
+    std::string found = bytes_at_tag_position(path);
+
+    RunResult result = run_player(dir,
+                                  "enable\n"
+                                  "set title Night Drive\n"
+                                  "set artist The Testers\n"
+                                  "set album Loops\n"
+                                  "pick genre Rock\n"
+                                  "pick rating 7\n"
+                                  "pick volume 1\n"
+                                  "save\n",
+                                  {path});
+    ASSERT_FALSE(result.timedOut);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(after(result.Lines(), "Brindle - show"), (std::vector<std::string>{
+                                                           "Volume adjusted from: 0 to 1",
+                                                           "changing vol from 1.000000 to 1.250000",
+                                                           "Checking for id3 info",
+                                                           "Tag not found, found: " + found,
+                                                           "Added id3 info",
+                                                           "Saving id3 info",
+                                                           "Saved id3 info",
+                                                           "Brindle - destroyplugin",
+                                                           "PluginWindow destructor",
+                                                       }))
+        << result.out;
+
+    EXPECT_EQ(getfattr(path), six_attributes("Night Drive", "The Testers", "Loops", "Rock", 7, 1));
+    std::string saved = read_file(path);
+    ASSERT_EQ(saved.size(), audio.size() + 128);
+    EXPECT_EQ(saved.substr(0, audio.size()), audio);
+    EXPECT_EQ(saved.substr(audio.size()), id3v1_tag("Night Drive", "The Testers", "Loops", 17));
+
+    TagLibTag tag = taglib_id3v1(path);
+    ASSERT_TRUE(tag.present);
+    EXPECT_EQ(tag.title, "Night Drive");
+    EXPECT_EQ(tag.artist, "The Testers");
+    EXPECT_EQ(tag.album, "Loops");
+    EXPECT_EQ(tag.genre, 17u);
+}
+
+TEST(FormSave, MovingPastAnUntaggedMpegFileTagsItAndLeavesTheNextAlone) {
+    TempDir dir;
+    std::string first = dir / "first.mp3", second = dir / "second.mp3";
+    make_mp3(first);
+    make_mp3(second);
+    std::string audio = read_file(first);
+
+    RunResult result = run_player(dir, "enable\nnext\n", {first, second});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+
+    // Saved on the move: the loaded defaults, with "unknown" kept out of the tag.
+    EXPECT_EQ(getfattr(first), six_attributes("", "", "", "unknown", 1, 0));
+    EXPECT_EQ(read_file(first), audio + id3v1_tag("", "", "", 0));
+    // Shown last but never saved: closing saves nothing.
+    EXPECT_EQ(read_file(second), audio);
+    EXPECT_TRUE(getfattr(second).empty());
+
+    // The appended tag's genre byte 0 is Blues, and the "unknown" attribute gives way to it.
+    RunResult reload = run_player(dir, "enable\nform\n", {first});
+    ASSERT_EQ(reload.exitStatus, 0) << reload.err;
+    EXPECT_EQ(form_answers(reload.Lines())["genre"], "Blues");
+}
+
+TEST(FormSave, NonMpegFileGainsAttributesAndNotAByte) {
+    TempDir dir;
+    std::string path = dir / "notes.txt";
+    write_file(path, kPlainText);
+
+    RunResult result = run_player(dir, "enable\nset title Memo\nsave\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(after(result.Lines(), "Brindle - show"),
+              (std::vector<std::string>{
+                  "Checking for id3 info",
+                  "Not an audio/x-mpeg file, is text/plain",
+                  "Not an audio/x-mpeg file, is text/plain",
+                  "Brindle - destroyplugin",
+                  "PluginWindow destructor",
+              }))
+        << result.out;
+    EXPECT_EQ(read_file(path), kPlainText);
+    EXPECT_EQ(getfattr(path), six_attributes("Memo", "", "", "unknown", 1, 0));
+}
+
+TEST(FormLoad, RatingAndVolumeAreClampedOnLoadAndAppliedRelatively) {
+    TempDir dir;
+    std::string high = dir / "high.txt", low = dir / "low.txt", bare = dir / "bare.txt";
+    for (const std::string &path : {high, low, bare})
+        write_file(path, kPlainText);
+    set_int32_attr(high, "Audio:Rating", 15);
+    set_int32_attr(high, "Audio:VolumeAdjustment", 9);
+    set_int32_attr(low, "Audio:Rating", 0);
+    set_int32_attr(low, "Audio:VolumeAdjustment", -9);
+
+    RunResult result =
+        run_player(dir, "enable\nform\nnext\nform\nnext\nform\nvolume\n", {high, low, bare});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(form_answers(lines, 0)["rating"], "10");
+    EXPECT_EQ(form_answers(lines, 0)["volume"], "4");
+    EXPECT_EQ(form_answers(lines, 1)["rating"], "1");
+    EXPECT_EQ(form_answers(lines, 1)["volume"], "-4");
+    EXPECT_EQ(form_answers(lines, 2)["rating"], "1");
+    EXPECT_EQ(form_answers(lines, 2)["volume"], "0");
+    // 1.0 +4 steps clamps at 2.0; -8 steps from there reach 0; +4 steps give 1.0 again.
+    EXPECT_EQ(lines_starting(lines, "changing vol from "),
+              (std::vector<std::string>{
+                  "changing vol from 1.000000 to 2.000000",
+                  "changing vol from 2.000000 to 0.000000",
+                  "changing vol from 0.000000 to 1.000000",
+              }));
+    EXPECT_EQ(count_lines(lines, "= volume 1"), 1);
+    // Values are clamped when read, so the clamped form is what the move saved.
+    EXPECT_EQ(getfattr(high)["user.haiku.Audio:Rating"], stored_int32(10));
+    EXPECT_EQ(getfattr(low)["user.haiku.Audio:VolumeAdjustment"], stored_int32(-4));
+}
+
+TEST(FormLoad, AttributeTextWinsOverTheTagAndEmptyFieldsFallBackToIt) {
+    TempDir dir;
+    std::string path = dir / "tagged.mp3";
+    make_mp3(path);
+    write_file(path, read_file(path) + id3v1_tag("Tag Title", "Tag Artist", "Tag Album", 17));
+    set_string_attr(path, "Audio:Title", "Attr Title");
+    set_string_attr(path, "Audio:Artist", "");
+
+    RunResult result = run_player(dir, "enable\nform\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(form_answers(lines), (std::map<std::string, std::string>{{"title", "Attr Title"},
+                                                                       {"album", "Tag Album"},
+                                                                       {"artist", "Tag Artist"},
+                                                                       {"genre", "Rock"},
+                                                                       {"rating", "1"},
+                                                                       {"volume", "0"}}));
+    std::vector<std::string> loaded = after(lines, "Switching files");
+    loaded.resize(std::min<size_t>(loaded.size(), 6));
+    EXPECT_EQ(loaded, (std::vector<std::string>{
+                          "Setting Audio:Artist: ",
+                          "Getting genre id...done - 148",
+                          "Setting genre popup...done",
+                          "Setting Audio:Title: Attr Title",
+                          "Checking for id3 info",
+                          "Volume adjusted from: 0 to 0",
+                      }))
+        << result.out;
+}
+
+TEST(FormLoad, TagGenreByteSelectsTheMenuItemUnlessTheAttributeNamesOne) {
+    TempDir dir;
+    std::string rock = dir / "rock.mp3", none = dir / "none.mp3", named = dir / "named.mp3";
+    for (const std::string &path : {rock, none, named})
+        make_mp3(path);
+    std::string audio = read_file(rock);
+    write_file(rock, audio + id3v1_tag("", "", "", 17));
+    write_file(none, audio + id3v1_tag("", "", "", 255));
+    write_file(named, audio + id3v1_tag("", "", "", 17));
+    set_string_attr(named, "Audio:Genre", "Jazz");
+
+    RunResult result =
+        run_player(dir, "enable\nform\nnext\nform\nnext\nform\n", {rock, none, named});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(form_answers(lines, 0)["genre"], "Rock");
+    EXPECT_EQ(form_answers(lines, 1)["genre"], "unknown");
+    EXPECT_EQ(form_answers(lines, 2)["genre"], "Jazz");
+}
+
+TEST(FormSave, UnknownGenreLeavesTheTagsGenreByte) {
+    TempDir dir;
+    std::string path = dir / "rock.mp3";
+    make_mp3(path);
+    write_file(path, read_file(path) + id3v1_tag("Old", "", "", 17));
+
+    RunResult result = run_player(dir, "enable\npick genre unknown\nset title New\nsave\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Genre"], stored_string("unknown"));
+    TagLibTag tag = taglib_id3v1(path);
+    ASSERT_TRUE(tag.present);
+    EXPECT_EQ(tag.title, "New");
+    EXPECT_EQ(tag.genre, 17u);
+}
+
+TEST(FormSave, LongTextsAreCutInTheTagButKeptWholeInTheAttributes) {
+    TempDir dir;
+    std::string path = dir / "long.mp3";
+    make_mp3(path);
+    std::string title(40, 'x');
+    title.replace(0, 5, "Long ");
+
+    RunResult result = run_player(dir, "enable\nset title " + title + "\nsave\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string(title));
+    EXPECT_EQ(taglib_id3v1(path).title, title.substr(0, 30));
+}
+
+TEST(FormLoad, SameFileTwiceInARowIsSavedEachTimeButLoadedOnce) {
+    TempDir dir;
+    std::string path = dir / "notes.txt";
+    write_file(path, kPlainText);
+
+    RunResult result = run_player(dir, "enable\nset title Typed\ncurrent\ncurrent\nform\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    const std::vector<std::string> kCurrentAgain = {
+        "PluginWindow::Impl::playlistCurrent() called",
+        "Checking for id3 info",
+        "Not an audio/x-mpeg file, is text/plain",
+        "Not an audio/x-mpeg file, is text/plain",
+        "playlist item path: " + path,
+    };
+    std::vector<std::string> expected = kCurrentAgain;
+    expected.insert(expected.end(), kCurrentAgain.begin(), kCurrentAgain.end());
+    std::vector<std::string> tail = after(lines, "Brindle - show");
+    tail.resize(std::min<size_t>(tail.size(), expected.size()));
+    EXPECT_EQ(tail, expected) << result.out;
+    EXPECT_EQ(count_lines(lines, "Switching files"), 1);
+    // The typed title was saved, and not replaced by reloading the file.
+    EXPECT_EQ(form_answers(lines)["title"], "Typed");
+    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string("Typed"));
+}

@@ -1,0 +1,114 @@
+// The add-on launched on its own: it hands the player the request to open the interface,
+// starting the player first when none runs. Each test has a roster directory of its own.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "AddonHarness.h"
+
+using namespace addon_test;
+
+namespace {
+
+const std::vector<std::string> kEnabledWithoutPlaylist = {
+    "Brindle - getplugin",
+    "PluginWindow constructor",
+    "PluginWindow::Impl::controlsAdded() called",
+    "PluginWindow::Impl::controlsAdded: no playlist available",
+    "Brindle - show",
+};
+
+// Running players started from the build's player with this roster directory.
+std::vector<pid_t> players_using(const std::string &runtime) {
+    char resolved[PATH_MAX];
+    std::string player = realpath(player_path().c_str(), resolved) ? resolved : player_path();
+    std::vector<pid_t> found;
+    DIR *proc = opendir("/proc");
+    if (proc == nullptr)
+        return found;
+    while (dirent *entry = readdir(proc)) {
+        pid_t pid = atoi(entry->d_name);
+        if (pid <= 0)
+            continue;
+        std::string base = "/proc/" + std::string(entry->d_name);
+        char exe[PATH_MAX];
+        ssize_t length = readlink((base + "/exe").c_str(), exe, sizeof(exe) - 1);
+        if (length <= 0 || std::string(exe, length) != player)
+            continue;
+        std::string environment = read_file(base + "/environ");
+        if (environment.find(std::string("XDG_RUNTIME_DIR=") + runtime + '\0') != std::string::npos)
+            found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
+}
+
+SpawnOptions launcher_options(const TempDir &dir) {
+    SpawnOptions options;
+    options.directory = dir.Path();
+    options.env["XDG_RUNTIME_DIR"] = runtime_dir(dir);
+    return options;
+}
+
+// Ends, whatever happens in a test, the players it made the launcher start.
+struct PlayerReaper {
+    std::string runtime;
+    ~PlayerReaper() {
+        for (pid_t pid : players_using(runtime))
+            kill(pid, SIGKILL);
+    }
+};
+
+}  // namespace
+
+TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
+    TempDir dir;
+    PlayerSession player(dir, {});
+    ASSERT_TRUE(player.Sync());
+
+    Process launcher({launcher_path()}, launcher_options(dir));
+    RunResult launched = launcher.Finish();
+    ASSERT_FALSE(launched.timedOut);
+    EXPECT_EQ(launched.exitStatus, 0) << launched.err;
+    EXPECT_EQ(launched.out, "main\n");
+
+    ASSERT_TRUE(player.GetProcess().WaitForLine("Brindle - show")) << player.GetProcess().Output();
+    RunResult result = player.Finish();
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> expected = {"Brindle - get_plugin_list",
+                                         "= add-on sp-brindle \"Brindle User-interface\" "
+                                         "version 1 flags 16"};
+    expected.insert(expected.end(), kEnabledWithoutPlaylist.begin(), kEnabledWithoutPlaylist.end());
+    expected.push_back("Brindle - destroyplugin");
+    expected.push_back("PluginWindow destructor");
+    EXPECT_EQ(result.Lines(), expected);
+}
+
+TEST(Launcher, StartsThePlayerWhenNoneRuns) {
+    TempDir dir;
+    PlayerReaper reaper{runtime_dir(dir)};
+    ASSERT_TRUE(players_using(reaper.runtime).empty());
+
+    // The player inherits the launcher's standard output, so both are read here.
+    Process launcher({launcher_path()}, launcher_options(dir));
+    ASSERT_TRUE(launcher.WaitForLine("main"));
+    ASSERT_TRUE(launcher.WaitForLine("Brindle - show")) << launcher.Output();
+
+    std::vector<pid_t> started = players_using(reaper.runtime);
+    ASSERT_EQ(started.size(), 1u);
+    ASSERT_EQ(kill(started[0], SIGTERM), 0);
+    RunResult result = launcher.Finish();
+    ASSERT_FALSE(result.timedOut) << result.out;
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+
+    std::vector<std::string> expected = {"main", "Brindle - get_plugin_list"};
+    expected.insert(expected.end(), kEnabledWithoutPlaylist.begin(), kEnabledWithoutPlaylist.end());
+    expected.push_back("Brindle - destroyplugin");
+    expected.push_back("PluginWindow destructor");
+    EXPECT_EQ(result.Lines(), expected) << result.err;
+    EXPECT_TRUE(players_using(reaper.runtime).empty());
+}

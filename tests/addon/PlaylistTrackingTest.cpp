@@ -1,0 +1,178 @@
+// Following the player's first playlist: attaching and detaching, and the volume
+// adjustment each file brings.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "AddonHarness.h"
+
+using namespace addon_test;
+
+namespace {
+
+std::string text_file(const TempDir &dir, const std::string &name, int volumeAdjustment) {
+    std::string path = dir / name;
+    write_file(path, "plain text\n");
+    set_int32_attr(path, "Audio:VolumeAdjustment", volumeAdjustment);
+    return path;
+}
+
+std::vector<std::string> volume_lines(const std::vector<std::string> &lines) {
+    std::vector<std::string> found;
+    for (const std::string &line : lines) {
+        if (line.compare(0, 22, "Volume adjusted from: ") == 0 ||
+            line.compare(0, 17, "changing vol from") == 0 || line.compare(0, 9, "= volume ") == 0)
+            found.push_back(line);
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(VolumeAdjustment, IsClampedToTwoAndToZero) {
+    TempDir dir;
+    std::string up = text_file(dir, "up.txt", 2);
+    std::string down = text_file(dir, "down.txt", -4);
+    std::string gentle = text_file(dir, "gentle.txt", -3);
+
+    RunResult result = run_player(dir,
+                                  "volume 1.9\n"
+                                  "enable\n"
+                                  "volume\n"
+                                  "volume 0.1\n"
+                                  "next\n"
+                                  "volume\n"
+                                  "volume 2.5\n"
+                                  "next\n"
+                                  "volume\n",
+                                  {up, down, gentle});
+    ASSERT_FALSE(result.timedOut);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(volume_lines(result.Lines()),
+              (std::vector<std::string>{
+                  "Volume adjusted from: 0 to 2",
+                  "changing vol from 1.900000 to 2.000000",
+                  "= volume 2",
+                  "Volume adjusted from: 2 to -4",
+                  "changing vol from 0.100000 to 0.000000",
+                  "= volume 0",
+                  // Above 2.0, even a step up from -4 to -3 lands on 2.0.
+                  "Volume adjusted from: -4 to -3",
+                  "changing vol from 2.500000 to 2.000000",
+                  "= volume 2",
+              }))
+        << result.out;
+}
+
+TEST(VolumeAdjustment, EqualAdjustmentsChangeNoVolume) {
+    TempDir dir;
+    std::string first = text_file(dir, "first.txt", 3);
+    std::string second = text_file(dir, "second.txt", 3);
+    RunResult result = run_player(dir, "enable\nnext\nvolume\n", {first, second});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(volume_lines(result.Lines()), (std::vector<std::string>{
+                                                "Volume adjusted from: 0 to 3",
+                                                "changing vol from 1.000000 to 1.750000",
+                                                "Volume adjusted from: 3 to 3",
+                                                "= volume 1.75",
+                                            }))
+        << result.out;
+}
+
+TEST(VolumeAdjustment, AFirstFileThatCannotBeOpenedChangesNoVolume) {
+    TempDir dir;
+    std::string missing = dir / "missing.mp3";
+    RunResult result = run_player(dir, "enable\nform\nvolume\n", {missing});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(count_lines(lines, "Switching files"), 1);
+    // The form keeps the "0" it was built with, so the playlist volume stays.
+    EXPECT_EQ(count_lines(lines, "Volume adjusted from: 0 to 0"), 1) << result.out;
+    EXPECT_TRUE(lines_starting(lines, "changing vol from").empty());
+    EXPECT_EQ(form_answers(lines)["volume"], "0");
+    EXPECT_EQ(lines.end()[-3], "= volume 1");
+    EXPECT_EQ(file_size(missing), -1);
+}
+
+TEST(VolumeAdjustment, PickedWhileDetachedIsRecordedAndAppliedRelativeLater) {
+    TempDir dir;
+    std::string plain = dir / "plain.txt";
+    write_file(plain, "plain text\n");
+    RunResult result = run_player(dir,
+                                  "enable\n"
+                                  "pick volume 2\n"
+                                  "add " +
+                                      plain +
+                                      "\n"
+                                      "goto 0\n"
+                                      "volume\n",
+                                  {});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    // The pick changes no volume (nothing is watched); loading a file with adjustment 0
+    // then goes down by the two steps.
+    EXPECT_EQ(volume_lines(result.Lines()), (std::vector<std::string>{
+                                                "Volume adjusted from: 0 to 2",
+                                                "Volume adjusted from: 2 to 0",
+                                                "changing vol from 1.000000 to 0.500000",
+                                                "= volume 0.5",
+                                            }))
+        << result.out;
+}
+
+TEST(PlaylistTracking, LostControlsDetachesAndNewControlsAttachAgain) {
+    TempDir dir;
+    std::string first = text_file(dir, "first.txt", 0);
+    std::string later = text_file(dir, "later.txt", 0);
+    RunResult result = run_player(dir,
+                                  "enable\n"
+                                  "close-playlist\n"
+                                  "new-playlist\n"
+                                  "add " +
+                                      later +
+                                      "\n"
+                                      "goto 0\n"
+                                      "form\n",
+                                  {first});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    auto closed =
+        std::find(lines.begin(), lines.end(), "PluginWindow::Impl::playlistLostControls() called");
+    ASSERT_NE(closed, lines.end()) << result.out;
+    std::vector<std::string> rest(closed, lines.end());
+    rest.resize(std::min<size_t>(rest.size(), 11));
+    EXPECT_EQ(rest, (std::vector<std::string>{
+                        "PluginWindow::Impl::playlistLostControls() called",
+                        "PluginWindow::Impl::controlsAdded() called",
+                        "PluginWindow::Impl::controlsAdded: no playlist available",
+                        "PluginWindow::Impl::controlsAdded() called",
+                        "Getting pointer to first play list",
+                        "PluginWindow::Impl::playlistCurrent() called",
+                        // The form still holds first.txt, so that is where it goes.
+                        "Checking for id3 info",
+                        "Not an audio/x-mpeg file, is text/plain",
+                        "Not an audio/x-mpeg file, is text/plain",
+                        "PluginWindow::Impl::playlistCurrent() called",
+                        "Checking for id3 info",
+                    }))
+        << result.out;
+    EXPECT_EQ(count_lines(lines, "playlist item path: " + later), 1);
+    EXPECT_EQ(count_lines(lines, "Switching files"), 2);
+}
+
+TEST(PlaylistTracking, NewControlsWhileAttachedAreIgnored) {
+    TempDir dir;
+    std::string first = text_file(dir, "first.txt", 0);
+    RunResult result = run_player(dir, "enable\nnew-playlist\n", {first});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    auto ignored = std::find(lines.begin(), lines.end(),
+                             "Ignoring new controls (we are already watching a playlist)");
+    ASSERT_NE(ignored, lines.end()) << result.out;
+    ASSERT_LT(ignored + 1, lines.end());
+    // The watched playlist's address: lower-case hex, no prefix, no leading zeros.
+    EXPECT_TRUE(
+        std::regex_match(*(ignored + 1), std::regex("Current playlsit ptr is: [1-9a-f][0-9a-f]*")))
+        << *(ignored + 1);
+    EXPECT_EQ(*(ignored + 2), "Brindle - destroyplugin");
+    EXPECT_EQ(count_lines(lines, "PluginWindow::Impl::controlsAdded() called"), 2);
+}
