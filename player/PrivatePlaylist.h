@@ -28,18 +28,37 @@ public:
     int32 CountItems();
     int32 IDForItemAt(int32 index);  // negative when index is out of range
     // The path of item `id`, owned by the playlist; null for an unknown id. Valid until
-    // the item is removed.
+    // the item is removed (items are never moved in memory).
     const char *PathForItem(int32 id);
 
     float Volume();
     void SetVolume(float volume);
 
-    // The player's side; add-ons do not call these.
-    PlaylistData *Data() const { return fData; }
+    // The player's side; add-ons do not call these. Each notifies the listeners after
+    // the lock is released.
+
+    // Appends an item; returns its id.
+    int32 AddItem(const char *path);
+    // Makes item `index` current (-1: none) and sends MSG_PLAYLIST_CURRENT.
+    // B_BAD_INDEX (and no message) when index is neither -1 nor an item's.
+    status_t SetCurrent(int32 index);
+    // Moves the current item by `delta`, stopping at the first and last item, and
+    // sends MSG_PLAYLIST_CURRENT (also when it could not move). From no current item,
+    // a step forward goes to the first item.
+    void Step(int32 delta);
+    // Sends MSG_PLAYLIST_CURRENT, changing nothing.
+    void NotifyCurrent();
+    // Sends MSG_PLAYLIST_LOST_CONTROLS: the playlist has left the controller.
+    void NotifyLostControls();
+
+    // Reference counting behind PlaylistPtr. A playlist starts with no reference; the
+    // last Release() deletes it.
     void Acquire();
-    void Release();  // deletes the playlist when the last reference goes
+    void Release();
 
 private:
+    void _Notify(uint32 what);
+
     PlaylistData *fData;
     int32 fReferences;
 };

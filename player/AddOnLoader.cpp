@@ -1,0 +1,133 @@
+#include "AddOnLoader.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A list longer than this is taken as garbage (a list without its terminating null).
+const size_t kMaxDescriptors = 256;
+
+void report(const std::string &path, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
+void report(const std::string &path, const char *format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    fprintf(stderr, "brindle-player: %s: %s\n", path.c_str(), text);
+}
+
+}  // namespace
+
+bool AddOnLoader::Load(const std::string &path) {
+    // dlopen looks a bare name up on the library path; an add-on is always a file.
+    std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    void *handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char *why = dlerror();
+        report(path, "cannot load add-on: %s", why != nullptr ? why : "unknown error");
+        return false;
+    }
+    for (const auto &image : fImages) {
+        if (image->handle == handle) {
+            dlclose(handle);  // drops only the extra reference
+            report(path, "already loaded from %s; skipped", image->path.c_str());
+            return false;
+        }
+    }
+    auto getList =
+        reinterpret_cast<get_plugin_list_function>(dlsym(handle, GET_PLUGIN_LIST_SYMBOL));
+    if (getList == nullptr) {
+        report(path, "not an add-on: no %s", GET_PLUGIN_LIST_SYMBOL);
+        dlclose(handle);
+        return false;
+    }
+
+    fImages.push_back(std::make_unique<LoadedImage>(LoadedImage{path, handle}));
+    const LoadedImage *image = fImages.back().get();
+
+    PluginDescriptor **list = getList();
+    if (list == nullptr) {
+        report(path, "%s returned no list", GET_PLUGIN_LIST_SYMBOL);
+        return false;
+    }
+    size_t taken = 0;
+    for (size_t i = 0; list[i] != nullptr; i++) {
+        if (i == kMaxDescriptors) {
+            report(path, "more than %zu descriptors; the rest are ignored", kMaxDescriptors);
+            break;
+        }
+        const PluginDescriptor *descriptor = list[i];
+        if (descriptor->magic != PLUGIN_DESCRIPTOR_MAGIC) {
+            report(path, "descriptor %zu: bad magic 0x%08x (expected 0x%08x 'face')", i,
+                   static_cast<unsigned>(descriptor->magic),
+                   static_cast<unsigned>(PLUGIN_DESCRIPTOR_MAGIC));
+            continue;
+        }
+        if (descriptor->descriptorVersion != PLUGIN_DESCRIPTOR_VERSION) {
+            report(path, "descriptor %zu: version %u not supported (expected %u)", i,
+                   static_cast<unsigned>(descriptor->descriptorVersion),
+                   static_cast<unsigned>(PLUGIN_DESCRIPTOR_VERSION));
+            continue;
+        }
+        if (descriptor->id == nullptr || descriptor->id[0] == '\0') {
+            report(path, "descriptor %zu: no id", i);
+            continue;
+        }
+        if (const LoadedDescriptor *other = Find(descriptor->id)) {
+            report(path, "descriptor %zu: id \"%s\" already loaded from %s; skipped", i,
+                   descriptor->id, other->image->path.c_str());
+            continue;
+        }
+        fDescriptors.push_back(LoadedDescriptor{image, descriptor});
+        taken++;
+    }
+    if (taken == 0)
+        report(path, "no usable descriptor");
+    return taken > 0;
+}
+
+void AddOnLoader::LoadDirectory(const std::string &directory) {
+    DIR *dir = opendir(directory.c_str());
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> names;
+    while (struct dirent *entry = readdir(dir)) {
+        const size_t length = strlen(entry->d_name);
+        if (length > 3 && strcmp(entry->d_name + length - 3, ".so") == 0)
+            names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string &name : names)
+        Load(directory + "/" + name);
+}
+
+const LoadedDescriptor *AddOnLoader::Find(const std::string &id) const {
+    for (const LoadedDescriptor &descriptor : fDescriptors) {
+        if (id == descriptor.descriptor->id)
+            return &descriptor;
+    }
+    return nullptr;
+}
+
+std::string executable_directory() {
+    char path[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (length <= 0)
+        return "";
+    path[length] = '\0';
+    char *slash = strrchr(path, '/');
+    if (slash == nullptr)
+        return "";
+    return std::string(path, slash - path);
+}

@@ -1,0 +1,52 @@
+// Loads add-on images and keeps their descriptors.
+//
+// An image is opened once (dlopen, RTLD_NOW | RTLD_LOCAL) and stays loaded until the
+// player exits; its `get_plugin_list` is called once. An image that cannot be loaded,
+// lacks `get_plugin_list`, or offers a descriptor with the wrong magic or version is
+// named on standard error and skipped; the player goes on.
+#ifndef _ADD_ON_LOADER_H
+#define _ADD_ON_LOADER_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PluginInterface.h"
+
+struct LoadedImage {
+    std::string path;
+    void *handle;
+};
+
+struct LoadedDescriptor {
+    const LoadedImage *image;
+    const PluginDescriptor *descriptor;
+
+    bool IsInterface() const { return (descriptor->flags & PLUGIN_IS_INTERFACE) != 0; }
+};
+
+class AddOnLoader {
+public:
+    AddOnLoader() = default;
+    AddOnLoader(const AddOnLoader &) = delete;
+    AddOnLoader &operator=(const AddOnLoader &) = delete;
+
+    // Loads one image; false (with a line on standard error) when nothing was taken
+    // from it.
+    bool Load(const std::string &path);
+    // Loads every "*.so" in `directory`, in name order. A missing directory holds none.
+    void LoadDirectory(const std::string &directory);
+
+    const std::vector<LoadedDescriptor> &Descriptors() const { return fDescriptors; }
+    // The descriptor with that id, or null.
+    const LoadedDescriptor *Find(const std::string &id) const;
+
+private:
+    std::vector<std::unique_ptr<LoadedImage>> fImages;
+    std::vector<LoadedDescriptor> fDescriptors;
+};
+
+// The directory of the running executable ("" if unknown), from /proc/self/exe.
+std::string executable_directory();
+
+#endif  // _ADD_ON_LOADER_H

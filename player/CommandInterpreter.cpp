@@ -1,0 +1,700 @@
+#include "CommandInterpreter.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include <Button.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <Message.h>
+#include <TextControl.h>
+#include <Window.h>
+
+#include "Player.h"
+#include "WindowAccess.h"
+#include "WindowControls.h"
+
+namespace {
+
+const char *const kDefaultInterface = "sp-brindle";
+
+typedef CommandInterpreter::Result Result;
+
+bool is_space(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The words of a command line after the command itself.
+class Arguments {
+public:
+    Arguments(const std::string &line, size_t position) : fLine(line), fPosition(position) {}
+
+    // The next word; false at the end of the line.
+    bool Next(std::string *word) {
+        _SkipSpace();
+        if (fPosition >= fLine.size())
+            return false;
+        size_t end = fPosition;
+        while (end < fLine.size() && !is_space(fLine[end]))
+            end++;
+        word->assign(fLine, fPosition, end - fPosition);
+        fPosition = end;
+        return true;
+    }
+
+    // Everything after the next run of blanks, as is (inner and trailing blanks kept).
+    std::string Rest() {
+        _SkipSpace();
+        return fLine.substr(fPosition);
+    }
+
+    bool AtEnd() {
+        _SkipSpace();
+        return fPosition >= fLine.size();
+    }
+
+private:
+    void _SkipSpace() {
+        while (fPosition < fLine.size() && is_space(fLine[fPosition]))
+            fPosition++;
+    }
+
+    const std::string &fLine;
+    size_t fPosition;
+};
+
+Result fail(std::string *error, const std::string &reason) {
+    *error = reason;
+    return CommandInterpreter::kFailed;
+}
+
+bool parse_int32(const std::string &text, int32 *value) {
+    if (text.empty())
+        return false;
+    errno = 0;
+    char *end;
+    long long parsed = strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || parsed < INT32_MIN || parsed > INT32_MAX)
+        return false;
+    *value = static_cast<int32>(parsed);
+    return true;
+}
+
+bool parse_float(const std::string &text, float *value) {
+    if (text.empty())
+        return false;
+    errno = 0;
+    char *end;
+    float parsed = strtof(text.c_str(), &end);
+    if (*end != '\0' || errno != 0 || !std::isfinite(parsed))
+        return false;
+    *value = parsed;
+    return true;
+}
+
+// 'abcd' (four characters, the first in the most significant byte) or 0x and up to
+// eight hexadecimal digits.
+bool parse_code(const std::string &text, uint32 *code) {
+    if (text.size() == 6 && text.front() == '\'' && text.back() == '\'') {
+        *code = 0;
+        for (size_t i = 1; i < 5; i++)
+            *code = (*code << 8) | static_cast<unsigned char>(text[i]);
+        return true;
+    }
+    if (text.size() > 2 && text.size() <= 10 && text[0] == '0' &&
+        (text[1] == 'x' || text[1] == 'X')) {
+        uint32 value = 0;
+        for (size_t i = 2; i < text.size(); i++) {
+            const char c = text[i];
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return false;
+            value = (value << 4) | static_cast<uint32>(digit);
+        }
+        *code = value;
+        return true;
+    }
+    return false;
+}
+
+// The labels a user sees on the form, by the names the commands use.
+const char *text_field_label(const std::string &name) {
+    if (name == "title")
+        return "Title:";
+    if (name == "album")
+        return "Album:";
+    if (name == "artist")
+        return "Artist:";
+    return nullptr;
+}
+
+const char *menu_label(const std::string &name) {
+    if (name == "genre")
+        return "Genre:";
+    if (name == "rating")
+        return "Rating:";
+    if (name == "volume")
+        return "Vol. Adjust:";
+    return nullptr;
+}
+
+BString marked_label(BMenuField *field) {
+    BMenuItem *marked = field->Menu()->FindMarked();
+    return marked != nullptr ? marked->LabelCopy() : BString();
+}
+
+class Commands {
+public:
+    Commands(Player &player, const std::string &name, Arguments &arguments, std::string *error)
+        : fPlayer(player), fName(name), fArguments(arguments), fError(error) {}
+
+    Result Run();
+
+private:
+    typedef Result (Commands::*Handler)();
+    struct Entry {
+        const char *name;
+        Handler handler;
+    };
+    static const Entry kCommands[];
+
+    Result AddOns();
+    Result Enable();
+    Result Disable();
+    Result Show();
+    Result Hide();
+    Result SetConfig();
+    Result GetConfig();
+    Result NewPlaylist();
+    Result ClosePlaylist();
+    Result Add();
+    Result Goto();
+    Result Next();
+    Result Prev();
+    Result Current();
+    Result Volume();
+    Result Form();
+    Result Items();
+    Result Set();
+    Result Pick();
+    Result Save();
+    Result Close();
+    Result Send();
+    Result Screenshot();
+    Result Quit();
+
+    Result _Fail(const std::string &reason) { return fail(fError, fName + ": " + reason); }
+    // False (with the error set) when words are left over.
+    bool _NoMore();
+    bool _Word(const char *what, std::string *word);
+    EnabledInterface *_Interface();
+    PlaylistPtr _Playlist();
+    // Runs `action` on the window of the interface enabled last that still has one.
+    bool _OnWindow(const std::function<void(BWindow *)> &action);
+    BMenuField *_Menu(BWindow *window, const char *label);
+
+    Player &fPlayer;
+    const std::string &fName;
+    Arguments &fArguments;
+    std::string *fError;
+};
+
+const Commands::Entry Commands::kCommands[] = {
+    {"next", &Commands::Next},
+    {"prev", &Commands::Prev},
+    {"goto", &Commands::Goto},
+    {"current", &Commands::Current},
+    {"add", &Commands::Add},
+    {"add-ons", &Commands::AddOns},
+    {"enable", &Commands::Enable},
+    {"disable", &Commands::Disable},
+    {"show", &Commands::Show},
+    {"hide", &Commands::Hide},
+    {"setconfig", &Commands::SetConfig},
+    {"getconfig", &Commands::GetConfig},
+    {"new-playlist", &Commands::NewPlaylist},
+    {"close-playlist", &Commands::ClosePlaylist},
+    {"volume", &Commands::Volume},
+    {"form", &Commands::Form},
+    {"items", &Commands::Items},
+    {"set", &Commands::Set},
+    {"pick", &Commands::Pick},
+    {"save", &Commands::Save},
+    {"close", &Commands::Close},
+    {"send", &Commands::Send},
+    {"screenshot", &Commands::Screenshot},
+    {"quit", &Commands::Quit},
+};
+
+Result Commands::Run() {
+    for (const Entry &entry : kCommands) {
+        if (fName == entry.name)
+            return (this->*entry.handler)();
+    }
+    return fail(fError, "unknown command \"" + fName + "\"");
+}
+
+bool Commands::_NoMore() {
+    if (fArguments.AtEnd())
+        return true;
+    _Fail("unexpected argument \"" + fArguments.Rest() + "\"");
+    return false;
+}
+
+bool Commands::_Word(const char *what, std::string *word) {
+    if (fArguments.Next(word))
+        return true;
+    _Fail(std::string("missing ") + what);
+    return false;
+}
+
+EnabledInterface *Commands::_Interface() {
+    EnabledInterface *interface = fPlayer.Interfaces().Current();
+    if (interface == nullptr)
+        _Fail("no interface is enabled");
+    return interface;
+}
+
+PlaylistPtr Commands::_Playlist() {
+    PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
+    if (!playlist)
+        _Fail("no playlist is open");
+    return playlist;
+}
+
+bool Commands::_OnWindow(const std::function<void(BWindow *)> &action) {
+    const auto &enabled = fPlayer.Interfaces().Enabled();
+    for (auto interface = enabled.rbegin(); interface != enabled.rend(); ++interface) {
+        if (with_window((*interface)->windowTokens, action))
+            return true;
+    }
+    _Fail("no window to act on");
+    return false;
+}
+
+BMenuField *Commands::_Menu(BWindow *window, const char *label) {
+    BMenuField *field = find_menu_field(window, label);
+    if (field == nullptr)
+        _Fail(std::string("the window has no menu \"") + label + "\"");
+    return field;
+}
+
+Result Commands::AddOns() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    for (const LoadedDescriptor &loaded : fPlayer.AddOns().Descriptors()) {
+        const PluginDescriptor *descriptor = loaded.descriptor;
+        printf("= add-on %s \"%s\" version %u flags %u\n", descriptor->id,
+               descriptor->name != nullptr ? descriptor->name : "",
+               static_cast<unsigned>(descriptor->pluginVersion),
+               static_cast<unsigned>(descriptor->flags));
+    }
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Enable() {
+    std::string id = kDefaultInterface;
+    fArguments.Next(&id);
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    std::string reason;
+    status_t status = fPlayer.Enable(id, &reason);
+    // An interface whose entry points turn out unusable was reported with its image's
+    // path; the player goes on without it.
+    if (status == B_NAME_NOT_FOUND || status == B_BAD_TYPE)
+        return _Fail(reason);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Disable() {
+    std::string id = kDefaultInterface;
+    fArguments.Next(&id);
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    if (fPlayer.Interfaces().Disable(id) != B_OK)
+        return _Fail("interface \"" + id + "\" is not enabled");
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Show() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    EnabledInterface *interface = _Interface();
+    if (interface == nullptr)
+        return CommandInterpreter::kFailed;
+    fPlayer.Interfaces().Show(*interface);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Hide() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    EnabledInterface *interface = _Interface();
+    if (interface == nullptr)
+        return CommandInterpreter::kFailed;
+    fPlayer.Interfaces().Hide(*interface);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::SetConfig() {
+    std::string words[4];
+    int32 count = 0;
+    std::string word;
+    while (fArguments.Next(&word)) {
+        if (count == 4)
+            return _Fail("takes four numbers (left top right bottom) or none");
+        words[count++] = word;
+    }
+    if (count != 0 && count != 4)
+        return _Fail("takes four numbers (left top right bottom) or none");
+    BMessage config;
+    if (count == 4) {
+        float edges[4];
+        for (int32 i = 0; i < 4; i++) {
+            if (!parse_float(words[i], &edges[i]))
+                return _Fail("\"" + words[i] + "\" is not a number");
+        }
+        config.AddRect("frame", BRect(edges[0], edges[1], edges[2], edges[3]));
+    }
+    EnabledInterface *interface = _Interface();
+    if (interface == nullptr)
+        return CommandInterpreter::kFailed;
+    fPlayer.Interfaces().SetConfig(*interface, &config);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::GetConfig() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    EnabledInterface *interface = _Interface();
+    if (interface == nullptr)
+        return CommandInterpreter::kFailed;
+    BMessage config;
+    fPlayer.Interfaces().GetConfig(*interface, &config);
+    BRect frame;
+    if (config.FindRect("frame", &frame) == B_OK)
+        printf("= frame %g %g %g %g\n", frame.left, frame.top, frame.right, frame.bottom);
+    else
+        printf("= frame none\n");
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::NewPlaylist() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    fPlayer.Controller()->OpenPlaylist();
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::ClosePlaylist() {
+    int32 index = 0;
+    std::string word;
+    if (fArguments.Next(&word) && !parse_int32(word, &index))
+        return _Fail("\"" + word + "\" is not a number");
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    const int32 count = fPlayer.Controller()->CountPlaylists();
+    if (fPlayer.Controller()->ClosePlaylist(index) != B_OK)
+        return _Fail("no playlist " + std::to_string(index) + " (" + std::to_string(count) +
+                     " open)");
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Add() {
+    std::string path = fArguments.Rest();
+    if (path.empty())
+        return _Fail("missing path");
+    PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
+    if (playlist) {
+        playlist->AddItem(path.c_str());
+        return CommandInterpreter::kDone;
+    }
+    // The item goes in before the playlist opens: listeners told about it see it.
+    playlist = PlaylistPtr(new PrivatePlaylist);
+    playlist->AddItem(path.c_str());
+    fPlayer.Controller()->OpenPlaylist(playlist);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Goto() {
+    std::string word;
+    if (!_Word("item number", &word))
+        return CommandInterpreter::kFailed;
+    int32 index;
+    if (!parse_int32(word, &index))
+        return _Fail("\"" + word + "\" is not a number");
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    PlaylistPtr playlist = _Playlist();
+    if (!playlist)
+        return CommandInterpreter::kFailed;
+    if (playlist->SetCurrent(index) != B_OK) {
+        return _Fail("no item " + word + " in playlist 0 (" +
+                     std::to_string(playlist->CountItems()) + " items)");
+    }
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Next() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    PlaylistPtr playlist = _Playlist();
+    if (!playlist)
+        return CommandInterpreter::kFailed;
+    playlist->Step(1);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Prev() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    PlaylistPtr playlist = _Playlist();
+    if (!playlist)
+        return CommandInterpreter::kFailed;
+    playlist->Step(-1);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Current() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    PlaylistPtr playlist = _Playlist();
+    if (!playlist)
+        return CommandInterpreter::kFailed;
+    playlist->NotifyCurrent();
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Volume() {
+    std::string word;
+    const bool set = fArguments.Next(&word);
+    float volume = 0;
+    if (set && !parse_float(word, &volume))
+        return _Fail("\"" + word + "\" is not a number");
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    PlaylistPtr playlist = _Playlist();
+    if (!playlist)
+        return CommandInterpreter::kFailed;
+    if (set)
+        playlist->SetVolume(volume);
+    else
+        printf("= volume %g\n", playlist->Volume());
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Form() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    std::string answer;
+    bool complete = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        static const char *const kTexts[][2] = {
+            {"title", "Title:"}, {"album", "Album:"}, {"artist", "Artist:"}};
+        static const char *const kMenus[][2] = {
+            {"genre", "Genre:"}, {"rating", "Rating:"}, {"volume", "Vol. Adjust:"}};
+        for (const auto &text : kTexts) {
+            BTextControl *control = find_text_control(window, text[1]);
+            if (control == nullptr) {
+                _Fail(std::string("the window has no text field \"") + text[1] + "\"");
+                return;
+            }
+            answer += std::string("= ") + text[0] + " " + control->TextCopy().String() + "\n";
+        }
+        for (const auto &menu : kMenus) {
+            BMenuField *field = _Menu(window, menu[1]);
+            if (field == nullptr)
+                return;
+            answer += std::string("= ") + menu[0] + " " + marked_label(field).String() + "\n";
+        }
+        complete = true;
+    });
+    if (!found || !complete)
+        return CommandInterpreter::kFailed;
+    fputs(answer.c_str(), stdout);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Items() {
+    std::string name;
+    if (!_Word("menu (genre, rating or volume)", &name))
+        return CommandInterpreter::kFailed;
+    const char *label = menu_label(name);
+    if (label == nullptr)
+        return _Fail("unknown menu \"" + name + "\" (genre, rating or volume)");
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    std::string answer;
+    bool complete = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        BMenuField *field = _Menu(window, label);
+        if (field == nullptr)
+            return;
+        BMenu *menu = field->Menu();
+        const int32 count = menu->CountItems();
+        for (int32 i = 0; i < count; i++) {
+            if (BMenuItem *item = menu->ItemAt(i))
+                answer += std::string("= item ") + item->LabelCopy().String() + "\n";
+        }
+        complete = true;
+    });
+    if (!found || !complete)
+        return CommandInterpreter::kFailed;
+    fputs(answer.c_str(), stdout);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Set() {
+    std::string name;
+    if (!_Word("field (title, album or artist)", &name))
+        return CommandInterpreter::kFailed;
+    const char *label = text_field_label(name);
+    if (label == nullptr)
+        return _Fail("unknown field \"" + name + "\" (title, album or artist)");
+    // The rest of the line, as typed; nothing at all clears the field.
+    const std::string text = fArguments.Rest();
+    bool done = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        BTextControl *control = find_text_control(window, label);
+        if (control == nullptr) {
+            _Fail(std::string("the window has no text field \"") + label + "\"");
+            return;
+        }
+        status_t status = control->TypeText(text.c_str());
+        if (status != B_OK) {
+            _Fail(std::string("typing into \"") + label + "\" failed: " + strerror(-status));
+            return;
+        }
+        done = true;
+    });
+    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+}
+
+Result Commands::Pick() {
+    std::string name;
+    if (!_Word("menu (genre, rating or volume)", &name))
+        return CommandInterpreter::kFailed;
+    const char *label = menu_label(name);
+    if (label == nullptr)
+        return _Fail("unknown menu \"" + name + "\" (genre, rating or volume)");
+    const std::string itemLabel = fArguments.Rest();
+    if (itemLabel.empty())
+        return _Fail("missing item label");
+    bool done = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        BMenuField *field = _Menu(window, label);
+        if (field == nullptr)
+            return;
+        BMenuItem *item = field->Menu()->FindItem(itemLabel.c_str());
+        if (item == nullptr) {
+            _Fail("no item \"" + itemLabel + "\" in \"" + label + "\"");
+            return;
+        }
+        if (item->Choose() != B_OK) {
+            _Fail("item \"" + itemLabel + "\" of \"" + label + "\" cannot be chosen");
+            return;
+        }
+        done = true;
+    });
+    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+}
+
+Result Commands::Save() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    bool done = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        BButton *button = find_button(window, "Save");
+        if (button == nullptr) {
+            _Fail("the window has no button \"Save\"");
+            return;
+        }
+        if (button->Press() != B_OK) {
+            _Fail("the button \"Save\" cannot be pressed");
+            return;
+        }
+        done = true;
+    });
+    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+}
+
+Result Commands::Close() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    bool done = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        if (window->PressCloseBox() != B_OK) {
+            _Fail("the window does not take a close request");
+            return;
+        }
+        done = true;
+    });
+    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+}
+
+Result Commands::Send() {
+    std::string word;
+    if (!_Word("message code", &word))
+        return CommandInterpreter::kFailed;
+    uint32 code;
+    if (!parse_code(word, &code))
+        return _Fail("bad message code \"" + word + "\" (use 'abcd' or 0x...)");
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    bool done = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        BMessage message(code);
+        if (window->PostMessage(&message) != B_OK) {
+            _Fail("the window does not take messages");
+            return;
+        }
+        done = true;
+    });
+    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+}
+
+Result Commands::Screenshot() {
+    const std::string path = fArguments.Rest();
+    if (path.empty())
+        return _Fail("missing path");
+    Display *display = fPlayer.GetDisplay();
+    if (display == nullptr)
+        return _Fail("no display (the player runs headless)");
+    std::string reason;
+    if (!display->Screenshot(path, &reason))
+        return _Fail(reason);
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Quit() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    return CommandInterpreter::kQuit;
+}
+
+}  // namespace
+
+CommandInterpreter::Result CommandInterpreter::Execute(const std::string &line,
+                                                       std::string *error) {
+    size_t start = 0;
+    while (start < line.size() && is_space(line[start]))
+        start++;
+    if (start == line.size() || line[start] == '#')
+        return kDone;
+    size_t end = start;
+    while (end < line.size() && !is_space(line[end]))
+        end++;
+    const std::string name = line.substr(start, end - start);
+    Arguments arguments(line, end);
+    return Commands(fPlayer, name, arguments, error).Run();
+}

@@ -1,0 +1,94 @@
+#include "InputLoop.h"
+
+#include <poll.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "CommandInterpreter.h"
+#include "LineReader.h"
+#include "Player.h"
+#include "Signals.h"
+
+namespace {
+
+const int kGoOn = -1000;
+
+int signal_status() {
+    return 128 + termination_signal();
+}
+
+}  // namespace
+
+int InputLoop::_RunLine(const std::string &line, int lineNumber, bool script) {
+    std::string error;
+    switch (fInterpreter.Execute(line, &error)) {
+        case CommandInterpreter::kDone:
+            break;
+        case CommandInterpreter::kQuit:
+            return kExitOk;
+        case CommandInterpreter::kFailed:
+            fprintf(stderr, "brindle-player: line %d: %s\n", lineNumber, error.c_str());
+            if (script)
+                return kExitBadCommand;
+            break;
+    }
+    fPlayer.Settle();
+    return termination_signal() != 0 ? signal_status() : kGoOn;
+}
+
+int InputLoop::RunCommands(int fd, bool script, bool prompt) {
+    LineReader reader(fd);
+    TaskQueue &tasks = fPlayer.Tasks();
+    bool promptShown = false;
+    std::string line;
+    for (;;) {
+        if (termination_signal() != 0)
+            return signal_status();
+        while (reader.NextLine(&line)) {
+            promptShown = false;
+            const int status = _RunLine(line, reader.LineNumber(), script);
+            if (status != kGoOn)
+                return status;
+        }
+        if (reader.Ended())
+            return kExitOk;
+        if (prompt && !promptShown) {
+            fputs("brindle> ", stdout);
+            fflush(stdout);
+            promptShown = true;
+        }
+
+        struct pollfd fds[2] = {{fd, POLLIN, 0}, {tasks.WakeFd(), POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return kInputUnreadable;
+        }
+        if (fds[1].revents != 0) {
+            tasks.ClearWake();
+            fPlayer.Settle();
+        }
+        if (fds[0].revents & POLLNVAL)
+            return kInputUnreadable;
+        if (fds[0].revents != 0 && reader.Fill() == LineReader::kError)
+            return kInputUnreadable;
+    }
+}
+
+int InputLoop::RunDetached() {
+    TaskQueue &tasks = fPlayer.Tasks();
+    for (;;) {
+        if (termination_signal() != 0)
+            return signal_status();
+        fPlayer.Settle();
+        if (fPlayer.EverEnabled() && fPlayer.Interfaces().Count() == 0)
+            return kExitOk;
+        struct pollfd wake = {tasks.WakeFd(), POLLIN, 0};
+        if (poll(&wake, 1, -1) < 0 && errno != EINTR)
+            return kExitOk;
+        if (wake.revents != 0)
+            tasks.ClearWake();
+    }
+}

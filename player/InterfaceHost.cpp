@@ -1,0 +1,144 @@
+#include "InterfaceHost.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <Message.h>
+
+#include "SoundPlayController.h"
+#include "WindowAccess.h"
+
+namespace {
+
+void report(const LoadedDescriptor &source, const char *what) {
+    fprintf(stderr, "brindle-player: %s: interface %s: %s\n", source.image->path.c_str(),
+            source.descriptor->id, what);
+}
+
+}  // namespace
+
+InterfaceHost::~InterfaceHost() {
+    DisableAll();
+}
+
+status_t InterfaceHost::Enable(const LoadedDescriptor &source) {
+    const std::string id = source.descriptor->id;
+    if (Find(id) != nullptr)
+        return B_OK;
+    plugin_getter getPlugin = source.descriptor->getPluginFunction;
+    if (getPlugin == nullptr) {
+        report(source, "no getPluginFunction");
+        return B_ERROR;
+    }
+
+    auto interface = std::make_unique<EnabledInterface>();
+    interface->source = &source;
+    interface->id = id;
+    interface->data = nullptr;
+    interface->ops = nullptr;
+    plugin_info info{fController, source.image->path.c_str()};
+    void *ops = nullptr;
+    _Call(*interface,
+          [&] { ops = getPlugin(&interface->data, source.descriptor->id, "", 0, &info); });
+    const auto *table = static_cast<const InterfacePluginOps *>(ops);
+    const char *problem = nullptr;
+    char text[160];
+    if (table == nullptr) {
+        problem = "getplugin returned no operations table";
+    } else if (table->magic != PLUGIN_INTERFACE_MAGIC) {
+        snprintf(
+            text, sizeof(text), "operations table has bad magic 0x%08x (expected 0x%08x 'filt')",
+            static_cast<unsigned>(table->magic), static_cast<unsigned>(PLUGIN_INTERFACE_MAGIC));
+        problem = text;
+    } else if (table->opsVersion != PLUGIN_INTERFACE_VERSION) {
+        snprintf(text, sizeof(text), "operations table version %u not supported (expected %u)",
+                 static_cast<unsigned>(table->opsVersion),
+                 static_cast<unsigned>(PLUGIN_INTERFACE_VERSION));
+        problem = text;
+    }
+    if (problem != nullptr) {
+        report(source, problem);
+        // The entry points are unusable, but what getplugin made must not leak or
+        // keep listening.
+        _Destroy(source, interface->data);
+        return B_ERROR;
+    }
+    interface->ops = table;
+    fEnabled.push_back(std::move(interface));
+    Show(*fEnabled.back());
+    return B_OK;
+}
+
+status_t InterfaceHost::Disable(const std::string &id) {
+    auto found = std::find_if(fEnabled.begin(), fEnabled.end(),
+                              [&](const auto &interface) { return interface->id == id; });
+    if (found == fEnabled.end())
+        return B_NAME_NOT_FOUND;
+    // Out of the list first: whatever the add-on does while it is destroyed, it is no
+    // longer an enabled interface.
+    std::unique_ptr<EnabledInterface> interface = std::move(*found);
+    fEnabled.erase(found);
+    _Destroy(*interface->source, interface->data);
+    return B_OK;
+}
+
+void InterfaceHost::DisableAll() {
+    while (!fEnabled.empty())
+        Disable(fEnabled.back()->id);
+}
+
+EnabledInterface *InterfaceHost::Find(const std::string &id) {
+    for (const auto &interface : fEnabled) {
+        if (interface->id == id)
+            return interface.get();
+    }
+    return nullptr;
+}
+
+EnabledInterface *InterfaceHost::Current() {
+    return fEnabled.empty() ? nullptr : fEnabled.back().get();
+}
+
+status_t InterfaceHost::Show(EnabledInterface &interface) {
+    status_t status = B_ERROR;
+    if (interface.ops->show != nullptr)
+        _Call(interface, [&] { status = interface.ops->show(interface.data); });
+    return status;
+}
+
+void InterfaceHost::Hide(EnabledInterface &interface) {
+    if (interface.ops->hide != nullptr)
+        _Call(interface, [&] { interface.ops->hide(interface.data); });
+}
+
+void InterfaceHost::SetConfig(EnabledInterface &interface, BMessage *config) {
+    if (interface.ops->setconfig != nullptr)
+        _Call(interface, [&] { interface.ops->setconfig(interface.data, config); });
+}
+
+status_t InterfaceHost::GetConfig(EnabledInterface &interface, BMessage *config) {
+    status_t status = B_ERROR;
+    if (interface.ops->getconfig != nullptr)
+        _Call(interface, [&] { status = interface.ops->getconfig(interface.data, config); });
+    return status;
+}
+
+void InterfaceHost::_Call(EnabledInterface &interface, const std::function<void()> &call) {
+    std::vector<int32> before = live_window_tokens();
+    call();
+    for (int32 token : live_window_tokens()) {
+        if (std::find(before.begin(), before.end(), token) == before.end() &&
+            std::find(interface.windowTokens.begin(), interface.windowTokens.end(), token) ==
+                interface.windowTokens.end())
+            interface.windowTokens.push_back(token);
+    }
+}
+
+void InterfaceHost::_Destroy(const LoadedDescriptor &source, void *data) {
+    plugin_destroyer destroy = source.descriptor->destroyPluginFunction;
+    if (destroy == nullptr) {
+        report(source, "no destroyPluginFunction; its data is left as it is");
+        return;
+    }
+    destroy(source.image->handle, data);
+}

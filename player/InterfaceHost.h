@@ -1,0 +1,68 @@
+// The interfaces the player has enabled, and every call the player makes into them.
+//
+// Main thread only. The player calls into an add-on with no lock of its own held, so a
+// window thread that calls back into the controller or a playlist meanwhile can never
+// deadlock against it.
+//
+// The windows an interface makes while the player calls it (getplugin above all) are
+// recorded as its windows, by token: the commands that act on "the interface's window"
+// find them again through the window list, and never keep a pointer to one.
+#ifndef _INTERFACE_HOST_H
+#define _INTERFACE_HOST_H
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AddOnLoader.h"
+#include "PluginInterface.h"
+
+class SoundPlayController;
+
+struct EnabledInterface {
+    const LoadedDescriptor *source;
+    std::string id;
+    void *data;
+    const InterfacePluginOps *ops;
+    std::vector<int32> windowTokens;
+};
+
+class InterfaceHost {
+public:
+    explicit InterfaceHost(SoundPlayController *controller) : fController(controller) {}
+    ~InterfaceHost();
+    InterfaceHost(const InterfaceHost &) = delete;
+    InterfaceHost &operator=(const InterfaceHost &) = delete;
+
+    // getplugin, then the ops' show. B_OK also when it was enabled already (nothing is
+    // called then). B_ERROR when the image's entry points are unusable (missing
+    // getPluginFunction, no or a wrong operations table); the reason, naming the image,
+    // is on standard error, and whatever getplugin made is destroyed again.
+    status_t Enable(const LoadedDescriptor &source);
+    // destroyPluginFunction. B_NAME_NOT_FOUND when `id` is not enabled.
+    status_t Disable(const std::string &id);
+    // Disables every enabled interface, the last enabled first.
+    void DisableAll();
+
+    EnabledInterface *Find(const std::string &id);
+    // The interface the window commands act on: the one enabled last.
+    EnabledInterface *Current();
+    size_t Count() const { return fEnabled.size(); }
+    const std::vector<std::unique_ptr<EnabledInterface>> &Enabled() const { return fEnabled; }
+
+    status_t Show(EnabledInterface &interface);
+    void Hide(EnabledInterface &interface);
+    void SetConfig(EnabledInterface &interface, BMessage *config);
+    status_t GetConfig(EnabledInterface &interface, BMessage *config);
+
+private:
+    // Runs `call` and records the windows that appeared meanwhile as the interface's.
+    void _Call(EnabledInterface &interface, const std::function<void()> &call);
+    void _Destroy(const LoadedDescriptor &source, void *data);
+
+    SoundPlayController *const fController;
+    std::vector<std::unique_ptr<EnabledInterface>> fEnabled;
+};
+
+#endif  // _INTERFACE_HOST_H

@@ -1,0 +1,41 @@
+// A list of listeners, kept as messengers: a listener that is gone is skipped by the
+// messenger, never dereferenced.
+//
+// Copy on write: a notification takes a snapshot (one reference count increment) under
+// its owner's lock and sends outside it, so sending never holds the owner's lock and
+// never copies the list. Adding and removing, which are rare, build a new list.
+//
+// REQUIRES: the owner's lock is held around Add(), Remove() and Snapshot().
+#ifndef _LISTENER_LIST_H
+#define _LISTENER_LIST_H
+
+#include <memory>
+#include <vector>
+
+#include <Messenger.h>
+#include <SupportDefs.h>
+
+class BHandler;
+
+class ListenerList {
+public:
+    typedef std::shared_ptr<const std::vector<BMessenger>> Snapshot_t;
+
+    // B_BAD_VALUE for null, the messenger's error for a handler in no looper; adding a
+    // listener twice keeps one entry.
+    status_t Add(const BHandler *handler);
+    // B_NAME_NOT_FOUND when the handler is not listening.
+    status_t Remove(const BHandler *handler);
+    int32 Count() const { return fList ? static_cast<int32>(fList->size()) : 0; }
+
+    Snapshot_t Snapshot() const { return fList; }
+
+    // Sends a message with code `what` to every listener of `snapshot`. Listeners that
+    // are gone are skipped.
+    static void Send(const Snapshot_t &snapshot, uint32 what);
+
+private:
+    Snapshot_t fList;
+};
+
+#endif  // _LISTENER_LIST_H

@@ -1,0 +1,23 @@
+// The player's command line:
+//   brindle-player [--headless] [--script FILE] [--add-on PATH]... [FILE...]
+#ifndef _OPTIONS_H
+#define _OPTIONS_H
+
+#include <string>
+#include <vector>
+
+struct Options {
+    bool headless = false;
+    bool help = false;
+    bool hasScript = false;
+    std::string script;  // "-": standard input
+    std::vector<std::string> addOns;
+    std::vector<std::string> files;
+};
+
+// False with `error` set on a bad command line.
+bool parse_options(int argc, const char *const *argv, Options *options, std::string *error);
+
+extern const char *const kUsage;
+
+#endif  // _OPTIONS_H

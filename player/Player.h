@@ -1,0 +1,80 @@
+// The stand-in player's core: its add-ons, its controller and playlists, the interfaces
+// it has enabled, and the queue of work other threads hand to its main thread.
+//
+// Threads. Everything here runs on the main thread except RequestDisable() and
+// RequestEnable(), which any thread may call (a window's thread inside QuitRequested, the
+// roster's listener thread): they only queue work that Settle() or the input loop runs
+// on the main thread. The main thread never holds a controller or playlist lock while
+// it calls into an add-on or waits for a window.
+#ifndef _PLAYER_H
+#define _PLAYER_H
+
+#include <string>
+#include <vector>
+
+#include "AddOnLoader.h"
+#include "InterfaceHost.h"
+#include "SoundPlayController.h"
+#include "TaskQueue.h"
+
+// A display front end: the seam where windows are drawn and photographed. Without
+// one the player is headless.
+class Display {
+public:
+    virtual ~Display() = default;
+    // Writes a PNG of every shown window, side by side. False with `error` set.
+    virtual bool Screenshot(const std::string &path, std::string *error) = 0;
+};
+
+class Player {
+public:
+    Player();
+    ~Player();
+    Player(const Player &) = delete;
+    Player &operator=(const Player &) = delete;
+
+    AddOnLoader &AddOns() { return fAddOns; }
+    InterfaceHost &Interfaces() { return fInterfaces; }
+    SoundPlayController *Controller() { return &fController; }
+    TaskQueue &Tasks() { return fTasks; }
+
+    Display *GetDisplay() const { return fDisplay; }
+    void SetDisplay(Display *display) { fDisplay = display; }
+
+    // Playlist 0 with `paths` as its items, the first one current.
+    void OpenStartPlaylist(const std::vector<std::string> &paths);
+
+    // Enables interface `id`: B_OK (also when it was enabled already); B_NAME_NOT_FOUND
+    // or B_BAD_TYPE (no such interface; `error` says so); B_ERROR when its entry points
+    // were unusable (reported on standard error already).
+    status_t Enable(const std::string &id, std::string *error);
+    // Enables every interface loaded, in load order.
+    void EnableAll();
+    // Whether an interface was ever enabled.
+    bool EverEnabled() const { return fEverEnabled; }
+
+    // Any thread: ask the main thread to disable `id` (an id that is not enabled by the
+    // time it runs is ignored: a window may ask twice).
+    void RequestDisable(const char *id);
+    // Any thread: ask the main thread to enable `id` as the enable command does.
+    void RequestEnable(const std::string &id);
+
+    // The waiting rule, after every command: runs the queued work, then waits until
+    // every window has handled all that was sent to it, and again while that queued
+    // more work.
+    void Settle();
+
+    // Disables every interface (the queued work first) and drops the playlists.
+    void Shutdown();
+
+private:
+    AddOnLoader fAddOns;
+    SoundPlayController fController;
+    InterfaceHost fInterfaces;
+    TaskQueue fTasks;
+    Display *fDisplay = nullptr;
+    bool fEverEnabled = false;
+    bool fShuttingDown = false;
+};
+
+#endif  // _PLAYER_H

@@ -1,0 +1,68 @@
+#include "TaskQueue.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+TaskQueue::TaskQueue() {
+    fWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+TaskQueue::~TaskQueue() {
+    if (fWakeFd >= 0)
+        close(fWakeFd);
+}
+
+void TaskQueue::Post(Task task) {
+    bool wasEmpty;
+    {
+        std::lock_guard<std::mutex> lock(fLock);
+        wasEmpty = fTasks.empty();
+        fTasks.push_back(std::move(task));
+    }
+    // One wake-up per batch: the main thread drains the whole queue when it wakes.
+    if (wasEmpty)
+        Wake();
+}
+
+void TaskQueue::Wake() {
+    if (fWakeFd < 0)
+        return;
+    const uint64_t one = 1;
+    int saved = errno;
+    // A full counter (EAGAIN) is readable already; nothing is lost.
+    while (write(fWakeFd, &one, sizeof(one)) < 0 && errno == EINTR) {
+    }
+    errno = saved;
+}
+
+void TaskQueue::ClearWake() {
+    if (fWakeFd < 0)
+        return;
+    uint64_t count;
+    while (read(fWakeFd, &count, sizeof(count)) < 0 && errno == EINTR) {
+    }
+}
+
+size_t TaskQueue::RunPending() {
+    if (IsEmpty())
+        return 0;
+    // Consume the wake-up before taking the batch: while the queue is not empty no
+    // Post() writes one, and a Post() after the swap finds it empty and wakes anew.
+    ClearWake();
+    std::deque<Task> tasks;
+    {
+        std::lock_guard<std::mutex> lock(fLock);
+        tasks.swap(fTasks);
+    }
+    for (Task &task : tasks)
+        task();
+    return tasks.size();
+}
+
+bool TaskQueue::IsEmpty() const {
+    std::lock_guard<std::mutex> lock(fLock);
+    return fTasks.empty();
+}

@@ -1,0 +1,81 @@
+#include "DisplayMode.h"
+
+#include <poll.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+
+#include <QApplication>
+
+#include "Player.h"
+#include "QtDisplay.h"
+#include "Signals.h"
+
+namespace {
+
+bool set(const char *name) {
+    const char *value = getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+bool display_wanted(bool headless) {
+    if (headless)
+        return false;
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+int run_with_display(int &argc, char **argv, Player &player,
+                     const std::function<int(QtDisplay &display)> &commands) {
+    QApplication application(argc, argv);
+    application.setApplicationName("brindle-player");
+    // The windows come and go with the interfaces; only the command thread ends the
+    // event loop.
+    application.setQuitOnLastWindowClosed(false);
+
+    int status = 0;
+    {
+        QtDisplay display(player);
+        player.SetDisplay(&display);
+        std::thread commandThread([&] {
+            status = commands(display);
+            QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+        });
+        application.exec();
+        commandThread.join();
+        player.SetDisplay(nullptr);
+    }
+    return status;
+}
+
+int run_until_closed(Player &player, QtDisplay &display) {
+    std::atomic<bool> closed{false};
+    TaskQueue &tasks = player.Tasks();
+    display.SetPlayerWindowCloseAction([&] {
+        closed.store(true);
+        tasks.Wake();
+    });
+    player.EnableAll();
+    int status = 0;
+    for (;;) {
+        if (termination_signal() != 0) {
+            status = 128 + termination_signal();
+            break;
+        }
+        player.Settle();
+        display.CatchUp();
+        if (closed.load())
+            break;
+        struct pollfd wake = {tasks.WakeFd(), POLLIN, 0};
+        if (poll(&wake, 1, -1) < 0 && errno != EINTR)
+            break;
+        if (wake.revents != 0)
+            tasks.ClearWake();
+    }
+    // The window's action must not outlive this frame.
+    display.RunOnGui([&] { display.SetPlayerWindowCloseAction(nullptr); });
+    return status;
+}

@@ -1,0 +1,26 @@
+// Choosing between windows and the prompt, and running the player with windows.
+#ifndef BRINDLE_DISPLAY_DISPLAY_MODE_H
+#define BRINDLE_DISPLAY_DISPLAY_MODE_H
+
+#include <functional>
+
+class Player;
+class QtDisplay;
+
+// Windows are drawn when a display is there (DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM is set and not empty) and --headless was not given.
+bool display_wanted(bool headless);
+
+// Runs the player with windows. Qt's event loop owns this (the main) thread; `commands`
+// runs on a command thread of its own with the display installed as the player's, and
+// must leave the player shut down (every interface disabled) when it returns. Its
+// status is returned once the windows are gone.
+int run_with_display(int &argc, char **argv, Player &player,
+                     const std::function<int(QtDisplay &display)> &commands);
+
+// The commands of a player with windows and no script: enables every interface, then
+// serves the task queue (the windows' and the roster's requests) until the player's
+// window is closed (0) or a signal ends it (128 + the signal).
+int run_until_closed(Player &player, QtDisplay &display);
+
+#endif  // BRINDLE_DISPLAY_DISPLAY_MODE_H

@@ -1,0 +1,38 @@
+// The display hook: every model change, on whatever thread made it, marks its window
+// dirty and (once per batch) queues a call to the GUI thread. It never blocks beyond
+// its own short mutex and never waits for the GUI thread, so a looper thread is never
+// held up by the display. Many changes in a row (2,000 `next` steps) become one
+// refresh per window per batch.
+#ifndef BRINDLE_DISPLAY_MODEL_BRIDGE_H
+#define BRINDLE_DISPLAY_MODEL_BRIDGE_H
+
+#include <functional>
+#include <mutex>
+#include <set>
+
+#include <DisplayHook.h>
+
+class QObject;
+
+class ModelBridge : public BDisplayHook {
+public:
+    // `receiver` lives on the GUI thread; `refresh` runs there with the batch.
+    typedef std::function<void(const std::set<const BWindow *> &dirty)> Refresh;
+    ModelBridge(QObject *receiver, Refresh refresh);
+
+    void DisplayChanged(const display_change &change) override;
+
+    // GUI thread: takes the pending batch now (a flush before a screenshot or a check).
+    void RefreshNow();
+    // Any thread: nothing is queued to the receiver after this returns.
+    void Detach();
+
+private:
+    std::mutex fLock;
+    QObject *fReceiver;
+    Refresh fRefresh;
+    std::set<const BWindow *> fDirty;
+    bool fQueued = false;
+};
+
+#endif  // BRINDLE_DISPLAY_MODEL_BRIDGE_H

@@ -1,0 +1,213 @@
+#include "PlayerWindow.h"
+
+#include <cmath>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "AddOnLoader.h"
+#include "Player.h"
+#include "PrivatePlaylist.h"
+#include "SoundPlayController.h"
+
+namespace {
+
+// The slider counts hundredths: 0..200 is a volume of 0..2.
+const int kSliderScale = 100;
+const int kRefreshMilliseconds = 200;
+
+QString file_name(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    return QString::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
+PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
+    setWindowTitle("Brindle Player");
+    auto *column = new QVBoxLayout(this);
+
+    auto *menus = new QMenuBar(this);
+    fInterfaces = menus->addMenu("Interfaces");
+    for (const LoadedDescriptor &loaded : fPlayer.AddOns().Descriptors()) {
+        if (!loaded.IsInterface())
+            continue;
+        const std::string id = loaded.descriptor->id;
+        QAction *action = fInterfaces->addAction(QString::fromUtf8(loaded.descriptor->name));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, id](bool on) { _Toggle(id, on); });
+        fInterfaceActions.emplace_back(id, action);
+    }
+    if (fInterfaceActions.empty())
+        fInterfaces->addAction("(none loaded)")->setEnabled(false);
+    column->setMenuBar(menus);
+
+    fPlaylist = new QListWidget(this);
+    fPlaylist->setMinimumSize(260, 120);
+    connect(fPlaylist, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { _Goto(fPlaylist->row(item)); });
+    column->addWidget(fPlaylist, 1);
+
+    auto *buttons = new QHBoxLayout;
+    auto *previous = new QPushButton("Previous", this);
+    auto *next = new QPushButton("Next", this);
+    auto *add = new QPushButton("Add Files…", this);
+    connect(previous, &QPushButton::clicked, this, [this] { _Step(-1); });
+    connect(next, &QPushButton::clicked, this, [this] { _Step(1); });
+    connect(add, &QPushButton::clicked, this, [this] { _AddFiles(); });
+    buttons->addWidget(previous);
+    buttons->addWidget(next);
+    buttons->addStretch(1);
+    buttons->addWidget(add);
+    column->addLayout(buttons);
+
+    auto *volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(new QLabel("Volume:", this));
+    fVolume = new QSlider(Qt::Horizontal, this);
+    fVolume->setRange(0, 2 * kSliderScale);
+    fVolume->setValue(kSliderScale);
+    connect(fVolume, &QSlider::valueChanged, this, [this](int value) {
+        if (!fUpdating)
+            _SetVolume(value);
+    });
+    volumeRow->addWidget(fVolume, 1);
+    fVolumeText = new QLabel(this);
+    fVolumeText->setMinimumWidth(40);
+    volumeRow->addWidget(fVolumeText);
+    column->addLayout(volumeRow);
+
+    // The add-ons change the volume and the current item from their own threads;
+    // the window looks again now and then, as well as after every command.
+    auto *timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &PlayerWindow::Refresh);
+    timer->start(kRefreshMilliseconds);
+    Refresh();
+}
+
+void PlayerWindow::Refresh() {
+    std::vector<std::string> paths;
+    int current = -1;
+    double volume = 1.0;
+    bool open = false;
+    PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
+    if (playlist && playlist->Lock()) {
+        open = true;
+        const int32 count = playlist->CountItems();
+        for (int32 i = 0; i < count; i++) {
+            const char *path = playlist->PathForItem(playlist->IDForItemAt(i));
+            paths.push_back(path != nullptr ? path : "");
+        }
+        current = playlist->CurrentIndex();
+        volume = playlist->Volume();
+        playlist->Unlock();
+    }
+
+    fUpdating = true;
+    if (paths != fShownPaths) {
+        fPlaylist->clear();
+        for (const std::string &path : paths) {
+            auto *item = new QListWidgetItem(file_name(path), fPlaylist);
+            item->setToolTip(QString::fromStdString(path));
+        }
+        fShownPaths = paths;
+        fShownCurrent = -2;
+    }
+    if (current != fShownCurrent) {
+        for (int i = 0; i < fPlaylist->count(); i++) {
+            QFont font = fPlaylist->item(i)->font();
+            font.setBold(i == current);
+            fPlaylist->item(i)->setFont(font);
+        }
+        fPlaylist->setCurrentRow(current);
+        fShownCurrent = current;
+    }
+    const int sliderValue = static_cast<int>(std::lround(volume * kSliderScale));
+    if (fVolume->value() != sliderValue)
+        fVolume->setValue(sliderValue);
+    fVolume->setEnabled(open);
+    fVolumeText->setText(QString::number(volume, 'g', 3));
+    fUpdating = false;
+}
+
+void PlayerWindow::ShowEnabled(const std::set<std::string> &enabled) {
+    for (auto &entry : fInterfaceActions)
+        entry.second->setChecked(enabled.count(entry.first) != 0);
+}
+
+double PlayerWindow::SliderVolume() const {
+    return static_cast<double>(fVolume->value()) / kSliderScale;
+}
+
+void PlayerWindow::closeEvent(QCloseEvent *event) {
+    event->ignore();
+    if (fCloseAction)
+        fCloseAction();
+}
+
+void PlayerWindow::_Goto(int index) {
+    Player *player = &fPlayer;
+    fPlayer.Tasks().Post([player, index] {
+        if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
+            playlist->SetCurrent(index);
+    });
+}
+
+void PlayerWindow::_Step(int delta) {
+    Player *player = &fPlayer;
+    fPlayer.Tasks().Post([player, delta] {
+        if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
+            playlist->Step(delta);
+    });
+}
+
+void PlayerWindow::_SetVolume(int sliderValue) {
+    Player *player = &fPlayer;
+    const float volume = static_cast<float>(sliderValue) / kSliderScale;
+    fVolumeText->setText(QString::number(volume, 'g', 3));
+    fPlayer.Tasks().Post([player, volume] {
+        if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
+            playlist->SetVolume(volume);
+    });
+}
+
+void PlayerWindow::_AddFiles() {
+    const QStringList chosen = QFileDialog::getOpenFileNames(this, "Add Files");
+    if (chosen.isEmpty())
+        return;
+    std::vector<std::string> paths;
+    for (const QString &path : chosen)
+        paths.push_back(path.toStdString());
+    Player *player = &fPlayer;
+    fPlayer.Tasks().Post([player, paths] {
+        SoundPlayController *controller = player->Controller();
+        PlaylistPtr playlist = controller->PlaylistAt(0);
+        if (playlist) {
+            for (const std::string &path : paths)
+                playlist->AddItem(path.c_str());
+            return;
+        }
+        // As the `add` command: the items go in before the playlist opens, so the
+        // listeners told about it see them.
+        playlist = PlaylistPtr(new PrivatePlaylist);
+        for (const std::string &path : paths)
+            playlist->AddItem(path.c_str());
+        controller->OpenPlaylist(playlist);
+    });
+}
+
+void PlayerWindow::_Toggle(const std::string &id, bool enable) {
+    if (enable)
+        fPlayer.RequestEnable(id);
+    else
+        fPlayer.RequestDisable(id.c_str());
+}

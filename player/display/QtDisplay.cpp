@@ -1,0 +1,155 @@
+#include "QtDisplay.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QThread>
+
+#include <WindowList.h>
+
+#include "FrontEndCommands.h"
+#include "InterfaceHost.h"
+#include "ModelBridge.h"
+#include "PlayerWindow.h"
+#include "WindowMirror.h"
+
+namespace {
+
+// Gap between windows in a screenshot, and its background.
+const int kScreenshotGap = 16;
+
+}  // namespace
+
+QtDisplay::QtDisplay(Player &player)
+    : fPlayer(player), fReceiver(new QObject), fPlayerWindow(new PlayerWindow(player)) {
+    fBridge = std::make_shared<ModelBridge>(
+        fReceiver, [this](const std::set<const BWindow *> &dirty) { _Refresh(dirty); });
+    set_display_hook(fBridge);
+    std::set<const BWindow *> existing;
+    for_each_window([&](BWindow *window) {
+        existing.insert(window);
+        return true;
+    });
+    _Refresh(existing);
+    fPlayerWindow->show();
+}
+
+QtDisplay::~QtDisplay() {
+    fBridge->Detach();
+    set_display_hook(nullptr);
+    // Deleting the receiver drops any refresh still queued for it.
+    delete fReceiver;
+    for (WindowMirror *mirror : fMirrors)
+        delete mirror;
+    delete fPlayerWindow;
+}
+
+void QtDisplay::RunOnGui(const std::function<void()> &work) {
+    if (QThread::currentThread() == fReceiver->thread()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(fReceiver, work, Qt::BlockingQueuedConnection);
+}
+
+void QtDisplay::RefreshNow() {
+    fBridge->RefreshNow();
+}
+
+void QtDisplay::_Refresh(const std::set<const BWindow *> &dirty) {
+    // Copy the models inside the window list's lock, then build widgets outside it.
+    std::map<const BWindow *, WindowSnapshot> alive;
+    for_each_window([&](BWindow *window) {
+        if (dirty.count(window) != 0)
+            alive.emplace(window, snapshot_window(window));
+        return true;
+    });
+    for (const BWindow *window : dirty) {
+        auto mirror = std::find_if(fMirrors.begin(), fMirrors.end(),
+                                   [&](WindowMirror *m) { return m->Model() == window; });
+        auto shot = alive.find(window);
+        if (shot == alive.end()) {
+            if (mirror != fMirrors.end()) {
+                delete *mirror;
+                fMirrors.erase(mirror);
+            }
+        } else if (mirror != fMirrors.end()) {
+            (*mirror)->Apply(shot->second);
+        } else {
+            fMirrors.push_back(new WindowMirror(shot->second));
+        }
+    }
+}
+
+std::vector<WindowMirror *> QtDisplay::ShownMirrors() const {
+    std::vector<WindowMirror *> shown;
+    for (WindowMirror *mirror : fMirrors) {
+        if (mirror->isVisible())
+            shown.push_back(mirror);
+    }
+    return shown;
+}
+
+void QtDisplay::CatchUp() {
+    // The enabled interfaces are the command thread's to read.
+    std::set<std::string> enabled;
+    for (const auto &interface : fPlayer.Interfaces().Enabled())
+        enabled.insert(interface->id);
+    RunOnGui([&] {
+        RefreshNow();
+        fPlayerWindow->Refresh();
+        fPlayerWindow->ShowEnabled(enabled);
+    });
+}
+
+bool QtDisplay::Screenshot(const std::string &path, std::string *error) {
+    bool saved = false;
+    RunOnGui([&] {
+        RefreshNow();
+        fPlayerWindow->Refresh();
+        std::vector<QWidget *> windows;
+        if (fPlayerWindow->isVisible())
+            windows.push_back(fPlayerWindow);
+        for (WindowMirror *mirror : ShownMirrors())
+            windows.push_back(mirror);
+        if (windows.empty()) {
+            *error = "no window is shown";
+            return;
+        }
+        std::vector<QPixmap> shots;
+        int width = kScreenshotGap;
+        int height = 0;
+        for (QWidget *window : windows) {
+            shots.push_back(window->grab());
+            width += shots.back().width() + kScreenshotGap;
+            height = std::max(height, shots.back().height());
+        }
+        QImage image(width, height + 2 * kScreenshotGap, QImage::Format_RGB32);
+        image.fill(QColor(0x5a, 0x6e, 0x80));
+        {
+            QPainter painter(&image);
+            int x = kScreenshotGap;
+            for (const QPixmap &shot : shots) {
+                painter.drawPixmap(x, kScreenshotGap, shot);
+                x += shot.width() + kScreenshotGap;
+            }
+        }
+        if (!image.save(QString::fromStdString(path), "PNG")) {
+            *error = "cannot write " + path;
+            return;
+        }
+        saved = true;
+    });
+    return saved;
+}
+
+bool QtDisplay::FrontEndCommand(const std::string &line, std::string *error) {
+    return run_front_end_command(*this, line, error);
+}
+
+void QtDisplay::SetPlayerWindowCloseAction(std::function<void()> action) {
+    fPlayerWindow->SetCloseAction(std::move(action));
+}

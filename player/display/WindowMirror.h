@@ -1,0 +1,72 @@
+// One top-level Qt window mirroring one BWindow: its title, frame, shown/hidden state,
+// close box, and its views as Qt layouts and widgets (BTextControl: a labelled line
+// edit; BMenuField: a labelled combo box showing the marked item; BButton: a push
+// button; groups: box layouts honouring the layout library's size limits, with labels
+// as wide as the layout library's dividers so DivideSame columns line up).
+//
+// GUI thread only. User actions go back to the model through the kit's user-action
+// entry points (TypeText, Choose, Press, PressCloseBox), each inside for_each_window()
+// after checking that the window and the control are still there; none of them waits.
+#ifndef BRINDLE_DISPLAY_WINDOW_MIRROR_H
+#define BRINDLE_DISPLAY_WINDOW_MIRROR_H
+
+#include <map>
+
+#include <QWidget>
+
+#include "WindowSnapshot.h"
+
+class QBoxLayout;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class WindowMirror : public QWidget {
+    Q_OBJECT
+public:
+    explicit WindowMirror(const WindowSnapshot &snapshot);
+
+    const BWindow *Model() const { return fShown.id; }
+    const WindowSnapshot &Shown() const { return fShown; }
+    // Shows `snapshot`: values change in place; a changed tree is built again.
+    void Apply(const WindowSnapshot &snapshot);
+
+    // The widgets, for the front end's test commands (by the model's label).
+    QLineEdit *LineEdit(const std::string &label) const;
+    QComboBox *ComboBox(const std::string &label) const;
+    QPushButton *Button(const std::string &label) const;
+
+    // What a person does, as the widgets' signals do it.
+    void UserTyped(const BView *control, const QString &text);
+    void UserChose(const BView *field, int index);
+    void UserPressed(const BView *button);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Control {
+        QLabel *label = nullptr;
+        QLineEdit *edit = nullptr;
+        QComboBox *combo = nullptr;
+        QPushButton *button = nullptr;
+        QWidget *box = nullptr;
+    };
+
+    void _Build(const WindowSnapshot &snapshot);
+    QWidget *_MakeView(const ViewSnapshot &view);
+    void _ApplyWindow(const WindowSnapshot &snapshot);
+    void _ApplyView(const ViewSnapshot &view);
+    void _ApplyLimits(QWidget *widget, const view_layout_info &layout);
+    void _AlignLabels(const WindowSnapshot &snapshot);
+    const ViewSnapshot *_Find(const BView *id) const;
+    const ViewSnapshot *_FindByLabel(const std::string &label, ViewSnapshot::Kind kind) const;
+
+    WindowSnapshot fShown;
+    QWidget *fContent = nullptr;
+    std::map<const BView *, Control> fControls;
+    bool fApplying = false;
+};
+
+#endif  // BRINDLE_DISPLAY_WINDOW_MIRROR_H

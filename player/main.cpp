@@ -1,0 +1,132 @@
+// brindle-player: the stand-in player. See DESIGN.md's player section for its command
+// language; this file only wires the parts together.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "CommandInterpreter.h"
+#include "InputLoop.h"
+#include "Options.h"
+#include "Player.h"
+#include "PlayerApplication.h"
+#include "Signals.h"
+
+namespace {
+
+// Whether standard input can give commands at all. It cannot when it is closed, open
+// for writing only, or /dev/null (as when the roster starts the player detached).
+bool standard_input_gives_commands() {
+    const int flags = fcntl(STDIN_FILENO, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_WRONLY)
+        return false;
+    struct stat input;
+    struct stat null;
+    if (fstat(STDIN_FILENO, &input) != 0)
+        return false;
+    if (S_ISCHR(input.st_mode) && stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode) &&
+        input.st_rdev == null.st_rdev)
+        return false;
+    return true;
+}
+
+// The script's descriptor, or -1 (reported).
+int open_script(const std::string &path) {
+    if (path == "-")
+        return STDIN_FILENO;
+    // Non-blocking open: a FIFO without a writer must not hang the player here.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        fprintf(stderr, "brindle-player: cannot open script %s: %s\n", path.c_str(),
+                strerror(errno));
+        return -1;
+    }
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        fprintf(stderr, "brindle-player: cannot open script %s: %s\n", path.c_str(),
+                strerror(EISDIR));
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    // Whole lines, in order, even through a pipe: the add-ons print from their own
+    // threads as well.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    // A reader that went away is an error to handle, not a reason to die.
+    signal(SIGPIPE, SIG_IGN);
+
+    Options options;
+    std::string error;
+    if (!parse_options(argc, argv, &options, &error)) {
+        fprintf(stderr, "brindle-player: %s\n%s", error.c_str(), kUsage);
+        return InputLoop::kExitBadCommand;
+    }
+    if (options.help) {
+        fputs(kUsage, stdout);
+        return 0;
+    }
+
+    int scriptFd = -1;
+    if (options.hasScript) {
+        scriptFd = open_script(options.script);
+        if (scriptFd < 0)
+            return InputLoop::kExitBadCommand;
+    }
+
+    Player player;
+    if (!player.Tasks().InitCheck()) {
+        fprintf(stderr, "brindle-player: cannot make the task queue: %s\n", strerror(errno));
+        return 1;
+    }
+    install_termination_handlers(player.Tasks());
+
+    // Declared after the player, so it stops listening before the player goes.
+    PlayerApplication application(player);
+
+    if (options.addOns.empty()) {
+        const std::string directory = executable_directory();
+        if (!directory.empty())
+            player.AddOns().LoadDirectory(directory + "/add-ons");
+    } else {
+        for (const std::string &path : options.addOns)
+            player.AddOns().Load(path);
+    }
+    if (!options.files.empty())
+        player.OpenStartPlaylist(options.files);
+
+    CommandInterpreter interpreter(player);
+    InputLoop loop(player, interpreter);
+    int status;
+    if (options.hasScript) {
+        status = loop.RunCommands(scriptFd, true, false);
+        if (status == InputLoop::kInputUnreadable) {
+            fprintf(stderr, "brindle-player: cannot read script %s: %s\n", options.script.c_str(),
+                    strerror(errno));
+            status = InputLoop::kExitBadCommand;
+        }
+    } else {
+        player.EnableAll();
+        player.Settle();
+        if (standard_input_gives_commands())
+            status = loop.RunCommands(STDIN_FILENO, false, isatty(STDIN_FILENO) != 0);
+        else
+            status = InputLoop::kInputUnreadable;
+        if (status == InputLoop::kInputUnreadable)
+            status = loop.RunDetached();
+    }
+
+    player.Shutdown();
+    if (scriptFd > STDIN_FILENO)
+        close(scriptFd);
+    return status;
+}
