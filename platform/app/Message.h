@@ -11,7 +11,7 @@
 //
 // Flattened form (Flatten / Unflatten), all integers little-endian:
 //
-//   uint32  magic            'BMF1' (0x424D4631)
+//   4 bytes magic            'B' 'M' 'F' '1'
 //   uint32  what
 //   uint32  field count      F
 //   F fields, each:
@@ -51,7 +51,7 @@ class BMessenger;
 
 class BMessage {
 public:
-    enum : uint32 { kFlattenedMagic = 'BMF1' };
+    static constexpr char kFlattenedMagic[5] = "BMF1";
     // How deep messages may nest inside a flattened message.
     static constexpr int32 kMaxNestingDepth = 32;
 

@@ -71,7 +71,7 @@ status_t BMessage::Flatten(std::string *buffer) const {
     if (buffer == nullptr)
         return B_BAD_VALUE;
     std::string out;
-    put_uint32(&out, kFlattenedMagic);
+    out.append(kFlattenedMagic, 4);
     put_uint32(&out, what);
     // Pointers mean nothing in another process: they are left out.
     put_uint32(&out, static_cast<uint32>(fFields.size() - CountNames(B_POINTER_TYPE)));
@@ -119,8 +119,10 @@ status_t BMessage::Flatten(char *buffer, ssize_t size) const {
 }
 
 status_t BMessage::Unflatten(const char *buffer, ssize_t size) {
-    if (buffer == nullptr || size < 0)
+    if ((buffer == nullptr && size != 0) || size < 0) {
+        MakeEmpty();
         return B_BAD_VALUE;
+    }
     return _Unflatten(buffer, static_cast<size_t>(size), 0);
 }
 
@@ -131,13 +133,13 @@ status_t BMessage::_Unflatten(const char *buffer, size_t size, int32 depth) {
         if (depth > kMaxNestingDepth)
             return B_BAD_DATA;
         Reader reader(buffer, size);
-        uint32 magic = 0;
-        if (!reader.ReadUInt32(&magic)) {
+        const char *magic = nullptr;
+        if (!reader.ReadBytes(4, &magic)) {
             if (size == 0)
                 return B_NOT_A_MESSAGE;
             return B_BAD_DATA;
         }
-        if (magic != kFlattenedMagic)
+        if (memcmp(magic, kFlattenedMagic, 4) != 0)
             return B_NOT_A_MESSAGE;
         uint32 fieldCount = 0;
         if (!reader.ReadUInt32(&result.what) || !reader.ReadUInt32(&fieldCount))

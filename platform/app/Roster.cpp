@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -34,8 +35,22 @@ status_t deliver(const std::string &path, const BMessage *message, team_id *team
     return status;
 }
 
+// Whether the process has ended: gone, or a zombie its new parent has not reaped yet.
 bool process_gone(team_id team) {
-    return team > 0 && kill(team, 0) != 0 && errno == ESRCH;
+    if (team <= 0)
+        return false;
+    if (kill(team, 0) != 0 && errno == ESRCH)
+        return true;
+    std::ifstream stat("/proc/" + std::to_string(team) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    // "PID (COMMAND) STATE ...": the command may hold spaces and parentheses.
+    size_t end = line.rfind(')');
+    if (end == std::string::npos || end + 2 >= line.size())
+        return false;
+    char state = line[end + 2];
+    return state == 'Z' || state == 'X';
 }
 
 }  // namespace
