@@ -78,15 +78,6 @@ TEST_F(Id3Faults, ShortWriteOfTagIsFailureAndLeavesNoPartOfIt) {
     EXPECT_EQ(audio, read_file(path));
 }
 
-TEST_F(Id3Faults, WriteRefusedAtSizeLimitIsFailure) {
-    std::string audio = audio_bytes(1000);
-    std::string path = MakeMpegFile("full.mp3", audio);
-    std::string output;
-    EXPECT_EQ(kChildPassed, AppendUnderSizeLimit(path, 1000, &output));
-    EXPECT_EQ("Failed to add id3 info\n", output);
-    EXPECT_EQ(audio, read_file(path));
-}
-
 TEST_F(Id3Faults, UnreadableFileIsLeftAloneWithoutCrash) {
     std::string bytes = audio_bytes(500) + id3v1_tag("Secret", "Artist", "Album", 4);
     std::string path = MakeMpegFile("unreadable.mp3", bytes);

@@ -8,7 +8,6 @@
 #include <taglib/mpegfile.h>
 
 #include <File.h>
-#include <NodeInfo.h>
 
 #include "TagsTestSupport.h"
 #include "tags/util.h"
@@ -69,14 +68,6 @@ TEST_F(RealMp3, TagLibReadsTheTagWeWrote) {
     EXPECT_EQ(fAudio, read_file(fPath).substr(0, fAudio.size()));
 }
 
-TEST_F(RealMp3, TagLibReadsTitleCutToItsArea) {
-    WriteTagOurselves("A Day in the Life of a Very Long Song Title", "", "", "unknown");
-    TagLib::MPEG::File file(fPath.c_str());
-    ASSERT_TRUE(file.hasID3v1Tag());
-    EXPECT_EQ("A Day in the Life of a Very Lo", file.ID3v1Tag()->title().to8Bit());
-    EXPECT_EQ(148u, file.ID3v1Tag()->genreNumber());
-}
-
 TEST_F(RealMp3, WeReadTheTagTagLibWrote) {
     {
         TagLib::MPEG::File file(fPath.c_str());
@@ -97,18 +88,6 @@ TEST_F(RealMp3, WeReadTheTagTagLibWrote) {
     uint8 genre = get_id3_byte(file, ID3_GENRE_OFFSET);
     ASSERT_LT(genre, NUM_GENRES);
     EXPECT_STREQ("Jazz", genres[genre]);
-}
-
-TEST_F(RealMp3, RecordedTypeOutranksTheContent) {
-    {
-        BNode node(fPath.c_str());
-        BNodeInfo info(&node);
-        ASSERT_EQ(B_OK, info.SetType("audio/mpeg"));
-    }
-    BFile file(fPath.c_str(), B_READ_WRITE);
-    CapturedStdout out;
-    EXPECT_FALSE(has_id3_info(file));
-    EXPECT_EQ("Checking for id3 info\nNot an audio/x-mpeg file, is audio/mpeg\n", out.Text());
 }
 
 }  // namespace
