@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include <QApplication>
-
+#include "EventLoop.h"
 #include "Player.h"
 #include "QtDisplay.h"
 #include "Signals.h"
@@ -30,21 +29,16 @@ bool display_wanted(bool headless) {
 
 int run_with_display(int &argc, char **argv, Player &player,
                      const std::function<int(QtDisplay &display)> &commands) {
-    QApplication application(argc, argv);
-    application.setApplicationName("brindle-player");
-    // The windows come and go with the interfaces; only the command thread ends the
-    // event loop.
-    application.setQuitOnLastWindowClosed(false);
-
+    EventLoop loop(argc, argv);
     int status = 0;
     {
         QtDisplay display(player);
         player.SetDisplay(&display);
         std::thread commandThread([&] {
             status = commands(display);
-            QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+            loop.Quit();
         });
-        application.exec();
+        loop.Exec();
         commandThread.join();
         player.SetDisplay(nullptr);
     }
@@ -76,6 +70,6 @@ int run_until_closed(Player &player, QtDisplay &display) {
             tasks.ClearWake();
     }
     // The window's action must not outlive this frame.
-    display.RunOnGui([&] { display.SetPlayerWindowCloseAction(nullptr); });
+    display.SetPlayerWindowCloseAction(nullptr);
     return status;
 }

@@ -155,8 +155,7 @@ bool run_front_end_command(QtDisplay &display, const std::string &line, std::str
                             } else if (view.kind == ViewSnapshot::kPopup) {
                                 QComboBox *combo = mirror->ComboBox(view.label);
                                 answer += "= popup " + view.label + " " +
-                                          (combo ? combo->currentText().toStdString() : "") +
-                                          "\n";
+                                          (combo ? combo->currentText().toStdString() : "") + "\n";
                             } else if (view.kind == ViewSnapshot::kButton) {
                                 answer += "= button " + view.label + "\n";
                             }

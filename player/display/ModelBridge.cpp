@@ -16,7 +16,8 @@ void ModelBridge::DisplayChanged(const display_change &change) {
     fQueued = true;
     // Posting is done under the lock, so Detach() can promise that nothing reaches
     // the receiver afterwards.
-    QMetaObject::invokeMethod(fReceiver, [this] { RefreshNow(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        fReceiver, [this] { RefreshNow(); }, Qt::QueuedConnection);
 }
 
 void ModelBridge::RefreshNow() {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -151,5 +150,5 @@ bool QtDisplay::FrontEndCommand(const std::string &line, std::string *error) {
 }
 
 void QtDisplay::SetPlayerWindowCloseAction(std::function<void()> action) {
-    fPlayerWindow->SetCloseAction(std::move(action));
+    RunOnGui([&] { fPlayerWindow->SetCloseAction(std::move(action)); });
 }

@@ -43,7 +43,7 @@ public:
     // Command thread: the front-end commands (widget-…, slider); see FrontEndCommands.h.
     bool FrontEndCommand(const std::string &line, std::string *error);
 
-    // What closing the player's window does.
+    // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);
 
     // GUI thread.

@@ -204,7 +204,8 @@ void WindowMirror::_AlignLabels(const WindowSnapshot &snapshot) {
         auto found = fControls.find(view.id);
         if (found != fControls.end() && found->second.label != nullptr) {
             int &width = widths[view.divider];
-            width = std::max({width, pixels(view.divider), found->second.label->sizeHint().width()});
+            width =
+                std::max({width, pixels(view.divider), found->second.label->sizeHint().width()});
         }
         for (const ViewSnapshot &child : view.children)
             measure(child);
@@ -246,8 +247,8 @@ void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
                    std::max(pixels(snapshot.maxHeight + 1), 1));
     if (snapshot.frame.IsValid()) {
         const QRect wanted(static_cast<int>(snapshot.frame.left),
-                           static_cast<int>(snapshot.frame.top),
-                           pixels(snapshot.frame.Width() + 1), pixels(snapshot.frame.Height() + 1));
+                           static_cast<int>(snapshot.frame.top), pixels(snapshot.frame.Width() + 1),
+                           pixels(snapshot.frame.Height() + 1));
         if (wanted.topLeft() != pos())
             move(wanted.topLeft());
         if (wanted.size() != size())

@@ -20,13 +20,13 @@ struct ViewSnapshot {
     const BView *id = nullptr;
     Kind kind = kOther;
     std::string label;
-    std::string text;                      // kText
-    std::vector<std::string> items;        // kPopup: the labels, in order
+    std::string text;                // kText
+    std::vector<std::string> items;  // kPopup: the labels, in order
     std::vector<const BMenuItem *> itemIds;
     std::vector<bool> itemEnabled;
-    int marked = -1;                       // kPopup: the marked item's index
+    int marked = -1;  // kPopup: the marked item's index
     bool enabled = true;
-    float divider = 0;                     // kText, kPopup: where the label ends
+    float divider = 0;  // kText, kPopup: where the label ends
     view_layout_info layout;
     BRect frame;
     std::vector<ViewSnapshot> children;

@@ -1,0 +1,20 @@
+// Qt for the in-process tests: one offscreen QApplication, and pumping its events.
+// (Kept apart from Player.h: Qt's application header declares X11's `Display`.)
+#ifndef BRINDLE_TESTS_DISPLAY_TEST_SUPPORT_H
+#define BRINDLE_TESTS_DISPLAY_TEST_SUPPORT_H
+
+#include <functional>
+
+namespace display_test {
+
+// Makes the offscreen application on first use (this thread becomes the GUI thread).
+void application();
+// Handles the events pending now.
+void pump_once();
+// Handles events until `done` is true (true), or a generous deadline passes (false):
+// a bound against hanging, not a measure of speed.
+bool pump_until(const std::function<bool()> &done);
+
+}  // namespace display_test
+
+#endif  // BRINDLE_TESTS_DISPLAY_TEST_SUPPORT_H

@@ -1,0 +1,230 @@
+// The front end in this process, on Qt's offscreen platform: a real window model built
+// with the layout library, its own looper thread making changes, and the widgets that
+// mirror it driven as a person would.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <DivideSame.h>
+#include <HGroup.h>
+#include <MButton.h>
+#include <MPopup.h>
+#include <MTextControl.h>
+#include <MWindow.h>
+#include <Menu.h>
+#include <MenuItem.h>
+#include <Message.h>
+#include <VGroup.h>
+#include <WindowList.h>
+
+#include "DisplayTestSupport.h"
+#include "QtDisplay.h"
+#include "WindowMirror.h"
+
+namespace {
+
+const uint32 kPicked = 'pick';
+const uint32 kSaved = 'save';
+const uint32 kSetTitle = 'sett';
+
+// How many windows agreed to close (a window that closed is gone: it cannot be asked).
+std::atomic<int> gQuitRequests{0};
+
+// A form like the add-on's: two text fields and a pop-up sharing one divider, and a
+// button. It records the codes it receives; 'sett' sets the title from its own thread.
+class FormWindow : public MWindow {
+public:
+    FormWindow() : MWindow(BRect(40, 40, 0, 0), "Form", B_TITLED_WINDOW, 0) {
+        title = new MTextControl("Title:", "first");
+        artist = new MTextControl("Performing Artist:", "");
+        popup = new MPopup("Pick:", {"one", "two", "three"}, new BMessage(kPicked), this);
+        save = new MButton("Save", new BMessage(kSaved));
+        AddChild(new VGroup({title, artist, new HGroup({popup, save})}));
+        DivideSame({title, artist, popup});
+        popup->SetActive(0, false);
+    }
+
+    void MessageReceived(BMessage *message) override {
+        if (message->what == kSetTitle) {
+            const char *text = nullptr;
+            message->FindString("text", &text);
+            title->SetText(text);
+            return;
+        }
+        std::lock_guard<std::mutex> lock(fLock);
+        fReceived.push_back(message->what);
+    }
+
+    bool QuitRequested() override {
+        gQuitRequests++;
+        return true;
+    }
+
+    std::vector<uint32> Received() {
+        std::lock_guard<std::mutex> lock(fLock);
+        return fReceived;
+    }
+
+    MTextControl *title;
+    MTextControl *artist;
+    MPopup *popup;
+    MButton *save;
+
+private:
+    std::mutex fLock;
+    std::vector<uint32> fReceived;
+};
+
+class MirrorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display_test::application();
+        display = std::make_unique<QtDisplay>(player);
+        window = new FormWindow;
+        window->Show();
+        ASSERT_TRUE(display_test::pump_until([&] { return Mirror() != nullptr; }));
+    }
+
+    void TearDown() override {
+        if (window != nullptr && is_window_alive(window) && window->Lock())
+            window->Quit();
+        display.reset();
+    }
+
+    WindowMirror *Mirror() {
+        display->RefreshNow();
+        for (WindowMirror *mirror : display->ShownMirrors()) {
+            if (mirror->Model() == window)
+                return mirror;
+        }
+        return nullptr;
+    }
+
+    bool PumpUntil(const std::function<bool()> &done) {
+        return display_test::pump_until([&] {
+            display->RefreshNow();
+            return done();
+        });
+    }
+
+    Player player;
+    std::unique_ptr<QtDisplay> display;
+    FormWindow *window = nullptr;
+};
+
+TEST_F(MirrorTest, WidgetsShowTheModelsTitleTextsAndMarkedItem) {
+    WindowMirror *mirror = Mirror();
+    EXPECT_EQ(mirror->windowTitle(), "Form");
+    EXPECT_EQ(mirror->LineEdit("Title:")->text(), "first");
+    EXPECT_EQ(mirror->ComboBox("Pick:")->count(), 3);
+    EXPECT_EQ(mirror->ComboBox("Pick:")->currentText(), "one");
+    EXPECT_EQ(mirror->Button("Save")->text(), "Save");
+}
+
+TEST_F(MirrorTest, ChangesMadeOnTheWindowThreadReachTheWidgets) {
+    BMessage set(kSetTitle);
+    set.AddString("text", "from the looper");
+    ASSERT_EQ(window->PostMessage(&set), B_OK);
+    window->SetTitle("Renamed");
+    window->popup->SetActive(2, false);
+    EXPECT_TRUE(PumpUntil([&] {
+        WindowMirror *mirror = Mirror();
+        return mirror->LineEdit("Title:")->text() == "from the looper" &&
+               mirror->windowTitle() == "Renamed" &&
+               mirror->ComboBox("Pick:")->currentText() == "three";
+    }));
+}
+
+TEST_F(MirrorTest, TypingReachesTheTextModel) {
+    QLineEdit *edit = Mirror()->LineEdit("Title:");
+    edit->setText("typed");
+    emit edit->textEdited("typed");
+    EXPECT_TRUE(PumpUntil([&] { return window->title->TextCopy() == "typed"; }));
+}
+
+TEST_F(MirrorTest, ChoosingAnItemMarksItAndSendsItsMessage) {
+    QComboBox *combo = Mirror()->ComboBox("Pick:");
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    EXPECT_TRUE(window->popup->Menu()->ItemAt(1)->IsMarked());
+    EXPECT_FALSE(window->popup->Menu()->ItemAt(0)->IsMarked());
+    EXPECT_TRUE(PumpUntil([&] { return window->Received() == std::vector<uint32>{kPicked}; }));
+}
+
+TEST_F(MirrorTest, ChoosingADisabledItemShowsTheMarkedOneAgain) {
+    window->popup->Menu()->ItemAt(2)->SetEnabled(false);
+    display->RefreshNow();
+    QComboBox *combo = Mirror()->ComboBox("Pick:");
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);
+    EXPECT_EQ(combo->currentText(), "one");
+    EXPECT_TRUE(window->popup->Menu()->ItemAt(0)->IsMarked());
+}
+
+TEST_F(MirrorTest, PressingTheButtonSendsItsMessage) {
+    Mirror()->Button("Save")->click();
+    EXPECT_TRUE(PumpUntil([&] { return window->Received() == std::vector<uint32>{kSaved}; }));
+}
+
+TEST_F(MirrorTest, LabelsSharingADividerLineUp) {
+    WindowMirror *mirror = Mirror();
+    auto labelOf = [](QWidget *field) { return field->parentWidget()->findChild<QLabel *>(); };
+    QLabel *title = labelOf(mirror->LineEdit("Title:"));
+    QLabel *artist = labelOf(mirror->LineEdit("Performing Artist:"));
+    QLabel *pick = labelOf(mirror->ComboBox("Pick:"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->width(), artist->width());
+    EXPECT_EQ(title->width(), pick->width());
+    // Wide enough for the widest label, and never narrower than the model's divider.
+    EXPECT_GE(title->width(), artist->sizeHint().width());
+    EXPECT_GE(title->width(), static_cast<int>(window->title->Divider()));
+}
+
+TEST_F(MirrorTest, WindowIsAtLeastAsLargeAsTheModelsMinimum) {
+    float minWidth, maxWidth, minHeight, maxHeight;
+    window->GetSizeLimits(&minWidth, &maxWidth, &minHeight, &maxHeight);
+    WindowMirror *mirror = Mirror();
+    EXPECT_GE(mirror->width(), static_cast<int>(minWidth));
+    EXPECT_LE(mirror->width(), static_cast<int>(maxWidth) + 1);
+}
+
+TEST_F(MirrorTest, HidingAndShowingTheModelHidesAndShowsTheWindow) {
+    window->Hide();
+    EXPECT_TRUE(PumpUntil([&] { return Mirror() == nullptr; }));
+    window->Show();
+    EXPECT_TRUE(PumpUntil([&] { return Mirror() != nullptr; }));
+}
+
+TEST_F(MirrorTest, CloseBoxAsksTheLooperAndTheWindowGoesWithTheModel) {
+    const int before = gQuitRequests.load();
+    Mirror()->close();
+    EXPECT_TRUE(PumpUntil([&] { return !is_window_alive(window); }));
+    EXPECT_EQ(gQuitRequests.load(), before + 1);
+    EXPECT_TRUE(PumpUntil([&] { return display->ShownMirrors().empty(); }));
+    window = nullptr;
+}
+
+TEST_F(MirrorTest, ManyChangesFromTheLooperEndShowingTheLast) {
+    const int kChanges = 2000;
+    for (int i = 1; i <= kChanges; i++) {
+        BMessage set(kSetTitle);
+        set.AddString("text", ("change " + std::to_string(i)).c_str());
+        ASSERT_EQ(window->PostMessage(&set), B_OK);
+        if (i % 100 == 0)
+            display_test::pump_once();  // the GUI thread refreshes meanwhile
+    }
+    const QString last = QString::fromStdString("change " + std::to_string(kChanges));
+    EXPECT_TRUE(PumpUntil([&] { return Mirror()->LineEdit("Title:")->text() == last; }));
+}
+
+}  // namespace
