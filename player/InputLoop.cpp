@@ -52,8 +52,11 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
             if (status != kGoOn)
                 return status;
         }
-        if (reader.Ended())
+        if (reader.Ended()) {
+            if (promptShown)
+                fputs("\n", stdout);  // end of input typed at the prompt
             return kExitOk;
+        }
         if (prompt && !promptShown) {
             fputs("brindle> ", stdout);
             fflush(stdout);
