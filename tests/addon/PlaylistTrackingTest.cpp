@@ -2,8 +2,6 @@
 // adjustment each file brings.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "AddonHarness.h"
 
 using namespace addon_test;
@@ -170,9 +168,13 @@ TEST(PlaylistTracking, NewControlsWhileAttachedAreIgnored) {
     ASSERT_NE(ignored, lines.end()) << result.out;
     ASSERT_LT(ignored + 1, lines.end());
     // The watched playlist's address: lower-case hex, no prefix, no leading zeros.
-    EXPECT_TRUE(
-        std::regex_match(*(ignored + 1), std::regex("Current playlsit ptr is: [1-9a-f][0-9a-f]*")))
-        << *(ignored + 1);
+    const std::string kPrefix = "Current playlsit ptr is: ";
+    const std::string &pointer = *(ignored + 1);
+    ASSERT_EQ(pointer.compare(0, kPrefix.size(), kPrefix), 0) << pointer;
+    std::string digits = pointer.substr(kPrefix.size());
+    EXPECT_FALSE(digits.empty());
+    EXPECT_NE(digits[0], '0') << pointer;
+    EXPECT_EQ(digits.find_first_not_of("0123456789abcdef"), std::string::npos) << pointer;
     EXPECT_EQ(*(ignored + 2), "Brindle - destroyplugin");
     EXPECT_EQ(count_lines(lines, "PluginWindow::Impl::controlsAdded() called"), 2);
 }

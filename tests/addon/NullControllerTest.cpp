@@ -1,0 +1,37 @@
+// getplugin without a usable controller: the window is built, attaches to nothing, and
+// neither a close nor a new-playlist notice brings it down.
+#include <gtest/gtest.h>
+
+#include "AddonHarness.h"
+
+using namespace addon_test;
+
+TEST(NullController, WindowWithoutControllerStaysDetachedAndClosesSafely) {
+    Process host({std::string(BRINDLE_BUILD_DIR) + "/tests/addon/addon_null_host", addon_path()},
+                 SpawnOptions());
+    RunResult result = host.Finish();
+    ASSERT_FALSE(result.timedOut);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::vector<std::string> kOneWindow = {
+        "Brindle - getplugin",
+        "PluginWindow constructor",
+        "PluginWindow::Impl::controlsAdded() called",
+        "PluginWindow::Impl::controlsAdded: null ctrl for some reason!",
+        "Brindle - show",
+        "PluginWindow::QuiteRequested",
+        "PluginWindow::Impl::controlsAdded() called",
+        "PluginWindow::Impl::controlsAdded: null ctrl for some reason!",
+        "host: window alive",
+        "Brindle - destroyplugin",
+        "PluginWindow destructor",
+        "host: 0 windows",
+    };
+    std::vector<std::string> expected = {"Brindle - get_plugin_list", "host: no plugin_info"};
+    expected.insert(expected.end(), kOneWindow.begin(), kOneWindow.end());
+    expected.push_back("host: no controller");
+    expected.insert(expected.end(), kOneWindow.begin(), kOneWindow.end());
+    expected.push_back("host: nowhere to put the window");
+    expected.push_back("Brindle - getplugin");
+    expected.push_back("host: no operations, 0 windows");
+    EXPECT_EQ(result.Lines(), expected) << result.out;
+}
