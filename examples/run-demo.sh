@@ -24,7 +24,14 @@ echo
 echo "== what the files carry now"
 for file in "$dir"/*; do
   echo "-- $file"
-  getfattr --absolute-names -d -m 'user\.haiku\.Audio:' "$file" 2>/dev/null | grep -v '^#' | sed '/^$/d' || true
+  # Decoded from the stored bytes: 'CSTR' texts keep their NUL, 'LONG' is 4 bytes LE.
+  getfattr --absolute-names -d -e hex -m 'user\.haiku\.Audio:' "$file" 2>/dev/null | perl -ne '
+    next unless /^user\.haiku\.(\S+?)=0x([0-9a-f]*)$/;
+    my ($name, $bytes) = ($1, pack("H*", $2));
+    my ($type, $value) = (substr($bytes, 0, 4), substr($bytes, 4));
+    if ($type eq "RTSC") { $value =~ s/\0.*//s; print "$name = \"$value\"\n"; }
+    elsif ($type eq "GNOL") { print "$name = ", unpack("l<", $value), "\n"; }
+  ' || true
   if [ "$(tail -c 128 "$file" | head -c 3)" = "TAG" ]; then
     echo "ID3v1: $(tail -c 125 "$file" | head -c 30 | tr -d '\0') / $(tail -c 95 "$file" | head -c 30 | tr -d '\0') / $(tail -c 65 "$file" | head -c 30 | tr -d '\0')"
   fi

@@ -156,3 +156,25 @@ TEST(BadInput, FileSystemWithoutAttributesStillGetsTheTag) {
     EXPECT_EQ(taglib_id3v1(song).title, "Kept");
     EXPECT_EQ(read_file(notes), "plain text\n");
 }
+
+TEST(BadInput, RatingNeverLoadedIsNotSavedAsANumberItNeverHad) {
+    TempDir dir;
+    // Current before it exists: the window switches to it but cannot load it, so Rating,
+    // which a fresh form leaves unmarked, has no value yet.
+    std::string late = dir / "late.txt";
+    PlayerSession session(dir, {late});
+    ASSERT_TRUE(session.Send("enable"));
+    ASSERT_TRUE(session.Sync());
+    write_file(late, "plain text\n");
+    ASSERT_TRUE(session.Send("current"));
+    RunResult result = session.Finish();
+    ASSERT_FALSE(result.timedOut);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(count_lines(lines, "Failed to save attribute Audio:Rating"), 1) << result.out;
+    std::map<std::string, std::string> attributes = getfattr(late);
+    EXPECT_EQ(attributes.count("user.haiku.Audio:Rating"), 0u);
+    EXPECT_EQ(attributes["user.haiku.Audio:VolumeAdjustment"], stored_int32(0));
+    EXPECT_EQ(attributes.size(), 5u);
+    EXPECT_EQ(read_file(late), "plain text\n");
+}
