@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include <Message.h>
 #include <Window.h>
 #include <WindowList.h>
 
@@ -24,7 +25,38 @@ BWindow *the_window() {
     return found;
 }
 
-void exercise(PluginDescriptor *descriptor, plugin_info *info) {
+// getconfig on a message that already holds fields, setconfig without and with "frame".
+void exercise_config(InterfacePluginOps *ops, void *data, BWindow *window) {
+    BMessage config('conf');
+    config.AddString("stale", "value");
+    config.AddRect("frame", BRect(1, 2, 3, 4));
+    config.AddInt32("count", 5);
+    status_t status = ops->getconfig(data, &config);
+    const char *name = nullptr;
+    type_code type = 0;
+    config.GetInfo(B_ANY_TYPE, 0, &name, &type);
+    BRect frame;
+    config.FindRect("frame", &frame);
+    printf("host: getconfig status %d, %d field(s), first \"%s\", %s\n", static_cast<int>(status),
+           static_cast<int>(config.CountNames(B_ANY_TYPE)), name != nullptr ? name : "",
+           frame == window->Frame() ? "the window's frame" : "another frame");
+
+    BRect built = window->Frame();
+    BMessage without('conf');
+    without.AddString("frame", "not a rectangle");
+    ops->setconfig(data, &without);
+    printf("host: setconfig without a frame rectangle: %s\n",
+           window->Frame() == built ? "unchanged" : "moved");
+
+    BRect wanted(30, 40, 530, 40 + built.Height());
+    BMessage with('conf');
+    with.AddRect("frame", wanted);
+    ops->setconfig(data, &with);
+    printf("host: setconfig with a frame: %s\n",
+           window->Frame() == wanted ? "moved and resized" : "elsewhere");
+}
+
+void exercise(PluginDescriptor *descriptor, plugin_info *info, bool config) {
     void *data = nullptr;
     auto *ops = static_cast<InterfacePluginOps *>(
         descriptor->getPluginFunction(&data, descriptor->id, nullptr, 0, info));
@@ -38,6 +70,8 @@ void exercise(PluginDescriptor *descriptor, plugin_info *info) {
         printf("host: window not listed\n");
         return;
     }
+    if (config)
+        exercise_config(ops, data, window);
     // A close the window refuses, then the player's notice of a new playlist.
     window->PressCloseBox();
     window->PostMessage(MSG_CONTROLS_ADDED);
@@ -67,11 +101,11 @@ int main(int argc, char **argv) {
     PluginDescriptor *descriptor = descriptors[0];
 
     printf("host: no plugin_info\n");
-    exercise(descriptor, nullptr);
+    exercise(descriptor, nullptr, true);
 
     printf("host: no controller\n");
     plugin_info info = {nullptr, argv[1]};
-    exercise(descriptor, &info);
+    exercise(descriptor, &info, false);
 
     printf("host: nowhere to put the window\n");
     void *ops = descriptor->getPluginFunction(nullptr, descriptor->id, nullptr, 0, &info);

@@ -1,5 +1,6 @@
 // getplugin without a usable controller: the window is built, attaches to nothing, and
-// neither a close nor a new-playlist notice brings it down.
+// neither a close nor a new-playlist notice brings it down. The same host hands
+// getconfig and setconfig messages the player's command language cannot make.
 #include <gtest/gtest.h>
 
 #include "AddonHarness.h"
@@ -28,6 +29,17 @@ TEST(NullController, WindowWithoutControllerStaysDetachedAndClosesSafely) {
     };
     std::vector<std::string> expected = {"Brindle - get_plugin_list", "host: no plugin_info"};
     expected.insert(expected.end(), kOneWindow.begin(), kOneWindow.end());
+    // The first window also goes through getconfig and setconfig.
+    auto shown = std::find(expected.begin(), expected.end(), "Brindle - show");
+    expected.insert(shown + 1, {
+                                   "Brindle - getconfig",
+                                   "host: getconfig status 0, 1 field(s), first \"frame\", "
+                                   "the window's frame",
+                                   "Brindle - setconfig",
+                                   "host: setconfig without a frame rectangle: unchanged",
+                                   "Brindle - setconfig",
+                                   "host: setconfig with a frame: moved and resized",
+                               });
     expected.push_back("host: no controller");
     expected.insert(expected.end(), kOneWindow.begin(), kOneWindow.end());
     expected.push_back("host: nowhere to put the window");
