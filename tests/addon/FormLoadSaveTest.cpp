@@ -220,19 +220,6 @@ TEST(FormSave, UnknownGenreLeavesTheTagsGenreByte) {
     EXPECT_EQ(tag.genre, 17u);
 }
 
-TEST(FormSave, LongTextsAreCutInTheTagButKeptWholeInTheAttributes) {
-    TempDir dir;
-    std::string path = dir / "long.mp3";
-    make_mp3(path);
-    std::string title(40, 'x');
-    title.replace(0, 5, "Long ");
-
-    RunResult result = run_player(dir, "enable\nset title " + title + "\nsave\n", {path});
-    ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string(title));
-    EXPECT_EQ(taglib_id3v1(path).title, title.substr(0, 30));
-}
-
 TEST(FormLoad, SameFileTwiceInARowIsSavedEachTimeButLoadedOnce) {
     TempDir dir;
     std::string path = dir / "notes.txt";
