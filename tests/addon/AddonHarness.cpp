@@ -12,6 +12,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -63,13 +64,14 @@ std::string hex_to_bytes(const std::string &hex) {
     return bytes;
 }
 
-// The environment for a child: ours, with `extra` set on top.
-std::vector<std::string> child_environment(const std::map<std::string, std::string> &extra) {
+// The environment for a child: ours, without `unset`, with `extra` set on top.
+std::vector<std::string> child_environment(const std::map<std::string, std::string> &extra,
+                                           const std::vector<std::string> &unset) {
     std::vector<std::string> env;
     for (char **entry = environ; *entry != nullptr; entry++) {
         std::string text(*entry);
         std::string name = text.substr(0, text.find('='));
-        if (extra.count(name) == 0)
+        if (extra.count(name) == 0 && std::find(unset.begin(), unset.end(), name) == unset.end())
             env.push_back(text);
     }
     for (const auto &pair : extra)
@@ -138,7 +140,7 @@ Process::Process(const std::vector<std::string> &argv, const SpawnOptions &optio
         pipe2(err, O_CLOEXEC) != 0) {
         fail("pipe");
     }
-    std::vector<std::string> env = child_environment(options.env);
+    std::vector<std::string> env = child_environment(options.env, options.unset);
     std::vector<char *> args, envp;
     for (const std::string &arg : argv)
         args.push_back(const_cast<char *>(arg.c_str()));

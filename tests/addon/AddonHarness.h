@@ -50,6 +50,7 @@ std::vector<std::string> split_lines(const std::string &text);
 struct SpawnOptions {
     std::string directory;                   // working directory; "" keeps ours
     std::map<std::string, std::string> env;  // set in the child's environment
+    std::vector<std::string> unset;          // removed from it
     bool pipeInput = false;                  // stdin: a pipe (else /dev/null)
     uid_t dropToUser = 0;                    // non-zero: run as this uid/gid
 };
