@@ -64,6 +64,17 @@ int main(int argc, char **argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     // A reader that went away is an error to handle, not a reason to die.
     signal(SIGPIPE, SIG_IGN);
+    // A closed standard stream would be taken by the next descriptor opened (the task
+    // queue's, an add-on's file) and read or written by mistake: give it /dev/null.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; fd++) {
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            if (opened >= 0 && opened != fd) {
+                dup2(opened, fd);
+                close(opened);
+            }
+        }
+    }
 
     Options options;
     std::string error;

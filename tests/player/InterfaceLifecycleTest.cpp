@@ -171,24 +171,26 @@ TEST(InterfaceLifecycle, TerminationSignalDisablesCleanly) {
 }
 
 TEST(InterfaceLifecycle, DetachedPlayerEndsWhenItsLastWindowCloses) {
-    // Standard input is /dev/null, as when the roster starts the player: it keeps its
-    // interfaces until their windows close, then exits by itself.
-    TempDir directory;
-    PlayerProcess player({player_path(), "--add-on", closing_addon_path()}, Input::kDevNull,
-                         {{"XDG_RUNTIME_DIR", directory.Path()}});
-    RunResult result = player.Finish();
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.OutLines(), (Lines{
-                                     "Test - get_plugin_list",
-                                     "Test - getplugin sp-closing main=1",
-                                     "TestWindow - constructor",
-                                     "Test - show",
-                                     "TestWindow - QuitRequested main=0",
-                                     "TestWindow - QuitRequested done",
-                                     "Test - destroyplugin main=1",
-                                     "TestWindow - destructor",
-                                 }));
+    // Standard input is /dev/null (as when the roster starts the player) or closed: the
+    // player keeps its interfaces until their windows close, then exits by itself.
+    for (Input input : {Input::kDevNull, Input::kClosed}) {
+        TempDir directory;
+        PlayerProcess player({player_path(), "--add-on", closing_addon_path()}, input,
+                             {{"XDG_RUNTIME_DIR", directory.Path()}});
+        RunResult result = player.Finish();
+        ASSERT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.OutLines(), (Lines{
+                                         "Test - get_plugin_list",
+                                         "Test - getplugin sp-closing main=1",
+                                         "TestWindow - constructor",
+                                         "Test - show",
+                                         "TestWindow - QuitRequested main=0",
+                                         "TestWindow - QuitRequested done",
+                                         "Test - destroyplugin main=1",
+                                         "TestWindow - destructor",
+                                     }));
+    }
 }
 
 TEST(InterfaceLifecycle, DetachedPlayerKeepsRunningUntilSignalled) {

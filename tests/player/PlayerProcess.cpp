@@ -113,8 +113,10 @@ PlayerProcess::PlayerProcess(const std::vector<std::string> &argv, Input input,
     if (fPid < 0)
         throw std::runtime_error("fork failed");
     if (fPid == 0) {
-        int stdinFd = input == Input::kPipe ? in[0] : open("/dev/null", O_RDONLY);
-        dup2(stdinFd, STDIN_FILENO);
+        if (input == Input::kClosed)
+            close(STDIN_FILENO);
+        else
+            dup2(input == Input::kPipe ? in[0] : open("/dev/null", O_RDONLY), STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         for (const auto &variable : env)

@@ -55,7 +55,7 @@ std::vector<std::string> split_lines(const std::string &text);
 std::vector<std::string> lines_starting(const std::vector<std::string> &lines,
                                         const std::string &prefix);
 
-enum class Input { kDevNull, kPipe };
+enum class Input { kDevNull, kPipe, kClosed };
 
 class PlayerProcess {
 public:
