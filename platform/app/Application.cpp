@@ -20,6 +20,13 @@ BApplication::BApplication(const char *signature, status_t *error) : BLooper(sig
         *error = fInitStatus;
 }
 
+BApplication::BApplication(const char *signature, roster_message_hook hook, status_t *error)
+    : BLooper(signature), fHook(std::move(hook)) {
+    _Init(signature);
+    if (error != nullptr)
+        *error = fInitStatus;
+}
+
 void BApplication::_Init(const char *signature) {
     if (!BPrivate::roster::valid_signature(signature)) {
         fInitStatus = B_BAD_VALUE;

@@ -11,9 +11,10 @@
 // loop. An application whose main thread is busy elsewhere (the player reads commands
 // while it must still answer launch requests) installs a roster message hook instead:
 // the hook is called on the listener thread with each message and may hand it to a
-// looper of its own. If another process already runs an application with the same
-// signature, this one does not take its socket: RegistrationStatus() is then
-// B_ALREADY_RUNNING and the application otherwise works as usual. The destructor stops
+// looper of its own; it should pass the hook to the constructor, so that a message
+// arriving the moment the application registers already finds it. If another process already runs
+// an application with the same signature, this one does not take its socket: RegistrationStatus()
+// is then B_ALREADY_RUNNING and the application otherwise works as usual. The destructor stops
 // listening and removes the socket.
 #ifndef _APPLICATION_H
 #define _APPLICATION_H
@@ -40,6 +41,8 @@ public:
     // process gets InitCheck() B_ALREADY_RUNNING and does not replace be_app.
     explicit BApplication(const char *signature);
     BApplication(const char *signature, status_t *error);
+    // Registers with `hook` already installed (see above).
+    BApplication(const char *signature, roster_message_hook hook, status_t *error = nullptr);
     virtual ~BApplication();
 
     status_t InitCheck() const { return fInitStatus; }

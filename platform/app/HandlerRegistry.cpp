@@ -107,6 +107,22 @@ LooperReference find_looper(int32 token) {
     return {found->second.state, found->second.looper};
 }
 
+status_t find_target(int32 handlerToken, int32 looperToken, bool preferred,
+                     LooperReference *target) {
+    Registry &table = registry();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto looper = table.entries.find(looperToken);
+    if (looper == table.entries.end() || looper->second.state == nullptr)
+        return B_BAD_PORT_ID;
+    if (!preferred) {
+        auto handler = table.entries.find(handlerToken);
+        if (handler == table.entries.end() || handler->second.looperToken != looperToken)
+            return B_BAD_HANDLER;
+    }
+    *target = {looper->second.state, looper->second.looper};
+    return B_OK;
+}
+
 std::shared_ptr<LooperState> find_looper_state(const BLooper *looper) {
     Registry &table = registry();
     std::lock_guard<std::mutex> lock(table.lock);

@@ -41,6 +41,10 @@ void add_looper(int32 token, BLooper *looper, std::shared_ptr<LooperState> state
 // The looper stops being found (its state lives on in whoever holds it).
 void remove_looper(int32 token, BLooper *looper);
 LooperReference find_looper(int32 token);
+// A messenger's target in one look: B_BAD_PORT_ID when the looper is gone,
+// B_BAD_HANDLER when the handler (unless `preferred`) is gone or left it.
+status_t find_target(int32 handlerToken, int32 looperToken, bool preferred,
+                     LooperReference *target);
 // Finds a looper by its address, as Lock() does before it touches the object.
 std::shared_ptr<LooperState> find_looper_state(const BLooper *looper);
 BLooper *looper_for_thread(thread_id thread);

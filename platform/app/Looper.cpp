@@ -20,7 +20,8 @@ BLooper::BLooper(const char *name, int32, int32)
 }
 
 BLooper::~BLooper() {
-    // No lookup finds the looper from here on, and nothing can be posted to it.
+    // No lookup finds the looper from here on, and nothing can be posted to it. (Quit
+    // has done this already, before the subclasses' destructors ran.)
     registry::remove_looper(Token(), this);
     fState->RequestStop();
     if (fThread.joinable()) {
@@ -165,6 +166,7 @@ void BLooper::RunLoop(bool ownThread) {
     if (ownThread && mode == LooperState::kQuitOnOwnThread) {
         // Quit() on our own thread: nobody waits for this thread, it ends the looper.
         fThread.detach();
+        registry::remove_looper(Token(), this);
         delete this;
     }
 }
@@ -245,6 +247,7 @@ void BLooper::Quit() {
         // Nobody else may get the lock between here and the deletion.
         state->MarkQuitting();
         state->ReleaseAll();
+        registry::remove_looper(Token(), this);
         delete this;
         return;
     }
@@ -267,6 +270,7 @@ void BLooper::Quit() {
         fThread.join();
     else
         state->WaitForLoopEnd();
+    registry::remove_looper(Token(), this);
     delete this;
 }
 

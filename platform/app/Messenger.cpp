@@ -44,11 +44,8 @@ BMessenger::BMessenger(int32 handlerToken, int32 looperToken, bool preferred)
       fPreferred(preferred) {}
 
 bool BMessenger::IsValid() const {
-    LooperReference target = registry::find_looper(fLooperToken);
-    if (target.state == nullptr)
-        return false;
-    BLooper *looper = nullptr;
-    if (!fPreferred && Target(&looper) == nullptr)
+    LooperReference target;
+    if (registry::find_target(fHandlerToken, fLooperToken, fPreferred, &target) != B_OK)
         return false;
     // A quitting looper takes no more messages.
     return !target.state->IsQuitting();
@@ -92,11 +89,10 @@ status_t BMessenger::SendMessage(BMessage *message, BMessenger replyTo) const {
         return B_BAD_VALUE;
     // The state stays alive while we hold it, even if the looper is deleted meanwhile;
     // a looper that quit refuses the post.
-    LooperReference target = registry::find_looper(fLooperToken);
-    if (target.state == nullptr)
-        return B_BAD_PORT_ID;
-    if (!fPreferred && registry::looper_of_handler(fHandlerToken) != fLooperToken)
-        return B_BAD_HANDLER;
+    LooperReference target;
+    status_t status = registry::find_target(fHandlerToken, fLooperToken, fPreferred, &target);
+    if (status != B_OK)
+        return status;
 
     QueuedMessage entry;
     entry.message.reset(new BMessage(*message));

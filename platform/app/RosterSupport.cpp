@@ -24,6 +24,8 @@ namespace {
 constexpr size_t kMaxSignatureLength = 240;
 constexpr char kSignaturePrefix[] = "application/";
 constexpr char kDirectoryName[] = "brindle-roster";
+// A shortened socket name keeps at least this much of the signature, readable.
+constexpr size_t kMinimumNamePrefix = 8;
 
 bool is_token_char(unsigned char c) {
     // RFC 2045 token characters: printable ASCII except space and tspecials.
@@ -167,10 +169,26 @@ status_t socket_path(const char *signature, std::string *path) {
     status_t status = roster_directory(&directory);
     if (status != B_OK)
         return status;
-    std::string full = directory + "/" + socket_name(signature);
-    if (full.size() >= sizeof(sockaddr_un::sun_path))
+    std::string name = socket_name(signature);
+    const size_t limit = sizeof(sockaddr_un::sun_path) - 1;
+    if (directory.size() + 1 >= limit)
         return B_NAME_TOO_LONG;
-    *path = full;
+    size_t room = limit - directory.size() - 1;
+    if (name.size() > room) {
+        // Too long for a socket address: the start of the name and a hash of all of it.
+        // '~' is escaped in every plain name, so no plain name looks like this.
+        uint64 hash = 14695981039346656037ULL;  // 64-bit FNV-1a
+        for (unsigned char c : name) {
+            hash ^= c;
+            hash *= 1099511628211ULL;
+        }
+        char suffix[18];
+        snprintf(suffix, sizeof(suffix), "~%016llx", static_cast<unsigned long long>(hash));
+        if (room < sizeof(suffix) - 1 + kMinimumNamePrefix)
+            return B_NAME_TOO_LONG;
+        name = name.substr(0, room - (sizeof(suffix) - 1)) + suffix;
+    }
+    *path = directory + "/" + name;
     return B_OK;
 }
 

@@ -34,8 +34,9 @@ status_t roster_directory(std::string *path);
 // kept, '/' written as '%', every other byte as '_' and two hex digits.
 std::string socket_name(const char *signature);
 
-// The socket path for a signature in the roster directory; B_NAME_TOO_LONG when it does
-// not fit a unix socket address.
+// The socket path for a signature in the roster directory. A name too long for a unix
+// socket address is cut and ends in '~' and a hash of the whole name; B_NAME_TOO_LONG
+// only when the directory itself leaves no room.
 status_t socket_path(const char *signature, std::string *path);
 
 // Connects to the socket at `path`. The descriptor (close-on-exec, with send and receive

@@ -139,8 +139,8 @@ void ScopedRosterEnvironment::WriteAppEntry(const std::string &signature,
 
 std::string unique_signature(const char *base) {
     static std::atomic<int> counter{0};
-    return std::string("application/x-vnd.brindle-test-") + base + "-" + std::to_string(getpid()) +
-           "-" + std::to_string(counter++);
+    return std::string("application/x-vnd.bt-") + base + "-" + std::to_string(getpid()) + "-" +
+           std::to_string(counter++);
 }
 
 void remove_tree(const std::string &path) {

@@ -141,15 +141,20 @@ TEST(Application, ANeverRunApplicationQueuesWhatTheRosterDelivers) {
 TEST(Application, ARosterHookReceivesMessagesWhileTheMainThreadIsBusy) {
     ScopedRosterEnvironment environment;
     std::string signature = unique_signature("hook");
-    LoggingApp *app = new LoggingApp(signature.c_str());
     std::mutex lock;
     std::vector<std::string> received;
     std::thread::id hookThread;
-    app->SetRosterMessageHook([&](BMessage *message) {
-        std::lock_guard<std::mutex> guard(lock);
-        received.push_back(message->GetString("interface", "-"));
-        hookThread = std::this_thread::get_id();
-    });
+    status_t error = B_NO_INIT;
+    // Given to the constructor: no message can arrive before the hook is there.
+    BApplication *app = new BApplication(
+        signature.c_str(),
+        [&](BMessage *message) {
+            std::lock_guard<std::mutex> guard(lock);
+            received.push_back(message->GetString("interface", "-"));
+            hookThread = std::this_thread::get_id();
+        },
+        &error);
+    ASSERT_EQ(error, B_OK);
 
     BMessage open(kOpen);
     open.AddString("interface", "sp-brindle");

@@ -431,6 +431,19 @@ TEST(Roster, ASecondApplicationWithTheSameSignatureLeavesTheFirstItsSocket) {
     EXPECT_EQ(app.Texts(), std::vector<std::string>{"still here"});
 }
 
+TEST(Roster, SignaturesTooLongForASocketAddressStillWork) {
+    ScopedRosterEnvironment environment;
+    std::string base = unique_signature("long");
+    std::string signature = base + std::string(200 - base.size(), 'x');
+    std::string other = base + std::string(199 - base.size(), 'x') + "y";
+    HookedApp app(signature);
+    ASSERT_EQ(app.App()->RegistrationStatus(), B_OK);
+    EXPECT_FALSE(be_roster->IsRunning(other.c_str()));
+    BMessage message = echo("long");
+    ASSERT_EQ(be_roster->Launch(signature.c_str(), &message), B_OK);
+    EXPECT_EQ(app.Texts(), std::vector<std::string>{"long"});
+}
+
 TEST(Roster, AStaleSocketFromADeadApplicationIsReplaced) {
     ScopedRosterEnvironment environment;
     std::string signature = unique_signature("stale");
