@@ -2,15 +2,20 @@
 
 #include <signal.h>
 
+#include <atomic>
+
 #include "TaskQueue.h"
 
 namespace {
 
-volatile sig_atomic_t sSignal = 0;
+// The handler may run on any thread (a window's, the roster's): a lock-free atomic is
+// both async-signal-safe and free of data races with the main thread reading it.
+std::atomic<int> sSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal flag must be lock-free");
 TaskQueue *sTasks = nullptr;
 
 void handle_termination(int signal) {
-    sSignal = signal;
+    sSignal.store(signal, std::memory_order_relaxed);
     if (sTasks != nullptr)
         sTasks->Wake();
 }
