@@ -155,8 +155,9 @@ BString marked_label(BMenuField *field) {
 
 class Commands {
 public:
-    Commands(Player &player, const std::string &name, Arguments &arguments, std::string *error)
-        : fPlayer(player), fName(name), fArguments(arguments), fError(error) {}
+    Commands(Player &player, const std::string &line, const std::string &name, Arguments &arguments,
+             std::string *error)
+        : fPlayer(player), fLine(line), fName(name), fArguments(arguments), fError(error) {}
 
     Result Run();
 
@@ -204,6 +205,7 @@ private:
     BMenuField *_Menu(BWindow *window, const char *label);
 
     Player &fPlayer;
+    const std::string &fLine;
     const std::string &fName;
     Arguments &fArguments;
     std::string *fError;
@@ -240,6 +242,11 @@ Result Commands::Run() {
     for (const Entry &entry : kCommands) {
         if (fName == entry.name)
             return (this->*entry.handler)();
+    }
+    Display *display = fPlayer.GetDisplay();
+    if (display != nullptr && display->OwnsCommand(fName)) {
+        return display->RunCommand(fLine, fError) ? CommandInterpreter::kDone
+                                                  : CommandInterpreter::kFailed;
     }
     return fail(fError, "unknown command \"" + fName + "\"");
 }
@@ -696,5 +703,5 @@ CommandInterpreter::Result CommandInterpreter::Execute(const std::string &line,
         end++;
     const std::string name = line.substr(start, end - start);
     Arguments arguments(line, end);
-    return Commands(fPlayer, name, arguments, error).Run();
+    return Commands(fPlayer, line, name, arguments, error).Run();
 }

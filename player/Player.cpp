@@ -63,6 +63,8 @@ void Player::Settle() {
         fTasks.RunPending();
         wait_for_windows_idle();
     } while (!fTasks.IsEmpty());
+    if (fDisplay != nullptr)
+        fDisplay->CatchUp();
 }
 
 void Player::Shutdown() {

@@ -18,12 +18,19 @@
 #include "TaskQueue.h"
 
 // A display front end: the seam where windows are drawn and photographed. Without
-// one the player is headless.
+// one the player is headless. Called on the thread that runs the commands.
 class Display {
 public:
     virtual ~Display() = default;
     // Writes a PNG of every shown window, side by side. False with `error` set.
     virtual bool Screenshot(const std::string &path, std::string *error) = 0;
+    // Commands of the front end's own: asked for every command name the language does
+    // not know. RunCommand gets the whole line; false with `error` set when it is bad.
+    virtual bool OwnsCommand(const std::string & /*name*/) const { return false; }
+    virtual bool RunCommand(const std::string & /*line*/, std::string * /*error*/) { return false; }
+    // The end of the waiting rule: called once the windows are idle after a command,
+    // so the front end can let its widgets catch up before the next one.
+    virtual void CatchUp() {}
 };
 
 class Player {
