@@ -87,10 +87,10 @@ TEST(BadInput, ReasonsSayWhatWasWrong) {
 }
 
 TEST(BadInput, BlankLinesAndCommentsAreNotCommands) {
-    RunResult result =
-        run_script({}, "\n   \n# a comment\n\t# another\r\nnew-playlist\r\nvolume\n");
+    RunResult result = run_script({interface_addon_path()},
+                                  "\n   \n# a comment\n\t# another\r\nnew-playlist\r\nvolume\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.OutLines(), (Lines{"= volume 1"}));
+    EXPECT_EQ(result.OutLines(), (Lines{"Test - get_plugin_list", "= volume 1"}));
 }
 
 TEST(BadInput, UnusableImagesAreNamedAndThePlayerGoesOn) {
