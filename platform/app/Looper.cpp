@@ -312,7 +312,11 @@ int32 BLooper::CountLocks() const {
 }
 
 status_t BLooper::WaitForIdle(bigtime_t timeout) {
-    std::shared_ptr<LooperState> state = fState;
+    // Callers wait on loopers that may quit themselves meanwhile: look this one up among
+    // the live loopers before touching any of it, as Lock() does.
+    std::shared_ptr<LooperState> state = registry::find_looper_state(this);
+    if (state == nullptr)
+        return B_BAD_PORT_ID;
     return state->WaitForIdle(timeout);
 }
 
