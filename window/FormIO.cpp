@@ -7,7 +7,6 @@
 #include <File.h>
 #include <MenuItem.h>
 #include <Node.h>
-#include <TypeConstants.h>
 
 #include <MPopup.h>
 #include <MTextControl.h>
@@ -16,20 +15,6 @@
 #include "tags/genres.h"
 #include "tags/util.h"
 #include "window/PluginWindowImpl.h"
-
-namespace {
-
-// Text attributes are read into this many bytes; the text ends at the first NUL in them.
-const size_t kTextAttributeSize = 256;
-
-// ID3v1 field positions, counted back from the end of the file, and their width.
-const int64 kTagTitle = -125;
-const int64 kTagArtist = -95;
-const int64 kTagAlbum = -65;
-const int64 kTagGenre = -1;
-const int32 kTagTextLength = 30;
-
-}  // namespace
 
 bool popup_label(const MPopup *popup, BString *label) {
     BMenuItem *item = popup->MenuItem();
@@ -53,10 +38,10 @@ void PluginWindow::Impl::readAttrs() {
         return;
 
     // From here on every control is set, so nothing of the previous file stays.
-    setEditField(file, "Audio:Album", albumControl);
-    setEditField(file, "Audio:Artist", artistControl);
+    setEditField(file, AUDIO_ALBUM_ATTR, albumControl);
+    setEditField(file, AUDIO_ARTIST_ATTR, artistControl);
 
-    vesk::str_t genre = get_string_attr(file, "Audio:Genre");
+    vesk::str_t genre = get_string_attr(file, AUDIO_GENRE_ATTR);
     printf("Getting genre id...");
     uint8 genreIndex = get_genre_alpha_index(genre.c_str());
     printf("done - %d\n", genreIndex);
@@ -64,25 +49,27 @@ void PluginWindow::Impl::readAttrs() {
     genrePopup->SetActive(genreIndex, false);
     printf("done\n");
 
-    setPopup(file, "Audio:Rating", ratingPopup, 1, 10, 1);
-    setPopup(file, "Audio:VolumeAdjustment", volumePopup, -4, 4, 0);
-    setEditField(file, "Audio:Title", titleControl);
+    setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX, RATING_DEFAULT);
+    setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup, VOLUME_ADJUSTMENT_MIN,
+             VOLUME_ADJUSTMENT_MAX, VOLUME_ADJUSTMENT_DEFAULT);
+    setEditField(file, AUDIO_TITLE_ATTR, titleControl);
 
     if (has_id3_info(file)) {
         if (albumControl->TextLength() == 0)
-            albumControl->SetText(get_id3_string(file, kTagAlbum, kTagTextLength).c_str());
+            albumControl->SetText(get_id3_string(file, ID3_ALBUM_OFFSET, ID3_TEXT_LENGTH).c_str());
         if (artistControl->TextLength() == 0)
-            artistControl->SetText(get_id3_string(file, kTagArtist, kTagTextLength).c_str());
+            artistControl->SetText(
+                get_id3_string(file, ID3_ARTIST_OFFSET, ID3_TEXT_LENGTH).c_str());
         BString genreLabel;
         if (popup_label(genrePopup, &genreLabel) && genreLabel == "unknown") {
-            uint8 id = get_id3_byte(file, kTagGenre);
+            uint8 id = get_id3_byte(file, ID3_GENRE_OFFSET);
             // Ids past the table (255 is common for "none") select "unknown".
             uint8 index =
                 id >= NUM_GENRES ? UNKNOWN_GENRE_VALUE : get_genre_alpha_index(genres[id]);
             genrePopup->SetActive(index, false);
         }
         if (titleControl->TextLength() == 0)
-            titleControl->SetText(get_id3_string(file, kTagTitle, kTagTextLength).c_str());
+            titleControl->SetText(get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
     }
 
     // A form just loaded is ready for typing the title.
@@ -90,8 +77,8 @@ void PluginWindow::Impl::readAttrs() {
 }
 
 void PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextControl *field) {
-    char buffer[kTextAttributeSize + 1];
-    ssize_t length = node.ReadAttr(name, B_STRING_TYPE, 0, buffer, kTextAttributeSize);
+    char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
+    ssize_t length = node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE);
     if (length < 0) {
         field->SetText("");
         return;
@@ -106,7 +93,7 @@ void PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, 
     int32 value = defaultValue;
     // A stored value shorter than four bytes replaces only the low-order bytes.
     if (node.InitCheck() == B_OK &&
-        node.ReadAttr(name, B_INT32_TYPE, 0, &value, sizeof(value)) >= 0) {
+        node.ReadAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value)) >= 0) {
         if (value > max)
             value = max;
         if (value < min)
@@ -122,17 +109,17 @@ void PluginWindow::Impl::saveAttrs() {
         return;
     }
 
-    saveAttr(file, "Audio:Title", titleControl);
-    saveAttr(file, "Audio:Artist", artistControl);
-    saveAttr(file, "Audio:Album", albumControl);
+    saveAttr(file, AUDIO_TITLE_ATTR, titleControl);
+    saveAttr(file, AUDIO_ARTIST_ATTR, artistControl);
+    saveAttr(file, AUDIO_ALBUM_ATTR, albumControl);
     BString genreLabel;
     bool haveGenre = popup_label(genrePopup, &genreLabel);
     if (haveGenre)
-        saveAttr(file, "Audio:Genre", genreLabel.String());
+        saveAttr(file, AUDIO_GENRE_ATTR, genreLabel.String());
     else
-        printf("Failed to save attribute %s\n", "Audio:Genre");
-    saveAttr(file, "Audio:Rating", ratingPopup);
-    saveAttr(file, "Audio:VolumeAdjustment", volumePopup);
+        printf("Failed to save attribute %s\n", AUDIO_GENRE_ATTR);
+    saveAttr(file, AUDIO_RATING_ATTR, ratingPopup);
+    saveAttr(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup);
 
     if (!has_id3_info(file)) {
         if (!is_mp3_file(file) || !add_id3_info(file))
@@ -140,13 +127,13 @@ void PluginWindow::Impl::saveAttrs() {
     }
 
     printf("Saving id3 info\n");
-    write_id3_string(file, kTagTitle, titleControl->Text(), kTagTextLength);
-    write_id3_string(file, kTagArtist, artistControl->Text(), kTagTextLength);
-    write_id3_string(file, kTagAlbum, albumControl->Text(), kTagTextLength);
+    write_id3_string(file, ID3_TITLE_OFFSET, titleControl->Text(), ID3_TEXT_LENGTH);
+    write_id3_string(file, ID3_ARTIST_OFFSET, artistControl->Text(), ID3_TEXT_LENGTH);
+    write_id3_string(file, ID3_ALBUM_OFFSET, albumControl->Text(), ID3_TEXT_LENGTH);
     uint8 id = haveGenre ? get_genre_id(genreLabel.String()) : UNKNOWN_GENRE_VALUE;
     // "unknown" leaves the tag's genre byte as it was.
     if (id != UNKNOWN_GENRE_VALUE)
-        write_id3_byte(file, kTagGenre, id);
+        write_id3_byte(file, ID3_GENRE_OFFSET, id);
     printf("Saved id3 info\n");
 }
 
@@ -156,7 +143,7 @@ void PluginWindow::Impl::saveAttr(BNode &node, const char *name, MTextControl *f
 
 void PluginWindow::Impl::saveAttr(BNode &node, const char *name, const char *text) {
     // The terminating NUL is stored too.
-    if (node.WriteAttr(name, B_STRING_TYPE, 0, text, strlen(text) + 1) < 0)
+    if (node.WriteAttr(name, AUDIO_TEXT_TYPE, 0, text, strlen(text) + 1) < 0)
         printf("Failed to save attribute %s\n", name);
 }
 
@@ -164,7 +151,7 @@ void PluginWindow::Impl::saveAttr(BNode &node, const char *name, MPopup *popup) 
     int32 value;
     // Nothing marked (Rating before any file was loaded): no value to store.
     if (!popup_number(popup, &value) ||
-        node.WriteAttr(name, B_INT32_TYPE, 0, &value, sizeof(value)) != sizeof(value)) {
+        node.WriteAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value)) != sizeof(value)) {
         printf("Failed to save attribute %s\n", name);
     }
 }

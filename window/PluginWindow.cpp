@@ -74,7 +74,8 @@ PluginWindow::PluginWindow(SoundPlayController *controller)
     if (controller != nullptr)
         controller->AddListener(this);
 
-    impl.controlsAdded(nullptr);
+    BMessage empty;
+    impl.controlsAdded(&empty);
 }
 
 PluginWindow::~PluginWindow() {
