@@ -4,10 +4,12 @@
 #include <StorageDefs.h>
 
 #include <magic.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <array>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -88,6 +90,61 @@ size_t id3v2_tag_end(const char *content, size_t length) {
     return 10 + size + (hasFooter ? 10 : 0);
 }
 
+// The last guesses, by file identity and content version. A guess costs a few hundred
+// microseconds in libmagic, and the same file is asked about again and again (a save checks
+// the type of the file a load just checked). Writing the content changes its modification
+// time or size, so a rewritten file is guessed again; attribute changes do not count.
+class SniffCache {
+public:
+    bool Find(const struct stat &st, char *type) {
+        std::lock_guard<std::mutex> guard(fLock);
+        for (const Entry &entry : fEntries) {
+            if (entry.valid && entry.Matches(st)) {
+                std::memcpy(type, entry.type, B_MIME_TYPE_LENGTH);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void Store(const struct stat &st, const char *type) {
+        std::lock_guard<std::mutex> guard(fLock);
+        Entry &entry = fEntries[fNext];
+        fNext = (fNext + 1) % fEntries.size();
+        entry.valid = true;
+        entry.device = st.st_dev;
+        entry.node = st.st_ino;
+        entry.size = st.st_size;
+        entry.modified = st.st_mtim;
+        std::strncpy(entry.type, type, B_MIME_TYPE_LENGTH - 1);
+        entry.type[B_MIME_TYPE_LENGTH - 1] = '\0';
+    }
+
+private:
+    struct Entry {
+        bool valid = false;
+        dev_t device = 0;
+        ino_t node = 0;
+        off_t size = 0;
+        struct timespec modified = {};
+        char type[B_MIME_TYPE_LENGTH] = {};
+
+        bool Matches(const struct stat &st) const {
+            return device == st.st_dev && node == st.st_ino && size == st.st_size &&
+                   modified.tv_sec == st.st_mtim.tv_sec && modified.tv_nsec == st.st_mtim.tv_nsec;
+        }
+    };
+
+    std::mutex fLock;
+    std::array<Entry, 32> fEntries;
+    size_t fNext = 0;
+};
+
+SniffCache &sniff_cache() {
+    static SniffCache cache;
+    return cache;
+}
+
 MagicDatabase &magic_database() {
     static MagicDatabase database;
     return database;
@@ -98,6 +155,10 @@ MagicDatabase &magic_database() {
 status_t MimeSniffer::Sniff(int fd, char *type) {
     if (fd < 0 || type == nullptr)
         return B_BAD_VALUE;
+    struct stat st;
+    const bool known = fstat(fd, &st) == 0;
+    if (known && sniff_cache().Find(st, type))
+        return B_OK;
     std::unique_ptr<char[]> content(new (std::nothrow) char[kSniffLength]);
     if (!content)
         return B_NO_MEMORY;
@@ -120,7 +181,10 @@ status_t MimeSniffer::Sniff(int fd, char *type) {
         content = std::move(larger);
         length += more;
     }
-    return magic_database().Identify(content.get(), static_cast<size_t>(length), type);
+    status_t status = magic_database().Identify(content.get(), static_cast<size_t>(length), type);
+    if (status == B_OK && known)
+        sniff_cache().Store(st, type);
+    return status;
 }
 
 }  // namespace BPrivate

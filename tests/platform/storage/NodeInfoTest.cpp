@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace storage_test;
@@ -150,3 +155,30 @@ TEST_F(FileTypes, InfoOnAnUninitializedNodeFailsCleanly) {
 }
 
 }  // namespace
+
+// Guesses are remembered per file; rewriting the content must bring a fresh guess, whether
+// the size changes or only the modification time does.
+TEST_F(FileTypes, RewrittenContentIsGuessedAgain) {
+    if (!have_lame())
+        GTEST_SKIP() << "lame is not installed";
+    const std::string path = fDir / "changing";
+    const std::string mp3 = MakeMp3("source.mp3");
+    write_file(path, "plain words\n");
+    EXPECT_EQ(TypeOf(path), "text/plain");
+
+    std::ifstream in(mp3, std::ios::binary);
+    std::string audio((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    write_file(path, audio);
+    EXPECT_EQ(TypeOf(path), "audio/x-mpeg");
+
+    // Same size, same inode, new content: only the modification time tells.
+    std::string text(audio.size(), 'x');
+    text.replace(0, 12, "plain words\n");
+    {
+        BFile file(path.c_str(), B_READ_WRITE);
+        ASSERT_EQ(file.WriteAt(0, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    EXPECT_EQ(TypeOf(path), "text/plain");
+}
