@@ -103,6 +103,7 @@ public:
     // Platform extension. Called from a thread that does not hold the lock (and is not
     // the looper's own), returns B_OK once every message posted before the call has been
     // dispatched. The wait uses a private marker in the queue that no handler ever sees.
+    // Like Lock(), it looks the looper up by address before it touches it.
     // B_OK at once when the looper has no thread yet (nothing can be dispatched before
     // Run; the queue is kept); B_BAD_PORT_ID if the looper is quitting or quits during
     // the wait (the wait never outlives the looper); B_NOT_ALLOWED when the caller holds
