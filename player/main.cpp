@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "CommandInterpreter.h"
+#include "DisplayMode.h"
 #include "InputLoop.h"
 #include "Options.h"
 #include "Player.h"
@@ -117,14 +118,28 @@ int main(int argc, char **argv) {
 
     CommandInterpreter interpreter(player);
     InputLoop loop(player, interpreter);
-    int status;
-    if (options.hasScript) {
-        status = loop.RunCommands(scriptFd, true, false);
-        if (status == InputLoop::kInputUnreadable) {
+    auto runScript = [&] {
+        int scriptStatus = loop.RunCommands(scriptFd, true, false);
+        if (scriptStatus == InputLoop::kInputUnreadable) {
             fprintf(stderr, "brindle-player: cannot read script %s: %s\n", options.script.c_str(),
                     strerror(errno));
-            status = InputLoop::kExitBadCommand;
+            scriptStatus = InputLoop::kExitBadCommand;
         }
+        return scriptStatus;
+    };
+    int status;
+    if (display_wanted(options.headless)) {
+        // Display front end: Qt's event loop owns this thread; the script, or the
+        // windows' and the roster's requests, are served on a command thread
+        // (display/DisplayMode.h).
+        status = run_with_display(argc, argv, player, [&](QtDisplay &display) {
+            const int commandStatus =
+                options.hasScript ? runScript() : run_until_closed(player, display);
+            player.Shutdown();
+            return commandStatus;
+        });
+    } else if (options.hasScript) {
+        status = runScript();
     } else {
         player.EnableAll();
         player.Settle();

@@ -2,7 +2,7 @@
 // GUI thread as a person would (typing into a line edit, choosing from a combo box,
 // clicking, the close box, the player window's buttons and slider), so a script can
 // check that the widgets and the models agree. They exist only with a display; the
-// command language routes every command named "widget-…" or "slider" here.
+// command language hands the display the commands it does not know itself.
 //
 //   widget-type title|album|artist TEXT  type TEXT into that line edit (replacing it)
 //   widget-pick genre|rating|volume LABEL  choose LABEL from that combo box

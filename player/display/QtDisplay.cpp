@@ -145,7 +145,11 @@ bool QtDisplay::Screenshot(const std::string &path, std::string *error) {
     return saved;
 }
 
-bool QtDisplay::FrontEndCommand(const std::string &line, std::string *error) {
+bool QtDisplay::OwnsCommand(const std::string &name) const {
+    return is_front_end_command(name);
+}
+
+bool QtDisplay::RunCommand(const std::string &line, std::string *error) {
     return run_front_end_command(*this, line, error);
 }
 

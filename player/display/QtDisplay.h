@@ -39,9 +39,10 @@ public:
     bool Screenshot(const std::string &path, std::string *error) override;
     // Command thread, after the models settled: the widgets show every change made so
     // far (and the player's window which interfaces are enabled) when this returns.
-    void CatchUp();
+    void CatchUp() override;
     // Command thread: the front-end commands (widget-…, slider); see FrontEndCommands.h.
-    bool FrontEndCommand(const std::string &line, std::string *error);
+    bool OwnsCommand(const std::string &name) const override;
+    bool RunCommand(const std::string &line, std::string *error) override;
 
     // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);

@@ -6,16 +6,37 @@
 
 #include <QApplication>
 
+#include <gtest/gtest.h>
+#include <memory>
+
 namespace display_test {
 
+namespace {
+
+// The application lives from before the first test to after the last, and goes before
+// the process's exit handlers run (Qt's own globals are gone by then).
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "display_tests";
+        static char *argv[] = {name, nullptr};
+        fApplication = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { fApplication.reset(); }
+
+private:
+    std::unique_ptr<QApplication> fApplication;
+};
+
+::testing::Environment *const gQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
 void application() {
-    static int argc = 1;
-    static char name[] = "display_tests";
-    static char *argv[] = {name, nullptr};
-    if (QApplication::instance() != nullptr)
-        return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
+    ASSERT_NE(QApplication::instance(), nullptr);
 }
 
 void pump_once() {

@@ -7,7 +7,7 @@
 
 namespace display_test {
 
-// Makes the offscreen application on first use (this thread becomes the GUI thread).
+// The offscreen application, made on the main thread before the first test.
 void application();
 // Handles the events pending now.
 void pump_once();

@@ -1,0 +1,221 @@
+// The real brindle-player with the real add-on, drawing its windows on Qt's offscreen
+// platform: scripts drive the widgets as a person would (front-end commands), and what
+// the widgets show, the models hold and the files keep is checked with tools we did
+// not write (getfattr, TagLib, the PNG header).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "AddonHarness.h"
+
+namespace {
+
+using addon_test::Process;
+using addon_test::RunResult;
+using addon_test::TempDir;
+
+// Runs the player with the add-on on `script`; windows are drawn unless `headless`.
+RunResult run_drawn(const TempDir &dir, const std::string &script,
+                    const std::vector<std::string> &files, bool headless = false,
+                    std::map<std::string, std::string> env = {{"QT_QPA_PLATFORM", "offscreen"}}) {
+    const std::string scriptPath = dir / "script.txt";
+    addon_test::write_file(scriptPath, script);
+    std::vector<std::string> argv = {addon_test::player_path()};
+    if (headless)
+        argv.push_back("--headless");
+    argv.insert(argv.end(), {"--add-on", addon_test::addon_path(), "--script", scriptPath});
+    argv.insert(argv.end(), files.begin(), files.end());
+    addon_test::SpawnOptions options;
+    options.directory = dir.Path();
+    options.env = env;
+    options.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
+    Process process(argv, options);
+    return process.Finish();
+}
+
+// MP3 files with titles set as attributes, one per title.
+std::vector<std::string> titled_files(const TempDir &dir, const std::vector<std::string> &titles) {
+    std::vector<std::string> files;
+    for (size_t i = 0; i < titles.size(); i++) {
+        const std::string path = dir / ("song" + std::to_string(i) + ".mp3");
+        addon_test::make_mp3(path);
+        addon_test::set_string_attr(path, "Audio:Title", titles[i]);
+        files.push_back(path);
+    }
+    return files;
+}
+
+std::vector<std::string> answers(const RunResult &result, const std::string &prefix) {
+    return addon_test::lines_starting(result.Lines(), prefix);
+}
+
+TEST(DrawnPlayer, TextTypedIntoTheTitleWidgetReachesTheModelAndTheFile) {
+    TempDir dir;
+    const std::vector<std::string> files = titled_files(dir, {"Old Title"});
+    const RunResult result = run_drawn(dir,
+                                       "enable\n"
+                                       "widget-type title Typed By Hand\n"
+                                       "form\n"
+                                       "widget-press Save\n"
+                                       "quit\n",
+                                       files);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Typed By Hand");
+    const auto attributes = addon_test::getfattr(files[0]);
+    ASSERT_EQ(attributes.count("user.haiku.Audio:Title"), 1u);
+    EXPECT_EQ(attributes.at("user.haiku.Audio:Title"), addon_test::stored_string("Typed By Hand"));
+    EXPECT_EQ(addon_test::taglib_id3v1(files[0]).title, "Typed By Hand");
+}
+
+TEST(DrawnPlayer, AFileSwitchShowsTheNewFilesValuesInTheWidgets) {
+    TempDir dir;
+    const std::vector<std::string> files = titled_files(dir, {"First Song", "Second Song"});
+    const RunResult result = run_drawn(dir,
+                                       "enable\n"
+                                       "widget-state\n"
+                                       "next\n"
+                                       "widget-state\n"
+                                       "widget-prev\n"
+                                       "widget-state\n"
+                                       "quit\n",
+                                       files);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(answers(result, "= text Title:"),
+              (std::vector<std::string>{"= text Title: First Song", "= text Title: Second Song",
+                                        "= text Title: First Song"}));
+    EXPECT_EQ(answers(result, "= playlist "),
+              (std::vector<std::string>{"= playlist 2 0", "= playlist 2 1", "= playlist 2 0"}));
+}
+
+TEST(DrawnPlayer, ChoosingAVolAdjustItemMovesTheVolumeSlider) {
+    TempDir dir;
+    const std::vector<std::string> files = titled_files(dir, {"Loud"});
+    const RunResult result = run_drawn(dir,
+                                       "enable\n"
+                                       "slider\n"
+                                       "widget-pick volume 3\n"
+                                       "widget-state\n"
+                                       "slider\n"
+                                       "volume\n"
+                                       "quit\n",
+                                       files);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::vector<std::string> sliders = answers(result, "= slider ");
+    ASSERT_EQ(sliders.size(), 2u);
+    EXPECT_EQ(sliders[0], "= slider 1");
+    EXPECT_NE(sliders[1], "= slider 1");
+    // The slider shows what the playlist holds now.
+    const std::vector<std::string> volumes = answers(result, "= volume ");
+    ASSERT_EQ(volumes.size(), 1u);
+    EXPECT_EQ(sliders[1].substr(9), volumes[0].substr(9));
+    EXPECT_EQ(answers(result, "= popup Vol. Adjust:"),
+              std::vector<std::string>{"= popup Vol. Adjust: 3"});
+}
+
+TEST(DrawnPlayer, DraggingTheSliderSetsThePlaylistVolume) {
+    TempDir dir;
+    const RunResult result =
+        run_drawn(dir, "widget-volume 0.25\nvolume\nslider\n", titled_files(dir, {"A"}));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(answers(result, "= volume "), std::vector<std::string>{"= volume 0.25"});
+    EXPECT_EQ(answers(result, "= slider "), std::vector<std::string>{"= slider 0.25"});
+}
+
+TEST(DrawnPlayer, TheCloseBoxEndsTheInterface) {
+    TempDir dir;
+    const RunResult result = run_drawn(dir,
+                                       "enable\n"
+                                       "widget-close\n"
+                                       "add-ons\n"
+                                       "widget-state\n"
+                                       "quit\n",
+                                       titled_files(dir, {"A"}));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(addon_test::count_lines(lines, "Brindle - destroyplugin"), 1);
+    // Ended before the next command ran, and its window is gone from the screen.
+    const auto destroyed = std::find(lines.begin(), lines.end(), "Brindle - destroyplugin");
+    const auto listed = std::find_if(lines.begin(), lines.end(), [](const std::string &line) {
+        return line.rfind("= add-on ", 0) == 0;
+    });
+    EXPECT_LT(destroyed, listed);
+    EXPECT_TRUE(answers(result, "= window ").empty());
+}
+
+// The PNG header's width and height (0, 0 when it is not a PNG).
+std::pair<uint32_t, uint32_t> png_size(const std::string &bytes) {
+    static const std::string kSignature("\x89PNG\r\n\x1a\n", 8);
+    if (bytes.size() < 24 || bytes.compare(0, 8, kSignature) != 0 ||
+        bytes.compare(12, 4, "IHDR") != 0)
+        return {0, 0};
+    auto big_endian = [&](size_t at) {
+        return (uint32_t(uint8_t(bytes[at])) << 24) | (uint32_t(uint8_t(bytes[at + 1])) << 16) |
+               (uint32_t(uint8_t(bytes[at + 2])) << 8) | uint32_t(uint8_t(bytes[at + 3]));
+    };
+    return {big_endian(16), big_endian(20)};
+}
+
+TEST(DrawnPlayer, ScreenshotWritesAPngOfBothWindowsSideBySide) {
+    TempDir dir;
+    const std::string shot = dir / "shot.png";
+    const std::string playerOnly = dir / "player.png";
+    const RunResult result =
+        run_drawn(dir, "screenshot " + playerOnly + "\nenable\nscreenshot " + shot + "\n",
+                  titled_files(dir, {"A"}));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const auto one = png_size(addon_test::read_file(playerOnly));
+    const auto two = png_size(addon_test::read_file(shot));
+    EXPECT_GE(one.first, 200u);
+    EXPECT_GE(one.second, 100u);
+    // The add-on's window stands beside the player's.
+    EXPECT_GE(two.first, one.first + 200u);
+    EXPECT_GE(two.second, one.second);
+    EXPECT_LT(two.first, 10000u);
+    EXPECT_GT(addon_test::file_size(shot), 2000);
+}
+
+TEST(DrawnPlayer, WithoutADisplayScreenshotsAndWidgetCommandsAreErrors) {
+    TempDir dir;
+    const std::string shot = dir / "shot.png";
+    const RunResult headless = run_drawn(dir, "screenshot " + shot + "\n", {}, true);
+    EXPECT_EQ(headless.exitStatus, 2);
+    EXPECT_NE(headless.err.find("line 1:"), std::string::npos) << headless.err;
+    const RunResult noDisplay =
+        run_drawn(dir, "slider\n", {}, false,
+                  {{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+    EXPECT_EQ(noDisplay.exitStatus, 2);
+    EXPECT_NE(noDisplay.err.find("line 1:"), std::string::npos) << noDisplay.err;
+    EXPECT_EQ(addon_test::file_size(shot), -1);
+}
+
+TEST(DrawnPlayer, BadFrontEndCommandsAreReportedWithTheirLine) {
+    TempDir dir;
+    const RunResult result =
+        run_drawn(dir, "enable\nwidget-pick volume 99\n", titled_files(dir, {"A"}));
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("line 2: no item \"99\""), std::string::npos) << result.err;
+    // The interface was still ended cleanly.
+    EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
+}
+
+TEST(DrawnPlayer, TwoThousandRapidStepsEndShowingTheLastFile) {
+    TempDir dir;
+    const std::vector<std::string> files =
+        titled_files(dir, {"Track One", "Track Two", "Track Three", "Track Four"});
+    std::string script = "enable\n";
+    for (int i = 0; i < 2000; i++)
+        script += (i % 7 == 3) ? "prev\n" : "next\n";
+    script += "widget-state\nform\nquit\n";
+    const RunResult result = run_drawn(dir, script, files);
+    ASSERT_FALSE(result.timedOut);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(answers(result, "= text Title:"),
+              std::vector<std::string>{"= text Title: Track Four"});
+    EXPECT_EQ(answers(result, "= playlist "), std::vector<std::string>{"= playlist 4 3"});
+    EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Track Four");
+}
+
+}  // namespace
