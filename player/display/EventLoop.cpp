@@ -2,8 +2,24 @@
 
 #include <QApplication>
 
-EventLoop::EventLoop(int &argc, char **argv)
-    : fApplication(std::make_unique<QApplication>(argc, argv)) {
+namespace {
+
+QtMessageHandler gQtHandler = nullptr;
+
+// Qt's own notes that say nothing about the player (the offscreen platform cannot
+// pass size hints to a window manager it does not have) stay off standard error.
+void filter_qt_messages(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (type == QtWarningMsg && text.contains("propagateSizeHints"))
+        return;
+    if (gQtHandler != nullptr)
+        gQtHandler(type, context, text);
+}
+
+}  // namespace
+
+EventLoop::EventLoop(int &argc, char **argv) {
+    gQtHandler = qInstallMessageHandler(filter_qt_messages);
+    fApplication = std::make_unique<QApplication>(argc, argv);
     fApplication->setApplicationName("brindle-player");
     // The windows come and go with the interfaces; only the player ends the loop.
     fApplication->setQuitOnLastWindowClosed(false);

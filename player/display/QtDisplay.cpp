@@ -19,6 +19,7 @@ namespace {
 
 // Gap between windows in a screenshot, and its background.
 const int kScreenshotGap = 16;
+const int kTitleBarHeight = 22;
 
 }  // namespace
 
@@ -118,22 +119,31 @@ bool QtDisplay::Screenshot(const std::string &path, std::string *error) {
             *error = "no window is shown";
             return;
         }
+        // Each window with a title bar of its own, as a window manager would draw it
+        // (the offscreen platform has none).
         std::vector<QPixmap> shots;
+        std::vector<QString> titles;
         int width = kScreenshotGap;
         int height = 0;
         for (QWidget *window : windows) {
             shots.push_back(window->grab());
+            titles.push_back(window->windowTitle());
             width += shots.back().width() + kScreenshotGap;
-            height = std::max(height, shots.back().height());
+            height = std::max(height, shots.back().height() + kTitleBarHeight);
         }
         QImage image(width, height + 2 * kScreenshotGap, QImage::Format_RGB32);
         image.fill(QColor(0x5a, 0x6e, 0x80));
         {
             QPainter painter(&image);
             int x = kScreenshotGap;
-            for (const QPixmap &shot : shots) {
-                painter.drawPixmap(x, kScreenshotGap, shot);
-                x += shot.width() + kScreenshotGap;
+            for (size_t i = 0; i < shots.size(); i++) {
+                const QRect bar(x, kScreenshotGap, shots[i].width(), kTitleBarHeight);
+                painter.fillRect(bar, QColor(0xff, 0xcb, 0x00));
+                painter.setPen(Qt::black);
+                painter.drawText(bar.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                                 titles[i]);
+                painter.drawPixmap(x, kScreenshotGap + kTitleBarHeight, shots[i]);
+                x += shots[i].width() + kScreenshotGap;
             }
         }
         if (!image.save(QString::fromStdString(path), "PNG")) {
