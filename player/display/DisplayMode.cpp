@@ -36,7 +36,7 @@ int run_with_display(int &argc, char **argv, Player &player,
         player.SetDisplay(&display);
         std::thread commandThread([&] {
             status = commands(display);
-            loop.Quit();
+            display.PostToGui([&loop] { loop.Quit(); });
         });
         loop.Exec();
         commandThread.join();

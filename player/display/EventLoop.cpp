@@ -32,9 +32,9 @@ void EventLoop::Exec() {
 }
 
 void EventLoop::Quit() {
-    // Queued, so a call made before Exec() starts still ends it. exit(), not quit():
-    // quit() first asks every window to close, and the windows here refuse (their close
-    // boxes belong to the models).
+    // exit(), not quit(): quit() first asks every window to close, and the windows
+    // here refuse (their close boxes belong to the models). Queued to the loop itself,
+    // so a call made before Exec() starts still ends it.
     QMetaObject::invokeMethod(
         fApplication.get(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

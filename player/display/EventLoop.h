@@ -18,7 +18,7 @@ public:
 
     // Runs the event loop until Quit().
     void Exec();
-    // Any thread: ends Exec() (also when called before Exec() starts).
+    // GUI thread: ends Exec() (also when called before Exec() starts).
     void Quit();
 
 private:

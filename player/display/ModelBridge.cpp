@@ -1,23 +1,21 @@
 #include "ModelBridge.h"
 
-#include <QMetaObject>
-#include <QObject>
+#include "GuiQueue.h"
 
-ModelBridge::ModelBridge(QObject *receiver, Refresh refresh)
-    : fReceiver(receiver), fRefresh(std::move(refresh)) {}
+ModelBridge::ModelBridge(GuiQueue *queue, Refresh refresh)
+    : fQueue(queue), fRefresh(std::move(refresh)) {}
 
 void ModelBridge::DisplayChanged(const display_change &change) {
     if (change.window == nullptr)
         return;  // a view outside any window: nothing is shown for it
     std::lock_guard<std::mutex> lock(fLock);
     fDirty.insert(change.window);
-    if (fQueued || fReceiver == nullptr)
+    if (fQueued || fQueue == nullptr)
         return;
     fQueued = true;
-    // Posting is done under the lock, so Detach() can promise that nothing reaches
-    // the receiver afterwards.
-    QMetaObject::invokeMethod(
-        fReceiver, [this] { RefreshNow(); }, Qt::QueuedConnection);
+    // Posting is done under the lock, so Detach() can promise that nothing is queued
+    // afterwards. Post() never waits.
+    fQueue->Post([this] { RefreshNow(); });
 }
 
 void ModelBridge::RefreshNow() {
@@ -26,7 +24,7 @@ void ModelBridge::RefreshNow() {
         std::lock_guard<std::mutex> lock(fLock);
         dirty.swap(fDirty);
         fQueued = false;
-        if (fReceiver == nullptr)
+        if (fQueue == nullptr)
             return;
     }
     if (!dirty.empty())
@@ -35,6 +33,6 @@ void ModelBridge::RefreshNow() {
 
 void ModelBridge::Detach() {
     std::lock_guard<std::mutex> lock(fLock);
-    fReceiver = nullptr;
+    fQueue = nullptr;
     fDirty.clear();
 }

@@ -12,24 +12,24 @@
 
 #include <DisplayHook.h>
 
-class QObject;
+class GuiQueue;
 
 class ModelBridge : public BDisplayHook {
 public:
-    // `receiver` lives on the GUI thread; `refresh` runs there with the batch.
+    // `refresh` runs on the GUI thread (through `queue`) with the batch.
     typedef std::function<void(const std::set<const BWindow *> &dirty)> Refresh;
-    ModelBridge(QObject *receiver, Refresh refresh);
+    ModelBridge(GuiQueue *queue, Refresh refresh);
 
     void DisplayChanged(const display_change &change) override;
 
     // GUI thread: takes the pending batch now (a flush before a screenshot or a check).
     void RefreshNow();
-    // Any thread: nothing is queued to the receiver after this returns.
+    // Any thread: nothing is queued after this returns.
     void Detach();
 
 private:
     std::mutex fLock;
-    QObject *fReceiver;
+    GuiQueue *fQueue;
     Refresh fRefresh;
     std::set<const BWindow *> fDirty;
     bool fQueued = false;

@@ -5,11 +5,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
-#include <QThread>
 
 #include <WindowList.h>
 
 #include "FrontEndCommands.h"
+#include "GuiQueue.h"
 #include "InterfaceHost.h"
 #include "ModelBridge.h"
 #include "PlayerWindow.h"
@@ -24,9 +24,12 @@ const int kTitleBarHeight = 22;
 }  // namespace
 
 QtDisplay::QtDisplay(Player &player)
-    : fPlayer(player), fReceiver(new QObject), fPlayerWindow(new PlayerWindow(player)) {
+    : fPlayer(player),
+      fGuiThread(std::this_thread::get_id()),
+      fQueue(new GuiQueue),
+      fPlayerWindow(new PlayerWindow(player)) {
     fBridge = std::make_shared<ModelBridge>(
-        fReceiver, [this](const std::set<const BWindow *> &dirty) { _Refresh(dirty); });
+        fQueue, [this](const std::set<const BWindow *> &dirty) { _Refresh(dirty); });
     set_display_hook(fBridge);
     std::set<const BWindow *> existing;
     for_each_window([&](BWindow *window) {
@@ -40,19 +43,23 @@ QtDisplay::QtDisplay(Player &player)
 QtDisplay::~QtDisplay() {
     fBridge->Detach();
     set_display_hook(nullptr);
-    // Deleting the receiver drops any refresh still queued for it.
-    delete fReceiver;
+    // Drops any refresh still queued, and releases a caller still waiting.
+    delete fQueue;
     for (WindowMirror *mirror : fMirrors)
         delete mirror;
     delete fPlayerWindow;
 }
 
 void QtDisplay::RunOnGui(const std::function<void()> &work) {
-    if (QThread::currentThread() == fReceiver->thread()) {
+    if (std::this_thread::get_id() == fGuiThread) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(fReceiver, work, Qt::BlockingQueuedConnection);
+    fQueue->Call(work);
+}
+
+void QtDisplay::PostToGui(std::function<void()> work) {
+    fQueue->Post(std::move(work));
 }
 
 void QtDisplay::RefreshNow() {

@@ -16,13 +16,14 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Player.h"
 
+class GuiQueue;
 class ModelBridge;
 class PlayerWindow;
-class QObject;
 class WindowMirror;
 class BWindow;
 
@@ -57,12 +58,15 @@ public:
     // Any thread but the GUI thread: runs `work` on the GUI thread and waits for it.
     // On the GUI thread: runs it at once.
     void RunOnGui(const std::function<void()> &work);
+    // Any thread: runs `work` on the GUI thread soon; never waits.
+    void PostToGui(std::function<void()> work);
 
 private:
     void _Refresh(const std::set<const BWindow *> &dirty);
 
     Player &fPlayer;
-    QObject *fReceiver;
+    const std::thread::id fGuiThread;
+    GuiQueue *fQueue;
     std::shared_ptr<ModelBridge> fBridge;
     // Mirrors in creation order (a new model gets a new mirror at the end).
     std::vector<WindowMirror *> fMirrors;
