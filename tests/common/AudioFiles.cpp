@@ -1,0 +1,69 @@
+#include "AudioFiles.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "TestFiles.h"
+
+namespace test_support {
+
+namespace {
+
+void put_le(std::string *bytes, uint32_t value, int size) {
+    for (int i = 0; i < size; i++)
+        *bytes += static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+}  // namespace
+
+std::string sine_wav(double seconds, unsigned rate, double frequency) {
+    const uint32_t samples = static_cast<uint32_t>(seconds * rate);
+    std::string wav = "RIFF";
+    put_le(&wav, 36 + samples * 2, 4);
+    wav += "WAVEfmt ";
+    put_le(&wav, 16, 4);
+    put_le(&wav, 1, 2);  // PCM
+    put_le(&wav, 1, 2);  // mono
+    put_le(&wav, rate, 4);
+    put_le(&wav, rate * 2, 4);  // bytes per second
+    put_le(&wav, 2, 2);         // block align
+    put_le(&wav, 16, 2);        // bits per sample
+    wav += "data";
+    put_le(&wav, samples * 2, 4);
+    for (uint32_t i = 0; i < samples; i++) {
+        double value = 8000.0 * std::sin(2.0 * M_PI * frequency * i / rate);
+        put_le(&wav, static_cast<uint32_t>(static_cast<int16_t>(value)) & 0xffff, 2);
+    }
+    return wav;
+}
+
+bool have_lame() {
+    return run_command("command -v lame >/dev/null 2>&1") == 0;
+}
+
+bool encode_mp3(const std::string &wav, const std::string &mp3Path,
+                const std::string &lameOptions) {
+    std::string wavPath = mp3Path + ".wav";
+    write_file(wavPath, wav);
+    int status = run_command("lame --quiet " + lameOptions + " " + shell_quote(wavPath) + " " +
+                             shell_quote(mp3Path) + " 2>/dev/null");
+    unlink(wavPath.c_str());
+    return status == 0;
+}
+
+std::string id3v1_tag(const std::string &title, const std::string &artist, const std::string &album,
+                      unsigned char genre) {
+    auto field = [](const std::string &text) {
+        std::string area = text.substr(0, 30);
+        area.resize(30, '\0');
+        return area;
+    };
+    std::string tag = "TAG" + field(title) + field(artist) + field(album);
+    tag += std::string(34, '\0');  // year and comment
+    tag += static_cast<char>(genre);
+    return tag;
+}
+
+}  // namespace test_support

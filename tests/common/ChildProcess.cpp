@@ -1,0 +1,285 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+extern char **environ;
+
+namespace test_support {
+
+namespace {
+
+long long now_ms() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+[[noreturn]] void fail(const std::string &what) {
+    throw std::runtime_error(what + ": " + strerror(errno));
+}
+
+// The environment for a child: ours, without `unset`, with `extra` set on top. Made before
+// fork, so the child only has to exec.
+std::vector<std::string> child_environment(const std::map<std::string, std::string> &extra,
+                                           const std::vector<std::string> &unset) {
+    std::vector<std::string> env;
+    for (char **entry = environ; *entry != nullptr; entry++) {
+        std::string text(*entry);
+        std::string name = text.substr(0, text.find('='));
+        if (extra.count(name) == 0 && std::find(unset.begin(), unset.end(), name) == unset.end())
+            env.push_back(text);
+    }
+    for (const auto &pair : extra)
+        env.push_back(pair.first + "=" + pair.second);
+    return env;
+}
+
+bool become(uid_t user) {
+    gid_t group = user;
+    return setgroups(0, nullptr) == 0 && setresgid(group, group, group) == 0 &&
+           setresuid(user, user, user) == 0 && geteuid() == user;
+}
+
+}  // namespace
+
+std::vector<std::string> split_lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> lines_starting(const std::vector<std::string> &lines,
+                                        const std::string &prefix) {
+    std::vector<std::string> kept;
+    for (const std::string &line : lines) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            kept.push_back(line);
+    }
+    return kept;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string> &argv, const SpawnOptions &options)
+    : fDeadline(now_ms() + kDeadlineSeconds * 1000LL) {
+    if (argv.empty())
+        throw std::runtime_error("no program to run");
+    const bool pipeInput = options.input == Input::kPipe;
+    int in[2] = {-1, -1}, out[2], err[2];
+    if ((pipeInput && pipe2(in, O_CLOEXEC) != 0) || pipe2(out, O_CLOEXEC) != 0 ||
+        pipe2(err, O_CLOEXEC) != 0) {
+        fail("pipe");
+    }
+    std::vector<std::string> env = child_environment(options.env, options.unset);
+    std::vector<char *> args, envp;
+    for (const std::string &arg : argv)
+        args.push_back(const_cast<char *>(arg.c_str()));
+    args.push_back(nullptr);
+    for (const std::string &entry : env)
+        envp.push_back(const_cast<char *>(entry.c_str()));
+    envp.push_back(nullptr);
+
+    fflush(nullptr);
+    fPid = fork();
+    if (fPid < 0)
+        fail("fork");
+    if (fPid == 0) {
+        if (options.input == Input::kClosed)
+            close(STDIN_FILENO);
+        else
+            dup2(pipeInput ? in[0] : open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        if (!options.directory.empty() && chdir(options.directory.c_str()) != 0)
+            _exit(126);
+        if (options.dropToUser != 0 && !become(options.dropToUser))
+            _exit(126);
+        execve(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    if (pipeInput) {
+        close(in[0]);
+        fInFd = in[1];
+    }
+    close(out[1]);
+    close(err[1]);
+    fOutFd = out[0];
+    fErrFd = err[0];
+}
+
+ChildProcess::~ChildProcess() {
+    if (!fFinished) {
+        kill(fPid, SIGKILL);
+        waitpid(fPid, nullptr, 0);
+    }
+    for (int fd : {fInFd, fOutFd, fErrFd}) {
+        if (fd >= 0)
+            close(fd);
+    }
+}
+
+bool ChildProcess::Send(const std::string &text) {
+    if (fInFd < 0)
+        return false;
+    size_t written = 0;
+    while (written < text.size()) {
+        ssize_t count = write(fInFd, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+void ChildProcess::CloseInput() {
+    if (fInFd >= 0)
+        close(fInFd);
+    fInFd = -1;
+}
+
+void ChildProcess::Signal(int signal) {
+    if (!fFinished)
+        kill(fPid, signal);
+}
+
+bool ChildProcess::_ReadSome() {
+    if (fOutFd < 0 && fErrFd < 0)
+        return false;
+    const long long left = fDeadline - now_ms();
+    if (left <= 0) {
+        // The pipes may be held by grandchildren; stop reading them.
+        fTimedOut = true;
+        return false;
+    }
+    pollfd fds[2] = {{fOutFd, POLLIN, 0}, {fErrFd, POLLIN, 0}};  // poll skips fds below 0
+    int ready = poll(fds, 2, static_cast<int>(std::min(left, 1000LL)));
+    if (ready < 0)
+        return errno == EINTR;
+    int *ends[2] = {&fOutFd, &fErrFd};
+    std::string *texts[2] = {&fOut, &fErr};
+    for (int i = 0; i < 2 && ready > 0; i++) {
+        if (fds[i].revents == 0 || *ends[i] < 0)
+            continue;
+        char buffer[65536];
+        ssize_t count = read(*ends[i], buffer, sizeof(buffer));
+        if (count > 0) {
+            texts[i]->append(buffer, count);
+        } else if (count == 0 || errno != EINTR) {
+            close(*ends[i]);
+            *ends[i] = -1;
+        }
+    }
+    return fOutFd >= 0 || fErrFd >= 0;
+}
+
+bool ChildProcess::_WaitFor(const std::function<bool(const std::string &)> &matches,
+                            std::string *found) {
+    for (;;) {
+        // Whole lines only: a line still being written is looked at once it ends.
+        size_t start = fScanned;
+        size_t end;
+        while ((end = fOut.find('\n', start)) != std::string::npos) {
+            std::string line = fOut.substr(start, end - start);
+            if (matches(line)) {
+                fScanned = end + 1;
+                *found = line;
+                return true;
+            }
+            start = end + 1;
+        }
+        if (!_ReadSome())
+            return false;
+    }
+}
+
+bool ChildProcess::WaitForLine(const std::string &line) {
+    std::string found;
+    return _WaitFor([&line](const std::string &each) { return each == line; }, &found);
+}
+
+std::string ChildProcess::WaitForLineStarting(const std::string &prefix) {
+    std::string found;
+    _WaitFor(
+        [&prefix](const std::string &each) { return each.compare(0, prefix.size(), prefix) == 0; },
+        &found);
+    return found;
+}
+
+RunResult ChildProcess::Finish() {
+    RunResult result;
+    if (fFinished)
+        return result;
+    CloseInput();
+    while (_ReadSome()) {
+    }
+    int status = 0;
+    pid_t done;
+    while ((done = waitpid(fPid, &status, WNOHANG)) != fPid) {
+        if (done < 0 && errno != EINTR)
+            break;
+        if (now_ms() >= fDeadline) {
+            fTimedOut = true;
+            kill(fPid, SIGKILL);
+            done = waitpid(fPid, &status, 0);
+            break;
+        }
+        usleep(10000);
+    }
+    fFinished = true;
+    if (done == fPid && WIFEXITED(status))
+        result.exitStatus = WEXITSTATUS(status);
+    else if (done == fPid && WIFSIGNALED(status))
+        result.signal = WTERMSIG(status);
+    result.timedOut = fTimedOut;
+    result.out = fOut;
+    result.err = fErr;
+    return result;
+}
+
+int run_in_child(const std::function<int()> &body, unsigned guardSeconds) {
+    fflush(nullptr);
+    pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        alarm(guardSeconds);
+        int status = body();
+        fflush(stdout);
+        _exit(status);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+bool drop_privileges() {
+    return become(65534);
+}
+
+}  // namespace test_support
