@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -205,6 +206,13 @@ bool run_front_end_command(QtDisplay &display, const std::string &line, std::str
             if (!slider->isEnabled())
                 return fail("no playlist is open");
             slider->setValue(static_cast<int>(std::lround(volume * 100)));
+        });
+    } else if (name == "widget-interface") {
+        display.RunOnGui([&] {
+            QAction *action = display.GetPlayerWindow()->InterfaceAction(rest);
+            if (action == nullptr)
+                return fail("no interface \"" + rest + "\" in the Interfaces menu");
+            action->trigger();
         });
     } else if (name == "slider") {
         if (!noArguments())

@@ -17,6 +17,8 @@
 //   widget-next / widget-prev            click Next / Previous in the player's window
 //   widget-goto N                        double-click item N of the playlist
 //   widget-volume V                      drag the volume slider to V (0..2)
+//   widget-interface ID                  choose interface ID in the Interfaces menu
+//                                        (enables it, or disables it when enabled)
 //   slider                               answers "= slider V", the slider's volume (%g)
 #ifndef BRINDLE_DISPLAY_FRONT_END_COMMANDS_H
 #define BRINDLE_DISPLAY_FRONT_END_COMMANDS_H

@@ -144,6 +144,14 @@ void PlayerWindow::ShowEnabled(const std::set<std::string> &enabled) {
         entry.second->setChecked(enabled.count(entry.first) != 0);
 }
 
+QAction *PlayerWindow::InterfaceAction(const std::string &id) const {
+    for (const auto &entry : fInterfaceActions) {
+        if (entry.first == id)
+            return entry.second;
+    }
+    return nullptr;
+}
+
 double PlayerWindow::SliderVolume() const {
     return static_cast<double>(fVolume->value()) / kSliderScale;
 }

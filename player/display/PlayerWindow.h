@@ -40,6 +40,8 @@ public:
     double SliderVolume() const;
     QSlider *VolumeSlider() const { return fVolume; }
     QListWidget *Playlist() const { return fPlaylist; }
+    // The Interfaces menu's entry for interface `id`, or null.
+    QAction *InterfaceAction(const std::string &id) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

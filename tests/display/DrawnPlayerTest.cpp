@@ -4,6 +4,8 @@
 // not write (getfattr, TagLib, the PNG header).
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -216,6 +218,46 @@ TEST(DrawnPlayer, TwoThousandRapidStepsEndShowingTheLastFile) {
               std::vector<std::string>{"= text Title: Track Four"});
     EXPECT_EQ(answers(result, "= playlist "), std::vector<std::string>{"= playlist 4 3"});
     EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Track Four");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DrawnPlayer, TheInterfacesMenuEnablesAndDisablesAnInterface) {
+    TempDir dir;
+    const RunResult result = run_drawn(dir,
+                                       "widget-interface sp-brindle\n"
+                                       "widget-state\n"
+                                       "widget-interface sp-brindle\n"
+                                       "widget-state\n"
+                                       "widget-interface sp-nothing\n",
+                                       titled_files(dir, {"Menu Song"}));
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("line 5: no interface \"sp-nothing\""), std::string::npos)
+        << result.err;
+    const std::vector<std::string> lines = result.Lines();
+    EXPECT_EQ(addon_test::count_lines(lines, "Brindle - show"), 1);
+    EXPECT_EQ(addon_test::count_lines(lines, "Brindle - destroyplugin"), 1);
+    // Shown after the first choice, gone after the second.
+    EXPECT_EQ(answers(result, "= window "), std::vector<std::string>{"= window Brindle"});
+    EXPECT_EQ(answers(result, "= text Title:"),
+              std::vector<std::string>{"= text Title: Menu Song"});
+}
+
+TEST(DrawnPlayer, WithoutAScriptTheWindowsStayUntilThePlayerIsEnded) {
+    TempDir dir;
+    addon_test::SpawnOptions options;
+    options.directory = dir.Path();
+    options.env = {{"QT_QPA_PLATFORM", "offscreen"},
+                   {"XDG_RUNTIME_DIR", addon_test::runtime_dir(dir)}};
+    Process process({addon_test::player_path(), "--add-on", addon_test::addon_path()}, options);
+    // Every interface is enabled and shown at start; standard input is not read.
+    ASSERT_TRUE(process.WaitForLine("Brindle - show"));
+    kill(process.Pid(), SIGTERM);
+    const RunResult result = process.Finish();
+    EXPECT_EQ(result.exitStatus, 128 + SIGTERM);
+    EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
 }
 
 }  // namespace
