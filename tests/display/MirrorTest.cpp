@@ -145,6 +145,20 @@ TEST_F(MirrorTest, ChangesMadeOnTheWindowThreadReachTheWidgets) {
     }));
 }
 
+TEST_F(MirrorTest, TheHookAloneKeepsTheWidgetsCurrent) {
+    // Only Qt's event loop runs here: every change must queue its own refresh, batch
+    // after batch, with nobody asking for one.
+    WindowMirror *mirror = Mirror();
+    for (const char *text : {"one", "two", "three"}) {
+        BMessage set(kSetTitle);
+        set.AddString("text", text);
+        ASSERT_EQ(window->PostMessage(&set), B_OK);
+        EXPECT_TRUE(display_test::pump_until([&] {
+            return mirror->LineEdit("Title:")->text() == QString(text);
+        })) << text;
+    }
+}
+
 TEST_F(MirrorTest, TypingReachesTheTextModel) {
     QLineEdit *edit = Mirror()->LineEdit("Title:");
     edit->setText("typed");
