@@ -53,7 +53,7 @@ SpawnOptions launcher_options(const TempDir &dir) {
     options.env["XDG_RUNTIME_DIR"] = runtime_dir(dir);
     // A player the roster starts would open windows on a display; these tests read its
     // lines headless.
-    options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
+    options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
     return options;
 }
 
