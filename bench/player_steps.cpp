@@ -31,8 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 const char *const kTextNames[] = {"user.haiku.Audio:Title", "user.haiku.Audio:Artist",
                                   "user.haiku.Audio:Album", "user.haiku.Audio:Genre"};
-const char *const kNumberNames[] = {"user.haiku.Audio:Rating",
-                                    "user.haiku.Audio:VolumeAdjustment"};
+const char *const kNumberNames[] = {"user.haiku.Audio:Rating", "user.haiku.Audio:VolumeAdjustment"};
 
 [[noreturn]] void fail(const std::string &what) {
     std::fprintf(stderr, "player_steps: %s: %s\n", what.c_str(), std::strerror(errno));
@@ -121,8 +120,8 @@ struct Run {
 
 Run run_player(const std::string &build, const std::string &script,
                const std::vector<std::string> &files) {
-    std::vector<std::string> args = {build + "/brindle-player", "--headless", "--add-on",
-                                     build + "/add-ons/brindle.so", "--script", script};
+    std::vector<std::string> args = {build + "/brindle-player",     "--headless", "--add-on",
+                                     build + "/add-ons/brindle.so", "--script",   script};
     args.insert(args.end(), files.begin(), files.end());
     std::vector<char *> argv;
     for (auto &arg : args)
@@ -139,8 +138,7 @@ Run run_player(const std::string &build, const std::string &script,
     }
     int status = 0;
     struct rusage usage = {};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         fail("the player did not finish cleanly");
     return {std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss};
 }
