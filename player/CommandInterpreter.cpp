@@ -1,4 +1,5 @@
 #include "CommandInterpreter.h"
+#include "FormLabels.h"
 
 #include <cerrno>
 #include <cmath>
@@ -125,27 +126,6 @@ bool parse_code(const std::string &text, uint32 *code) {
         return true;
     }
     return false;
-}
-
-// The labels a user sees on the form, by the names the commands use.
-const char *text_field_label(const std::string &name) {
-    if (name == "title")
-        return "Title:";
-    if (name == "album")
-        return "Album:";
-    if (name == "artist")
-        return "Artist:";
-    return nullptr;
-}
-
-const char *menu_label(const std::string &name) {
-    if (name == "genre")
-        return "Genre:";
-    if (name == "rating")
-        return "Rating:";
-    if (name == "volume")
-        return "Vol. Adjust:";
-    return nullptr;
 }
 
 BString marked_label(BMenuField *field) {

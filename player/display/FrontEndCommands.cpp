@@ -11,32 +11,12 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "../FormLabels.h"
 #include "PlayerWindow.h"
 #include "QtDisplay.h"
 #include "WindowMirror.h"
 
 namespace {
-
-// The labels a person sees, by the names the commands use.
-const char *text_label(const std::string &name) {
-    if (name == "title")
-        return "Title:";
-    if (name == "album")
-        return "Album:";
-    if (name == "artist")
-        return "Artist:";
-    return nullptr;
-}
-
-const char *popup_label(const std::string &name) {
-    if (name == "genre")
-        return "Genre:";
-    if (name == "rating")
-        return "Rating:";
-    if (name == "volume")
-        return "Vol. Adjust:";
-    return nullptr;
-}
 
 // Splits "NAME REST": the first word, then the rest of the line after one run of
 // spaces (kept as is, as the command language does for texts).
@@ -95,7 +75,7 @@ bool run_front_end_command(QtDisplay &display, const std::string &line, std::str
         std::string field, text;
         split(rest, &field, &text);
         const bool typing = name == "widget-type";
-        const char *label = typing ? text_label(field) : popup_label(field);
+        const char *label = typing ? text_field_label(field) : menu_label(field);
         if (label == nullptr) {
             *error = "unknown field \"" + field + "\"";
             return false;
