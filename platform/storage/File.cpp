@@ -15,6 +15,17 @@ namespace {
 // what kind of descriptor the file holds.
 const uint32 kAcceptedFlags = O_ACCMODE | O_CREAT | O_TRUNC | O_EXCL | O_APPEND;
 
+// Runs one read or write call again while a signal interrupts it, and turns a host error
+// into a status. A short count (a full disk, a file size limit) is reported as it is.
+template <typename Call>
+ssize_t io_status(Call call) {
+    ssize_t count;
+    do {
+        count = call();
+    } while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : status_from_errno(errno);
+}
+
 }  // namespace
 
 BFile::BFile() : fMode(0) {}
@@ -89,11 +100,7 @@ ssize_t BFile::Read(void *buffer, size_t size) {
         return B_FILE_ERROR;
     if (buffer == nullptr && size > 0)
         return B_BAD_VALUE;
-    ssize_t count;
-    do {
-        count = read(fFd, buffer, size);
-    } while (count < 0 && errno == EINTR);
-    return count >= 0 ? count : status_from_errno(errno);
+    return io_status([&] { return read(fFd, buffer, size); });
 }
 
 ssize_t BFile::ReadAt(off_t location, void *buffer, size_t size) {
@@ -101,11 +108,7 @@ ssize_t BFile::ReadAt(off_t location, void *buffer, size_t size) {
         return B_FILE_ERROR;
     if ((buffer == nullptr && size > 0) || location < 0)
         return B_BAD_VALUE;
-    ssize_t count;
-    do {
-        count = pread(fFd, buffer, size, location);
-    } while (count < 0 && errno == EINTR);
-    return count >= 0 ? count : status_from_errno(errno);
+    return io_status([&] { return pread(fFd, buffer, size, location); });
 }
 
 ssize_t BFile::Write(const void *buffer, size_t size) {
@@ -113,12 +116,7 @@ ssize_t BFile::Write(const void *buffer, size_t size) {
         return B_FILE_ERROR;
     if (buffer == nullptr && size > 0)
         return B_BAD_VALUE;
-    // One write: a short count (a full disk, a file size limit) is reported as it is.
-    ssize_t count;
-    do {
-        count = write(fFd, buffer, size);
-    } while (count < 0 && errno == EINTR);
-    return count >= 0 ? count : status_from_errno(errno);
+    return io_status([&] { return write(fFd, buffer, size); });
 }
 
 ssize_t BFile::WriteAt(off_t location, const void *buffer, size_t size) {
@@ -126,11 +124,7 @@ ssize_t BFile::WriteAt(off_t location, const void *buffer, size_t size) {
         return B_FILE_ERROR;
     if ((buffer == nullptr && size > 0) || location < 0)
         return B_BAD_VALUE;
-    ssize_t count;
-    do {
-        count = pwrite(fFd, buffer, size, location);
-    } while (count < 0 && errno == EINTR);
-    return count >= 0 ? count : status_from_errno(errno);
+    return io_status([&] { return pwrite(fFd, buffer, size, location); });
 }
 
 off_t BFile::Seek(off_t offset, uint32 seekMode) {
