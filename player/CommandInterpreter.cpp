@@ -16,6 +16,7 @@
 #include <Window.h>
 
 #include "Player.h"
+#include "Playlist.h"
 #include "WindowAccess.h"
 #include "WindowControls.h"
 
@@ -403,12 +404,12 @@ Result Commands::Add() {
         return _Fail("missing path");
     PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
     if (playlist) {
-        playlist->AddItem(path.c_str());
+        AsPlayerPlaylist(playlist)->AddItem(path.c_str());
         return CommandInterpreter::kDone;
     }
     // The item goes in before the playlist opens: listeners told about it see it.
-    playlist = PlaylistPtr(new PrivatePlaylist);
-    playlist->AddItem(path.c_str());
+    playlist = PlaylistPtr(new Playlist);
+    AsPlayerPlaylist(playlist)->AddItem(path.c_str());
     fPlayer.Controller()->OpenPlaylist(playlist);
     return CommandInterpreter::kDone;
 }
@@ -425,7 +426,7 @@ Result Commands::Goto() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    if (playlist->SetCurrent(index) != B_OK) {
+    if (AsPlayerPlaylist(playlist)->SetCurrent(index) != B_OK) {
         return _Fail("no item " + word + " in playlist 0 (" +
                      std::to_string(playlist->CountItems()) + " items)");
     }
@@ -438,7 +439,7 @@ Result Commands::Next() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    playlist->Step(1);
+    AsPlayerPlaylist(playlist)->Step(1);
     return CommandInterpreter::kDone;
 }
 
@@ -448,7 +449,7 @@ Result Commands::Prev() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    playlist->Step(-1);
+    AsPlayerPlaylist(playlist)->Step(-1);
     return CommandInterpreter::kDone;
 }
 
@@ -458,7 +459,7 @@ Result Commands::Current() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    playlist->NotifyCurrent();
+    AsPlayerPlaylist(playlist)->NotifyCurrent();
     return CommandInterpreter::kDone;
 }
 

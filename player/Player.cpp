@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "Playlist.h"
 #include "WindowAccess.h"
 
-Player::Player() : fController(this), fInterfaces(&fController) {}
+Player::Player()
+    : fController([this](const char *id) { RequestDisable(id); }), fInterfaces(&fController) {}
 
 Player::~Player() {
     Shutdown();
@@ -12,10 +14,10 @@ Player::~Player() {
 
 void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {
     // Filled before it opens: a listener told about it sees it whole.
-    PlaylistPtr playlist(new PrivatePlaylist);
+    PlaylistPtr playlist(new Playlist);
     for (const std::string &path : paths)
-        playlist->AddItem(path.c_str());
-    playlist->SetCurrent(paths.empty() ? -1 : 0);
+        AsPlayerPlaylist(playlist)->AddItem(path.c_str());
+    AsPlayerPlaylist(playlist)->SetCurrent(paths.empty() ? -1 : 0);
     fController.OpenPlaylist(playlist);
 }
 

@@ -14,7 +14,7 @@
 
 #include "AddOnLoader.h"
 #include "InterfaceHost.h"
-#include "SoundPlayController.h"
+#include "PlayerController.h"
 #include "TaskQueue.h"
 
 // A display front end: the seam where windows are drawn and photographed. Without
@@ -42,7 +42,7 @@ public:
 
     AddOnLoader &AddOns() { return fAddOns; }
     InterfaceHost &Interfaces() { return fInterfaces; }
-    SoundPlayController *Controller() { return &fController; }
+    PlayerController *Controller() { return &fController; }
     TaskQueue &Tasks() { return fTasks; }
 
     Display *GetDisplay() const { return fDisplay; }
@@ -76,7 +76,7 @@ public:
 
 private:
     AddOnLoader fAddOns;
-    SoundPlayController fController;
+    PlayerController fController;
     InterfaceHost fInterfaces;
     TaskQueue fTasks;
     Display *fDisplay = nullptr;

@@ -1,21 +1,9 @@
+// The contract's controller operations, as add-ons call them.
 #include "SoundPlayController.h"
 
-#include <mutex>
-#include <vector>
+#include "ControllerData.h"
 
-#include "ListenerList.h"
-#include "Player.h"
-#include "PluginInterface.h"
-
-class ControllerData {
-public:
-    std::recursive_mutex lock;
-    std::vector<PlaylistPtr> playlists;
-    ListenerList listeners;
-};
-
-SoundPlayController::SoundPlayController(Player *player)
-    : fPlayer(player), fData(new ControllerData) {}
+SoundPlayController::SoundPlayController(ControllerData *data) : fData(data) {}
 
 SoundPlayController::~SoundPlayController() {
     delete fData;
@@ -55,46 +43,8 @@ PlaylistPtr SoundPlayController::PlaylistAt(uint32 index) {
 status_t SoundPlayController::DisableInterface(const char *id) {
     if (id == nullptr)
         return B_BAD_VALUE;
-    if (fPlayer == nullptr)
+    if (!fData->disable)
         return B_NO_INIT;
-    fPlayer->RequestDisable(id);
+    fData->disable(id);
     return B_OK;
-}
-
-PlaylistPtr SoundPlayController::OpenPlaylist() {
-    PlaylistPtr playlist(new PrivatePlaylist);
-    OpenPlaylist(playlist);
-    return playlist;
-}
-
-void SoundPlayController::OpenPlaylist(const PlaylistPtr &playlist) {
-    ListenerList::Snapshot_t listeners;
-    {
-        std::lock_guard<std::recursive_mutex> lock(fData->lock);
-        fData->playlists.push_back(playlist);
-        listeners = fData->listeners.Snapshot();
-    }
-    ListenerList::Send(listeners, MSG_CONTROLS_ADDED);
-}
-
-status_t SoundPlayController::ClosePlaylist(int32 index) {
-    PlaylistPtr playlist;
-    {
-        std::lock_guard<std::recursive_mutex> lock(fData->lock);
-        if (index < 0 || static_cast<size_t>(index) >= fData->playlists.size())
-            return B_BAD_INDEX;
-        playlist = fData->playlists[index];
-        fData->playlists.erase(fData->playlists.begin() + index);
-    }
-    playlist->NotifyLostControls();
-    return B_OK;
-}
-
-void SoundPlayController::CloseAllPlaylists() {
-    std::vector<PlaylistPtr> playlists;
-    {
-        std::lock_guard<std::recursive_mutex> lock(fData->lock);
-        playlists.swap(fData->playlists);
-    }
-    // The handles go here, outside the lock: a playlist's last release deletes it.
 }

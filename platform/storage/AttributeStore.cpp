@@ -1,6 +1,5 @@
 #include <AttributeStore.h>
 
-#include <AttributeFaults.h>
 #include <Errors.h>
 
 #include <linux/limits.h>
@@ -10,11 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-
-AttributeFaults &attribute_faults() {
-    static AttributeFaults faults;
-    return faults;
-}
 
 namespace BPrivate {
 
@@ -26,20 +20,6 @@ const size_t kTypeCodeSize = 4;
 // Titles, ratings and MIME types all fit here, so the common read is one fgetxattr.
 // Kept modest: the kernel allocates and zeroes as many bytes as we offer.
 const size_t kInlineValueSize = 1024;
-
-// Injected faults, checked before anything touches the host.
-status_t injected_read_fault() {
-    int error = attribute_faults().fail_all_with.load(std::memory_order_relaxed);
-    return error != 0 ? status_from_errno(error) : B_OK;
-}
-
-status_t injected_write_fault() {
-    status_t status = injected_read_fault();
-    if (status != B_OK)
-        return status;
-    int error = attribute_faults().fail_writes_with.load(std::memory_order_relaxed);
-    return error != 0 ? status_from_errno(error) : B_OK;
-}
 
 void encode_type(type_code type, char *bytes) {
     for (size_t i = 0; i < kTypeCodeSize; ++i)
@@ -145,9 +125,6 @@ ssize_t AttributeStore::Read(const char *name, off_t offset, void *buffer, size_
                              attr_info *info) const {
     if (name == nullptr || (buffer == nullptr && length > 0) || offset < 0)
         return B_BAD_VALUE;
-    status_t status = injected_read_fault();
-    if (status != B_OK)
-        return status;
     MangledName xattrName(name);
     if (xattrName.InitCheck() != B_OK)
         return xattrName.InitCheck();
@@ -178,9 +155,6 @@ ssize_t AttributeStore::Write(const char *name, type_code type, off_t offset, co
                               size_t length) const {
     if (name == nullptr || (buffer == nullptr && length > 0) || offset < 0)
         return B_BAD_VALUE;
-    status_t status = injected_write_fault();
-    if (status != B_OK)
-        return status;
     MangledName xattrName(name);
     if (xattrName.InitCheck() != B_OK)
         return xattrName.InitCheck();
@@ -223,9 +197,6 @@ ssize_t AttributeStore::Write(const char *name, type_code type, off_t offset, co
 }
 
 status_t AttributeStore::Remove(const char *name) const {
-    status_t status = injected_write_fault();
-    if (status != B_OK)
-        return status;
     MangledName xattrName(name);
     if (xattrName.InitCheck() != B_OK)
         return xattrName.InitCheck();
@@ -245,9 +216,6 @@ ssize_t AttributeStore::ReadForeign(const char *xattrName, void *buffer, size_t 
     // A zero length would turn the host call into a size query.
     if (xattrName == nullptr || buffer == nullptr || length == 0)
         return B_BAD_VALUE;
-    status_t status = injected_read_fault();
-    if (status != B_OK)
-        return status;
     ssize_t size = fgetxattr(fFd, xattrName, buffer, length);
     if (size < 0)
         return status_from_errno(errno);

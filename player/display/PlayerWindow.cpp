@@ -17,8 +17,8 @@
 
 #include "AddOnLoader.h"
 #include "Player.h"
-#include "PrivatePlaylist.h"
-#include "SoundPlayController.h"
+#include "PlayerController.h"
+#include "Playlist.h"
 
 namespace {
 
@@ -166,7 +166,7 @@ void PlayerWindow::_Goto(int index) {
     Player *player = &fPlayer;
     fPlayer.Tasks().Post([player, index] {
         if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
-            playlist->SetCurrent(index);
+            AsPlayerPlaylist(playlist)->SetCurrent(index);
     });
 }
 
@@ -174,7 +174,7 @@ void PlayerWindow::_Step(int delta) {
     Player *player = &fPlayer;
     fPlayer.Tasks().Post([player, delta] {
         if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
-            playlist->Step(delta);
+            AsPlayerPlaylist(playlist)->Step(delta);
     });
 }
 
@@ -197,18 +197,18 @@ void PlayerWindow::_AddFiles() {
         paths.push_back(path.toStdString());
     Player *player = &fPlayer;
     fPlayer.Tasks().Post([player, paths] {
-        SoundPlayController *controller = player->Controller();
+        PlayerController *controller = player->Controller();
         PlaylistPtr playlist = controller->PlaylistAt(0);
         if (playlist) {
             for (const std::string &path : paths)
-                playlist->AddItem(path.c_str());
+                AsPlayerPlaylist(playlist)->AddItem(path.c_str());
             return;
         }
         // As the `add` command: the items go in before the playlist opens, so the
         // listeners told about it see them.
-        playlist = PlaylistPtr(new PrivatePlaylist);
+        playlist = PlaylistPtr(new ::Playlist);
         for (const std::string &path : paths)
-            playlist->AddItem(path.c_str());
+            AsPlayerPlaylist(playlist)->AddItem(path.c_str());
         controller->OpenPlaylist(playlist);
     });
 }

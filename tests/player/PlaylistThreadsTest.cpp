@@ -11,7 +11,8 @@
 #include <Message.h>
 
 #include "PluginInterface.h"
-#include "SoundPlayController.h"
+#include "PlayerController.h"
+#include "Playlist.h"
 
 namespace {
 
@@ -31,9 +32,9 @@ private:
 }  // namespace
 
 TEST(PlaylistThreads, AHandleKeepsAClosedPlaylistAlive) {
-    SoundPlayController controller(nullptr);
+    PlayerController controller;
     PlaylistPtr held = controller.OpenPlaylist();
-    held->AddItem("/a");
+    AsPlayerPlaylist(held)->AddItem("/a");
     const int32 id = held->IDForItemAt(0);
     ASSERT_EQ(controller.ClosePlaylist(0), B_OK);
     EXPECT_EQ(controller.CountPlaylists(), 0);
@@ -49,23 +50,23 @@ TEST(PlaylistThreads, AHandleKeepsAClosedPlaylistAlive) {
 }
 
 TEST(PlaylistThreads, PathsStayValidWhileItemsAreAdded) {
-    SoundPlayController controller(nullptr);
+    PlayerController controller;
     PlaylistPtr playlist = controller.OpenPlaylist();
-    playlist->AddItem("/first");
+    AsPlayerPlaylist(playlist)->AddItem("/first");
     const char *path = playlist->PathForItem(playlist->IDForItemAt(0));
     for (int i = 0; i < 5000; i++)
-        playlist->AddItem(("/item" + std::to_string(i)).c_str());
+        AsPlayerPlaylist(playlist)->AddItem(("/item" + std::to_string(i)).c_str());
     EXPECT_STREQ(path, "/first");
     EXPECT_STREQ(playlist->PathForItem(playlist->IDForItemAt(4000)), "/item3999");
 }
 
 TEST(PlaylistThreads, ConcurrentStepsAllNotifyTheListener) {
-    SoundPlayController controller(nullptr);
+    PlayerController controller;
     PlaylistPtr playlist = controller.OpenPlaylist();
     for (int i = 0; i < 5; i++)
-        playlist->AddItem(("/" + std::to_string(i)).c_str());
+        AsPlayerPlaylist(playlist)->AddItem(("/" + std::to_string(i)).c_str());
     // From an item, steps never leave the items, whichever way they go.
-    ASSERT_EQ(playlist->SetCurrent(0), B_OK);
+    ASSERT_EQ(AsPlayerPlaylist(playlist)->SetCurrent(0), B_OK);
     std::atomic<int> received{0};
     auto *looper = new CountingLooper(&received);
     looper->Run();
@@ -78,7 +79,7 @@ TEST(PlaylistThreads, ConcurrentStepsAllNotifyTheListener) {
     for (int t = 0; t < kThreads; t++) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kSteps; i++) {
-                playlist->Step(t % 2 == 0 ? 1 : -1);
+                AsPlayerPlaylist(playlist)->Step(t % 2 == 0 ? 1 : -1);
                 // Readers and handle copies alongside the writers.
                 PlaylistPtr copy = controller.PlaylistAt(0);
                 copy->Lock();
@@ -96,7 +97,7 @@ TEST(PlaylistThreads, ConcurrentStepsAllNotifyTheListener) {
 
     ASSERT_EQ(playlist->RemoveListener(looper), B_OK);
     EXPECT_EQ(playlist->RemoveListener(looper), B_NAME_NOT_FOUND);
-    playlist->NotifyCurrent();
+    AsPlayerPlaylist(playlist)->NotifyCurrent();
     ASSERT_EQ(looper->WaitForIdle(), B_OK);
     EXPECT_EQ(received.load(), kThreads * kSteps);
     looper->Lock();
@@ -104,7 +105,7 @@ TEST(PlaylistThreads, ConcurrentStepsAllNotifyTheListener) {
 }
 
 TEST(PlaylistThreads, AListenerThatIsGoneIsSkipped) {
-    SoundPlayController controller(nullptr);
+    PlayerController controller;
     std::atomic<int> goneCount{0};
     std::atomic<int> liveCount{0};
     auto *gone = new CountingLooper(&goneCount);
@@ -129,7 +130,7 @@ TEST(PlaylistThreads, AListenerThatIsGoneIsSkipped) {
 }
 
 TEST(PlaylistThreads, DisableWithoutAPlayerIsRefused) {
-    SoundPlayController controller(nullptr);
+    PlayerController controller;
     EXPECT_EQ(controller.DisableInterface("sp-test"), B_NO_INIT);
     EXPECT_EQ(controller.DisableInterface(nullptr), B_BAD_VALUE);
 }

@@ -2,7 +2,7 @@
 // (getfattr and setfattr from the attr package, the kernel's setxattr).
 #include "StorageTestSupport.h"
 
-#include <AttributeFaults.h>
+#include "XattrFaults.h"
 #include <Errors.h>
 #include <Node.h>
 #include <String.h>

@@ -2,7 +2,7 @@
 // on real MP3 files made by lame.
 #include "StorageTestSupport.h"
 
-#include <AttributeFaults.h>
+#include "XattrFaults.h"
 #include <Errors.h>
 #include <File.h>
 #include <NodeInfo.h>

@@ -19,7 +19,7 @@
 #include <PluginInterface.h>
 #include <SoundPlayController.h>
 
-#include "plugin/BrindlePlugin.h"
+#include "window/PluginId.h"
 #include "tags/genres.h"
 #include "window/PluginWindowImpl.h"
 

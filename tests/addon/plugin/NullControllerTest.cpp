@@ -8,8 +8,9 @@
 using namespace addon_test;
 
 TEST(NullController, WindowWithoutControllerStaysDetachedAndClosesSafely) {
-    Process host({std::string(BRINDLE_BUILD_DIR) + "/tests/addon/addon_null_host", addon_path()},
-                 SpawnOptions());
+    Process host(
+        {std::string(BRINDLE_BUILD_DIR) + "/tests/addon/plugin/addon_null_host", addon_path()},
+        SpawnOptions());
     RunResult result = host.Finish();
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <string>
 
-#include <AttributeFaults.h>
+#include "XattrFaults.h"
 #include <Node.h>
 
 #include "TagsTestSupport.h"

@@ -7,10 +7,9 @@
 
 #include <PluginInterface.h>
 
-class BMessage;
+#include "window/PluginId.h"
 
-// The id the player names this interface by ("sp-brindle").
-extern const char *PLUGINID;
+class BMessage;
 
 extern PluginDescriptor plugin;
 // { &plugin, null }: the list get_plugin_list returns.

@@ -1,7 +1,7 @@
 // The player as its add-ons see it. Add-ons resolve these members against the running
 // player, which exports them. Every operation is safe to call from any thread.
-#ifndef _SOUND_PLAY_CONTROLLER_H
-#define _SOUND_PLAY_CONTROLLER_H
+#ifndef BRINDLE_SDK_SOUND_PLAY_CONTROLLER_H
+#define BRINDLE_SDK_SOUND_PLAY_CONTROLLER_H
 
 #include <SupportDefs.h>
 
@@ -9,12 +9,9 @@
 
 class BHandler;
 class ControllerData;
-class Player;
 
 class SoundPlayController {
 public:
-    explicit SoundPlayController(Player *player);
-    ~SoundPlayController();
     SoundPlayController(const SoundPlayController &) = delete;
     SoundPlayController &operator=(const SoundPlayController &) = delete;
 
@@ -36,25 +33,12 @@ public:
     // interface's window thread, inside QuitRequested).
     status_t DisableInterface(const char *id);
 
-    // The player's side; add-ons do not call these. Listeners are told after the
-    // controller's lock is released.
+protected:
+    // Only the player makes controllers; it owns `data`.
+    explicit SoundPlayController(ControllerData *data);
+    ~SoundPlayController();
 
-    // Opens a new, empty playlist at the end of the list and sends MSG_CONTROLS_ADDED.
-    PlaylistPtr OpenPlaylist();
-    // The same for a playlist the caller made (and filled: listeners see it complete).
-    void OpenPlaylist(const PlaylistPtr &playlist);
-    // Playlist `index` leaves the list, then sends MSG_PLAYLIST_LOST_CONTROLS to its
-    // own listeners; it lives on while any PlaylistPtr holds it. B_BAD_INDEX when out
-    // of range.
-    status_t ClosePlaylist(int32 index);
-    // Drops every playlist, telling nobody (the player is ending).
-    void CloseAllPlaylists();
-
-    Player *GetPlayer() const { return fPlayer; }
-
-private:
-    Player *const fPlayer;
     ControllerData *const fData;
 };
 
-#endif  // _SOUND_PLAY_CONTROLLER_H
+#endif  // BRINDLE_SDK_SOUND_PLAY_CONTROLLER_H

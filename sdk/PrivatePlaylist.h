@@ -1,18 +1,17 @@
 // A playlist as the player's add-ons see it, and PlaylistPtr, the counted handle to one.
 // Every operation is safe to call from any thread; the lock is recursive and groups
 // several calls into one consistent view.
-#ifndef _PRIVATE_PLAYLIST_H
-#define _PRIVATE_PLAYLIST_H
+#ifndef BRINDLE_SDK_PRIVATE_PLAYLIST_H
+#define BRINDLE_SDK_PRIVATE_PLAYLIST_H
 
 #include <SupportDefs.h>
 
 class BHandler;
 class PlaylistData;
+class PlaylistPtr;
 
 class PrivatePlaylist {
 public:
-    PrivatePlaylist();
-    ~PrivatePlaylist();
     PrivatePlaylist(const PrivatePlaylist &) = delete;
     PrivatePlaylist &operator=(const PrivatePlaylist &) = delete;
 
@@ -34,32 +33,18 @@ public:
     float Volume();
     void SetVolume(float volume);
 
-    // The player's side; add-ons do not call these. Each notifies the listeners after
-    // the lock is released.
+protected:
+    // Only the player makes playlists; the last PlaylistPtr to let go deletes one.
+    PrivatePlaylist();
+    virtual ~PrivatePlaylist();
 
-    // Appends an item; returns its id.
-    int32 AddItem(const char *path);
-    // Makes item `index` current (-1: none) and sends MSG_PLAYLIST_CURRENT.
-    // B_BAD_INDEX (and no message) when index is neither -1 nor an item's.
-    status_t SetCurrent(int32 index);
-    // Moves the current item by `delta`, stopping at the first and last item, and
-    // sends MSG_PLAYLIST_CURRENT (also when it could not move). From no current item,
-    // a step forward goes to the first item.
-    void Step(int32 delta);
-    // Sends MSG_PLAYLIST_CURRENT, changing nothing.
-    void NotifyCurrent();
-    // Sends MSG_PLAYLIST_LOST_CONTROLS: the playlist has left the controller.
-    void NotifyLostControls();
+    PlaylistData *fData;
 
-    // Reference counting behind PlaylistPtr. A playlist starts with no reference; the
-    // last Release() deletes it.
+private:
+    friend class PlaylistPtr;
     void Acquire();
     void Release();
 
-private:
-    void _Notify(uint32 what);
-
-    PlaylistData *fData;
     int32 fReferences;
 };
 
@@ -79,4 +64,4 @@ private:
     PrivatePlaylist *fPlaylist;
 };
 
-#endif  // _PRIVATE_PLAYLIST_H
+#endif  // BRINDLE_SDK_PRIVATE_PLAYLIST_H

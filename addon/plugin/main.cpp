@@ -7,7 +7,7 @@
 
 #include <PluginInterface.h>
 
-#include "plugin/BrindlePlugin.h"
+#include "window/PluginId.h"
 
 int main() {
     // Whole lines, even into a pipe shared with the player the roster may start.

@@ -5,8 +5,8 @@
 // getPluginFunction once per enabling and gets back an InterfacePluginOps table and a
 // private data pointer, which it passes back to every operation and to
 // destroyPluginFunction.
-#ifndef _PLUGIN_INTERFACE_H
-#define _PLUGIN_INTERFACE_H
+#ifndef BRINDLE_SDK_PLUGIN_INTERFACE_H
+#define BRINDLE_SDK_PLUGIN_INTERFACE_H
 
 #include <SupportDefs.h>
 
@@ -72,4 +72,4 @@ enum : uint32 {
 // "interface" names the plugin id.
 enum : uint32 { MSG_OPEN_INTERFACE = '!int' };
 
-#endif  // _PLUGIN_INTERFACE_H
+#endif  // BRINDLE_SDK_PLUGIN_INTERFACE_H
