@@ -1,6 +1,6 @@
 // Sharing a length out among a row or column of layout objects.
-#ifndef _DISTRIBUTE_H
-#define _DISTRIBUTE_H
+#ifndef BRINDLE_LAYOUT_DISTRIBUTE_H
+#define BRINDLE_LAYOUT_DISTRIBUTE_H
 
 #include <vector>
 
@@ -27,4 +27,4 @@ std::vector<float> distribute_length(float available, const std::vector<span_lim
 // its limits; rows center their views vertically, columns keep them at the left.
 void layout_run(const std::vector<MView *> &views, BRect rect, bool row);
 
-#endif  // _DISTRIBUTE_H
+#endif  // BRINDLE_LAYOUT_DISTRIBUTE_H

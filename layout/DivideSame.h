@@ -1,8 +1,8 @@
 // DivideSame: gives labelled controls one common divider, the widest label's, so their
 // fields line up. Objects that have no label divider (groups, buttons, spaces) and null
 // entries are ignored.
-#ifndef _DIVIDE_SAME_H
-#define _DIVIDE_SAME_H
+#ifndef BRINDLE_LAYOUT_DIVIDE_SAME_H
+#define BRINDLE_LAYOUT_DIVIDE_SAME_H
 
 #include <initializer_list>
 
@@ -16,4 +16,4 @@ float DivideSame(MView *first, Views *...rest) {
     return DivideSame({first, static_cast<MView *>(rest)...});
 }
 
-#endif  // _DIVIDE_SAME_H
+#endif  // BRINDLE_LAYOUT_DIVIDE_SAME_H

@@ -1,6 +1,6 @@
 // HGroup: lays its children out left to right, honouring their limits and weights.
-#ifndef _H_GROUP_H
-#define _H_GROUP_H
+#ifndef BRINDLE_LAYOUT_H_GROUP_H
+#define BRINDLE_LAYOUT_H_GROUP_H
 
 #include <MGroup.h>
 
@@ -12,4 +12,4 @@ public:
         : MGroup("HGroup", B_HORIZONTAL, limits, children) {}
 };
 
-#endif  // _H_GROUP_H
+#endif  // BRINDLE_LAYOUT_H_GROUP_H

@@ -1,7 +1,7 @@
 // The fixed measures of the layout library's controls, in pixels. Text widths come from
 // the platform's font metric (Font.h), so a display with real fonts gets real sizes.
-#ifndef _LAYOUT_METRICS_H
-#define _LAYOUT_METRICS_H
+#ifndef BRINDLE_LAYOUT_LAYOUT_METRICS_H
+#define BRINDLE_LAYOUT_LAYOUT_METRICS_H
 
 namespace layout_metrics {
 
@@ -31,4 +31,4 @@ float layout_field_height();
 // The divider a label of that text needs: margin, label, gap.
 float layout_label_width(const char *label);
 
-#endif  // _LAYOUT_METRICS_H
+#endif  // BRINDLE_LAYOUT_LAYOUT_METRICS_H

@@ -3,8 +3,8 @@
 // The view's name is its label. MButton(label, id) sends a BMessage(M_BUTTON_SELECTED)
 // with the int32 field "id" to its window when pressed. A negative minimum in its
 // limits (the default) means the size its label needs.
-#ifndef _M_BUTTON_H
-#define _M_BUTTON_H
+#ifndef BRINDLE_LAYOUT_M_BUTTON_H
+#define BRINDLE_LAYOUT_M_BUTTON_H
 
 #include <Button.h>
 #include <MView.h>
@@ -24,4 +24,4 @@ public:
     BRect layout(BRect rect) override;
 };
 
-#endif  // _M_BUTTON_H
+#endif  // BRINDLE_LAYOUT_M_BUTTON_H

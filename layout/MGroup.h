@@ -1,6 +1,6 @@
 // MGroup: a view that lays its layout children out in a row or a column.
-#ifndef _M_GROUP_H
-#define _M_GROUP_H
+#ifndef BRINDLE_LAYOUT_M_GROUP_H
+#define BRINDLE_LAYOUT_M_GROUP_H
 
 #include <initializer_list>
 #include <vector>
@@ -27,4 +27,4 @@ private:
     const orientation fOrientation;
 };
 
-#endif  // _M_GROUP_H
+#endif  // BRINDLE_LAYOUT_M_GROUP_H

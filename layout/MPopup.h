@@ -6,8 +6,8 @@
 // Messages: the items made by the constructor each get a copy of `message`. Choosing an
 // item sends the item's message to `target`, or, without one, to the window. Items
 // added later with Menu()->AddItem(new BMenuItem(label, message)) are aimed the same way.
-#ifndef _M_POPUP_H
-#define _M_POPUP_H
+#ifndef BRINDLE_LAYOUT_M_POPUP_H
+#define BRINDLE_LAYOUT_M_POPUP_H
 
 #include <atomic>
 #include <initializer_list>
@@ -45,4 +45,4 @@ private:
     std::atomic<bool> fDividerSet{false};
 };
 
-#endif  // _M_POPUP_H
+#endif  // BRINDLE_LAYOUT_M_POPUP_H

@@ -2,8 +2,8 @@
 //
 // The view's name is its label. Its divider follows the label's width until it is set
 // explicitly (DivideSame does so).
-#ifndef _M_TEXT_CONTROL_H
-#define _M_TEXT_CONTROL_H
+#ifndef BRINDLE_LAYOUT_M_TEXT_CONTROL_H
+#define BRINDLE_LAYOUT_M_TEXT_CONTROL_H
 
 #include <atomic>
 
@@ -29,4 +29,4 @@ private:
     std::atomic<bool> fDividerSet{false};
 };
 
-#endif  // _M_TEXT_CONTROL_H
+#endif  // BRINDLE_LAYOUT_M_TEXT_CONTROL_H

@@ -5,8 +5,8 @@
 // bottom-up and records them in ct_mpm; layout() then gives each object its frame
 // top-down. Both may run on the window's thread or on the thread that builds or shows
 // the window; they must not wait for other threads.
-#ifndef _M_VIEW_H
-#define _M_VIEW_H
+#ifndef BRINDLE_LAYOUT_M_VIEW_H
+#define BRINDLE_LAYOUT_M_VIEW_H
 
 #include <InterfaceDefs.h>
 #include <Rect.h>
@@ -55,4 +55,4 @@ public:
     virtual float Divider() const = 0;
 };
 
-#endif  // _M_VIEW_H
+#endif  // BRINDLE_LAYOUT_M_VIEW_H

@@ -12,8 +12,8 @@
 // Layout passes of one window never overlap: they run under the window's layout lock,
 // on the thread that adds a child or shows the window, or on the window's thread after
 // a resize.
-#ifndef _M_WINDOW_H
-#define _M_WINDOW_H
+#ifndef BRINDLE_LAYOUT_M_WINDOW_H
+#define BRINDLE_LAYOUT_M_WINDOW_H
 
 #include <mutex>
 #include <vector>
@@ -45,4 +45,4 @@ private:
     std::recursive_mutex fLayoutLock;
 };
 
-#endif  // _M_WINDOW_H
+#endif  // BRINDLE_LAYOUT_M_WINDOW_H

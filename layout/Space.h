@@ -1,7 +1,7 @@
 // Space: an empty layout object that takes up room; flexible in both directions unless
 // given other limits.
-#ifndef _SPACE_H
-#define _SPACE_H
+#ifndef BRINDLE_LAYOUT_SPACE_H
+#define BRINDLE_LAYOUT_SPACE_H
 
 #include <MView.h>
 #include <View.h>
@@ -16,4 +16,4 @@ public:
     BRect layout(BRect rect) override;
 };
 
-#endif  // _SPACE_H
+#endif  // BRINDLE_LAYOUT_SPACE_H

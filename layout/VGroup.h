@@ -1,6 +1,6 @@
 // VGroup: lays its children out top to bottom, honouring their limits and weights.
-#ifndef _V_GROUP_H
-#define _V_GROUP_H
+#ifndef BRINDLE_LAYOUT_V_GROUP_H
+#define BRINDLE_LAYOUT_V_GROUP_H
 
 #include <MGroup.h>
 
@@ -12,4 +12,4 @@ public:
         : MGroup("VGroup", B_VERTICAL, limits, children) {}
 };
 
-#endif  // _V_GROUP_H
+#endif  // BRINDLE_LAYOUT_V_GROUP_H

@@ -1,6 +1,6 @@
 // The layout library in one include.
-#ifndef _LAYOUT_H
-#define _LAYOUT_H
+#ifndef BRINDLE_LAYOUT_LAYOUT_H
+#define BRINDLE_LAYOUT_LAYOUT_H
 
 #include <DivideSame.h>
 #include <HGroup.h>
@@ -13,4 +13,4 @@
 #include <VGroup.h>
 #include <minimax.h>
 
-#endif  // _LAYOUT_H
+#endif  // BRINDLE_LAYOUT_LAYOUT_H

@@ -5,8 +5,8 @@
 // size the content needs; a maximum smaller than the minimum counts as the minimum.
 // Weight shares out space beyond the minimums: a child of weight 2 grows twice as fast
 // as a sibling of weight 1 until it reaches its maximum.
-#ifndef _MINIMAX_H
-#define _MINIMAX_H
+#ifndef BRINDLE_LAYOUT_MINIMAX_H
+#define BRINDLE_LAYOUT_MINIMAX_H
 
 #include <Point.h>
 
@@ -23,4 +23,4 @@ public:
 // The largest size layouts handle; larger maxima count as this.
 constexpr float kLayoutInfinity = 1e6f;
 
-#endif  // _MINIMAX_H
+#endif  // BRINDLE_LAYOUT_MINIMAX_H

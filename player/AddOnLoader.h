@@ -4,14 +4,14 @@
 // player exits; its `get_plugin_list` is called once. An image that cannot be loaded,
 // lacks `get_plugin_list`, or offers a descriptor with the wrong magic or version is
 // named on standard error and skipped; the player goes on.
-#ifndef _ADD_ON_LOADER_H
-#define _ADD_ON_LOADER_H
+#ifndef BRINDLE_PLAYER_ADD_ON_LOADER_H
+#define BRINDLE_PLAYER_ADD_ON_LOADER_H
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "PluginInterface.h"
+#include <PluginInterface.h>
 
 struct LoadedImage {
     std::string path;
@@ -49,4 +49,4 @@ private:
 // The directory of the running executable ("" if unknown), from /proc/self/exe.
 std::string executable_directory();
 
-#endif  // _ADD_ON_LOADER_H
+#endif  // BRINDLE_PLAYER_ADD_ON_LOADER_H

@@ -1,8 +1,8 @@
 // The player's command language: one line in, answers ("= ..." lines) on standard
 // output. Input loops (a script, the prompt, a display front end's own thread) feed it
 // lines; it knows nothing of where they come from.
-#ifndef _COMMAND_INTERPRETER_H
-#define _COMMAND_INTERPRETER_H
+#ifndef BRINDLE_PLAYER_COMMAND_INTERPRETER_H
+#define BRINDLE_PLAYER_COMMAND_INTERPRETER_H
 
 #include <string>
 
@@ -26,4 +26,4 @@ private:
     Player &fPlayer;
 };
 
-#endif  // _COMMAND_INTERPRETER_H
+#endif  // BRINDLE_PLAYER_COMMAND_INTERPRETER_H

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ListenerList.h"
-#include "PrivatePlaylist.h"
+#include <PrivatePlaylist.h>
 
 class ControllerData {
 public:

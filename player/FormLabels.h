@@ -1,8 +1,8 @@
 // The labels a person sees on the Brindle form, by the names the player's commands use
 // ("title", "genre", …). The player finds controls by these labels; it never links the
 // add-on's code.
-#ifndef _FORM_LABELS_H
-#define _FORM_LABELS_H
+#ifndef BRINDLE_PLAYER_FORM_LABELS_H
+#define BRINDLE_PLAYER_FORM_LABELS_H
 
 #include <string>
 
@@ -26,4 +26,4 @@ inline const char *menu_label(const std::string &name) {
     return nullptr;
 }
 
-#endif  // _FORM_LABELS_H
+#endif  // BRINDLE_PLAYER_FORM_LABELS_H

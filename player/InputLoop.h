@@ -5,8 +5,8 @@
 //
 // A display front end replaces this loop with its own event loop and feeds the same
 // CommandInterpreter; nothing here is needed by it.
-#ifndef _INPUT_LOOP_H
-#define _INPUT_LOOP_H
+#ifndef BRINDLE_PLAYER_INPUT_LOOP_H
+#define BRINDLE_PLAYER_INPUT_LOOP_H
 
 #include <string>
 
@@ -41,4 +41,4 @@ private:
     CommandInterpreter &fInterpreter;
 };
 
-#endif  // _INPUT_LOOP_H
+#endif  // BRINDLE_PLAYER_INPUT_LOOP_H

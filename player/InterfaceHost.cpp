@@ -5,7 +5,7 @@
 
 #include <Message.h>
 
-#include "SoundPlayController.h"
+#include <SoundPlayController.h>
 #include "WindowAccess.h"
 
 namespace {

@@ -7,8 +7,8 @@
 // The windows an interface makes while the player calls it (getplugin above all) are
 // recorded as its windows, by token: the commands that act on "the interface's window"
 // find them again through the window list, and never keep a pointer to one.
-#ifndef _INTERFACE_HOST_H
-#define _INTERFACE_HOST_H
+#ifndef BRINDLE_PLAYER_INTERFACE_HOST_H
+#define BRINDLE_PLAYER_INTERFACE_HOST_H
 
 #include <functional>
 #include <memory>
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "AddOnLoader.h"
-#include "PluginInterface.h"
+#include <PluginInterface.h>
 
 class SoundPlayController;
 
@@ -65,4 +65,4 @@ private:
     std::vector<std::unique_ptr<EnabledInterface>> fEnabled;
 };
 
-#endif  // _INTERFACE_HOST_H
+#endif  // BRINDLE_PLAYER_INTERFACE_HOST_H

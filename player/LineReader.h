@@ -1,7 +1,7 @@
 // Lines from a file descriptor, read in large chunks, one read() per Fill(): the
 // caller polls the descriptor together with others and never blocks in here.
-#ifndef _LINE_READER_H
-#define _LINE_READER_H
+#ifndef BRINDLE_PLAYER_LINE_READER_H
+#define BRINDLE_PLAYER_LINE_READER_H
 
 #include <string>
 
@@ -31,4 +31,4 @@ private:
     int fLineNumber = 0;
 };
 
-#endif  // _LINE_READER_H
+#endif  // BRINDLE_PLAYER_LINE_READER_H

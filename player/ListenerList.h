@@ -6,8 +6,8 @@
 // never copies the list. Adding and removing, which are rare, build a new list.
 //
 // REQUIRES: the owner's lock is held around Add(), Remove() and Snapshot().
-#ifndef _LISTENER_LIST_H
-#define _LISTENER_LIST_H
+#ifndef BRINDLE_PLAYER_LISTENER_LIST_H
+#define BRINDLE_PLAYER_LISTENER_LIST_H
 
 #include <memory>
 #include <vector>
@@ -38,4 +38,4 @@ private:
     Snapshot_t fList;
 };
 
-#endif  // _LISTENER_LIST_H
+#endif  // BRINDLE_PLAYER_LISTENER_LIST_H

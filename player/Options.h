@@ -1,7 +1,7 @@
 // The player's command line:
 //   brindle-player [--headless] [--script FILE] [--add-on PATH]... [FILE...]
-#ifndef _OPTIONS_H
-#define _OPTIONS_H
+#ifndef BRINDLE_PLAYER_OPTIONS_H
+#define BRINDLE_PLAYER_OPTIONS_H
 
 #include <string>
 #include <vector>
@@ -20,4 +20,4 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
 
 extern const char *const kUsage;
 
-#endif  // _OPTIONS_H
+#endif  // BRINDLE_PLAYER_OPTIONS_H

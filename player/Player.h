@@ -6,8 +6,8 @@
 // roster's listener thread): they only queue work that Settle() or the input loop runs
 // on the main thread. The main thread never holds a controller or playlist lock while
 // it calls into an add-on or waits for a window.
-#ifndef _PLAYER_H
-#define _PLAYER_H
+#ifndef BRINDLE_PLAYER_PLAYER_H
+#define BRINDLE_PLAYER_PLAYER_H
 
 #include <string>
 #include <vector>
@@ -84,4 +84,4 @@ private:
     bool fShuttingDown = false;
 };
 
-#endif  // _PLAYER_H
+#endif  // BRINDLE_PLAYER_PLAYER_H

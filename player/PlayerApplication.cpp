@@ -5,7 +5,7 @@
 #include <Message.h>
 
 #include "Player.h"
-#include "PluginInterface.h"
+#include <PluginInterface.h>
 
 namespace {
 

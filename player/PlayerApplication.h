@@ -7,8 +7,8 @@
 // request that arrived between registration and the hook's installation waits in the
 // application's queue: the constructor runs the loop once, on the calling thread, to
 // hand those on as well, and ends it when it reaches B_READY_TO_RUN.
-#ifndef _PLAYER_APPLICATION_H
-#define _PLAYER_APPLICATION_H
+#ifndef BRINDLE_PLAYER_PLAYER_APPLICATION_H
+#define BRINDLE_PLAYER_PLAYER_APPLICATION_H
 
 #include <Application.h>
 
@@ -28,4 +28,4 @@ private:
     Player &fPlayer;
 };
 
-#endif  // _PLAYER_APPLICATION_H
+#endif  // BRINDLE_PLAYER_PLAYER_APPLICATION_H

@@ -3,7 +3,7 @@
 #include "ControllerData.h"
 #include "ListenerList.h"
 #include "Playlist.h"
-#include "PluginInterface.h"
+#include <PluginInterface.h>
 
 PlayerController::PlayerController(std::function<void(const char *)> disable)
     : SoundPlayController(new ControllerData) {

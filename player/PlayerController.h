@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "SoundPlayController.h"
+#include <SoundPlayController.h>
 
 class PlayerController : public SoundPlayController {
 public:

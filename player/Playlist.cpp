@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "PlaylistData.h"
-#include "PluginInterface.h"
+#include <PluginInterface.h>
 
 int32 Playlist::AddItem(const char *path) {
     std::lock_guard<std::recursive_mutex> lock(fData->lock);

@@ -3,7 +3,7 @@
 #ifndef BRINDLE_PLAYER_PLAYLIST_H
 #define BRINDLE_PLAYER_PLAYLIST_H
 
-#include "PrivatePlaylist.h"
+#include <PrivatePlaylist.h>
 
 class Playlist : public PrivatePlaylist {
 public:

@@ -1,5 +1,5 @@
 // The contract's playlist operations, as add-ons call them, and the counted handle.
-#include "PrivatePlaylist.h"
+#include <PrivatePlaylist.h>
 
 #include <algorithm>
 

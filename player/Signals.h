@@ -1,7 +1,7 @@
 // SIGINT and SIGTERM end the player cleanly: the handler only records the signal and
 // wakes the main thread through the task queue's descriptor; the main thread shuts down.
-#ifndef _SIGNALS_H
-#define _SIGNALS_H
+#ifndef BRINDLE_PLAYER_SIGNALS_H
+#define BRINDLE_PLAYER_SIGNALS_H
 
 class TaskQueue;
 
@@ -10,4 +10,4 @@ void install_termination_handlers(TaskQueue &tasks);
 // The signal received, 0 if none.
 int termination_signal();
 
-#endif  // _SIGNALS_H
+#endif  // BRINDLE_PLAYER_SIGNALS_H

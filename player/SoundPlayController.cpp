@@ -1,5 +1,5 @@
 // The contract's controller operations, as add-ons call them.
-#include "SoundPlayController.h"
+#include <SoundPlayController.h>
 
 #include "ControllerData.h"
 

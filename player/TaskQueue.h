@@ -4,8 +4,8 @@
 //
 // Post() is safe from any thread; Wake() is also safe from a signal handler. RunPending()
 // and the rest belong to the main thread.
-#ifndef _TASK_QUEUE_H
-#define _TASK_QUEUE_H
+#ifndef BRINDLE_PLAYER_TASK_QUEUE_H
+#define BRINDLE_PLAYER_TASK_QUEUE_H
 
 #include <deque>
 #include <functional>
@@ -43,4 +43,4 @@ private:
     int fWakeFd = -1;
 };
 
-#endif  // _TASK_QUEUE_H
+#endif  // BRINDLE_PLAYER_TASK_QUEUE_H

@@ -1,7 +1,7 @@
 // Reaching add-on windows from the player's thread through the platform's window list,
 // by token: a window is used only inside for_each_window(), where it cannot go away.
-#ifndef _WINDOW_ACCESS_H
-#define _WINDOW_ACCESS_H
+#ifndef BRINDLE_PLAYER_WINDOW_ACCESS_H
+#define BRINDLE_PLAYER_WINDOW_ACCESS_H
 
 #include <functional>
 #include <vector>
@@ -20,4 +20,4 @@ bool with_window(const std::vector<int32> &tokens, const std::function<void(BWin
 // Waits until every live window has handled all that was sent to it before the call.
 void wait_for_windows_idle();
 
-#endif  // _WINDOW_ACCESS_H
+#endif  // BRINDLE_PLAYER_WINDOW_ACCESS_H

@@ -3,8 +3,8 @@
 //
 // For use inside for_each_window() (the window and its views stay alive there). Each
 // returns the first match in a depth-first walk of the view tree, or null.
-#ifndef _WINDOW_CONTROLS_H
-#define _WINDOW_CONTROLS_H
+#ifndef BRINDLE_PLAYER_WINDOW_CONTROLS_H
+#define BRINDLE_PLAYER_WINDOW_CONTROLS_H
 
 class BButton;
 class BMenuField;
@@ -15,4 +15,4 @@ BTextControl *find_text_control(BWindow *window, const char *label);
 BMenuField *find_menu_field(BWindow *window, const char *label);
 BButton *find_button(BWindow *window, const char *label);
 
-#endif  // _WINDOW_CONTROLS_H
+#endif  // BRINDLE_PLAYER_WINDOW_CONTROLS_H

@@ -5,7 +5,7 @@
 
 #include <SupportDefs.h>
 
-#include "PrivatePlaylist.h"
+#include <PrivatePlaylist.h>
 
 class BHandler;
 class ControllerData;

@@ -1,7 +1,7 @@
 // The add-on as the player sees it: the plugin id, the one descriptor, the interface
 // operation table and the entry points reached through them.
-#ifndef BRINDLE_PLUGIN_H
-#define BRINDLE_PLUGIN_H
+#ifndef BRINDLE_PLUGIN_BRINDLE_PLUGIN_H
+#define BRINDLE_PLUGIN_BRINDLE_PLUGIN_H
 
 #include <SupportDefs.h>
 
@@ -32,4 +32,4 @@ void setconfig(void *data, BMessage *config);
 // Empties `config` and stores the window's frame as "frame"; the status of that store.
 status_t getconfig(void *data, BMessage *config);
 
-#endif  // BRINDLE_PLUGIN_H
+#endif  // BRINDLE_PLUGIN_BRINDLE_PLUGIN_H

@@ -8,26 +8,11 @@
 
 #include "window/PluginWindowImpl.h"
 
-const PlaylistPtr nullPlaylist(nullptr);
-
-PluginWindow::Impl::Impl(PluginWindow *window, SoundPlayController *controller)
-    : controller(controller),
-      ref(),
-      playlist(nullPlaylist),
-      haveFile(false),
-      volumeAdjustment(0),
-      window(window),
-      genrePopup(nullptr),
-      titleControl(nullptr),
-      albumControl(nullptr),
-      artistControl(nullptr),
-      ratingPopup(nullptr),
-      volumePopup(nullptr) {}
-
 void PluginWindow::Impl::controlsAdded(BMessage *msg) {
     printf("PluginWindow::Impl::controlsAdded() called\n");
     if (playlist) {
         printf("Ignoring new controls (we are already watching a playlist)\n");
+        // The add-on prints this spelling; tools match it.
         printf("Current playlsit ptr is: %" PRIxPTR "\n",
                reinterpret_cast<uintptr_t>(playlist.Get()));
         return;
@@ -94,9 +79,7 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
     ref = found;
     haveFile = true;
     readAttrs();
-    int32 value = volumeLabelValue();
-    printf("Volume adjusted from: %" PRId32 " to %" PRId32 "\n", volumeAdjustment, value);
-    adjustVolume(value);
+    applyVolumeLabel();
 }
 
 void PluginWindow::Impl::playlistLostControls(BMessage *msg) {
@@ -129,9 +112,12 @@ void PluginWindow::Impl::adjustVolume(int32 value) {
     volumeAdjustment = value;
 }
 
-int32 PluginWindow::Impl::volumeLabelValue() const {
+void PluginWindow::Impl::applyVolumeLabel() {
+    // The label as it is now; the last applied adjustment when, against the form's rules,
+    // nothing is marked.
     int32 value;
     if (!popup_number(volumePopup, &value))
-        return volumeAdjustment;
-    return value;
+        value = volumeAdjustment;
+    printf("Volume adjusted from: %" PRId32 " to %" PRId32 "\n", volumeAdjustment, value);
+    adjustVolume(value);
 }

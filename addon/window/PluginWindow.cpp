@@ -1,7 +1,6 @@
 // PluginWindow: building the form, routing the window's messages, and closing.
 #include "window/PluginWindow.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 #include <Message.h>
@@ -19,8 +18,8 @@
 #include <PluginInterface.h>
 #include <SoundPlayController.h>
 
-#include "window/PluginId.h"
 #include "tags/genres.h"
+#include "window/PluginId.h"
 #include "window/PluginWindowImpl.h"
 
 namespace {
@@ -34,14 +33,28 @@ const uint32 kSaveButtonId = 4;
 
 }  // namespace
 
+const PlaylistPtr nullPlaylist(nullptr);
+
+PluginWindow::Impl::Impl(PluginWindow *window, SoundPlayController *controller)
+    : controller(controller),
+      ref(),
+      playlist(nullPlaylist),
+      haveFile(false),
+      volumeAdjustment(0),
+      window(window),
+      genrePopup(nullptr),
+      titleControl(nullptr),
+      albumControl(nullptr),
+      artistControl(nullptr),
+      ratingPopup(nullptr),
+      volumePopup(nullptr) {}
+
 PluginWindow::PluginWindow(SoundPlayController *controller)
     : MWindow(BRect(200, 200, 0, 0), "Brindle", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS,
               B_CURRENT_WORKSPACE),
       fImpl(new Impl(this, controller)) {
     printf("PluginWindow constructor\n");
     Impl &impl = *fImpl;
-    impl.controller = controller;
-    impl.playlist = nullPlaylist;
 
     MButton *saveButton =
         new MButton("Save", kSaveButtonId, minimax(-1, -1, 1000000, 1000000, 1.0));
@@ -70,7 +83,6 @@ PluginWindow::PluginWindow(SoundPlayController *controller)
                 impl.ratingPopup});
     impl.volumePopup->SetActive(kInitialVolumeItem, false);
 
-    impl.haveFile = false;
     if (controller != nullptr)
         controller->AddListener(this);
 
@@ -102,14 +114,10 @@ void PluginWindow::MessageReceived(BMessage *msg) {
         case MSG_SAVE:
             fImpl->saveAttrs();
             break;
-        case MSG_VOLUME_ADJUST: {
+        case MSG_VOLUME_ADJUST:
             // The label as it is now, not as it was when the item was chosen.
-            int32 value = fImpl->volumeLabelValue();
-            printf("Volume adjusted from: %" PRId32 " to %" PRId32 "\n", fImpl->volumeAdjustment,
-                   value);
-            fImpl->adjustVolume(value);
+            fImpl->applyVolumeLabel();
             break;
-        }
         default:
             // Dropped, not passed on: nothing else is meant for this window.
             break;
@@ -117,6 +125,7 @@ void PluginWindow::MessageReceived(BMessage *msg) {
 }
 
 bool PluginWindow::QuitRequested() {
+    // The add-on prints this spelling; tools match it.
     printf("PluginWindow::QuiteRequested\n");
     if (fImpl->controller != nullptr)
         fImpl->controller->RemoveListener(this);

@@ -5,8 +5,8 @@
 // window owns it. Everything the form does runs on the window's thread, except the
 // first attachment and load, which the constructor runs on the caller's (the player's)
 // thread before the window's thread exists.
-#ifndef BRINDLE_PLUGIN_WINDOW_H
-#define BRINDLE_PLUGIN_WINDOW_H
+#ifndef BRINDLE_WINDOW_PLUGIN_WINDOW_H
+#define BRINDLE_WINDOW_PLUGIN_WINDOW_H
 
 #include <MWindow.h>
 
@@ -34,4 +34,4 @@ private:
     Impl *fImpl;
 };
 
-#endif  // BRINDLE_PLUGIN_WINDOW_H
+#endif  // BRINDLE_WINDOW_PLUGIN_WINDOW_H

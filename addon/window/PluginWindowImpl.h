@@ -8,8 +8,8 @@
 // the end of construction (and all it reaches), which runs on the thread building the
 // window before the window's thread starts. Lock order is controller, then playlist; the
 // playlist lock is never held while the form is read from or saved to a file.
-#ifndef BRINDLE_PLUGIN_WINDOW_IMPL_H
-#define BRINDLE_PLUGIN_WINDOW_IMPL_H
+#ifndef BRINDLE_WINDOW_PLUGIN_WINDOW_IMPL_H
+#define BRINDLE_WINDOW_PLUGIN_WINDOW_IMPL_H
 
 #include <Entry.h>
 #include <String.h>
@@ -59,9 +59,8 @@ public:
     void saveAttr(BNode &node, const char *name, const char *text);
     void saveAttr(BNode &node, const char *name, MPopup *popup);
 
-    // Vol. Adjust's current value; the last applied adjustment when, against the form's
-    // rules, nothing is marked.
-    int32 volumeLabelValue() const;
+    // Reads Vol. Adjust's label, reports the change and applies it (adjustVolume).
+    void applyVolumeLabel();
 
     SoundPlayController *controller;
     entry_ref ref;
@@ -82,4 +81,4 @@ bool popup_label(const MPopup *popup, BString *label);
 // The marked item's label read as a base-10 integer; false when no item is marked.
 bool popup_number(const MPopup *popup, int32 *value);
 
-#endif  // BRINDLE_PLUGIN_WINDOW_IMPL_H
+#endif  // BRINDLE_WINDOW_PLUGIN_WINDOW_IMPL_H

@@ -1,6 +1,6 @@
 // System message codes of the application kit, with the original platform's values.
-#ifndef _APP_DEFS_H
-#define _APP_DEFS_H
+#ifndef BRINDLE_APP_APP_DEFS_H
+#define BRINDLE_APP_APP_DEFS_H
 
 #include <SupportDefs.h>
 
@@ -19,4 +19,4 @@ enum : uint32 {
     B_SILENT_RELAUNCH = 'Slnc',
 };
 
-#endif  // _APP_DEFS_H
+#endif  // BRINDLE_APP_APP_DEFS_H

@@ -1,4 +1,4 @@
-#include "AppLauncher.h"
+#include <AppLauncher.h>
 
 #include <fcntl.h>
 #include <signal.h>

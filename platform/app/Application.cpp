@@ -3,9 +3,9 @@
 #include <vector>
 
 #include <AppDefs.h>
-#include "LooperState.h"
-#include "RosterServer.h"
-#include "RosterSupport.h"
+#include <LooperState.h>
+#include <RosterServer.h>
+#include <RosterSupport.h>
 
 BApplication *be_app = nullptr;
 BMessenger be_app_messenger;

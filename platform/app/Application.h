@@ -16,8 +16,8 @@
 // an application with the same signature, this one does not take its socket: RegistrationStatus()
 // is then B_ALREADY_RUNNING and the application otherwise works as usual. The destructor stops
 // listening and removes the socket.
-#ifndef _APPLICATION_H
-#define _APPLICATION_H
+#ifndef BRINDLE_APP_APPLICATION_H
+#define BRINDLE_APP_APPLICATION_H
 
 #include <functional>
 #include <memory>
@@ -82,4 +82,4 @@ private:
 extern BApplication *be_app;
 extern BMessenger be_app_messenger;
 
-#endif  // _APPLICATION_H
+#endif  // BRINDLE_APP_APPLICATION_H

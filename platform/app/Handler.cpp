@@ -2,7 +2,7 @@
 
 #include <Looper.h>
 #include <Message.h>
-#include "HandlerRegistry.h"
+#include <HandlerRegistry.h>
 
 BHandler::BHandler(const char *name)
     : fToken(BPrivate::handler_registry::add_handler(this)), fName(name) {}

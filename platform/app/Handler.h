@@ -4,8 +4,8 @@
 // name it; a messenger never holds a bare pointer it would dereference, so a handler
 // that is deleted simply stops being a target. A handler belongs to at most one looper
 // (BLooper::AddHandler); a looper is a handler of itself.
-#ifndef _HANDLER_H
-#define _HANDLER_H
+#ifndef BRINDLE_APP_HANDLER_H
+#define BRINDLE_APP_HANDLER_H
 
 #include <atomic>
 
@@ -52,4 +52,4 @@ private:
     std::atomic<BHandler *> fNextHandler{nullptr};
 };
 
-#endif  // _HANDLER_H
+#endif  // BRINDLE_APP_HANDLER_H

@@ -1,10 +1,10 @@
-#include "HandlerRegistry.h"
+#include <HandlerRegistry.h>
 
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
 
-#include "LooperState.h"
+#include <LooperState.h>
 
 namespace BPrivate {
 namespace handler_registry {

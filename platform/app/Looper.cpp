@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include <AppDefs.h>
-#include "HandlerRegistry.h"
-#include "LooperState.h"
+#include <HandlerRegistry.h>
+#include <LooperState.h>
 
 using BPrivate::LooperState;
 using BPrivate::QueuedMessage;

@@ -22,8 +22,8 @@
 //
 // Extension of this platform: WaitForIdle() (below) lets another thread wait until the
 // looper has dispatched everything posted before the call.
-#ifndef _LOOPER_H
-#define _LOOPER_H
+#ifndef BRINDLE_APP_LOOPER_H
+#define BRINDLE_APP_LOOPER_H
 
 #include <memory>
 #include <mutex>
@@ -143,4 +143,4 @@ private:
     BHandler *fPreferred = nullptr;
 };
 
-#endif  // _LOOPER_H
+#endif  // BRINDLE_APP_LOOPER_H

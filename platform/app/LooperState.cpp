@@ -1,4 +1,4 @@
-#include "LooperState.h"
+#include <LooperState.h>
 
 #include <sys/syscall.h>
 #include <unistd.h>

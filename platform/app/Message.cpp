@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include <Messenger.h>
-#include "MessageTypes.h"
+#include <MessageTypes.h>
 
 using BPrivate::fixed_value_size;
 

@@ -32,8 +32,8 @@
 // type, a string without its NUL or with one inside, a pointer field, or nesting deeper
 // than kMaxNestingDepth give B_BAD_DATA. On failure the message is left empty. Type
 // codes this kit does not know are carried as raw bytes, as AddData accepts them.
-#ifndef _MESSAGE_H
-#define _MESSAGE_H
+#ifndef BRINDLE_APP_MESSAGE_H
+#define BRINDLE_APP_MESSAGE_H
 
 #include <string>
 #include <vector>
@@ -227,4 +227,4 @@ private:
     bool fWasDelivered = false;
 };
 
-#endif  // _MESSAGE_H
+#endif  // BRINDLE_APP_MESSAGE_H

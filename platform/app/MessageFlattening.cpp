@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "MessageTypes.h"
+#include <MessageTypes.h>
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "MessageTypes.h"
+#include <MessageTypes.h>
 
 #include <algorithm>
 #include <cctype>

@@ -3,8 +3,8 @@
 #include <Handler.h>
 #include <Looper.h>
 #include <Message.h>
-#include "HandlerRegistry.h"
-#include "LooperState.h"
+#include <HandlerRegistry.h>
+#include <LooperState.h>
 
 using BPrivate::LooperReference;
 using BPrivate::QueuedMessage;

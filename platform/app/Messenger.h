@@ -6,8 +6,8 @@
 // message is queued in state that outlives the looper. A looper that was deleted or is
 // quitting gives B_BAD_PORT_ID; a handler that was deleted or left the looper gives
 // B_BAD_HANDLER. Messengers are plain values: copy them, compare them, keep them in sets.
-#ifndef _MESSENGER_H
-#define _MESSENGER_H
+#ifndef BRINDLE_APP_MESSENGER_H
+#define BRINDLE_APP_MESSENGER_H
 
 #include <SupportDefs.h>
 
@@ -64,4 +64,4 @@ private:
     bool fPreferred = false;
 };
 
-#endif  // _MESSENGER_H
+#endif  // BRINDLE_APP_MESSENGER_H

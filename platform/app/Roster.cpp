@@ -10,8 +10,8 @@
 #include <thread>
 
 #include <Message.h>
-#include "AppLauncher.h"
-#include "RosterSupport.h"
+#include <AppLauncher.h>
+#include <RosterSupport.h>
 
 namespace roster = BPrivate::roster;
 

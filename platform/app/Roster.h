@@ -13,8 +13,8 @@
 // the program: a name, looked for beside the calling executable and then on PATH, or an
 // absolute path. The program is started detached (its own session), with no arguments,
 // standard input from /dev/null, standard output and error inherited.
-#ifndef _ROSTER_H
-#define _ROSTER_H
+#ifndef BRINDLE_APP_ROSTER_H
+#define BRINDLE_APP_ROSTER_H
 
 #include <SupportDefs.h>
 
@@ -42,4 +42,4 @@ public:
 
 extern const BRoster *be_roster;
 
-#endif  // _ROSTER_H
+#endif  // BRINDLE_APP_ROSTER_H

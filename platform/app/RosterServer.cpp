@@ -1,4 +1,4 @@
-#include "RosterServer.h"
+#include <RosterServer.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include <Message.h>
-#include "RosterSupport.h"
+#include <RosterSupport.h>
 
 namespace BPrivate {
 

@@ -1,4 +1,4 @@
-#include "RosterSupport.h"
+#include <RosterSupport.h>
 
 #include <sys/socket.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 // BButton: a labelled control that sends its message when pressed.
-#ifndef _BUTTON_H
-#define _BUTTON_H
+#ifndef BRINDLE_INTERFACE_BUTTON_H
+#define BRINDLE_INTERFACE_BUTTON_H
 
 #include <Control.h>
 
@@ -21,4 +21,4 @@ public:
     status_t Press();
 };
 
-#endif  // _BUTTON_H
+#endif  // BRINDLE_INTERFACE_BUTTON_H

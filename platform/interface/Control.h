@@ -3,8 +3,8 @@
 // State is guarded by a mutex of the control's (see View.h for the thread rules).
 // Label() points into the control: valid until the next SetLabel(); other threads
 // should use LabelCopy(). A control without a target sends to its window.
-#ifndef _CONTROL_H
-#define _CONTROL_H
+#ifndef BRINDLE_INTERFACE_CONTROL_H
+#define BRINDLE_INTERFACE_CONTROL_H
 
 #include <mutex>
 
@@ -46,4 +46,4 @@ private:
     bool fEnabled = true;
 };
 
-#endif  // _CONTROL_H
+#endif  // BRINDLE_INTERFACE_CONTROL_H

@@ -26,8 +26,8 @@
 // Controls are found by walking a window's views (BWindow::ChildAt, BView::ChildAt) or
 // by name (BWindow::FindView; the layout library names each control after its label),
 // and told apart with dynamic_cast (BTextControl, BMenuField, BButton).
-#ifndef _DISPLAY_HOOK_H
-#define _DISPLAY_HOOK_H
+#ifndef BRINDLE_INTERFACE_DISPLAY_HOOK_H
+#define BRINDLE_INTERFACE_DISPLAY_HOOK_H
 
 #include <memory>
 
@@ -88,4 +88,4 @@ std::shared_ptr<BDisplayHook> set_display_hook(std::shared_ptr<BDisplayHook> hoo
 // from inside a model's lock are a bug.
 void notify_display(const display_change &change);
 
-#endif  // _DISPLAY_HOOK_H
+#endif  // BRINDLE_INTERFACE_DISPLAY_HOOK_H

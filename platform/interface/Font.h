@@ -5,8 +5,8 @@
 // 7 pixels per character (per UTF-8 code point) at size 12, scaled with the size, and
 // a line of ascent 10, descent 3, leading 1. A display front end may install real
 // metrics with set_font_metrics() before it builds or lays out any window.
-#ifndef _FONT_H
-#define _FONT_H
+#ifndef BRINDLE_INTERFACE_FONT_H
+#define BRINDLE_INTERFACE_FONT_H
 
 #include <SupportDefs.h>
 
@@ -51,4 +51,4 @@ private:
 extern const BFont *be_plain_font;
 extern const BFont *be_bold_font;
 
-#endif  // _FONT_H
+#endif  // BRINDLE_INTERFACE_FONT_H

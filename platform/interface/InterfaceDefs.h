@@ -1,6 +1,6 @@
 // Constants shared by the interface kit's classes.
-#ifndef _INTERFACE_DEFS_H
-#define _INTERFACE_DEFS_H
+#ifndef BRINDLE_INTERFACE_INTERFACE_DEFS_H
+#define BRINDLE_INTERFACE_INTERFACE_DEFS_H
 
 #include <SupportDefs.h>
 
@@ -35,4 +35,4 @@ enum : uint32 {
 // the view tree with its own layouts (see BView::SetLayoutInfo).
 enum view_arrangement { B_NO_ARRANGEMENT = 0, B_ARRANGE_IN_ROW, B_ARRANGE_IN_COLUMN };
 
-#endif  // _INTERFACE_DEFS_H
+#endif  // BRINDLE_INTERFACE_INTERFACE_DEFS_H

@@ -4,8 +4,8 @@
 // BMessenger, so invoking an object whose target looper is gone fails with an error
 // instead of touching freed memory. Thread safe: the message and target are guarded
 // by a mutex of the invoker's, which is released before anything is sent.
-#ifndef _INVOKER_H
-#define _INVOKER_H
+#ifndef BRINDLE_INTERFACE_INVOKER_H
+#define BRINDLE_INTERFACE_INVOKER_H
 
 #include <mutex>
 
@@ -58,4 +58,4 @@ private:
     BMessenger fMessenger;
 };
 
-#endif  // _INVOKER_H
+#endif  // BRINDLE_INTERFACE_INVOKER_H

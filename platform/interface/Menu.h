@@ -8,8 +8,8 @@
 // Targets: an item without a live target of its own is aimed, when added or when the
 // menu's field joins a window, at the menu's default target (SetTargetForItems) or,
 // without one, at the window.
-#ifndef _MENU_H
-#define _MENU_H
+#ifndef BRINDLE_INTERFACE_MENU_H
+#define BRINDLE_INTERFACE_MENU_H
 
 #include <atomic>
 #include <mutex>
@@ -86,4 +86,4 @@ private:
     std::atomic<BView *> fOwner{nullptr};
 };
 
-#endif  // _MENU_H
+#endif  // BRINDLE_INTERFACE_MENU_H

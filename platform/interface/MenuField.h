@@ -3,8 +3,8 @@
 // Divider() is the x coordinate, in the field's bounds, where the label ends and the
 // menu begins. Label() points into the field until the next SetLabel(); other threads
 // should use LabelCopy().
-#ifndef _MENU_FIELD_H
-#define _MENU_FIELD_H
+#ifndef BRINDLE_INTERFACE_MENU_FIELD_H
+#define BRINDLE_INTERFACE_MENU_FIELD_H
 
 #include <mutex>
 
@@ -45,4 +45,4 @@ private:
     bool fEnabled = true;
 };
 
-#endif  // _MENU_FIELD_H
+#endif  // BRINDLE_INTERFACE_MENU_FIELD_H

@@ -3,8 +3,8 @@
 // The label is fixed at construction in practice; SetLabel() exists, and Label() points
 // into the item until the next SetLabel() (other threads: LabelCopy()). The marked and
 // enabled flags may be read from any thread at any time.
-#ifndef _MENU_ITEM_H
-#define _MENU_ITEM_H
+#ifndef BRINDLE_INTERFACE_MENU_ITEM_H
+#define BRINDLE_INTERFACE_MENU_ITEM_H
 
 #include <atomic>
 #include <mutex>
@@ -58,4 +58,4 @@ private:
     const uint32 fModifiers;
 };
 
-#endif  // _MENU_ITEM_H
+#endif  // BRINDLE_INTERFACE_MENU_ITEM_H

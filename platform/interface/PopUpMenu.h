@@ -1,7 +1,7 @@
 // BPopUpMenu: a menu a field pops up; by default in radio mode, labelling its field
 // with the marked item.
-#ifndef _POP_UP_MENU_H
-#define _POP_UP_MENU_H
+#ifndef BRINDLE_INTERFACE_POP_UP_MENU_H
+#define BRINDLE_INTERFACE_POP_UP_MENU_H
 
 #include <Menu.h>
 
@@ -14,4 +14,4 @@ public:
     }
 };
 
-#endif  // _POP_UP_MENU_H
+#endif  // BRINDLE_INTERFACE_POP_UP_MENU_H

@@ -1,7 +1,7 @@
 #include <TextControl.h>
 
 #include <Window.h>
-#include "TypeTextMessage.h"
+#include <TypeTextMessage.h>
 
 BTextControl::BTextControl(BRect frame, const char *name, const char *label, const char *text,
                            BMessage *message, uint32 resizingMode, uint32 flags)

@@ -8,8 +8,8 @@
 // before it runs): a display or the player types through TypeText(), which hands the
 // change to the window's thread. So the window's thread may keep Text() until it
 // changes the text itself; any other thread must use TextCopy().
-#ifndef _TEXT_CONTROL_H
-#define _TEXT_CONTROL_H
+#ifndef BRINDLE_INTERFACE_TEXT_CONTROL_H
+#define BRINDLE_INTERFACE_TEXT_CONTROL_H
 
 #include <mutex>
 
@@ -48,4 +48,4 @@ private:
     float fDivider = 0;
 };
 
-#endif  // _TEXT_CONTROL_H
+#endif  // BRINDLE_INTERFACE_TEXT_CONTROL_H

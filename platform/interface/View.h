@@ -11,8 +11,8 @@
 //
 // Geometry uses the platform's inclusive edges: a frame of Width() w covers w + 1
 // pixels, and a child's frame is in its parent's coordinates.
-#ifndef _VIEW_H
-#define _VIEW_H
+#ifndef BRINDLE_INTERFACE_VIEW_H
+#define BRINDLE_INTERFACE_VIEW_H
 
 #include <atomic>
 #include <mutex>
@@ -108,4 +108,4 @@ private:
     const uint32 fFlags;
 };
 
-#endif  // _VIEW_H
+#endif  // BRINDLE_INTERFACE_VIEW_H

@@ -7,7 +7,7 @@
 #include <DisplayHook.h>
 #include <TextControl.h>
 #include <WindowList.h>
-#include "TypeTextMessage.h"
+#include <TypeTextMessage.h>
 
 namespace {
 

@@ -19,8 +19,8 @@
 // User actions, safe from any thread (the window must be alive; a display finds it
 // through for_each_window()): PressCloseBox() posts B_QUIT_REQUESTED, as the close box
 // does; MoveTo()/ResizeTo() as a user dragging the window.
-#ifndef _WINDOW_H
-#define _WINDOW_H
+#ifndef BRINDLE_INTERFACE_WINDOW_H
+#define BRINDLE_INTERFACE_WINDOW_H
 
 #include <mutex>
 #include <vector>
@@ -165,4 +165,4 @@ private:
     const uint32 fWorkspaces;
 };
 
-#endif  // _WINDOW_H
+#endif  // BRINDLE_INTERFACE_WINDOW_H

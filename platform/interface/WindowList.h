@@ -10,8 +10,8 @@
 // Inside `visit`, use only the kit's accessors and user actions, not a subclass's
 // virtual functions (a window seen right after its creation may still be under
 // construction).
-#ifndef _WINDOW_LIST_H
-#define _WINDOW_LIST_H
+#ifndef BRINDLE_INTERFACE_WINDOW_LIST_H
+#define BRINDLE_INTERFACE_WINDOW_LIST_H
 
 #include <functional>
 
@@ -35,4 +35,4 @@ void add_window(BWindow *window);
 void remove_window(BWindow *window);
 }  // namespace BPrivate
 
-#endif  // _WINDOW_LIST_H
+#endif  // BRINDLE_INTERFACE_WINDOW_LIST_H

@@ -1,6 +1,6 @@
 // entry_ref and BEntry: a file system location, as a name in a directory.
-#ifndef _ENTRY_H
-#define _ENTRY_H
+#ifndef BRINDLE_STORAGE_ENTRY_H
+#define BRINDLE_STORAGE_ENTRY_H
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -96,4 +96,4 @@ private:
     status_t fStatus;
 };
 
-#endif  // _ENTRY_H
+#endif  // BRINDLE_STORAGE_ENTRY_H

@@ -4,8 +4,8 @@
 // Anything but a regular file fails at once: a directory with B_IS_A_DIRECTORY, a missing
 // file or dangling link with B_ENTRY_NOT_FOUND, a FIFO, socket or device with B_BAD_TYPE
 // (without ever opening it, so nothing blocks).
-#ifndef _FILE_H
-#define _FILE_H
+#ifndef BRINDLE_STORAGE_FILE_H
+#define BRINDLE_STORAGE_FILE_H
 
 #include <Node.h>
 #include <StorageDefs.h>
@@ -50,4 +50,4 @@ private:
     uint32 fMode;
 };
 
-#endif  // _FILE_H
+#endif  // BRINDLE_STORAGE_FILE_H

@@ -5,8 +5,8 @@
 // file a link leads to (Linux keeps no user attributes on links themselves). A BNode opens
 // regular files and directories only; a FIFO, socket or device is refused (B_BAD_TYPE)
 // without being opened, so nothing can block or act on a device.
-#ifndef _NODE_H
-#define _NODE_H
+#ifndef BRINDLE_STORAGE_NODE_H
+#define BRINDLE_STORAGE_NODE_H
 
 #include <sys/stat.h>
 
@@ -72,4 +72,4 @@ private:
     friend class BNodeInfo;
 };
 
-#endif  // _NODE_H
+#endif  // BRINDLE_STORAGE_NODE_H

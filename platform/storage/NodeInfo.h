@@ -1,6 +1,6 @@
 // BNodeInfo: a node's file type.
-#ifndef _NODE_INFO_H
-#define _NODE_INFO_H
+#ifndef BRINDLE_STORAGE_NODE_INFO_H
+#define BRINDLE_STORAGE_NODE_INFO_H
 
 #include <Node.h>
 #include <StorageDefs.h>
@@ -29,4 +29,4 @@ private:
     status_t fStatus;
 };
 
-#endif  // _NODE_INFO_H
+#endif  // BRINDLE_STORAGE_NODE_INFO_H

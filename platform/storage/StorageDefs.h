@@ -1,6 +1,6 @@
 // Limits, open modes and small records shared by the storage kit.
-#ifndef _DEF_STORAGE_H
-#define _DEF_STORAGE_H
+#ifndef BRINDLE_STORAGE_STORAGE_DEFS_H
+#define BRINDLE_STORAGE_STORAGE_DEFS_H
 
 #include <fcntl.h>
 #include <stdio.h>  // SEEK_SET, SEEK_CUR, SEEK_END
@@ -46,4 +46,4 @@ struct attr_info {
     off_t size;
 };
 
-#endif  // _DEF_STORAGE_H
+#endif  // BRINDLE_STORAGE_STORAGE_DEFS_H

@@ -1,6 +1,6 @@
 // Status codes with the original platform's numeric values, on a 32-bit status_t.
-#ifndef _ERRORS_H
-#define _ERRORS_H
+#ifndef BRINDLE_SUPPORT_ERRORS_H
+#define BRINDLE_SUPPORT_ERRORS_H
 
 #include <cstdint>
 
@@ -98,4 +98,4 @@ enum {
 // host errors become status codes; every kit goes through it.
 int32_t status_from_errno(int error);
 
-#endif  // _ERRORS_H
+#endif  // BRINDLE_SUPPORT_ERRORS_H

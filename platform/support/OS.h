@@ -1,7 +1,7 @@
 // The kernel kit's few calls the kits and the add-on use.
-#ifndef _OS_H
-#define _OS_H
+#ifndef BRINDLE_SUPPORT_OS_H
+#define BRINDLE_SUPPORT_OS_H
 
 #include <SupportDefs.h>
 
-#endif  // _OS_H
+#endif  // BRINDLE_SUPPORT_OS_H

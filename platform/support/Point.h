@@ -1,5 +1,5 @@
-#ifndef _POINT_H
-#define _POINT_H
+#ifndef BRINDLE_SUPPORT_POINT_H
+#define BRINDLE_SUPPORT_POINT_H
 
 // A point in a window's coordinate space.
 class BPoint {
@@ -14,4 +14,4 @@ public:
     bool operator!=(const BPoint &other) const { return !(*this == other); }
 };
 
-#endif  // _POINT_H
+#endif  // BRINDLE_SUPPORT_POINT_H

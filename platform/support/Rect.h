@@ -1,5 +1,5 @@
-#ifndef _RECT_H
-#define _RECT_H
+#ifndef BRINDLE_SUPPORT_RECT_H
+#define BRINDLE_SUPPORT_RECT_H
 
 #include <Point.h>
 
@@ -32,4 +32,4 @@ public:
     bool operator!=(const BRect &o) const { return !(*this == o); }
 };
 
-#endif  // _RECT_H
+#endif  // BRINDLE_SUPPORT_RECT_H

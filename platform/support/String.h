@@ -2,8 +2,8 @@
 //
 // An empty BString may hold no buffer at all; String() then returns "" and Length() 0.
 // Lengths are bytes. A BString is not safe to change from two threads at once.
-#ifndef _B_STRING_H
-#define _B_STRING_H
+#ifndef BRINDLE_SUPPORT_STRING_H
+#define BRINDLE_SUPPORT_STRING_H
 
 #include <SupportDefs.h>
 
@@ -51,4 +51,4 @@ private:
     int32 fLength = 0;
 };
 
-#endif  // _B_STRING_H
+#endif  // BRINDLE_SUPPORT_STRING_H

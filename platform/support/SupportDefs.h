@@ -1,6 +1,6 @@
 // Basic types of the platform kit: fixed-width integers, status_t, type codes.
-#ifndef _SUPPORT_DEFS_H
-#define _SUPPORT_DEFS_H
+#ifndef BRINDLE_SUPPORT_SUPPORT_DEFS_H
+#define BRINDLE_SUPPORT_SUPPORT_DEFS_H
 
 #include <cstddef>
 #include <cstdint>
@@ -26,4 +26,4 @@ typedef int32 thread_id;
 // Adds `value` to `*target` atomically and returns the value it held before.
 int32 atomic_add(int32 *target, int32 value);
 
-#endif  // _SUPPORT_DEFS_H
+#endif  // BRINDLE_SUPPORT_SUPPORT_DEFS_H

@@ -1,6 +1,6 @@
 // Type codes of typed data (attributes, message fields), as four-character constants.
-#ifndef _TYPE_CONSTANTS_H
-#define _TYPE_CONSTANTS_H
+#ifndef BRINDLE_SUPPORT_TYPE_CONSTANTS_H
+#define BRINDLE_SUPPORT_TYPE_CONSTANTS_H
 
 #include <SupportDefs.h>
 
@@ -23,4 +23,4 @@ enum : type_code {
     B_UINT32_TYPE = 'ULNG',
 };
 
-#endif  // _TYPE_CONSTANTS_H
+#endif  // BRINDLE_SUPPORT_TYPE_CONSTANTS_H

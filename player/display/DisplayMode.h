@@ -1,6 +1,6 @@
 // Choosing between windows and the prompt, and running the player with windows.
-#ifndef BRINDLE_DISPLAY_DISPLAY_MODE_H
-#define BRINDLE_DISPLAY_DISPLAY_MODE_H
+#ifndef BRINDLE_PLAYER_DISPLAY_DISPLAY_MODE_H
+#define BRINDLE_PLAYER_DISPLAY_DISPLAY_MODE_H
 
 #include <functional>
 
@@ -23,4 +23,4 @@ int run_with_display(int &argc, char **argv, Player &player,
 // window is closed (0) or a signal ends it (128 + the signal).
 int run_until_closed(Player &player, QtDisplay &display);
 
-#endif  // BRINDLE_DISPLAY_DISPLAY_MODE_H
+#endif  // BRINDLE_PLAYER_DISPLAY_DISPLAY_MODE_H

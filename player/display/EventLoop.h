@@ -1,8 +1,8 @@
 // Qt's application object and event loop, kept in a file of its own: Qt's application
 // headers declare X11's global `Display` typedef, which the player's own `Display`
 // class (Player.h) must never meet in one translation unit.
-#ifndef BRINDLE_DISPLAY_EVENT_LOOP_H
-#define BRINDLE_DISPLAY_EVENT_LOOP_H
+#ifndef BRINDLE_PLAYER_DISPLAY_EVENT_LOOP_H
+#define BRINDLE_PLAYER_DISPLAY_EVENT_LOOP_H
 
 #include <memory>
 
@@ -25,4 +25,4 @@ private:
     std::unique_ptr<QApplication> fApplication;
 };
 
-#endif  // BRINDLE_DISPLAY_EVENT_LOOP_H
+#endif  // BRINDLE_PLAYER_DISPLAY_EVENT_LOOP_H

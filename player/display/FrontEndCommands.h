@@ -20,8 +20,8 @@
 //   widget-interface ID                  choose interface ID in the Interfaces menu
 //                                        (enables it, or disables it when enabled)
 //   slider                               answers "= slider V", the slider's volume (%g)
-#ifndef BRINDLE_DISPLAY_FRONT_END_COMMANDS_H
-#define BRINDLE_DISPLAY_FRONT_END_COMMANDS_H
+#ifndef BRINDLE_PLAYER_DISPLAY_FRONT_END_COMMANDS_H
+#define BRINDLE_PLAYER_DISPLAY_FRONT_END_COMMANDS_H
 
 #include <string>
 
@@ -34,4 +34,4 @@ bool is_front_end_command(const std::string &line);
 // the widget it names is not there.
 bool run_front_end_command(QtDisplay &display, const std::string &line, std::string *error);
 
-#endif  // BRINDLE_DISPLAY_FRONT_END_COMMANDS_H
+#endif  // BRINDLE_PLAYER_DISPLAY_FRONT_END_COMMANDS_H

@@ -6,8 +6,8 @@
 //
 // Made and destroyed on the GUI thread. Post() is safe from any thread and never
 // waits; Call() waits for the GUI thread and must not be used on it.
-#ifndef BRINDLE_DISPLAY_GUI_QUEUE_H
-#define BRINDLE_DISPLAY_GUI_QUEUE_H
+#ifndef BRINDLE_PLAYER_DISPLAY_GUI_QUEUE_H
+#define BRINDLE_PLAYER_DISPLAY_GUI_QUEUE_H
 
 #include <condition_variable>
 #include <deque>
@@ -46,4 +46,4 @@ private:
     QSocketNotifier *fNotifier;
 };
 
-#endif  // BRINDLE_DISPLAY_GUI_QUEUE_H
+#endif  // BRINDLE_PLAYER_DISPLAY_GUI_QUEUE_H

@@ -3,8 +3,8 @@
 // its own short mutex and never waits for the GUI thread, so a looper thread is never
 // held up by the display. Many changes in a row (2,000 `next` steps) become one
 // refresh per window per batch.
-#ifndef BRINDLE_DISPLAY_MODEL_BRIDGE_H
-#define BRINDLE_DISPLAY_MODEL_BRIDGE_H
+#ifndef BRINDLE_PLAYER_DISPLAY_MODEL_BRIDGE_H
+#define BRINDLE_PLAYER_DISPLAY_MODEL_BRIDGE_H
 
 #include <functional>
 #include <mutex>
@@ -35,4 +35,4 @@ private:
     bool fQueued = false;
 };
 
-#endif  // BRINDLE_DISPLAY_MODEL_BRIDGE_H
+#endif  // BRINDLE_PLAYER_DISPLAY_MODEL_BRIDGE_H

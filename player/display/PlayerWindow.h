@@ -6,8 +6,8 @@
 // GUI thread only. It reads the controller and the playlist (safe from any thread);
 // everything it changes goes to the player's command thread as a task, so the player's
 // own objects keep a single thread and the GUI thread never waits for it.
-#ifndef BRINDLE_DISPLAY_PLAYER_WINDOW_H
-#define BRINDLE_DISPLAY_PLAYER_WINDOW_H
+#ifndef BRINDLE_PLAYER_DISPLAY_PLAYER_WINDOW_H
+#define BRINDLE_PLAYER_DISPLAY_PLAYER_WINDOW_H
 
 #include <functional>
 #include <set>
@@ -65,4 +65,4 @@ private:
     std::function<void()> fCloseAction;
 };
 
-#endif  // BRINDLE_DISPLAY_PLAYER_WINDOW_H
+#endif  // BRINDLE_PLAYER_DISPLAY_PLAYER_WINDOW_H

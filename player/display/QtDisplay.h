@@ -8,8 +8,8 @@
 // front-end commands); the GUI thread never waits for the command thread or a looper,
 // and no looper ever waits for the GUI thread (model changes reach it through the
 // display hook, which only queues).
-#ifndef BRINDLE_DISPLAY_QT_DISPLAY_H
-#define BRINDLE_DISPLAY_QT_DISPLAY_H
+#ifndef BRINDLE_PLAYER_DISPLAY_QT_DISPLAY_H
+#define BRINDLE_PLAYER_DISPLAY_QT_DISPLAY_H
 
 #include <functional>
 #include <map>
@@ -73,4 +73,4 @@ private:
     PlayerWindow *fPlayerWindow;
 };
 
-#endif  // BRINDLE_DISPLAY_QT_DISPLAY_H
+#endif  // BRINDLE_PLAYER_DISPLAY_QT_DISPLAY_H

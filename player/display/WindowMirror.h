@@ -7,8 +7,8 @@
 // GUI thread only. User actions go back to the model through the kit's user-action
 // entry points (TypeText, Choose, Press, PressCloseBox), each inside for_each_window()
 // after checking that the window and the control are still there; none of them waits.
-#ifndef BRINDLE_DISPLAY_WINDOW_MIRROR_H
-#define BRINDLE_DISPLAY_WINDOW_MIRROR_H
+#ifndef BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H
+#define BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H
 
 #include <map>
 
@@ -69,4 +69,4 @@ private:
     bool fApplying = false;
 };
 
-#endif  // BRINDLE_DISPLAY_WINDOW_MIRROR_H
+#endif  // BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H

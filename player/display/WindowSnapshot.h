@@ -2,8 +2,8 @@
 // for_each_window() (where the window and its views cannot go away) and applied to the
 // widgets afterwards, with no kit lock held. Pointers are identities only: they are
 // dereferenced again only inside a later for_each_window() that finds them alive.
-#ifndef BRINDLE_DISPLAY_WINDOW_SNAPSHOT_H
-#define BRINDLE_DISPLAY_WINDOW_SNAPSHOT_H
+#ifndef BRINDLE_PLAYER_DISPLAY_WINDOW_SNAPSHOT_H
+#define BRINDLE_PLAYER_DISPLAY_WINDOW_SNAPSHOT_H
 
 #include <string>
 #include <vector>
@@ -54,4 +54,4 @@ bool same_shape(const WindowSnapshot &a, const WindowSnapshot &b);
 bool window_has_view(BWindow *window, const BView *view);
 BMenuItem *window_menu_item(BWindow *window, const BMenuItem *item);
 
-#endif  // BRINDLE_DISPLAY_WINDOW_SNAPSHOT_H
+#endif  // BRINDLE_PLAYER_DISPLAY_WINDOW_SNAPSHOT_H

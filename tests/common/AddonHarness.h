@@ -1,7 +1,7 @@
 // Running the real player with the add-on, and reading what it left in real files with
 // tools we did not write (getfattr, TagLib, lame for the MP3s themselves).
-#ifndef BRINDLE_TESTS_ADDON_HARNESS_H
-#define BRINDLE_TESTS_ADDON_HARNESS_H
+#ifndef BRINDLE_TESTS_COMMON_ADDON_HARNESS_H
+#define BRINDLE_TESTS_COMMON_ADDON_HARNESS_H
 
 #include <sys/types.h>
 
@@ -114,4 +114,4 @@ int count_lines(const std::vector<std::string> &lines, const std::string &line);
 
 }  // namespace addon_test
 
-#endif  // BRINDLE_TESTS_ADDON_HARNESS_H
+#endif  // BRINDLE_TESTS_COMMON_ADDON_HARNESS_H

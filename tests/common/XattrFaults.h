@@ -6,8 +6,8 @@
 //   attribute_faults().fail_all_with.store(ENOTSUP);   // no xattr support at all
 //   attribute_faults().fail_writes_with.store(ENOSPC); // reads work, writes find a full disk
 //   attribute_faults().Reset();
-#ifndef BRINDLE_TESTS_XATTR_FAULTS_H
-#define BRINDLE_TESTS_XATTR_FAULTS_H
+#ifndef BRINDLE_TESTS_COMMON_XATTR_FAULTS_H
+#define BRINDLE_TESTS_COMMON_XATTR_FAULTS_H
 
 #include <atomic>
 
@@ -26,4 +26,4 @@ struct AttributeFaults {
 // The one process-wide set of injected faults.
 AttributeFaults &attribute_faults();
 
-#endif  // BRINDLE_TESTS_XATTR_FAULTS_H
+#endif  // BRINDLE_TESTS_COMMON_XATTR_FAULTS_H

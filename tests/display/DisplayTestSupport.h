@@ -1,7 +1,7 @@
 // Qt for the in-process tests: one offscreen QApplication, and pumping its events.
 // (Kept apart from Player.h: Qt's application header declares X11's `Display`.)
-#ifndef BRINDLE_TESTS_DISPLAY_TEST_SUPPORT_H
-#define BRINDLE_TESTS_DISPLAY_TEST_SUPPORT_H
+#ifndef BRINDLE_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
+#define BRINDLE_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 
 #include <functional>
 
@@ -17,4 +17,4 @@ bool pump_until(const std::function<bool()> &done);
 
 }  // namespace display_test
 
-#endif  // BRINDLE_TESTS_DISPLAY_TEST_SUPPORT_H
+#endif  // BRINDLE_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H

@@ -10,7 +10,7 @@
 #include <Looper.h>
 #include <Message.h>
 
-#include "PluginInterface.h"
+#include <PluginInterface.h>
 #include "PlayerController.h"
 #include "Playlist.h"
 

@@ -22,9 +22,9 @@
 #include <TextControl.h>
 #include <Window.h>
 
-#include "PluginInterface.h"
-#include "PrivatePlaylist.h"
-#include "SoundPlayController.h"
+#include <PluginInterface.h>
+#include <PrivatePlaylist.h>
+#include <SoundPlayController.h>
 
 #ifndef TEST_PLUGIN_ID
 #define TEST_PLUGIN_ID "sp-test"

@@ -14,8 +14,8 @@
 //
 // All integers little-endian. The platform reads it (e.g. `objcopy --dump-section`);
 // the code never does.
-#ifndef BRINDLE_RESOURCE_FORMAT_H
-#define BRINDLE_RESOURCE_FORMAT_H
+#ifndef BRINDLE_PLUGIN_RESOURCES_RESOURCE_FORMAT_H
+#define BRINDLE_PLUGIN_RESOURCES_RESOURCE_FORMAT_H
 
 #include <cstdint>
 
@@ -44,4 +44,4 @@ constexpr int kMiniIconSize = 16;
 
 }  // namespace brindle_resources
 
-#endif  // BRINDLE_RESOURCE_FORMAT_H
+#endif  // BRINDLE_PLUGIN_RESOURCES_RESOURCE_FORMAT_H

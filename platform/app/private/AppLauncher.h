@@ -1,7 +1,7 @@
 // Finding and starting the program registered for a signature (see Roster.h for where
 // app entries are looked for).
-#ifndef _APP_LAUNCHER_H
-#define _APP_LAUNCHER_H
+#ifndef BRINDLE_APP_PRIVATE_APP_LAUNCHER_H
+#define BRINDLE_APP_PRIVATE_APP_LAUNCHER_H
 
 #include <string>
 
@@ -26,4 +26,4 @@ std::string executable_directory();
 }  // namespace launcher
 }  // namespace BPrivate
 
-#endif  // _APP_LAUNCHER_H
+#endif  // BRINDLE_APP_PRIVATE_APP_LAUNCHER_H

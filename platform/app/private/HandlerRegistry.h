@@ -3,8 +3,8 @@
 // Messengers and loopers find their targets here instead of keeping pointers: an entry
 // disappears when its handler is destroyed, so a lookup never yields freed memory. One
 // mutex guards the table; nothing is called out of it while that mutex is held.
-#ifndef _HANDLER_REGISTRY_H
-#define _HANDLER_REGISTRY_H
+#ifndef BRINDLE_APP_PRIVATE_HANDLER_REGISTRY_H
+#define BRINDLE_APP_PRIVATE_HANDLER_REGISTRY_H
 
 #include <memory>
 
@@ -52,4 +52,4 @@ BLooper *looper_for_thread(thread_id thread);
 }  // namespace handler_registry
 }  // namespace BPrivate
 
-#endif  // _HANDLER_REGISTRY_H
+#endif  // BRINDLE_APP_PRIVATE_HANDLER_REGISTRY_H

@@ -4,8 +4,8 @@
 // touches a looper that was freed under it: they find the state closed instead.
 //
 // One mutex guards everything below; no user code runs while it is held.
-#ifndef _LOOPER_STATE_H
-#define _LOOPER_STATE_H
+#ifndef BRINDLE_APP_PRIVATE_LOOPER_STATE_H
+#define BRINDLE_APP_PRIVATE_LOOPER_STATE_H
 
 #include <condition_variable>
 #include <deque>
@@ -118,4 +118,4 @@ private:
 
 }  // namespace BPrivate
 
-#endif  // _LOOPER_STATE_H
+#endif  // BRINDLE_APP_PRIVATE_LOOPER_STATE_H

@@ -1,7 +1,7 @@
 // What the message kit knows about the types of field values: their sizes, their byte
 // order when flattened, and how to print them.
-#ifndef _MESSAGE_TYPES_H
-#define _MESSAGE_TYPES_H
+#ifndef BRINDLE_APP_PRIVATE_MESSAGE_TYPES_H
+#define BRINDLE_APP_PRIVATE_MESSAGE_TYPES_H
 
 #include <string>
 
@@ -26,4 +26,4 @@ std::string value_to_text(type_code type, const std::string &value);
 
 }  // namespace BPrivate
 
-#endif  // _MESSAGE_TYPES_H
+#endif  // BRINDLE_APP_PRIVATE_MESSAGE_TYPES_H

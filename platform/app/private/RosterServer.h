@@ -6,8 +6,8 @@
 // once, each with a deadline, so a client that connects and says nothing costs only
 // its own connection. A message that arrives whole is unflattened (which checks it)
 // and handed to the delivery function on the listener thread; its status is the answer.
-#ifndef _ROSTER_SERVER_H
-#define _ROSTER_SERVER_H
+#ifndef BRINDLE_APP_PRIVATE_ROSTER_SERVER_H
+#define BRINDLE_APP_PRIVATE_ROSTER_SERVER_H
 
 #include <sys/types.h>
 
@@ -59,4 +59,4 @@ private:
 
 }  // namespace BPrivate
 
-#endif  // _ROSTER_SERVER_H
+#endif  // BRINDLE_APP_PRIVATE_ROSTER_SERVER_H

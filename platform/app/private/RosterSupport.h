@@ -5,8 +5,8 @@
 // uint32 (at most kMaxRosterMessageSize) and the flattened bytes. The server answers with
 // one little-endian int32: the status of the delivery (B_OK when the application took
 // the message). A connection that sends nothing is only a look: is anyone there?
-#ifndef _ROSTER_SUPPORT_H
-#define _ROSTER_SUPPORT_H
+#ifndef BRINDLE_APP_PRIVATE_ROSTER_SUPPORT_H
+#define BRINDLE_APP_PRIVATE_ROSTER_SUPPORT_H
 
 #include <string>
 
@@ -52,4 +52,4 @@ status_t send_on_connection(int fd, const BMessage &message);
 }  // namespace roster
 }  // namespace BPrivate
 
-#endif  // _ROSTER_SUPPORT_H
+#endif  // BRINDLE_APP_PRIVATE_ROSTER_SUPPORT_H

@@ -1,6 +1,6 @@
 // The private message that carries a user's typing to the window's thread.
-#ifndef _TYPE_TEXT_MESSAGE_H
-#define _TYPE_TEXT_MESSAGE_H
+#ifndef BRINDLE_INTERFACE_PRIVATE_TYPE_TEXT_MESSAGE_H
+#define BRINDLE_INTERFACE_PRIVATE_TYPE_TEXT_MESSAGE_H
 
 #include <SupportDefs.h>
 
@@ -12,4 +12,4 @@ constexpr const char *kTypeTextText = "be:text";
 
 }  // namespace BPrivate
 
-#endif  // _TYPE_TEXT_MESSAGE_H
+#endif  // BRINDLE_INTERFACE_PRIVATE_TYPE_TEXT_MESSAGE_H

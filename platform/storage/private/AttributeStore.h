@@ -8,8 +8,8 @@
 // Every host error becomes a status through status_from_errno(). Values that do not follow
 // the layout (shorter than the type code) are B_BAD_DATA; a name whose xattr name would
 // exceed the host's limit is B_NAME_TOO_LONG.
-#ifndef _ATTRIBUTE_STORE_H
-#define _ATTRIBUTE_STORE_H
+#ifndef BRINDLE_STORAGE_PRIVATE_ATTRIBUTE_STORE_H
+#define BRINDLE_STORAGE_PRIVATE_ATTRIBUTE_STORE_H
 
 #include <StorageDefs.h>
 #include <SupportDefs.h>
@@ -48,4 +48,4 @@ private:
 
 }  // namespace BPrivate
 
-#endif  // _ATTRIBUTE_STORE_H
+#endif  // BRINDLE_STORAGE_PRIVATE_ATTRIBUTE_STORE_H

@@ -2,8 +2,8 @@
 //
 // Internal to the storage kit. The magic database is loaded once per process, on first
 // use; libmagic's handle is not thread-safe, so every use of it is serialized.
-#ifndef _MIME_SNIFFER_H
-#define _MIME_SNIFFER_H
+#ifndef BRINDLE_STORAGE_PRIVATE_MIME_SNIFFER_H
+#define BRINDLE_STORAGE_PRIVATE_MIME_SNIFFER_H
 
 #include <SupportDefs.h>
 
@@ -26,4 +26,4 @@ public:
 
 }  // namespace BPrivate
 
-#endif  // _MIME_SNIFFER_H
+#endif  // BRINDLE_STORAGE_PRIVATE_MIME_SNIFFER_H

@@ -3,8 +3,8 @@
 // Internal to the kit. Nothing here ever blocks on a FIFO or opens a device, socket or
 // FIFO: the entry is looked at first, opened non-blocking, and looked at again through the
 // descriptor (the entry may have been swapped in between).
-#ifndef _STORAGE_SUPPORT_H
-#define _STORAGE_SUPPORT_H
+#ifndef BRINDLE_STORAGE_PRIVATE_STORAGE_SUPPORT_H
+#define BRINDLE_STORAGE_PRIVATE_STORAGE_SUPPORT_H
 
 #include <sys/stat.h>
 
@@ -38,4 +38,4 @@ status_t stat_entry_ref(const entry_ref *ref, struct stat *st, bool traverse);
 
 }  // namespace BPrivate
 
-#endif  // _STORAGE_SUPPORT_H
+#endif  // BRINDLE_STORAGE_PRIVATE_STORAGE_SUPPORT_H

@@ -1,8 +1,8 @@
 // Helpers for the tag storage tests: a real temporary directory with user extended
 // attributes, captured standard output, child processes for real faults (file size limits,
 // dropped privileges), real MP3 data from lame, and the attr tools as independent readers.
-#ifndef TAGS_TEST_SUPPORT_H
-#define TAGS_TEST_SUPPORT_H
+#ifndef BRINDLE_TESTS_ADDON_TAGS_TAGS_TEST_SUPPORT_H
+#define BRINDLE_TESTS_ADDON_TAGS_TAGS_TEST_SUPPORT_H
 
 #include <string>
 
@@ -64,4 +64,4 @@ bool make_mp3(const std::string &path, double seconds = 0.3);
 
 }  // namespace tags_test
 
-#endif  // TAGS_TEST_SUPPORT_H
+#endif  // BRINDLE_TESTS_ADDON_TAGS_TAGS_TEST_SUPPORT_H

@@ -1,7 +1,7 @@
 // Helpers shared by the application kit tests: a latch, a looper that records what it
 // handles and reports its destruction, and a private roster environment.
-#ifndef APP_TEST_SUPPORT_H
-#define APP_TEST_SUPPORT_H
+#ifndef BRINDLE_TESTS_PLATFORM_APP_APP_TEST_SUPPORT_H
+#define BRINDLE_TESTS_PLATFORM_APP_APP_TEST_SUPPORT_H
 
 #include <atomic>
 #include <chrono>
@@ -96,4 +96,4 @@ void remove_tree(const std::string &path);
 
 }  // namespace app_test
 
-#endif  // APP_TEST_SUPPORT_H
+#endif  // BRINDLE_TESTS_PLATFORM_APP_APP_TEST_SUPPORT_H

@@ -1,7 +1,7 @@
 // Helpers shared by the interface kit and layout library tests: a window that records
 // what it handles, a display hook that records what it is told, and a latch.
-#ifndef INTERFACE_TEST_SUPPORT_H
-#define INTERFACE_TEST_SUPPORT_H
+#ifndef BRINDLE_TESTS_PLATFORM_INTERFACE_INTERFACE_TEST_SUPPORT_H
+#define BRINDLE_TESTS_PLATFORM_INTERFACE_INTERFACE_TEST_SUPPORT_H
 
 #include <chrono>
 #include <condition_variable>
@@ -163,4 +163,4 @@ public:
 
 }  // namespace interface_test
 
-#endif  // INTERFACE_TEST_SUPPORT_H
+#endif  // BRINDLE_TESTS_PLATFORM_INTERFACE_INTERFACE_TEST_SUPPORT_H

@@ -1,8 +1,8 @@
 // Shared helpers for the storage kit's tests: a real temporary directory on a file system
 // with user extended attributes, the attr tools as independent readers and writers, child
 // processes for faults (privileges, file size limits) and hangs, and real MP3 files.
-#ifndef STORAGE_TEST_SUPPORT_H
-#define STORAGE_TEST_SUPPORT_H
+#ifndef BRINDLE_TESTS_PLATFORM_STORAGE_STORAGE_TEST_SUPPORT_H
+#define BRINDLE_TESTS_PLATFORM_STORAGE_STORAGE_TEST_SUPPORT_H
 
 #include <cstdint>
 #include <functional>
@@ -46,4 +46,4 @@ bool make_mp3(const std::string &mp3Path, const std::string &lameOptions = "");
 
 }  // namespace storage_test
 
-#endif  // STORAGE_TEST_SUPPORT_H
+#endif  // BRINDLE_TESTS_PLATFORM_STORAGE_STORAGE_TEST_SUPPORT_H
