@@ -1,8 +1,5 @@
 #include "CommandInterpreter.h"
-#include "FormLabels.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +12,8 @@
 #include <TextControl.h>
 #include <Window.h>
 
+#include "CommandArguments.h"
+#include "FormLabels.h"
 #include "Player.h"
 #include "Playlist.h"
 #include "WindowAccess.h"
@@ -26,107 +25,9 @@ const char *const kDefaultInterface = "sp-brindle";
 
 typedef CommandInterpreter::Result Result;
 
-bool is_space(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// The words of a command line after the command itself.
-class Arguments {
-public:
-    Arguments(const std::string &line, size_t position) : fLine(line), fPosition(position) {}
-
-    // The next word; false at the end of the line.
-    bool Next(std::string *word) {
-        _SkipSpace();
-        if (fPosition >= fLine.size())
-            return false;
-        size_t end = fPosition;
-        while (end < fLine.size() && !is_space(fLine[end]))
-            end++;
-        word->assign(fLine, fPosition, end - fPosition);
-        fPosition = end;
-        return true;
-    }
-
-    // Everything after the next run of blanks, as is (inner and trailing blanks kept).
-    std::string Rest() {
-        _SkipSpace();
-        return fLine.substr(fPosition);
-    }
-
-    bool AtEnd() {
-        _SkipSpace();
-        return fPosition >= fLine.size();
-    }
-
-private:
-    void _SkipSpace() {
-        while (fPosition < fLine.size() && is_space(fLine[fPosition]))
-            fPosition++;
-    }
-
-    const std::string &fLine;
-    size_t fPosition;
-};
-
 Result fail(std::string *error, const std::string &reason) {
     *error = reason;
     return CommandInterpreter::kFailed;
-}
-
-bool parse_int32(const std::string &text, int32 *value) {
-    if (text.empty())
-        return false;
-    errno = 0;
-    char *end;
-    long long parsed = strtoll(text.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || parsed < INT32_MIN || parsed > INT32_MAX)
-        return false;
-    *value = static_cast<int32>(parsed);
-    return true;
-}
-
-bool parse_float(const std::string &text, float *value) {
-    if (text.empty())
-        return false;
-    errno = 0;
-    char *end;
-    float parsed = strtof(text.c_str(), &end);
-    if (*end != '\0' || errno != 0 || !std::isfinite(parsed))
-        return false;
-    *value = parsed;
-    return true;
-}
-
-// 'abcd' (four characters, the first in the most significant byte) or 0x and up to
-// eight hexadecimal digits.
-bool parse_code(const std::string &text, uint32 *code) {
-    if (text.size() == 6 && text.front() == '\'' && text.back() == '\'') {
-        *code = 0;
-        for (size_t i = 1; i < 5; i++)
-            *code = (*code << 8) | static_cast<unsigned char>(text[i]);
-        return true;
-    }
-    if (text.size() > 2 && text.size() <= 10 && text[0] == '0' &&
-        (text[1] == 'x' || text[1] == 'X')) {
-        uint32 value = 0;
-        for (size_t i = 2; i < text.size(); i++) {
-            const char c = text[i];
-            int digit;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                return false;
-            value = (value << 4) | static_cast<uint32>(digit);
-        }
-        *code = value;
-        return true;
-    }
-    return false;
 }
 
 BString marked_label(BMenuField *field) {
@@ -136,9 +37,8 @@ BString marked_label(BMenuField *field) {
 
 class Commands {
 public:
-    Commands(Player &player, const std::string &line, const std::string &name, Arguments &arguments,
-             std::string *error)
-        : fPlayer(player), fLine(line), fName(name), fArguments(arguments), fError(error) {}
+    Commands(Player &player, const std::string &name, Arguments &arguments, std::string *error)
+        : fPlayer(player), fName(name), fArguments(arguments), fError(error) {}
 
     Result Run();
 
@@ -186,7 +86,6 @@ private:
     BMenuField *_Menu(BWindow *window, const char *label);
 
     Player &fPlayer;
-    const std::string &fLine;
     const std::string &fName;
     Arguments &fArguments;
     std::string *fError;
@@ -224,10 +123,13 @@ Result Commands::Run() {
         if (fName == entry.name)
             return (this->*entry.handler)();
     }
+    // The front end's own commands, where there is one.
     Display *display = fPlayer.GetDisplay();
     if (display != nullptr && display->OwnsCommand(fName)) {
-        return display->RunCommand(fLine, fError) ? CommandInterpreter::kDone
-                                                  : CommandInterpreter::kFailed;
+        std::string reason;
+        if (!display->RunCommand(fName, fArguments, &reason))
+            return _Fail(reason);
+        return CommandInterpreter::kDone;
     }
     return fail(fError, "unknown command \"" + fName + "\"");
 }
@@ -487,23 +389,22 @@ Result Commands::Form() {
     std::string answer;
     bool complete = false;
     const bool found = _OnWindow([&](BWindow *window) {
-        static const char *const kTexts[][2] = {
-            {"title", "Title:"}, {"album", "Album:"}, {"artist", "Artist:"}};
-        static const char *const kMenus[][2] = {
-            {"genre", "Genre:"}, {"rating", "Rating:"}, {"volume", "Vol. Adjust:"}};
-        for (const auto &text : kTexts) {
-            BTextControl *control = find_text_control(window, text[1]);
-            if (control == nullptr) {
-                _Fail(std::string("the window has no text field \"") + text[1] + "\"");
-                return;
+        for (const FormField &field : kFormFields) {
+            BString shown;
+            if (field.text) {
+                BTextControl *control = find_text_control(window, field.label);
+                if (control == nullptr) {
+                    _Fail(std::string("the window has no text field \"") + field.label + "\"");
+                    return;
+                }
+                shown = control->TextCopy();
+            } else {
+                BMenuField *menu = _Menu(window, field.label);
+                if (menu == nullptr)
+                    return;
+                shown = marked_label(menu);
             }
-            answer += std::string("= ") + text[0] + " " + control->TextCopy().String() + "\n";
-        }
-        for (const auto &menu : kMenus) {
-            BMenuField *field = _Menu(window, menu[1]);
-            if (field == nullptr)
-                return;
-            answer += std::string("= ") + menu[0] + " " + marked_label(field).String() + "\n";
+            answer += std::string("= ") + field.name + " " + shown.String() + "\n";
         }
         complete = true;
     });
@@ -675,14 +576,14 @@ Result Commands::Quit() {
 CommandInterpreter::Result CommandInterpreter::Execute(const std::string &line,
                                                        std::string *error) {
     size_t start = 0;
-    while (start < line.size() && is_space(line[start]))
+    while (start < line.size() && is_command_space(line[start]))
         start++;
     if (start == line.size() || line[start] == '#')
         return kDone;
     size_t end = start;
-    while (end < line.size() && !is_space(line[end]))
+    while (end < line.size() && !is_command_space(line[end]))
         end++;
     const std::string name = line.substr(start, end - start);
     Arguments arguments(line, end);
-    return Commands(fPlayer, line, name, arguments, error).Run();
+    return Commands(fPlayer, name, arguments, error).Run();
 }

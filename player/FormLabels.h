@@ -1,29 +1,38 @@
-// The labels a person sees on the Brindle form, by the names the player's commands use
-// ("title", "genre", …). The player finds controls by these labels; it never links the
-// add-on's code.
+// The fields a person sees on the Brindle form, by the names the player's commands use
+// ("title", "genre", …) and the labels the player finds their controls by. The player
+// never links the add-on's code; this one table is all it knows of the form.
 #ifndef BRINDLE_PLAYER_FORM_LABELS_H
 #define BRINDLE_PLAYER_FORM_LABELS_H
 
 #include <string>
 
-inline const char *text_field_label(const std::string &name) {
-    if (name == "title")
-        return "Title:";
-    if (name == "album")
-        return "Album:";
-    if (name == "artist")
-        return "Artist:";
+struct FormField {
+    const char *name;   // as the commands say it
+    const char *label;  // as the window shows it
+    bool text;          // a text field; otherwise a pop-up menu
+};
+
+// In the order the form command answers them.
+constexpr FormField kFormFields[] = {
+    {"title", "Title:", true},  {"album", "Album:", true},    {"artist", "Artist:", true},
+    {"genre", "Genre:", false}, {"rating", "Rating:", false}, {"volume", "Vol. Adjust:", false},
+};
+
+// The label of the field called `name` of that kind; null when there is none.
+inline const char *form_label(const std::string &name, bool text) {
+    for (const FormField &field : kFormFields) {
+        if (field.text == text && name == field.name)
+            return field.label;
+    }
     return nullptr;
 }
 
+inline const char *text_field_label(const std::string &name) {
+    return form_label(name, true);
+}
+
 inline const char *menu_label(const std::string &name) {
-    if (name == "genre")
-        return "Genre:";
-    if (name == "rating")
-        return "Rating:";
-    if (name == "volume")
-        return "Vol. Adjust:";
-    return nullptr;
+    return form_label(name, false);
 }
 
 #endif  // BRINDLE_PLAYER_FORM_LABELS_H

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AddOnLoader.h"
+#include "CommandArguments.h"
 #include "InterfaceHost.h"
 #include "PlayerController.h"
 #include "TaskQueue.h"
@@ -25,9 +26,13 @@ public:
     // Writes a PNG of every shown window, side by side. False with `error` set.
     virtual bool Screenshot(const std::string &path, std::string *error) = 0;
     // Commands of the front end's own: asked for every command name the language does
-    // not know. RunCommand gets the whole line; false with `error` set when it is bad.
+    // not know. RunCommand gets the words after the name; false with `error` set when
+    // the command is bad.
     virtual bool OwnsCommand(const std::string & /*name*/) const { return false; }
-    virtual bool RunCommand(const std::string & /*line*/, std::string * /*error*/) { return false; }
+    virtual bool RunCommand(const std::string & /*name*/, Arguments & /*arguments*/,
+                            std::string * /*error*/) {
+        return false;
+    }
     // The end of the waiting rule: called once the windows are idle after a command,
     // so the front end can let its widgets catch up before the next one.
     virtual void CatchUp() {}

@@ -2,7 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <functional>
 
 #include <QAction>
 #include <QComboBox>
@@ -11,204 +11,261 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "../FormLabels.h"
+#include "CommandArguments.h"
+#include "FormLabels.h"
 #include "PlayerWindow.h"
 #include "QtDisplay.h"
 #include "WindowMirror.h"
 
 namespace {
 
-// Splits "NAME REST": the first word, then the rest of the line after one run of
-// spaces (kept as is, as the command language does for texts).
-void split(const std::string &text, std::string *first, std::string *rest) {
-    size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) {
-        first->clear();
-        rest->clear();
-        return;
+// What one command has: the display, its words, and where its answer lines and its
+// error go. Widgets are touched only inside RunOnGui.
+struct Call {
+    QtDisplay &display;
+    Arguments &arguments;
+    std::string answer;
+    std::string error;
+
+    bool Fail(const std::string &reason) {
+        error = reason;
+        return false;
     }
-    size_t end = text.find_first_of(" \t", start);
-    if (end == std::string::npos)
-        end = text.size();
-    *first = text.substr(start, end - start);
-    const size_t restStart = text.find_first_not_of(" \t", end);
-    *rest = restStart == std::string::npos ? "" : text.substr(restStart);
+    // False (with the error set) when words are left over.
+    bool NoMore() {
+        return arguments.AtEnd() || Fail("unexpected argument \"" + arguments.Rest() + "\"");
+    }
+    // Runs `work` on the GUI thread; false when it failed (it calls Fail).
+    bool OnGui(const std::function<void()> &work) {
+        display.RunOnGui(work);
+        return error.empty();
+    }
+    // The newest shown add-on window, where the form's widgets are. GUI thread.
+    WindowMirror *Newest() {
+        std::vector<WindowMirror *> shown = display.ShownMirrors();
+        if (shown.empty())
+            Fail("no add-on window is shown");
+        return shown.empty() ? nullptr : shown.back();
+    }
+    PlayerWindow *Player() { return display.GetPlayerWindow(); }
+};
+
+bool widget_type(Call &call) {
+    std::string field;
+    call.arguments.Next(&field);
+    const std::string text = call.arguments.Rest();
+    const char *label = text_field_label(field);
+    if (label == nullptr)
+        return call.Fail("unknown field \"" + field + "\"");
+    return call.OnGui([&] {
+        WindowMirror *mirror = call.Newest();
+        if (mirror == nullptr)
+            return;
+        QLineEdit *edit = mirror->LineEdit(label);
+        if (edit == nullptr) {
+            call.Fail(std::string("no line edit \"") + label + "\"");
+            return;
+        }
+        const QString typed = QString::fromStdString(text);
+        edit->setText(typed);
+        // What a keystroke emits; setText() alone does not.
+        emit edit->textEdited(typed);
+    });
 }
 
-bool parse_number(const std::string &text, double *value) {
-    if (text.empty())
-        return false;
-    char *end = nullptr;
-    *value = strtod(text.c_str(), &end);
-    return end != nullptr && *end == '\0' && std::isfinite(*value);
+bool widget_pick(Call &call) {
+    std::string field;
+    call.arguments.Next(&field);
+    const std::string text = call.arguments.Rest();
+    const char *label = menu_label(field);
+    if (label == nullptr)
+        return call.Fail("unknown field \"" + field + "\"");
+    return call.OnGui([&] {
+        WindowMirror *mirror = call.Newest();
+        if (mirror == nullptr)
+            return;
+        QComboBox *combo = mirror->ComboBox(label);
+        if (combo == nullptr) {
+            call.Fail(std::string("no pop-up \"") + label + "\"");
+            return;
+        }
+        const int index = combo->findText(QString::fromStdString(text));
+        if (index < 0) {
+            call.Fail("no item \"" + text + "\" in \"" + label + "\"");
+            return;
+        }
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    });
+}
+
+bool widget_press(Call &call) {
+    const std::string label = call.arguments.Rest();
+    return call.OnGui([&] {
+        WindowMirror *mirror = call.Newest();
+        QPushButton *button = mirror != nullptr ? mirror->Button(label) : nullptr;
+        if (button == nullptr) {
+            call.Fail("no button \"" + label + "\"");
+            return;
+        }
+        button->click();
+    });
+}
+
+bool widget_close(Call &call) {
+    return call.NoMore() && call.OnGui([&] {
+        if (WindowMirror *mirror = call.Newest())
+            mirror->close();
+    });
+}
+
+void describe_views(WindowMirror *mirror, const std::vector<ViewSnapshot> &views,
+                    std::string *answer) {
+    for (const ViewSnapshot &view : views) {
+        if (view.kind == ViewSnapshot::kText) {
+            QLineEdit *edit = mirror->LineEdit(view.label);
+            *answer +=
+                "= text " + view.label + " " + (edit ? edit->text().toStdString() : "") + "\n";
+        } else if (view.kind == ViewSnapshot::kPopup) {
+            QComboBox *combo = mirror->ComboBox(view.label);
+            *answer += "= popup " + view.label + " " +
+                       (combo ? combo->currentText().toStdString() : "") + "\n";
+        } else if (view.kind == ViewSnapshot::kButton) {
+            *answer += "= button " + view.label + "\n";
+        }
+        describe_views(mirror, view.children, answer);
+    }
+}
+
+bool widget_state(Call &call) {
+    return call.NoMore() && call.OnGui([&] {
+        for (WindowMirror *mirror : call.display.ShownMirrors()) {
+            call.answer += "= window " + mirror->windowTitle().toStdString() + "\n";
+            describe_views(mirror, mirror->Shown().views, &call.answer);
+        }
+        QListWidget *list = call.Player()->Playlist();
+        call.answer += "= playlist " + std::to_string(list->count()) + " " +
+                       std::to_string(list->currentRow()) + "\n";
+    });
+}
+
+bool click_player_button(Call &call, const char *text) {
+    return call.NoMore() && call.OnGui([&] {
+        for (QPushButton *button : call.Player()->findChildren<QPushButton *>()) {
+            if (button->text() == text) {
+                button->click();
+                return;
+            }
+        }
+        call.Fail("no such button");
+    });
+}
+
+bool widget_next(Call &call) {
+    return click_player_button(call, "Next");
+}
+
+bool widget_prev(Call &call) {
+    return click_player_button(call, "Previous");
+}
+
+bool widget_goto(Call &call) {
+    std::string word;
+    int32 index;
+    if (!call.arguments.Next(&word) || !parse_int32(word, &index))
+        return call.Fail("\"" + word + "\" is not an item number");
+    return call.NoMore() && call.OnGui([&] {
+        QListWidget *list = call.Player()->Playlist();
+        QListWidgetItem *item = list->item(index);
+        if (item == nullptr) {
+            call.Fail("no item " + word + " in the playlist");
+            return;
+        }
+        emit list->itemDoubleClicked(item);
+    });
+}
+
+bool widget_volume(Call &call) {
+    std::string word;
+    float volume;
+    if (!call.arguments.Next(&word) || !parse_float(word, &volume) || volume < 0 || volume > 2)
+        return call.Fail("\"" + word + "\" is not a volume from 0 to 2");
+    return call.NoMore() && call.OnGui([&] {
+        QSlider *slider = call.Player()->VolumeSlider();
+        if (!slider->isEnabled()) {
+            call.Fail("no playlist is open");
+            return;
+        }
+        slider->setValue(static_cast<int>(std::lround(volume * 100)));
+    });
+}
+
+bool widget_interface(Call &call) {
+    const std::string id = call.arguments.Rest();
+    return call.OnGui([&] {
+        QAction *action = call.Player()->InterfaceAction(id);
+        if (action == nullptr) {
+            call.Fail("no interface \"" + id + "\" in the Interfaces menu");
+            return;
+        }
+        action->trigger();
+    });
+}
+
+bool slider(Call &call) {
+    return call.NoMore() && call.OnGui([&] {
+        char text[64];
+        snprintf(text, sizeof text, "= slider %g\n", call.Player()->SliderVolume());
+        call.answer = text;
+    });
+}
+
+struct FrontEndCommand {
+    const char *name;
+    bool (*run)(Call &call);
+};
+
+const FrontEndCommand kFrontEndCommands[] = {
+    {"widget-type", widget_type},
+    {"widget-pick", widget_pick},
+    {"widget-press", widget_press},
+    {"widget-close", widget_close},
+    {"widget-state", widget_state},
+    {"widget-next", widget_next},
+    {"widget-prev", widget_prev},
+    {"widget-goto", widget_goto},
+    {"widget-volume", widget_volume},
+    {"widget-interface", widget_interface},
+    {"slider", slider},
+};
+
+const FrontEndCommand *find_command(const std::string &name) {
+    for (const FrontEndCommand &command : kFrontEndCommands) {
+        if (name == command.name)
+            return &command;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-bool is_front_end_command(const std::string &line) {
-    std::string name, rest;
-    split(line, &name, &rest);
-    return name.compare(0, 7, "widget-") == 0 || name == "slider";
+bool is_front_end_command(const std::string &name) {
+    return find_command(name) != nullptr;
 }
 
-bool run_front_end_command(QtDisplay &display, const std::string &line, std::string *error) {
-    std::string name, rest;
-    split(line, &name, &rest);
-    std::string answer;
-    bool ok = true;
-    auto fail = [&](const std::string &reason) {
-        *error = reason;
-        ok = false;
-    };
-    // The newest shown add-on window, where the form's widgets are.
-    auto newest = [&]() -> WindowMirror * {
-        std::vector<WindowMirror *> shown = display.ShownMirrors();
-        return shown.empty() ? nullptr : shown.back();
-    };
-    auto noArguments = [&] {
-        if (!rest.empty())
-            fail("unexpected argument \"" + rest + "\"");
-        return rest.empty();
-    };
-
-    if (name == "widget-type" || name == "widget-pick") {
-        std::string field, text;
-        split(rest, &field, &text);
-        const bool typing = name == "widget-type";
-        const char *label = typing ? text_field_label(field) : menu_label(field);
-        if (label == nullptr) {
-            *error = "unknown field \"" + field + "\"";
-            return false;
-        }
-        display.RunOnGui([&] {
-            WindowMirror *mirror = newest();
-            if (mirror == nullptr)
-                return fail("no add-on window is shown");
-            if (typing) {
-                QLineEdit *edit = mirror->LineEdit(label);
-                if (edit == nullptr)
-                    return fail(std::string("no line edit \"") + label + "\"");
-                const QString typed = QString::fromStdString(text);
-                edit->setText(typed);
-                // What a keystroke emits; setText() alone does not.
-                emit edit->textEdited(typed);
-                return;
-            }
-            QComboBox *combo = mirror->ComboBox(label);
-            if (combo == nullptr)
-                return fail(std::string("no pop-up \"") + label + "\"");
-            const int index = combo->findText(QString::fromStdString(text));
-            if (index < 0)
-                return fail("no item \"" + text + "\" in \"" + label + "\"");
-            combo->setCurrentIndex(index);
-            emit combo->activated(index);
-        });
-    } else if (name == "widget-press") {
-        display.RunOnGui([&] {
-            WindowMirror *mirror = newest();
-            QPushButton *button = mirror != nullptr ? mirror->Button(rest) : nullptr;
-            if (button == nullptr)
-                return fail("no button \"" + rest + "\"");
-            button->click();
-        });
-    } else if (name == "widget-close") {
-        if (!noArguments())
-            return false;
-        display.RunOnGui([&] {
-            WindowMirror *mirror = newest();
-            if (mirror == nullptr)
-                return fail("no add-on window is shown");
-            mirror->close();
-        });
-    } else if (name == "widget-state") {
-        if (!noArguments())
-            return false;
-        display.RunOnGui([&] {
-            for (WindowMirror *mirror : display.ShownMirrors()) {
-                answer += "= window " + mirror->windowTitle().toStdString() + "\n";
-                std::function<void(const std::vector<ViewSnapshot> &)> walk =
-                    [&](const std::vector<ViewSnapshot> &views) {
-                        for (const ViewSnapshot &view : views) {
-                            if (view.kind == ViewSnapshot::kText) {
-                                QLineEdit *edit = mirror->LineEdit(view.label);
-                                answer += "= text " + view.label + " " +
-                                          (edit ? edit->text().toStdString() : "") + "\n";
-                            } else if (view.kind == ViewSnapshot::kPopup) {
-                                QComboBox *combo = mirror->ComboBox(view.label);
-                                answer += "= popup " + view.label + " " +
-                                          (combo ? combo->currentText().toStdString() : "") + "\n";
-                            } else if (view.kind == ViewSnapshot::kButton) {
-                                answer += "= button " + view.label + "\n";
-                            }
-                            walk(view.children);
-                        }
-                    };
-                walk(mirror->Shown().views);
-            }
-            QListWidget *list = display.GetPlayerWindow()->Playlist();
-            answer += "= playlist " + std::to_string(list->count()) + " " +
-                      std::to_string(list->currentRow()) + "\n";
-        });
-    } else if (name == "widget-next" || name == "widget-prev") {
-        if (!noArguments())
-            return false;
-        const bool next = name == "widget-next";
-        display.RunOnGui([&] {
-            for (QPushButton *button : display.GetPlayerWindow()->findChildren<QPushButton *>()) {
-                if (button->text() == (next ? "Next" : "Previous")) {
-                    button->click();
-                    return;
-                }
-            }
-            fail("no such button");
-        });
-    } else if (name == "widget-goto") {
-        double index;
-        if (!parse_number(rest, &index) || index != std::floor(index)) {
-            *error = "\"" + rest + "\" is not an item number";
-            return false;
-        }
-        display.RunOnGui([&] {
-            QListWidget *list = display.GetPlayerWindow()->Playlist();
-            QListWidgetItem *item = list->item(static_cast<int>(index));
-            if (item == nullptr)
-                return fail("no item " + rest + " in the playlist");
-            emit list->itemDoubleClicked(item);
-        });
-    } else if (name == "widget-volume") {
-        double volume;
-        if (!parse_number(rest, &volume) || volume < 0 || volume > 2) {
-            *error = "\"" + rest + "\" is not a volume from 0 to 2";
-            return false;
-        }
-        display.RunOnGui([&] {
-            QSlider *slider = display.GetPlayerWindow()->VolumeSlider();
-            if (!slider->isEnabled())
-                return fail("no playlist is open");
-            slider->setValue(static_cast<int>(std::lround(volume * 100)));
-        });
-    } else if (name == "widget-interface") {
-        display.RunOnGui([&] {
-            QAction *action = display.GetPlayerWindow()->InterfaceAction(rest);
-            if (action == nullptr)
-                return fail("no interface \"" + rest + "\" in the Interfaces menu");
-            action->trigger();
-        });
-    } else if (name == "slider") {
-        if (!noArguments())
-            return false;
-        display.RunOnGui([&] {
-            char text[64];
-            snprintf(text, sizeof text, "= slider %g\n", display.GetPlayerWindow()->SliderVolume());
-            answer = text;
-        });
-    } else {
+bool run_front_end_command(QtDisplay &display, const std::string &name, Arguments &arguments,
+                           std::string *error) {
+    const FrontEndCommand *command = find_command(name);
+    if (command == nullptr) {
         *error = "unknown command \"" + name + "\"";
         return false;
     }
-    if (ok && !answer.empty()) {
-        fputs(answer.c_str(), stdout);
-        fflush(stdout);
+    Call call{display, arguments, {}, {}};
+    if (!command->run(call)) {
+        *error = call.error;
+        return false;
     }
-    return ok;
+    fputs(call.answer.c_str(), stdout);
+    fflush(stdout);
+    return true;
 }

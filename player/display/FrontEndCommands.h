@@ -25,13 +25,15 @@
 
 #include <string>
 
+class Arguments;
 class QtDisplay;
 
-// Command thread. True when `line` names a front-end command (widget-…, slider).
-bool is_front_end_command(const std::string &line);
+// Command thread. True when `name` is a front-end command (widget-…, slider).
+bool is_front_end_command(const std::string &name);
 
-// Command thread. Runs one front-end command; false with `error` set when it is bad or
-// the widget it names is not there.
-bool run_front_end_command(QtDisplay &display, const std::string &line, std::string *error);
+// Command thread. Runs front-end command `name` on the words after it; false with
+// `error` set when they are bad or the widget it names is not there.
+bool run_front_end_command(QtDisplay &display, const std::string &name, Arguments &arguments,
+                           std::string *error);
 
 #endif  // BRINDLE_PLAYER_DISPLAY_FRONT_END_COMMANDS_H

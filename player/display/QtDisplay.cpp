@@ -166,8 +166,8 @@ bool QtDisplay::OwnsCommand(const std::string &name) const {
     return is_front_end_command(name);
 }
 
-bool QtDisplay::RunCommand(const std::string &line, std::string *error) {
-    return run_front_end_command(*this, line, error);
+bool QtDisplay::RunCommand(const std::string &name, Arguments &arguments, std::string *error) {
+    return run_front_end_command(*this, name, arguments, error);
 }
 
 void QtDisplay::SetPlayerWindowCloseAction(std::function<void()> action) {

@@ -43,7 +43,7 @@ public:
     void CatchUp() override;
     // Command thread: the front-end commands (widget-…, slider); see FrontEndCommands.h.
     bool OwnsCommand(const std::string &name) const override;
-    bool RunCommand(const std::string &line, std::string *error) override;
+    bool RunCommand(const std::string &name, Arguments &arguments, std::string *error) override;
 
     // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);

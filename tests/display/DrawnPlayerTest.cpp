@@ -198,7 +198,8 @@ TEST(DrawnPlayer, BadFrontEndCommandsAreReportedWithTheirLine) {
     const RunResult result =
         run_drawn(dir, "enable\nwidget-pick volume 99\n", titled_files(dir, {"A"}));
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_NE(result.err.find("line 2: no item \"99\""), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("line 2: widget-pick: no item \"99\""), std::string::npos)
+        << result.err;
     // The interface was still ended cleanly.
     EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
 }
@@ -234,7 +235,8 @@ TEST(DrawnPlayer, TheInterfacesMenuEnablesAndDisablesAnInterface) {
                                        "widget-interface sp-nothing\n",
                                        titled_files(dir, {"Menu Song"}));
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_NE(result.err.find("line 5: no interface \"sp-nothing\""), std::string::npos)
+    EXPECT_NE(result.err.find("line 5: widget-interface: no interface \"sp-nothing\""),
+              std::string::npos)
         << result.err;
     const std::vector<std::string> lines = result.Lines();
     EXPECT_EQ(addon_test::count_lines(lines, "Brindle - show"), 1);

@@ -21,10 +21,11 @@ public:
         return true;
     }
     bool OwnsCommand(const std::string &name) const override { return name == "widget-x"; }
-    bool RunCommand(const std::string &line, std::string *error) override {
-        calls.push_back("run " + line);
-        if (line.find("bad") != std::string::npos) {
-            *error = "widget-x: bad";
+    bool RunCommand(const std::string &name, Arguments &arguments, std::string *error) override {
+        const std::string rest = arguments.Rest();
+        calls.push_back("run " + name + " " + rest);
+        if (rest == "bad") {
+            *error = "bad";
             return false;
         }
         return true;
@@ -60,8 +61,8 @@ TEST(DisplaySeam, TheDisplayGetsItsCommandsAndCatchesUpAfterEachWait) {
     EXPECT_EQ(interpreter.Execute("screenshot /fail.png", &error), CommandInterpreter::kFailed);
     EXPECT_EQ(error, "screenshot: cannot write");
     EXPECT_EQ(interpreter.Execute("widget-y", &error), CommandInterpreter::kFailed);
-    EXPECT_EQ(display.calls, (std::vector<std::string>{
-                                 "screenshot /tmp/a b.png", "catch up", "run   widget-x  one two ",
-                                 "run widget-x bad", "screenshot /fail.png"}));
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"screenshot /tmp/a b.png", "catch up",
+                                                       "run widget-x one two ", "run widget-x bad",
+                                                       "screenshot /fail.png"}));
     player.SetDisplay(nullptr);
 }
