@@ -28,10 +28,6 @@ public:
 
     // The limits computed by the last layoutprefs().
     minimax ct_mpm;
-    const minimax &Limits() const { return ct_mpm; }
-    // The limits asked for at construction.
-    const minimax &AskedLimits() const { return fAsked; }
-    void SetAskedLimits(const minimax &limits) { fAsked = limits; }
 
     // The BView this object is, or null.
     BView *View();

@@ -171,6 +171,69 @@ RosterServer::~RosterServer() {
         unlink(fPath.c_str());
 }
 
+namespace {
+
+// Reads what a connection has sent; true when it is done with (answered, gone, or
+// refused), false while its message is still incomplete.
+bool read_request(Connection &connection, const RosterServer::delivery_function &deliver) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t count = recv(connection.fd, buffer, sizeof(buffer), 0);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return false;
+        if (count <= 0)
+            return true;  // the client left (or sent only a look)
+        connection.received.append(buffer, static_cast<size_t>(count));
+        if (connection.received.size() < 4)
+            continue;
+        uint32 size = size_in_header(connection.received);
+        if (size > roster::kMaxRosterMessageSize) {
+            answer(connection.fd, B_BAD_VALUE);
+            return true;
+        }
+        if (connection.received.size() < 4 + static_cast<size_t>(size))
+            continue;
+        if (connection.received.size() > 4 + static_cast<size_t>(size)) {
+            answer(connection.fd, B_BAD_DATA);
+            return true;
+        }
+        BMessage message;
+        status_t status =
+            message.Unflatten(connection.received.data() + 4, static_cast<ssize_t>(size));
+        if (status == B_OK)
+            status = deliver ? deliver(&message) : B_ERROR;
+        answer(connection.fd, status);
+        return true;
+    }
+}
+
+// Takes every waiting connection from our own user, up to kMaxConnections at once.
+void accept_connections(int listenFd, Clock::time_point now, std::vector<Connection> *connections) {
+    for (;;) {
+        int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            // Out of descriptors: give the process a moment instead of spinning on a
+            // listener that stays readable.
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return;
+        }
+        // Another user's connection is closed unread.
+        if (!from_our_user(fd) || connections->size() >= kMaxConnections) {
+            close(fd);
+            continue;
+        }
+        connections->push_back(Connection{
+            fd, std::string(), now + std::chrono::microseconds(roster::kConnectionTimeout)});
+    }
+}
+
+}  // namespace
+
 void RosterServer::_Listen() {
     std::vector<Connection> connections;
     for (;;) {
@@ -199,43 +262,7 @@ void RosterServer::_Listen() {
         std::vector<Connection> open;
         for (size_t i = 0; i < connections.size(); i++) {
             Connection &connection = connections[i];
-            bool done = false;
-            if (polled[i + 2].revents != 0) {
-                done = true;
-                char buffer[4096];
-                for (;;) {
-                    ssize_t count = recv(connection.fd, buffer, sizeof(buffer), 0);
-                    if (count < 0 && errno == EINTR)
-                        continue;
-                    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-                        done = false;
-                        break;
-                    }
-                    if (count <= 0)
-                        break;  // the client left (or sent only a look)
-                    connection.received.append(buffer, static_cast<size_t>(count));
-                    if (connection.received.size() < 4)
-                        continue;
-                    uint32 size = size_in_header(connection.received);
-                    if (size > roster::kMaxRosterMessageSize) {
-                        answer(connection.fd, B_BAD_VALUE);
-                        break;
-                    }
-                    if (connection.received.size() < 4 + static_cast<size_t>(size))
-                        continue;
-                    if (connection.received.size() > 4 + static_cast<size_t>(size)) {
-                        answer(connection.fd, B_BAD_DATA);
-                        break;
-                    }
-                    BMessage message;
-                    status_t status = message.Unflatten(connection.received.data() + 4,
-                                                        static_cast<ssize_t>(size));
-                    if (status == B_OK)
-                        status = fDeliver ? fDeliver(&message) : B_ERROR;
-                    answer(connection.fd, status);
-                    break;
-                }
-            }
+            bool done = polled[i + 2].revents != 0 && read_request(connection, fDeliver);
             if (!done && now >= connection.deadline)
                 done = true;  // a client that says nothing in time is let go
             if (done)
@@ -245,28 +272,8 @@ void RosterServer::_Listen() {
         }
         connections = std::move(open);
 
-        if (polled[1].revents & POLLIN) {
-            for (;;) {
-                int fd = accept4(fListenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (fd < 0) {
-                    if (errno == EINTR || errno == ECONNABORTED)
-                        continue;
-                    // Out of descriptors: give the process a moment instead of spinning
-                    // on a listener that stays readable.
-                    if (errno != EAGAIN && errno != EWOULDBLOCK)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                    break;
-                }
-                // Another user's connection is closed unread.
-                if (!from_our_user(fd) || connections.size() >= kMaxConnections) {
-                    close(fd);
-                    continue;
-                }
-                connections.push_back(
-                    Connection{fd, std::string(),
-                               now + std::chrono::microseconds(roster::kConnectionTimeout)});
-            }
-        }
+        if (polled[1].revents & POLLIN)
+            accept_connections(fListenFd, now, &connections);
     }
     for (Connection &connection : connections)
         close(connection.fd);
