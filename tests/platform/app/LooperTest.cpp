@@ -279,6 +279,23 @@ TEST(Looper, WaitForIdleSeesEverythingPostedBeforeItAndNoMarkerReachesAHandler) 
     quit_from_here(looper);
 }
 
+TEST(Looper, WaitForIdleWaitsForTheMessageBeingDispatchedWithNothingQueued) {
+    RecordingLooper *looper = new RecordingLooper();
+    looper->Run();
+    Latch entered, release;
+    looper->RunOnLooperThread([&] {
+        entered.Open();
+        release.Wait();
+    });
+    ASSERT_TRUE(entered.Wait());
+    // The queue is empty, but the dispatch is not over.
+    EXPECT_EQ(looper->WaitForIdle(1000), B_TIMED_OUT);
+    auto waiter = std::async(std::launch::async, [looper] { return looper->WaitForIdle(); });
+    release.Open();
+    EXPECT_EQ(waiter.get(), B_OK);
+    quit_from_here(looper);
+}
+
 TEST(Looper, WaitForIdleOnItsOwnThreadIsRefused) {
     RecordingLooper *looper = new RecordingLooper();
     looper->Run();
