@@ -16,6 +16,7 @@
 #include "Player.h"
 #include "PlayerApplication.h"
 #include "Signals.h"
+#include "StandardOutput.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ int open_script(const std::string &path) {
 int main(int argc, char **argv) {
     // Whole lines, in order, even through a pipe: the add-ons print from their own
     // threads as well.
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    setup_standard_output();
     // A reader that went away is an error to handle, not a reason to die.
     signal(SIGPIPE, SIG_IGN);
     // A closed standard stream would be taken by the next descriptor opened (the task

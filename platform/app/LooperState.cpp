@@ -3,12 +3,19 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <vector>
 
 #include <Looper.h>
 
 namespace BPrivate {
+
+namespace {
+
+std::atomic<void (*)()> sIdleHook{nullptr};
+
+}  // namespace
 
 thread_id current_thread() {
     thread_local thread_id id = static_cast<thread_id>(syscall(SYS_gettid));
@@ -114,6 +121,10 @@ status_t LooperState::Post(QueuedMessage entry) {
 
 bool LooperState::IsMessageWaiting() const {
     std::lock_guard<std::mutex> lock(fMutex);
+    return _MessageQueued();
+}
+
+bool LooperState::_MessageQueued() const {
     for (const QueuedMessage &entry : fQueue) {
         if (entry.kind == QueuedMessage::kMessage)
             return true;
@@ -121,8 +132,20 @@ bool LooperState::IsMessageWaiting() const {
     return false;
 }
 
+void LooperState::SetIdleHook(void (*hook)()) {
+    sIdleHook.store(hook);
+}
+
 bool LooperState::Take(QueuedMessage *entry) {
     std::unique_lock<std::mutex> lock(fMutex);
+    void (*hook)() = sIdleHook.load(std::memory_order_relaxed);
+    if (fDispatching && hook != nullptr && !_MessageQueued()) {
+        // Still dispatching as far as WaitForIdle can tell: the hook is done before an
+        // idle waiter is let go.
+        lock.unlock();
+        hook();
+        lock.lock();
+    }
     fDispatching = false;
     for (;;) {
         fQueued.wait(lock, [&] { return fStop || !fQueue.empty(); });
@@ -284,10 +307,7 @@ status_t LooperState::WaitForIdle(bigtime_t timeout) {
     if (!fRunning)
         return B_OK;
     // Nothing queued and nothing being dispatched: every message posted so far is done.
-    bool messageQueued = false;
-    for (const QueuedMessage &entry : fQueue)
-        messageQueued = messageQueued || entry.kind != QueuedMessage::kIdleMarker;
-    if (!messageQueued && !fDispatching)
+    if (!fDispatching && !_MessageQueued())
         return B_OK;
     QueuedMessage marker;
     marker.kind = QueuedMessage::kIdleMarker;

@@ -93,11 +93,14 @@ public:
     void LoopEnded();
     void WaitForLoopEnd();
 
-    // Platform extension, see BLooper::WaitForIdle().
+    // Platform extensions, see BLooper::WaitForIdle() and BLooper::SetIdleHook().
     status_t WaitForIdle(bigtime_t timeout);
+    static void SetIdleHook(void (*hook)());
 
 private:
     using Clock = std::chrono::steady_clock;
+    // REQUIRES: fMutex held. Whether a message (not a marker) is queued.
+    bool _MessageQueued() const;
     static bool _WaitUntil(std::condition_variable &condition, std::unique_lock<std::mutex> &lock,
                            bigtime_t timeout, const std::function<bool()> &done);
     // Wakes every thread a change of the quitting state concerns; call without the mutex.

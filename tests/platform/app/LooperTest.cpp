@@ -1,5 +1,8 @@
 // The looper: its thread and queue, the lock, the three ways Quit ends it, close
 // requests, handlers, and waiting until it is idle.
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -294,6 +297,35 @@ TEST(Looper, WaitForIdleWaitsForTheMessageBeingDispatchedWithNothingQueued) {
     release.Open();
     EXPECT_EQ(waiter.get(), B_OK);
     quit_from_here(looper);
+}
+
+namespace {
+
+std::atomic<int> sIdleCalls{0};
+std::atomic<thread_id> sIdleThread{-1};
+
+void record_idle() {
+    sIdleThread.store(static_cast<thread_id>(syscall(SYS_gettid)));
+    sIdleCalls++;
+}
+
+}  // namespace
+
+TEST(Looper, IdleHookRunsOnTheLoopersThreadBeforeAnIdleWaiterIsLetGo) {
+    BLooper::SetIdleHook(record_idle);
+    RecordingLooper *looper = new RecordingLooper();
+    looper->Run();
+    Latch release;
+    looper->RunOnLooperThread([&] { release.Wait(); });
+    looper->PostMessage(kPing);
+    // One message still queued behind the first: not idle in between.
+    auto waiter = std::async(std::launch::async, [looper] { return looper->WaitForIdle(); });
+    release.Open();
+    EXPECT_EQ(waiter.get(), B_OK);
+    EXPECT_EQ(sIdleCalls.load(), 1);
+    EXPECT_EQ(sIdleThread.load(), looper->Thread());
+    quit_from_here(looper);
+    BLooper::SetIdleHook(nullptr);
 }
 
 TEST(Looper, WaitForIdleOnItsOwnThreadIsRefused) {
