@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "CommandInterpreter.h"
-#include "DisplayMode.h"
+#include "DisplayModule.h"
 #include "InputLoop.h"
 #include "Options.h"
 #include "Player.h"
@@ -129,16 +129,20 @@ int main(int argc, char **argv) {
         return scriptStatus;
     };
     int status;
+    bool drawn = false;
     if (display_wanted(options.headless)) {
         // Display front end: Qt's event loop owns this thread; the script, or the
         // windows' and the roster's requests, are served on a command thread
-        // (display/DisplayMode.h).
-        status = run_with_display(argc, argv, player, [&](QtDisplay &display) {
-            const int commandStatus =
-                options.hasScript ? runScript() : run_until_closed(player, display);
-            player.Shutdown();
-            return commandStatus;
-        });
+        // (DisplayModule.h). Without the module the player goes on without windows.
+        DisplayRun run{&argc, argv, &player, nullptr};
+        if (options.hasScript)
+            run.script = runScript;
+        drawn = run_display_module(run, &status, &error);
+        if (!drawn)
+            fprintf(stderr, "brindle-player: %s; going on without windows\n", error.c_str());
+    }
+    if (drawn) {
+        // The module ran the commands and shut the player down.
     } else if (options.hasScript) {
         status = runScript();
     } else {
