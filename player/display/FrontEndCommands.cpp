@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <type_traits>
 
 #include <QAction>
 #include <QComboBox>
@@ -50,53 +51,56 @@ struct Call {
     PlayerWindow *Player() { return display.GetPlayerWindow(); }
 };
 
-bool widget_type(Call &call) {
+// Acts on the newest window's widget for form field FIELD (the first word), with the rest
+// of the line as its text.
+template <typename Widget>
+bool on_form_widget(
+    Call &call, bool textField,
+    const std::function<void(Widget *, const char *label, const std::string &)> &act) {
     std::string field;
     call.arguments.Next(&field);
     const std::string text = call.arguments.Rest();
-    const char *label = text_field_label(field);
+    const char *label = form_label(field, textField);
     if (label == nullptr)
         return call.Fail("unknown field \"" + field + "\"");
     return call.OnGui([&] {
         WindowMirror *mirror = call.Newest();
         if (mirror == nullptr)
             return;
-        QLineEdit *edit = mirror->LineEdit(label);
-        if (edit == nullptr) {
-            call.Fail(std::string("no line edit \"") + label + "\"");
+        Widget *widget;
+        if constexpr (std::is_same_v<Widget, QLineEdit>)
+            widget = mirror->LineEdit(label);
+        else
+            widget = mirror->ComboBox(label);
+        if (widget == nullptr) {
+            call.Fail(std::string(textField ? "no line edit \"" : "no pop-up \"") + label + "\"");
             return;
         }
-        const QString typed = QString::fromStdString(text);
-        edit->setText(typed);
-        // What a keystroke emits; setText() alone does not.
-        emit edit->textEdited(typed);
+        act(widget, label, text);
     });
 }
 
+bool widget_type(Call &call) {
+    return on_form_widget<QLineEdit>(call, true,
+                                     [](QLineEdit *edit, const char *, const std::string &text) {
+                                         const QString typed = QString::fromStdString(text);
+                                         edit->setText(typed);
+                                         // What a keystroke emits; setText() alone does not.
+                                         emit edit->textEdited(typed);
+                                     });
+}
+
 bool widget_pick(Call &call) {
-    std::string field;
-    call.arguments.Next(&field);
-    const std::string text = call.arguments.Rest();
-    const char *label = menu_label(field);
-    if (label == nullptr)
-        return call.Fail("unknown field \"" + field + "\"");
-    return call.OnGui([&] {
-        WindowMirror *mirror = call.Newest();
-        if (mirror == nullptr)
-            return;
-        QComboBox *combo = mirror->ComboBox(label);
-        if (combo == nullptr) {
-            call.Fail(std::string("no pop-up \"") + label + "\"");
-            return;
-        }
-        const int index = combo->findText(QString::fromStdString(text));
-        if (index < 0) {
-            call.Fail("no item \"" + text + "\" in \"" + label + "\"");
-            return;
-        }
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    });
+    return on_form_widget<QComboBox>(
+        call, false, [&call](QComboBox *combo, const char *label, const std::string &text) {
+            const int index = combo->findText(QString::fromStdString(text));
+            if (index < 0) {
+                call.Fail("no item \"" + text + "\" in \"" + label + "\"");
+                return;
+            }
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+        });
 }
 
 bool widget_press(Call &call) {

@@ -16,23 +16,6 @@ using RecordingMWindow = BasicRecordingWindow<MWindow>;
 
 enum : uint32 { kAdjust = 'AiVa', kLater = 'late' };
 
-class RecordingLooper : public BLooper {
-public:
-    RecordingLooper() : BLooper("other") {}
-    void MessageReceived(BMessage *message) override {
-        std::lock_guard<std::mutex> lock(fLock);
-        fHandled.push_back(*message);
-    }
-    std::vector<BMessage> Handled() {
-        std::lock_guard<std::mutex> lock(fLock);
-        return fHandled;
-    }
-
-private:
-    std::mutex fLock;
-    std::vector<BMessage> fHandled;
-};
-
 }  // namespace
 
 TEST(Popup, SetActiveWithoutNotifySendsNothingAndWithNotifySendsTheItemsMessage) {
@@ -98,7 +81,7 @@ TEST(Popup, ItemsAddedLaterGoToTheWindowByDefault) {
 }
 
 TEST(Popup, ItemsAddedLaterGoToThePopupsTarget) {
-    RecordingLooper *other = new RecordingLooper();
+    auto *other = new looper_test::RecordingLooper("other");
     other->Run();
     RecordingMWindow *window = new RecordingMWindow();
     MPopup *popup = new MPopup("Genre:", {"Rock"}, new BMessage(kAdjust), other);
@@ -138,7 +121,7 @@ TEST(LayoutButton, PressSendsButtonSelectedWithItsIdToTheWindow) {
 }
 
 TEST(LayoutButton, ButtonWithItsOwnMessageGoesToItsTarget) {
-    RecordingLooper *other = new RecordingLooper();
+    auto *other = new looper_test::RecordingLooper("other");
     other->Run();
     RecordingMWindow *window = new RecordingMWindow();
     MButton *button = new MButton("Go", new BMessage(kLater), other);

@@ -22,24 +22,6 @@ namespace {
 
 enum : uint32 { kPicked = 'pick', kPressed = 'pres', kRead = 'read' };
 
-// A plain looper that records what it is sent, as another target than the window.
-class RecordingLooper : public BLooper {
-public:
-    RecordingLooper() : BLooper("recorder") {}
-    void MessageReceived(BMessage *message) override {
-        std::lock_guard<std::mutex> lock(fLock);
-        fHandled.push_back(*message);
-    }
-    std::vector<BMessage> Handled() {
-        std::lock_guard<std::mutex> lock(fLock);
-        return fHandled;
-    }
-
-private:
-    std::mutex fLock;
-    std::vector<BMessage> fHandled;
-};
-
 BMenuField *make_field(const char *label, std::initializer_list<const char *> labels,
                        bool withMessages) {
     BPopUpMenu *menu = new BPopUpMenu(label);
@@ -153,7 +135,7 @@ TEST(Menu, KeepsOrderAndFindsItemsByLabelAndIndex) {
 }
 
 TEST(Menu, ItemsGoToTheMenusTargetWhenItHasOne) {
-    RecordingLooper *other = new RecordingLooper();
+    auto *other = new looper_test::RecordingLooper("recorder");
     other->Run();
     RecordingWindow *window = new RecordingWindow();
     BMenuField *field = make_field("Vol:", {"0"}, true);
@@ -208,7 +190,7 @@ TEST(Button, PressingWithoutAMessageSendsNothing) {
 }
 
 TEST(Button, PressingWhenTheTargetIsGoneFailsCleanly) {
-    RecordingLooper *target = new RecordingLooper();
+    auto *target = new looper_test::RecordingLooper("recorder");
     target->Run();
     RecordingWindow *window = new RecordingWindow();
     BButton *button = new BButton("b", "B", new BMessage(kPressed));

@@ -15,34 +15,12 @@
 #include <Message.h>
 #include <Window.h>
 
+#include "LooperTestSupport.h"
+
 namespace interface_test {
 
-// Only ever a guard against a hang: a test that needs longer than this has deadlocked.
-constexpr std::chrono::seconds kHangGuard(30);
-
-// Lets a test hold a thread at a known point and release it.
-class Latch {
-public:
-    void Open() {
-        std::lock_guard<std::mutex> lock(fLock);
-        fOpen = true;
-        fChanged.notify_all();
-    }
-    // False if the latch stayed shut for kHangGuard.
-    bool Wait() {
-        std::unique_lock<std::mutex> lock(fLock);
-        return fChanged.wait_for(lock, kHangGuard, [this] { return fOpen; });
-    }
-    bool IsOpen() {
-        std::lock_guard<std::mutex> lock(fLock);
-        return fOpen;
-    }
-
-private:
-    std::mutex fLock;
-    std::condition_variable fChanged;
-    bool fOpen = false;
-};
+using looper_test::kHangGuard;
+using looper_test::Latch;
 
 // What a RecordingWindow saw of one message.
 struct HandledMessage {
@@ -56,36 +34,22 @@ struct HandledMessage {
 template <typename WindowBase>
 class BasicRecordingWindow : public WindowBase {
 public:
-    enum : uint32 { kRunFunction = 'rfun' };
+    enum : uint32 { kRunFunction = looper_test::FunctionQueue::kRunFunction };
 
     explicit BasicRecordingWindow(const char *title = "Test", BRect frame = BRect(10, 10, 109, 59),
                                   uint32 flags = 0)
         : WindowBase(frame, title, B_TITLED_WINDOW, flags) {}
 
     void MessageReceived(BMessage *message) override {
-        if (message->what == kRunFunction) {
-            std::function<void()> function;
-            {
-                std::lock_guard<std::mutex> lock(fLock);
-                if (!fFunctions.empty()) {
-                    function = std::move(fFunctions.front());
-                    fFunctions.erase(fFunctions.begin());
-                }
-            }
-            if (function)
-                function();
+        if (fFunctions.Run(message))
             return;
-        }
         std::lock_guard<std::mutex> lock(fLock);
         fHandled.push_back({*message, std::this_thread::get_id()});
     }
 
     // Runs `function` on the window's thread, in order with the window's messages.
     void RunOnWindowThread(std::function<void()> function) {
-        {
-            std::lock_guard<std::mutex> lock(fLock);
-            fFunctions.push_back(std::move(function));
-        }
+        fFunctions.Push(std::move(function));
         this->PostMessage(kRunFunction);
     }
 
@@ -106,7 +70,7 @@ public:
 private:
     std::mutex fLock;
     std::vector<HandledMessage> fHandled;
-    std::vector<std::function<void()>> fFunctions;
+    looper_test::FunctionQueue fFunctions;
 };
 
 using RecordingWindow = BasicRecordingWindow<BWindow>;
