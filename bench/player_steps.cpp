@@ -2,8 +2,11 @@
 // against floor programs (step_floor, beside this one) that make the same system calls
 // with nothing else around them. Prints one table, each figure beside its goal.
 //
-// usage: player_steps [--files N] [--rounds R] [--sizes N,N,...] [--only WHAT,...]
+// usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] [--only WHAT,...]
 //   --files   files per scenario (default 2000)
+//   --steps   steps per run, at least (default 4000): forward through the files and back,
+//             so that a run lasts long enough for a passing load on the machine to matter
+//             little
 //   --rounds  interleaved rounds; every figure is the median over them (default 5)
 //   --sizes   playlist sizes for the per-step and memory figures (default 10,100,1000,10000)
 //   --only    browse, untyped, edit, sizes, startup (default: all)
@@ -302,12 +305,15 @@ std::string with_commas(long value) {
 
 int main(int argc, char **argv) {
     int count = 2000, rounds = 5;
+    long leastSteps = 4000;
     std::vector<int> sizes = {10, 100, 1000, 10000};
     std::string only = "browse,untyped,edit,sizes,startup";
     for (int i = 1; i < argc; i++) {
         const std::string option = argv[i];
         if (i + 1 < argc && option == "--files")
             count = atoi(argv[++i]);
+        else if (i + 1 < argc && option == "--steps")
+            leastSteps = atol(argv[++i]);
         else if (i + 1 < argc && option == "--rounds")
             rounds = atoi(argv[++i]);
         else if (i + 1 < argc && option == "--sizes")
@@ -316,7 +322,7 @@ int main(int argc, char **argv) {
             only = argv[++i];
         else {
             fprintf(stderr,
-                    "usage: player_steps [--files N] [--rounds R] [--sizes N,N,...] "
+                    "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
                     "[--only browse,untyped,edit,sizes,startup]\n");
             return 2;
         }
@@ -334,7 +340,7 @@ int main(int argc, char **argv) {
         fail("mkdtemp");
     const std::string work = pattern;
     const std::string mp3 = encoded_mp3(work);
-    const long steps = count - 1;
+    const long steps = std::max<long>(count - 1, leastSteps);
     std::vector<Row> rows;
     std::map<std::string, StepFigures> scenarios;
 
@@ -377,7 +383,7 @@ int main(int argc, char **argv) {
         std::vector<double> costs;
         for (int size : sizes) {
             const std::vector<std::string> files(all.begin(), all.begin() + size);
-            const long sizeSteps = std::max<long>(size - 1, 2000);
+            const long sizeSteps = std::max<long>(size - 1, leastSteps);
             const StepFigures figures =
                 measure_steps(work, files, sizeSteps, false, nullptr, std::max(1, rounds / 2 + 1));
             costs.push_back(figures.playerMicros);
@@ -410,8 +416,10 @@ int main(int argc, char **argv) {
         rows.push_back({"headless start-up peak RSS", format("%.1f MiB", median(peaks)), "", -1});
     }
 
-    printf("brindle-player, %d files per scenario, medians of %d interleaved rounds\n\n", count,
-           rounds);
+    printf(
+        "brindle-player, %d files per scenario, %ld steps a run, medians of %d interleaved "
+        "rounds\n\n",
+        count, steps, rounds);
     print_table(rows);
     std::filesystem::remove_all(work);
     return 0;
