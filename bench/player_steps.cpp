@@ -210,36 +210,55 @@ struct StepFigures {
     long peakKiB;
 };
 
-// Interleaved rounds of: the player with `steps` steps, the player with none, the floor
-// with `steps`, the floor with none. Without `mode` no floor is run.
-StepFigures measure_steps(const std::string &work, const std::vector<std::string> &files,
-                          long steps, bool edit, const char *mode, int rounds) {
-    std::vector<double> player, floor, playerSwitches, floorSwitches, peaks;
-    const std::string idle = write_script(work + "/idle.script", 0, 0, false, 0);
-    for (int round = 0; round < rounds; round++) {
-        const std::string script = write_script(work + "/steps.script", steps,
-                                                static_cast<int>(files.size()), edit, round);
-        const Usage stepping = run(player_args(script, files));
-        const Usage start = run(player_args(idle, files));
-        player.push_back((stepping.seconds - start.seconds) / steps * 1e6);
-        playerSwitches.push_back(static_cast<double>(stepping.switches - start.switches) / steps);
-        peaks.push_back(stepping.peakKiB);
-        if (mode != nullptr) {
-            const Usage floorStepping = run(floor_args(mode, steps, files));
-            const Usage floorStart = run(floor_args(mode, 0, files));
-            floor.push_back((floorStepping.seconds - floorStart.seconds) / steps * 1e6);
-            floorSwitches.push_back(
-                static_cast<double>(floorStepping.switches - floorStart.switches) / steps);
+// One measurement: the player with `steps` steps and with none, then its floor (when it
+// has a mode) with `steps` and with none, once a round. Every measurement takes its turn
+// in every round, so a load that comes and goes falls on all of them alike.
+class Series {
+public:
+    Series(std::string work, std::vector<std::string> files, long steps, bool edit,
+           const char *mode)
+        : fWork(std::move(work)),
+          fFiles(std::move(files)),
+          fSteps(steps),
+          fEdit(edit),
+          fMode(mode) {}
+
+    void RunRound(int round) {
+        const std::string idle = write_script(fWork + "/idle.script", 0, 0, false, 0);
+        const std::string script = write_script(fWork + "/steps.script", fSteps,
+                                                static_cast<int>(fFiles.size()), fEdit, round);
+        const Usage stepping = run(player_args(script, fFiles));
+        const Usage start = run(player_args(idle, fFiles));
+        fPlayer.push_back((stepping.seconds - start.seconds) / fSteps * 1e6);
+        fPlayerSwitches.push_back(static_cast<double>(stepping.switches - start.switches) / fSteps);
+        fPeaks.push_back(stepping.peakKiB);
+        if (fMode == nullptr)
+            return;
+        const Usage floorStepping = run(floor_args(fMode, fSteps, fFiles));
+        const Usage floorStart = run(floor_args(fMode, 0, fFiles));
+        fFloor.push_back((floorStepping.seconds - floorStart.seconds) / fSteps * 1e6);
+        fFloorSwitches.push_back(static_cast<double>(floorStepping.switches - floorStart.switches) /
+                                 fSteps);
+    }
+
+    StepFigures Figures() const {
+        StepFigures figures = {median(fPlayer), 0, median(fPlayerSwitches), 0,
+                               static_cast<long>(median(fPeaks))};
+        if (fMode != nullptr) {
+            figures.floorMicros = median(fFloor);
+            figures.floorSwitches = median(fFloorSwitches);
         }
+        return figures;
     }
-    StepFigures figures = {median(player), 0, median(playerSwitches), 0,
-                           static_cast<long>(median(peaks))};
-    if (mode != nullptr) {
-        figures.floorMicros = median(floor);
-        figures.floorSwitches = median(floorSwitches);
-    }
-    return figures;
-}
+
+private:
+    std::string fWork;
+    std::vector<std::string> fFiles;
+    long fSteps;
+    bool fEdit;
+    const char *fMode;
+    std::vector<double> fPlayer, fFloor, fPlayerSwitches, fFloorSwitches, fPeaks;
+};
 
 // --- the table ---
 
@@ -342,17 +361,39 @@ int main(int argc, char **argv) {
     const std::string mp3 = encoded_mp3(work);
     const long steps = std::max<long>(count - 1, leastSteps);
     std::vector<Row> rows;
-    std::map<std::string, StepFigures> scenarios;
 
+    // Everything is set up first, then measured in rounds.
+    std::map<std::string, Series> scenarioSeries;
     for (const char *scenario : {"browse", "untyped", "edit"}) {
         if (!wanted(scenario))
             continue;
-        fprintf(stderr, "player_steps: %s, %d files, %d rounds\n", scenario, count, rounds);
+        fprintf(stderr, "player_steps: files for %s\n", scenario);
         const bool withType = strcmp(scenario, "untyped") != 0;
-        const std::vector<std::string> files = make_files(work, scenario, mp3, count, withType);
-        const bool edit = strcmp(scenario, "edit") == 0;
-        scenarios[scenario] = measure_steps(work, files, steps, edit, scenario, rounds);
+        scenarioSeries.emplace(scenario,
+                               Series(work, make_files(work, scenario, mp3, count, withType), steps,
+                                      strcmp(scenario, "edit") == 0, scenario));
     }
+    std::vector<Series> sizeSeries;
+    if (wanted("sizes") && !sizes.empty()) {
+        const int largest = *std::max_element(sizes.begin(), sizes.end());
+        fprintf(stderr, "player_steps: files for sizes up to %d\n", largest);
+        const std::vector<std::string> all = make_files(work, "sizes", mp3, largest, true);
+        for (int size : sizes) {
+            sizeSeries.emplace_back(work, std::vector<std::string>(all.begin(), all.begin() + size),
+                                    std::max<long>(size - 1, leastSteps), false, nullptr);
+        }
+    }
+    for (int round = 0; round < rounds; round++) {
+        fprintf(stderr, "player_steps: round %d of %d\n", round + 1, rounds);
+        for (auto &[name, series] : scenarioSeries)
+            series.RunRound(round);
+        for (Series &series : sizeSeries)
+            series.RunRound(round);
+    }
+
+    std::map<std::string, StepFigures> scenarios;
+    for (const auto &[name, series] : scenarioSeries)
+        scenarios[name] = series.Figures();
     for (auto &[name, figures] : scenarios) {
         const double ratio = figures.playerMicros / figures.floorMicros;
         const double goal = name == "untyped" ? 0 : 1.25;
@@ -368,27 +409,22 @@ int main(int argc, char **argv) {
             {"untyped step / browse step", format("%.2fx", ratio), "<= 1.10x", ratio / 1.1});
     }
     for (auto &[name, figures] : scenarios) {
-        const double perCommand =
-            name == "edit" ? figures.playerSwitches / 2 : figures.playerSwitches;
+        // An edit step is two commands, each with its hand-off.
+        const int commands = name == "edit" ? 2 : 1;
+        const double perCommand = figures.playerSwitches / commands;
         rows.push_back({"context switches per command, " + name,
-                        format("%.2f (floor %.2f)", perCommand,
-                               name == "edit" ? figures.floorSwitches / 2 : figures.floorSwitches),
+                        format("%.2f (floor %.2f)", perCommand, figures.floorSwitches / commands),
                         "<= 3", perCommand / 3});
     }
 
-    if (wanted("sizes") && !sizes.empty()) {
+    if (!sizeSeries.empty()) {
         const int largest = *std::max_element(sizes.begin(), sizes.end());
-        fprintf(stderr, "player_steps: sizes, up to %d files\n", largest);
-        const std::vector<std::string> all = make_files(work, "sizes", mp3, largest, true);
         std::vector<double> costs;
-        for (int size : sizes) {
-            const std::vector<std::string> files(all.begin(), all.begin() + size);
-            const long sizeSteps = std::max<long>(size - 1, leastSteps);
-            const StepFigures figures =
-                measure_steps(work, files, sizeSteps, false, nullptr, std::max(1, rounds / 2 + 1));
+        for (size_t i = 0; i < sizes.size(); i++) {
+            const StepFigures figures = sizeSeries[i].Figures();
             costs.push_back(figures.playerMicros);
-            const bool largestSize = size == largest;
-            rows.push_back({"browse step, " + with_commas(size) + " files",
+            const bool largestSize = sizes[i] == largest;
+            rows.push_back({"browse step, " + with_commas(sizes[i]) + " files",
                             format("%.1f us, peak RSS %.1f MiB", figures.playerMicros,
                                    figures.peakKiB / 1024.0),
                             largestSize ? "RSS <= 20 MiB" : "",
