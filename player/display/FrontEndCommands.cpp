@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -139,6 +140,10 @@ bool run_front_end_command(QtDisplay &display, const std::string &line, std::str
                                           (combo ? combo->currentText().toStdString() : "") + "\n";
                             } else if (view.kind == ViewSnapshot::kButton) {
                                 answer += "= button " + view.label + "\n";
+                            } else if (view.kind == ViewSnapshot::kString) {
+                                QLabel *label = mirror->StringLabel(view.label);
+                                answer += "= string " + view.label + " " +
+                                          (label ? label->text().toStdString() : "") + "\n";
                             }
                             walk(view.children);
                         }
