@@ -1,5 +1,7 @@
 // What the form knows of the file it belongs to: each field's baseline, clearing the form,
 // and the status line that tells the user what the last load or save did.
+#include <cstdlib>
+
 #include <MenuItem.h>
 
 #include <MPopup.h>
@@ -15,6 +17,22 @@ namespace {
 const int32 kNoVolumeChangeItem = 4;
 
 }  // namespace
+
+bool popup_label(const MPopup *popup, BString *label) {
+    BMenuItem *item = popup->MenuItem();
+    if (item == nullptr)
+        return false;
+    *label = item->LabelCopy();
+    return true;
+}
+
+bool popup_number(const MPopup *popup, int32 *value) {
+    BString label;
+    if (!popup_label(popup, &label))
+        return false;
+    *value = static_cast<int32>(strtol(label.String(), nullptr, 10));
+    return true;
+}
 
 bool FieldSet::Any() const {
     for (bool field : fields) {
@@ -80,6 +98,19 @@ void PluginWindow::Impl::clearForm() {
 
 const char *PluginWindow::Impl::fileName() const {
     return ref.name != nullptr ? ref.name : "";
+}
+
+void PluginWindow::Impl::setFileStatus(const char *what, const char *reason) {
+    BString text(fileName());
+    if (what != nullptr) {
+        text += " \xE2\x80\x94 ";  // an em dash
+        text += what;
+    }
+    if (reason != nullptr) {
+        text += ": ";
+        text += reason;
+    }
+    setStatus(text);
 }
 
 void PluginWindow::Impl::setStatus(const BString &text) {

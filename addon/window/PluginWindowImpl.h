@@ -2,8 +2,8 @@
 //
 // Split by concern: PluginWindow.cpp builds the form, routes messages and closes;
 // PlaylistTracking.cpp follows the player's first playlist and applies volume
-// adjustments; FormIO.cpp moves data between the form and the file in `ref`;
-// FormState.cpp keeps what the form knows of its file (which file, what each field
+// adjustments; FormLoad.cpp and FormSave.cpp move data between the form and the file in
+// `ref`; FormState.cpp keeps what the form knows of its file (which file, what each field
 // held when it last matched it) and the status line.
 //
 // The form belongs to one file: the one the last load read (`formNode`), and only if
@@ -98,7 +98,7 @@ public:
     // Reads Vol. Adjust's label, reports the change and applies it (adjustVolume).
     void applyVolumeLabel();
 
-    // Form load and save (FormIO.cpp). setEditField and setPopup return whether the
+    // Form load and save (FormLoad.cpp, FormSave.cpp). setEditField and setPopup return whether the
     // form shows the stored value exactly; saveAttr returns B_OK or the failing status.
     void readAttrs();
     bool setEditField(BNode &node, const char *name, MTextControl *field);
@@ -135,6 +135,8 @@ public:
     // The leaf name of `ref`, for the status line.
     const char *fileName() const;
     void setStatus(const BString &text);
+    // "NAME", "NAME — WHAT" or "NAME — WHAT: REASON", NAME being fileName().
+    void setFileStatus(const char *what, const char *reason = nullptr);
     BString statusText() const;
 
     // The window is closing: the unsaved edits go to the file, the volume change back.
