@@ -61,11 +61,17 @@ TEST(DrawnPlayer, TextTypedIntoTheTitleWidgetReachesTheModelAndTheFile) {
                                        "enable\n"
                                        "widget-type title Typed By Hand\n"
                                        "form\n"
+                                       "widget-state\n"
                                        "widget-press Save\n"
+                                       "widget-state\n"
                                        "quit\n",
                                        files);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Typed By Hand");
+    // The status line under the form says what the load and the save did.
+    EXPECT_EQ(answers(result, "= string status "),
+              (std::vector<std::string>{"= string status song0.mp3",
+                                        "= string status song0.mp3 \u2014 saved"}));
     const auto attributes = addon_test::getfattr(files[0]);
     ASSERT_EQ(attributes.count("user.haiku.Audio:Title"), 1u);
     EXPECT_EQ(attributes.at("user.haiku.Audio:Title"), addon_test::stored_string("Typed By Hand"));
