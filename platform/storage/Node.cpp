@@ -178,6 +178,18 @@ status_t BNode::ReadAttrString(const char *name, BString *result) const {
     return B_OK;
 }
 
+ssize_t BNode::ReadHostAttr(const char *xattrName, void *buffer, size_t length) const {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    return AttributeStore(fFd).ReadHost(xattrName, buffer, length);
+}
+
+ssize_t BNode::WriteHostAttr(const char *xattrName, const void *buffer, size_t length) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    return AttributeStore(fFd).WriteHost(xattrName, buffer, length);
+}
+
 bool BNode::operator==(const BNode &node) const {
     if (fStatus == B_NO_INIT && node.fStatus == B_NO_INIT)
         return true;

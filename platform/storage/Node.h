@@ -55,6 +55,16 @@ public:
     status_t WriteAttrString(const char *name, const BString *data);
     status_t ReadAttrString(const char *name, BString *result) const;
 
+    // Extension of this platform, not on the original one: host attributes outside the
+    // kit's own "user.haiku." namespace (another desktop's "user.baloo.rating", say), by
+    // their raw xattr name, as raw bytes without a type code. ReadHostAttr copies up to
+    // `length` bytes of the value and returns the count (a longer value is cut);
+    // WriteHostAttr replaces the whole value and returns `length`. Failures are negative:
+    // B_ENTRY_NOT_FOUND for a missing attribute, B_UNSUPPORTED where the file system keeps
+    // none, B_FILE_ERROR on an uninitialized node.
+    ssize_t ReadHostAttr(const char *xattrName, void *buffer, size_t length) const;
+    ssize_t WriteHostAttr(const char *xattrName, const void *buffer, size_t length);
+
     bool operator==(const BNode &node) const;
     bool operator!=(const BNode &node) const { return !(*this == node); }
 
