@@ -208,11 +208,12 @@ status_t BFile::_Open(const entry_ref *ref, const char *path, uint32 openMode) {
         return fStatus = B_BAD_VALUE;
     const int flags = static_cast<int>(openMode);
     int fd = -1;
+    node_ref node;
     status_t status =
         ref != nullptr
-            ? BPrivate::open_entry_ref(ref, flags, BPrivate::kRegularNodes, &fd)
-            : BPrivate::open_node_at(AT_FDCWD, path, flags, BPrivate::kRegularNodes, &fd);
-    _Adopt(fd, status);
+            ? BPrivate::open_entry_ref(ref, flags, BPrivate::kRegularNodes, &fd, &node)
+            : BPrivate::open_node_at(AT_FDCWD, path, flags, BPrivate::kRegularNodes, &fd, &node);
+    _Adopt(fd, status, node);
     fMode = status == B_OK ? openMode : 0;
     fPosition = 0;
     return status;

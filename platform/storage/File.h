@@ -3,7 +3,7 @@
 // Opening never creates or empties a file unless B_CREATE_FILE or B_ERASE_FILE say so.
 // Anything but a regular file fails at once: a directory with B_IS_A_DIRECTORY, a missing
 // file or dangling link with B_ENTRY_NOT_FOUND, a FIFO, socket or device with B_BAD_TYPE
-// (without ever opening it, so nothing blocks).
+// (opened non-blocking and closed again at once, so nothing blocks).
 #ifndef BRINDLE_STORAGE_FILE_H
 #define BRINDLE_STORAGE_FILE_H
 

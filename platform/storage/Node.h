@@ -3,8 +3,9 @@
 // A BNode holds one open descriptor of the node for its whole life, so every attribute
 // call is a single host call on it. Symbolic links are followed: attributes belong to the
 // file a link leads to (Linux keeps no user attributes on links themselves). A BNode opens
-// regular files and directories only; a FIFO, socket or device is refused (B_BAD_TYPE)
-// without being opened, so nothing can block or act on a device.
+// regular files and directories only; a FIFO, socket or device is refused (B_BAD_TYPE):
+// opened non-blocking, so nothing can block, looked at and closed again at once. The node
+// a BNode holds is fixed when it is opened: GetNodeRef() answers without asking the host.
 #ifndef BRINDLE_STORAGE_NODE_H
 #define BRINDLE_STORAGE_NODE_H
 
@@ -72,11 +73,13 @@ public:
     int Dup();
 
 protected:
-    // Takes over `fd` (or records `status` when it is not B_OK) after closing the current one.
-    status_t _Adopt(int fd, status_t status);
+    // Takes over `fd`, the node `node` (or records `status` when it is not B_OK) after
+    // closing the current one.
+    status_t _Adopt(int fd, status_t status, const node_ref &node = node_ref());
 
     int fFd;
     status_t fStatus;
+    node_ref fNode;
 
 private:
     friend class BNodeInfo;

@@ -41,7 +41,8 @@ int EntryRefAccess::DirectoryFd(const entry_ref &ref) {
     return directory->Fd();
 }
 
-status_t open_node_at(int directoryFd, const char *name, int flags, uint32 acceptedKinds, int *fd) {
+status_t open_node_at(int directoryFd, const char *name, int flags, uint32 acceptedKinds, int *fd,
+                      node_ref *node) {
     if (name == nullptr || name[0] == '\0' || fd == nullptr)
         return B_BAD_VALUE;
     *fd = -1;
@@ -66,16 +67,19 @@ status_t open_node_at(int directoryFd, const char *name, int flags, uint32 accep
         return status;
     }
     *fd = newFd;
+    if (node != nullptr)
+        *node = node_ref(st.st_dev, st.st_ino);
     return B_OK;
 }
 
-status_t open_entry_ref(const entry_ref *ref, int flags, uint32 acceptedKinds, int *fd) {
+status_t open_entry_ref(const entry_ref *ref, int flags, uint32 acceptedKinds, int *fd,
+                        node_ref *node) {
     if (ref == nullptr || !is_leaf_name(ref->name) || fd == nullptr)
         return B_BAD_VALUE;
     const int directoryFd = EntryRefAccess::DirectoryFd(*ref);
     if (directoryFd < 0)
         return B_ENTRY_NOT_FOUND;
-    return open_node_at(directoryFd, ref->name, flags, acceptedKinds, fd);
+    return open_node_at(directoryFd, ref->name, flags, acceptedKinds, fd, node);
 }
 
 status_t stat_entry_ref(const entry_ref *ref, struct stat *st, bool traverse) {

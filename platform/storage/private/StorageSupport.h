@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <Entry.h>
+#include <StorageDefs.h>
 #include <SupportDefs.h>
 
 namespace BPrivate {
@@ -52,14 +53,17 @@ public:
 };
 
 // Opens `name` relative to `directoryFd` (AT_FDCWD: relative to the current directory),
-// following symbolic links, with the host open `flags`: one openat and one fstat. The
-// descriptor is close-on-exec and keeps O_NONBLOCK, which means nothing for a regular file
-// or a directory. A directory where only regular files are accepted is B_IS_A_DIRECTORY;
-// any other node of a kind not accepted is B_BAD_TYPE.
-status_t open_node_at(int directoryFd, const char *name, int flags, uint32 acceptedKinds, int *fd);
+// following symbolic links, with the host open `flags`: one openat and one fstat, whose
+// (device, inode) goes to `node` when given. The descriptor is close-on-exec and keeps
+// O_NONBLOCK, which means nothing for a regular file or a directory. A directory where
+// only regular files are accepted is B_IS_A_DIRECTORY; any other node of a kind not
+// accepted (a FIFO, socket or device, closed again at once) is B_BAD_TYPE.
+status_t open_node_at(int directoryFd, const char *name, int flags, uint32 acceptedKinds, int *fd,
+                      node_ref *node = nullptr);
 
 // open_node_at() for the entry a ref names; B_ENTRY_NOT_FOUND for a ref without a directory.
-status_t open_entry_ref(const entry_ref *ref, int flags, uint32 acceptedKinds, int *fd);
+status_t open_entry_ref(const entry_ref *ref, int flags, uint32 acceptedKinds, int *fd,
+                        node_ref *node = nullptr);
 
 // The stat of the entry a ref names; `traverse` follows a final symbolic link.
 status_t stat_entry_ref(const entry_ref *ref, struct stat *st, bool traverse);

@@ -181,6 +181,9 @@ TEST_F(Entries, RefFollowsItsDirectoryWhenItIsRenamed) {
     char content[8] = {};
     ASSERT_EQ(file.Read(content, sizeof(content)), 4);
     EXPECT_STREQ(content, "data");
+    node_ref node;
+    ASSERT_EQ(file.GetNodeRef(&node), B_OK);
+    EXPECT_EQ(node.node, stat_of(fDir / "moved/song.mp3").st_ino);
     EXPECT_EQ(std::string(ref.Path().String()), fDir / "moved/song.mp3");
     BString path;
     ASSERT_EQ(BEntry(&ref).GetPath(&path), B_OK);
