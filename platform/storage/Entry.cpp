@@ -143,8 +143,10 @@ status_t BEntry::SetTo(const entry_ref *ref, bool traverse) {
     if (ref == nullptr || ref->name == nullptr || ref->name[0] == '\0' ||
         std::strchr(ref->name, '/') != nullptr)
         return fStatus = B_BAD_VALUE;
+    // The directory must still be there (a removed one keeps its descriptor valid).
     const int directoryFd = EntryRefAccess::DirectoryFd(*ref);
-    if (directoryFd < 0)
+    struct stat st;
+    if (directoryFd < 0 || fstat(directoryFd, &st) != 0 || st.st_nlink == 0)
         return fStatus = B_ENTRY_NOT_FOUND;
     if (traverse)
         return fStatus = _SetTo(directoryFd, ref->name, true);

@@ -213,7 +213,7 @@ TEST_F(Entries, RefWhoseDirectoryWasRemovedOpensNothing) {
     ASSERT_EQ(rmdir((fDir / "albums").c_str()), 0);
     EXPECT_EQ(BNode(&ref).InitCheck(), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(BFile(&ref, B_READ_WRITE | B_CREATE_FILE).InitCheck(), B_ENTRY_NOT_FOUND);
-    EXPECT_FALSE(BEntry(&ref).Exists());
+    EXPECT_EQ(BEntry(&ref).InitCheck(), B_ENTRY_NOT_FOUND);
     EXPECT_STREQ(ref.Path().String(), "");
 }
 
