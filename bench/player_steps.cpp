@@ -10,6 +10,8 @@
 //   --rounds  interleaved rounds; every figure is the median over them (default 5)
 //   --sizes   playlist sizes for the per-step and memory figures (default 10,100,1000,10000)
 //   --only    browse, untyped, edit, sizes, startup (default: all)
+//   --cpu N   the CPU every measured process runs on (default: the last one this may use);
+//             --cpu -1 lets the scheduler place them
 //
 // Scenarios, each on a fresh set of small lame-made MP3s with attributes and an ID3v1 tag:
 //   browse   `next` through files whose type is recorded (BEOS:TYPE "audio/x-mpeg");
@@ -19,7 +21,13 @@
 // player and for its floor alike; the four runs of a round are interleaved so a load on
 // the machine falls on both. Context switches per step come from the same two runs'
 // resource usage, peak RSS from the stepping run's.
+//
+// Each measured process is held to one CPU. The player's threads, and the floor's, take
+// turns (one waits while the other works), so on one CPU a hand-off is a switch there; let
+// loose, it is a wake-up of another CPU, whose cost on a virtual machine swings tenfold from
+// one run to the next with what else the host runs.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,6 +54,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const std::string kBuild = BRINDLE_BUILD_DIR;
+int sCpu = -1;  // the CPU measured processes run on; -1: any
 
 [[noreturn]] void fail(const std::string &what) {
     fprintf(stderr, "player_steps: %s: %s\n", what.c_str(), strerror(errno));
@@ -151,6 +160,12 @@ Usage run(std::vector<std::string> args) {
     if (child == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
+        if (sCpu >= 0) {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(sCpu, &one);
+            sched_setaffinity(0, sizeof one, &one);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -320,11 +335,23 @@ std::string with_commas(long value) {
     return out;
 }
 
+int last_usable_cpu() {
+    cpu_set_t usable;
+    if (sched_getaffinity(0, sizeof usable, &usable) != 0)
+        return -1;
+    for (int cpu = CPU_SETSIZE - 1; cpu >= 0; cpu--) {
+        if (CPU_ISSET(cpu, &usable))
+            return cpu;
+    }
+    return -1;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     int count = 2000, rounds = 5;
     long leastSteps = 4000;
+    int cpu = last_usable_cpu();
     std::vector<int> sizes = {10, 100, 1000, 10000};
     std::string only = "browse,untyped,edit,sizes,startup";
     for (int i = 1; i < argc; i++) {
@@ -337,12 +364,14 @@ int main(int argc, char **argv) {
             rounds = atoi(argv[++i]);
         else if (i + 1 < argc && option == "--sizes")
             sizes = parse_list(argv[++i]);
+        else if (i + 1 < argc && option == "--cpu")
+            cpu = atoi(argv[++i]);
         else if (i + 1 < argc && option == "--only")
             only = argv[++i];
         else {
             fprintf(stderr,
                     "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
-                    "[--only browse,untyped,edit,sizes,startup]\n");
+                    "[--only browse,untyped,edit,sizes,startup] [--cpu N]\n");
             return 2;
         }
     }
@@ -350,6 +379,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "player_steps: at least 2 files and 1 round\n");
         return 2;
     }
+    sCpu = cpu;
     auto wanted = [&](const char *what) {
         return ("," + only + ",").find(std::string(",") + what + ",") != std::string::npos;
     };
@@ -454,8 +484,10 @@ int main(int argc, char **argv) {
 
     printf(
         "brindle-player, %d files per scenario, %ld steps a run, medians of %d interleaved "
-        "rounds\n\n",
-        count, steps, rounds);
+        "rounds, %s\n\n",
+        count, steps, rounds,
+        sCpu >= 0 ? ("each process on CPU " + std::to_string(sCpu)).c_str()
+                  : "processes placed by the scheduler");
     print_table(rows);
     std::filesystem::remove_all(work);
     return 0;
