@@ -10,6 +10,7 @@
 #include "LineReader.h"
 #include "Player.h"
 #include "Signals.h"
+#include "StandardOutput.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
         if (prompt && !promptShown) {
             fputs("brindle> ", stdout);
             fflush(stdout);
+            flush_standard_output();
             promptShown = true;
         }
 

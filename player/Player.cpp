@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Playlist.h"
+#include "StandardOutput.h"
 #include "WindowAccess.h"
 
 Player::Player()
@@ -67,6 +68,8 @@ void Player::Settle() {
     } while (!fTasks.IsEmpty());
     if (fDisplay != nullptr)
         fDisplay->CatchUp();
+    // Nothing left to do until the next command or event.
+    flush_standard_output();
 }
 
 void Player::Shutdown() {
