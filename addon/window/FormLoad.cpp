@@ -26,12 +26,14 @@ bool nothing_stored(ssize_t status) {
 }
 
 // Whether the stored text attribute `name` is exactly `shown`, the text the form read from
-// it: a 'CSTR' value of valid UTF-8 that ends at its NUL (or at its end), at most
-// AUDIO_TEXT_ATTR_SIZE bytes long.
-bool stored_text_is(const BNode &node, const char *name, const char *shown) {
-    attr_info info;
-    if (node.GetAttrInfo(name, &info) != B_OK)
-        return false;
+// it (`stored`, what that read found): a 'CSTR' value of valid UTF-8 that ends at its NUL
+// (or at its end), at most AUDIO_TEXT_ATTR_SIZE bytes long. A read that found nothing
+// stored loses nothing when what the form shows is written.
+bool stored_text_is(const BNode &node, const char *name, const char *shown,
+                    const stored_attr &stored) {
+    if (stored.status < 0)
+        return nothing_stored(stored.status);
+    const attr_info &info = stored.info;
     const off_t length = static_cast<off_t>(strlen(shown));
     if (info.type != AUDIO_TEXT_TYPE || !is_valid_utf8(shown, static_cast<size_t>(length)))
         return false;
@@ -46,23 +48,14 @@ bool stored_text_is(const BNode &node, const char *name, const char *shown) {
     return node.ReadAttr(name, AUDIO_TEXT_TYPE, length, &next, 1) == 1 && next == '\0';
 }
 
-// Whether the stored number attribute `name` is a 'LONG' of 4 bytes; the caller checks
-// the range.
-bool stored_number_is_long(const BNode &node, const char *name) {
-    attr_info info;
-    return node.GetAttrInfo(name, &info) == B_OK && info.type == AUDIO_NUMBER_TYPE &&
-           info.size == sizeof(int32);
-}
-
 // Whether the form shows the stored genre as it is: a name of the menu, or "unknown".
 // One it lacks ("Shoegaze", or an empty text) shows as "unknown", which is not the same.
-bool stored_genre_is(const BNode &node, const char *genre, uint8 alphaIndex) {
-    attr_info info;
-    status_t status = node.GetAttrInfo(AUDIO_GENRE_ATTR, &info);
-    if (status != B_OK)
-        return nothing_stored(status);
+bool stored_genre_is(const BNode &node, const char *genre, uint8 alphaIndex,
+                     const stored_attr &stored) {
+    if (stored.status < 0)
+        return nothing_stored(stored.status);
     return (alphaIndex != UNKNOWN_GENRE_VALUE || strcmp(genre, "unknown") == 0) &&
-           stored_text_is(node, AUDIO_GENRE_ATTR, genre);
+           stored_text_is(node, AUDIO_GENRE_ATTR, genre, stored);
 }
 
 // Why a file could not be loaded, in the status line's words.
@@ -102,7 +95,8 @@ void PluginWindow::Impl::readAttrs() {
     exact[FIELD_ALBUM] = setEditField(file, AUDIO_ALBUM_ATTR, albumControl);
     exact[FIELD_ARTIST] = setEditField(file, AUDIO_ARTIST_ATTR, artistControl);
 
-    vesk::str_t genre = get_string_attr(file, AUDIO_GENRE_ATTR);
+    stored_attr storedGenre;
+    vesk::str_t genre = get_string_attr(file, AUDIO_GENRE_ATTR, &storedGenre);
     printf("Getting genre id...");
     uint8 genreIndex = get_genre_alpha_index(genre.c_str());
     printf("done - %d\n", genreIndex);
@@ -110,7 +104,7 @@ void PluginWindow::Impl::readAttrs() {
     genrePopup->SetActive(genreIndex, false);
     printf("done\n");
     // A name the menu lacks ("Shoegaze") shows as "unknown": not the stored value.
-    exact[FIELD_GENRE] = stored_genre_is(file, genre.c_str(), genreIndex);
+    exact[FIELD_GENRE] = stored_genre_is(file, genre.c_str(), genreIndex, storedGenre);
 
     exact[FIELD_RATING] =
         setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX, RATING_DEFAULT);
@@ -151,7 +145,10 @@ void PluginWindow::Impl::readAttrs() {
 
 bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextControl *field) {
     char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
-    ssize_t length = node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE);
+    stored_attr stored;
+    ssize_t length =
+        node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE, &stored.info);
+    stored.status = length;
     if (length < 0) {
         field->SetText("");
         return nothing_stored(length);
@@ -159,7 +156,7 @@ bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextContro
     buffer[length] = '\0';
     printf("Setting %s: %s\n", name, buffer);
     field->SetText(buffer);
-    return stored_text_is(node, name, buffer);
+    return stored_text_is(node, name, buffer, stored);
 }
 
 bool PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, int32 min,
@@ -168,10 +165,13 @@ bool PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, 
     bool exact = true;
     // A stored value shorter than four bytes replaces only the low-order bytes.
     ssize_t count = B_NO_INIT;
+    attr_info stored{};
     if (node.InitCheck() == B_OK)
-        count = node.ReadAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value));
+        count = node.ReadAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value), &stored);
     if (count >= 0) {
-        exact = value >= min && value <= max && stored_number_is_long(node, name);
+        // Only a 4-byte 'LONG' in range shows as it is stored.
+        exact = value >= min && value <= max && stored.type == AUDIO_NUMBER_TYPE &&
+                stored.size == static_cast<off_t>(sizeof(int32));
         if (value > max)
             value = max;
         if (value < min)
