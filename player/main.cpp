@@ -118,6 +118,10 @@ int main(int argc, char **argv) {
     }
     if (!options.files.empty())
         player.OpenStartPlaylist(options.files);
+    if (options.follow && !player.Follow(options.followName, &error)) {
+        fprintf(stderr, "brindle-player: --follow: %s\n", error.c_str());
+        return 1;
+    }
 
     CommandInterpreter interpreter(player);
     InputLoop loop(player, interpreter);
