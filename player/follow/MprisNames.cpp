@@ -57,6 +57,9 @@ bool is_player_name(const std::string &name) {
     // A bus name has at most 255 characters.
     if (name.empty() || name.size() > 255 - strlen(kMprisPrefix))
         return false;
+    // The bus allows it, but no player starts its name so; an option does.
+    if (name[0] == '-')
+        return false;
     bool elementStart = true;
     for (char c : name) {
         if (c == '.') {

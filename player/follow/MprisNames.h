@@ -12,7 +12,8 @@ namespace follow {
 bool local_path_from_url(const std::string &url, std::string *path);
 
 // Whether `name` can follow "org.mpris.MediaPlayer2." in a bus name: elements of
-// letters, digits, '_' and '-', none empty or starting with a digit, joined by dots.
+// letters, digits, '_' and '-', none empty or starting with a digit, joined by dots;
+// not starting with '-', which the command line keeps for options.
 bool is_player_name(const std::string &name);
 
 }  // namespace follow
