@@ -109,9 +109,9 @@ int main(int argc, char **argv) {
     PlayerApplication application(player);
 
     if (options.addOns.empty()) {
-        const std::string directory = executable_directory();
+        const std::string directory = default_add_on_directory();
         if (!directory.empty())
-            player.AddOns().LoadDirectory(directory + "/add-ons");
+            player.AddOns().LoadDirectory(directory);
     } else {
         for (const std::string &path : options.addOns)
             player.AddOns().Load(path);

@@ -120,11 +120,14 @@ std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arg
 }
 
 FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus,
-                                 const std::vector<std::string> &options, bool script)
+                                 const std::vector<std::string> &options, bool script,
+                                 const std::string &program)
     : fProcess(
           [&] {
-              std::vector<std::string> argv = {addon_test::player_path(), "--headless", "--add-on",
-                                               addon_test::addon_path()};
+              std::vector<std::string> argv = {
+                  program.empty() ? addon_test::player_path() : program, "--headless"};
+              if (program.empty())
+                  argv.insert(argv.end(), {"--add-on", addon_test::addon_path()});
               argv.insert(argv.end(), options.begin(), options.end());
               if (script)
                   argv.insert(argv.end(), {"--script", "-"});

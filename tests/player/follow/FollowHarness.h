@@ -60,11 +60,13 @@ std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arg
 
 // brindle-player --headless --add-on brindle.so `options`... reading commands from a pipe:
 // as a script (--script -, a bad command ends it) or, with `script` false, as typed
-// commands (a bad command is reported and the player goes on).
+// commands (a bad command is reported and the player goes on). `program` runs another
+// player than the build's, with the add-ons it finds itself.
 class FollowingPlayer {
 public:
     FollowingPlayer(const TempDir &dir, const SessionBus &bus,
-                    const std::vector<std::string> &options, bool script = true);
+                    const std::vector<std::string> &options, bool script = true,
+                    const std::string &program = "");
     // Sends `command`; returns the answer lines ("= ...") it gave.
     std::vector<std::string> Ask(const std::string &command);
     // Asks `command` until one of its answers is `answer` (false when the time limit
