@@ -74,6 +74,7 @@ public:
     bool AskUntil(const std::string &command, const std::string &answer);
     // Reads standard output until the whole line `line` comes.
     bool WaitForLine(const std::string &line) { return fProcess.WaitForLine(line); }
+    pid_t Pid() const { return fProcess.Pid(); }
     // Sends `quit` and waits for the player to end.
     RunResult Quit();
 

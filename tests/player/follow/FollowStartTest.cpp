@@ -48,6 +48,23 @@ TEST(FollowStart, NoSessionBusIsSaidAndEndsThePlayer) {
     EXPECT_EQ(result.out, "Brindle - get_plugin_list\n");  // nothing was enabled
 }
 
+TEST(FollowStart, BusLibraryIsLoadedOnlyWithFollow) {
+    TempDir dir;
+    SessionBus bus;
+    auto maps = [](const FollowingPlayer &player) {
+        return test_support::read_file("/proc/" + std::to_string(player.Pid()) + "/maps");
+    };
+    FollowingPlayer plain(dir, bus, {});
+    plain.Ask("enable");
+    EXPECT_THAT(maps(plain), testing::Not(HasSubstr("libsdbus-c++")));
+    EXPECT_EQ(plain.Quit().exitStatus, 0);
+    FollowingPlayer following(dir, bus, {"--follow=mpv"});
+    following.Ask("enable");
+    EXPECT_THAT(maps(following), HasSubstr("brindle-follow.so"));
+    EXPECT_THAT(maps(following), HasSubstr("libsdbus-c++"));
+    EXPECT_EQ(following.Quit().exitStatus, 0);
+}
+
 TEST(FollowNames, LocalFileUrlsArePercentDecoded) {
     std::string path;
     ASSERT_TRUE(local_path_from_url("file:///music/a%20b/caf%C3%A9%25.mp3", &path));
