@@ -386,7 +386,6 @@ Result Commands::Current() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    AsPlayerPlaylist(playlist)->NotifyCurrent();
     std::string answer = "none";
     if (playlist->Lock()) {
         const int32 index = playlist->CurrentIndex();
@@ -395,7 +394,9 @@ Result Commands::Current() {
             answer = std::to_string(index) + " " + path;
         playlist->Unlock();
     }
+    // Answered before the message goes: the window's lines come after, in a fixed order.
     printf("= current %s\n", answer.c_str());
+    AsPlayerPlaylist(playlist)->NotifyCurrent();
     return CommandInterpreter::kDone;
 }
 
