@@ -119,17 +119,17 @@ std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arg
     return out;
 }
 
-FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus,
-                                 const std::vector<std::string> &options, bool script,
-                                 const std::string &program)
+FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus, const PlayerRun &run)
     : fProcess(
           [&] {
-              std::vector<std::string> argv = {
-                  program.empty() ? addon_test::player_path() : program, "--headless"};
-              if (program.empty())
+              std::vector<std::string> argv = {run.program.empty() ? addon_test::player_path()
+                                                                   : run.program};
+              if (!run.offscreen)
+                  argv.push_back("--headless");
+              if (run.program.empty())
                   argv.insert(argv.end(), {"--add-on", addon_test::addon_path()});
-              argv.insert(argv.end(), options.begin(), options.end());
-              if (script)
+              argv.insert(argv.end(), run.options.begin(), run.options.end());
+              if (!run.typed)
                   argv.insert(argv.end(), {"--script", "-"});
               return argv;
           }(),
@@ -137,7 +137,11 @@ FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus,
               SpawnOptions spawn = on_bus(bus);
               spawn.input = test_support::Input::kPipe;
               spawn.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
-              spawn.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+              spawn.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
+              if (run.offscreen)
+                  spawn.env["QT_QPA_PLATFORM"] = "offscreen";
+              else
+                  spawn.unset.push_back("QT_QPA_PLATFORM");
               return spawn;
           }()) {
     // A player that ended (a bad command in a script) is seen as such, not as SIGPIPE.

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AddonHarness.h"
@@ -58,15 +59,29 @@ private:
 // playerctl on `bus` with `arguments`; its standard output without the line end.
 std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments);
 
-// brindle-player --headless --add-on brindle.so `options`... reading commands from a pipe:
-// as a script (--script -, a bad command ends it) or, with `script` false, as typed
-// commands (a bad command is reported and the player goes on). `program` runs another
-// player than the build's, with the add-ons it finds itself.
+// How a test runs the player: brindle-player --add-on brindle.so OPTIONS... with commands
+// from a pipe.
+struct PlayerRun {
+    PlayerRun(std::vector<std::string> options, bool typed = false, bool offscreen = false,
+              std::string program = "")
+        : options(std::move(options)),
+          typed(typed),
+          offscreen(offscreen),
+          program(std::move(program)) {}
+
+    std::vector<std::string> options;
+    // As typed commands (a bad one is reported and the player goes on), not as a script
+    // (--script -, where a bad command ends it).
+    bool typed;
+    // Windows drawn on Qt's offscreen platform, not headless.
+    bool offscreen;
+    // Another player than the build's, with the add-ons it finds itself.
+    std::string program;
+};
+
 class FollowingPlayer {
 public:
-    FollowingPlayer(const TempDir &dir, const SessionBus &bus,
-                    const std::vector<std::string> &options, bool script = true,
-                    const std::string &program = "");
+    FollowingPlayer(const TempDir &dir, const SessionBus &bus, const PlayerRun &run);
     // Sends `command`; returns the answer lines ("= ...") it gave.
     std::vector<std::string> Ask(const std::string &command);
     // Asks `command` until one of its answers is `answer` (false when the time limit

@@ -20,7 +20,7 @@ protected:
 TEST_F(FollowMpv, FormFollowsThePlayersNextAndPrevious) {
     const auto files = titled_mp3s(fDir, {"One", "Two"});
     Mpv mpv(fBus, files);
-    FollowingPlayer player(fDir, fBus, {"--follow"});  // any player: the only one there
+    FollowingPlayer player(fDir, fBus, {{"--follow"}});  // any player: the only one there
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     playerctl(fBus, {"-p", "mpv", "next"});
@@ -34,7 +34,7 @@ TEST_F(FollowMpv, FormFollowsThePlayersNextAndPrevious) {
 TEST_F(FollowMpv, NextAndPrevCommandsMoveThePlayer) {
     const auto files = titled_mp3s(fDir, {"One", "Two"});
     Mpv mpv(fBus, files);
-    FollowingPlayer player(fDir, fBus, {"--follow", "mpv"});
+    FollowingPlayer player(fDir, fBus, {{"--follow", "mpv"}});
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     player.Ask("next");
@@ -46,10 +46,27 @@ TEST_F(FollowMpv, NextAndPrevCommandsMoveThePlayer) {
     EXPECT_EQ(player.Quit().exitStatus, 0);
 }
 
+TEST_F(FollowMpv, PlayerWindowShowsTheTrackAndItsButtonsMoveThePlayer) {
+    const auto files = titled_mp3s(fDir, {"One", "Two"});
+    Mpv mpv(fBus, files);
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}, false, true});  // windows drawn
+    player.Ask("enable");
+    ASSERT_TRUE(player.AskUntil("form", "= title One"));
+    player.Ask("widget-next");
+    EXPECT_TRUE(player.AskUntil("form", "= title Two"));
+    EXPECT_THAT(playerctl(fBus, {"-p", "mpv", "metadata", "xesam:url"}),
+                testing::EndsWith("/Two%20song.mp3"));
+    // The window lists the followed track alone (mpv has no track list), as current.
+    EXPECT_TRUE(player.AskUntil("widget-state", "= playlist 1 0"));
+    player.Ask("widget-prev");
+    EXPECT_TRUE(player.AskUntil("form", "= title One"));
+    EXPECT_EQ(player.Quit().exitStatus, 0);
+}
+
 TEST_F(FollowMpv, FieldEditedThenNextIsSavedIntoTheFileItWasMadeOn) {
     const auto files = titled_mp3s(fDir, {"One", "Two"});
     Mpv mpv(fBus, files);
-    FollowingPlayer player(fDir, fBus, {"--follow=mpv"});
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}});
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     player.Ask("set title Edited");
@@ -65,7 +82,7 @@ TEST_F(FollowMpv, VolumeAdjustMovesThePlayersVolumeAndKeepsAHandSetOneApart) {
     const auto files = titled_mp3s(fDir, {"One", "Two", "Three"});
     addon_test::set_int32_attr(files[1], "Audio:VolumeAdjustment", 2);
     Mpv mpv(fBus, files, {"--volume=50"});
-    FollowingPlayer player(fDir, fBus, {"--follow=mpv"});
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}});
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     EXPECT_TRUE(player.AskUntil("volume", "= volume 0.5"));
@@ -84,7 +101,7 @@ TEST_F(FollowMpv, VolumeAdjustMovesThePlayersVolumeAndKeepsAHandSetOneApart) {
 TEST_F(FollowMpv, StreamIsNoCurrentItem) {
     const auto files = titled_mp3s(fDir, {"One"});
     Mpv mpv(fBus, {files[0], "av://lavfi:sine=frequency=440"});
-    FollowingPlayer player(fDir, fBus, {"--follow=mpv"});
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}});
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     EXPECT_THAT(player.Ask("current"), testing::Contains("= current 0 " + files[0]));
@@ -95,7 +112,7 @@ TEST_F(FollowMpv, StreamIsNoCurrentItem) {
 
 TEST_F(FollowMpv, WaitsForThePlayerAndFollowsItThroughQuitAndRestart) {
     const auto files = titled_mp3s(fDir, {"One", "Two"});
-    FollowingPlayer player(fDir, fBus, {"--follow=mpv"});
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}});
     player.Ask("enable");
     // Nothing to follow yet: commands are answered all the same.
     EXPECT_THAT(player.Ask("form"), testing::Contains("= title "));
@@ -120,7 +137,7 @@ TEST_F(FollowMpv, WaitsForThePlayerAndFollowsItThroughQuitAndRestart) {
 TEST_F(FollowMpv, HandChangesToTheFollowedPlaylistAreRefused) {
     const auto files = titled_mp3s(fDir, {"One", "Two"});
     Mpv mpv(fBus, files);
-    FollowingPlayer player(fDir, fBus, {"--follow=mpv"}, false);  // typed: errors go on
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}, true});  // typed: errors go on
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     player.Ask("add " + files[1]);
     player.Ask("close-playlist 0");

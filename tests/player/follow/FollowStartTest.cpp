@@ -54,11 +54,11 @@ TEST(FollowStart, BusLibraryIsLoadedOnlyWithFollow) {
     auto maps = [](const FollowingPlayer &player) {
         return test_support::read_file("/proc/" + std::to_string(player.Pid()) + "/maps");
     };
-    FollowingPlayer plain(dir, bus, {});
+    FollowingPlayer plain(dir, bus, {{}});
     plain.Ask("enable");
     EXPECT_THAT(maps(plain), testing::Not(HasSubstr("libsdbus-c++")));
     EXPECT_EQ(plain.Quit().exitStatus, 0);
-    FollowingPlayer following(dir, bus, {"--follow=mpv"});
+    FollowingPlayer following(dir, bus, {{"--follow=mpv"}});
     following.Ask("enable");
     EXPECT_THAT(maps(following), HasSubstr("brindle-follow.so"));
     EXPECT_THAT(maps(following), HasSubstr("libsdbus-c++"));

@@ -36,7 +36,7 @@ TEST(FollowVlc, TracksAreTheItemsAndGotoGoesToOne) {
     argv.insert(argv.end(), files.begin(), files.end());
     Process vlc(argv, options);
 
-    FollowingPlayer player(dir, bus, {"--follow=vlc"}, false);  // typed: goto may come early
+    FollowingPlayer player(dir, bus, {{"--follow=vlc"}, true});  // typed: goto may come early
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
     EXPECT_TRUE(eventually([&] {
         player.Ask("goto 2");

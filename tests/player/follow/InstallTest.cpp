@@ -56,7 +56,7 @@ TEST_F(Install, InstalledPlayerFollowsWithItsOwnAddOnAndModule) {
     SessionBus bus;
     const auto files = titled_mp3s(fDir, {"One"});
     Mpv mpv(bus, files);
-    FollowingPlayer player(fDir, bus, {"--follow"}, true, Path("bin/brindle-player"));
+    FollowingPlayer player(fDir, bus, {{"--follow"}, false, false, Path("bin/brindle-player")});
     player.Ask("enable");
     EXPECT_TRUE(player.AskUntil("form", "= title One"));
     EXPECT_EQ(player.Quit().exitStatus, 0);
