@@ -38,9 +38,11 @@ public:
             *error = "cannot make the request queue";
             return false;
         }
+        // The thread owns the promise: it may still be inside set_value when this
+        // thread has its answer and returns.
         std::promise<std::string> started;
         std::future<std::string> result = started.get_future();
-        fThread = std::thread([this, &started] { _Run(&started); });
+        fThread = std::thread([this, started = std::move(started)]() mutable { _Run(&started); });
         *error = result.get();
         if (error->empty())
             return true;
