@@ -29,7 +29,7 @@ bool starts_with(const std::string &text, const std::string &prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Values of the type the specification names; anything else counts as absent. Some
+// Values of the type MPRIS gives them; anything else counts as absent. Some
 // players send the track id as a string rather than an object path.
 bool read_string(const sdbus::Variant &value, std::string *text) {
     if (value.containsValueOfType<std::string>()) {
@@ -259,7 +259,7 @@ void MprisWatcher::_PropertiesChanged(uint64_t generation, sdbus::Signal &signal
         if (changes != 0)
             _Announce(changes);
     } catch (const sdbus::Error &) {
-        // A signal not of the specification's shape is no news.
+        // A signal not of the shape MPRIS gives it is no news.
     }
 }
 
