@@ -59,6 +59,12 @@ std::string installed(const std::string &program) {
     return std::string();
 }
 
+std::vector<std::string> tied_to_test(const std::vector<std::string> &argv) {
+    std::vector<std::string> tied = {required("setpriv"), "--pdeathsig", "KILL", "--"};
+    tied.insert(tied.end(), argv.begin(), argv.end());
+    return tied;
+}
+
 SessionBus::SessionBus(bool otherUsers) : fDirectory() {
     std::vector<std::string> argv = {required("dbus-run-session")};
     if (otherUsers) {
@@ -100,7 +106,7 @@ Mpv::Mpv(const SessionBus &bus, const std::vector<std::string> &files,
                   "--pause",       "--really-quiet"};
               argv.insert(argv.end(), options.begin(), options.end());
               argv.insert(argv.end(), files.begin(), files.end());
-              return argv;
+              return tied_to_test(argv);
           }(),
           on_bus(bus)) {}
 

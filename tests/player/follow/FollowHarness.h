@@ -44,6 +44,10 @@ private:
     std::string fAddress;
 };
 
+// `argv` run through setpriv, so that a player nobody here wrote dies with the test should
+// the test die before it can end it.
+std::vector<std::string> tied_to_test(const std::vector<std::string> &argv);
+
 // mpv with the mpv-mpris plugin on `bus`, paused, with no audio or video output.
 class Mpv {
 public:
