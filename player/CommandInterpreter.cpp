@@ -310,6 +310,10 @@ Result Commands::ClosePlaylist() {
     if (!_NoMore())
         return CommandInterpreter::kFailed;
     const int32 count = fPlayer.Controller()->CountPlaylists();
+    PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(index);
+    if (playlist && AsPlayerPlaylist(playlist)->FollowsAPlayer())
+        return _Fail("playlist " + std::to_string(index) +
+                     " follows a player (--follow): it closes when that player quits");
     if (fPlayer.Controller()->ClosePlaylist(index) != B_OK)
         return _Fail("no playlist " + std::to_string(index) + " (" + std::to_string(count) +
                      " open)");
@@ -320,6 +324,8 @@ Result Commands::Add() {
     std::string path = fArguments.Rest();
     if (path.empty())
         return _Fail("missing path");
+    if (fPlayer.Following())
+        return _Fail("playlist 0 follows a player (--follow): add the file in that player");
     PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
     if (playlist) {
         AsPlayerPlaylist(playlist)->AddItem(path.c_str());
@@ -344,7 +350,10 @@ Result Commands::Goto() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    if (AsPlayerPlaylist(playlist)->SetCurrent(index) != B_OK) {
+    const status_t status = AsPlayerPlaylist(playlist)->SetCurrent(index);
+    if (status == B_NOT_ALLOWED)
+        return _Fail("the followed player has no track list: use next and prev");
+    if (status != B_OK) {
         return _Fail("no item " + word + " in playlist 0 (" +
                      std::to_string(playlist->CountItems()) + " items)");
     }
@@ -377,6 +386,16 @@ Result Commands::Current() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
+    std::string answer = "none";
+    if (playlist->Lock()) {
+        const int32 index = playlist->CurrentIndex();
+        const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
+        if (index >= 0 && path != nullptr)
+            answer = std::to_string(index) + " " + path;
+        playlist->Unlock();
+    }
+    // Answered before the message goes: the window's lines come after, in a fixed order.
+    printf("= current %s\n", answer.c_str());
     AsPlayerPlaylist(playlist)->NotifyCurrent();
     return CommandInterpreter::kDone;
 }

@@ -110,15 +110,19 @@ int main(int argc, char **argv) {
     PlayerApplication application(player);
 
     if (options.addOns.empty()) {
-        const std::string directory = executable_directory();
+        const std::string directory = default_add_on_directory();
         if (!directory.empty())
-            player.AddOns().LoadDirectory(directory + "/add-ons");
+            player.AddOns().LoadDirectory(directory);
     } else {
         for (const std::string &path : options.addOns)
             player.AddOns().Load(path);
     }
     if (!options.files.empty())
         player.OpenStartPlaylist(options.files);
+    if (options.follow && !player.Follow(options.followName, &error)) {
+        fprintf(stderr, "brindle-player: --follow: %s\n", error.c_str());
+        return 1;
+    }
 
     CommandInterpreter interpreter(player);
     InputLoop loop(player, interpreter);

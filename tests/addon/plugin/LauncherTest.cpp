@@ -2,10 +2,7 @@
 // starting the player first when none runs. Each test has a roster directory of its own.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <limits.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include "AddonHarness.h"
@@ -22,31 +19,6 @@ const std::vector<std::string> kEnabledWithoutPlaylist = {
     "Brindle - show",
 };
 
-// Running players started from the build's player with this roster directory.
-std::vector<pid_t> players_using(const std::string &runtime) {
-    char resolved[PATH_MAX];
-    std::string player = realpath(player_path().c_str(), resolved) ? resolved : player_path();
-    std::vector<pid_t> found;
-    DIR *proc = opendir("/proc");
-    if (proc == nullptr)
-        return found;
-    while (dirent *entry = readdir(proc)) {
-        pid_t pid = atoi(entry->d_name);
-        if (pid <= 0)
-            continue;
-        std::string base = "/proc/" + std::string(entry->d_name);
-        char exe[PATH_MAX];
-        ssize_t length = readlink((base + "/exe").c_str(), exe, sizeof(exe) - 1);
-        if (length <= 0 || std::string(exe, length) != player)
-            continue;
-        std::string environment = read_file(base + "/environ");
-        if (environment.find(std::string("XDG_RUNTIME_DIR=") + runtime + '\0') != std::string::npos)
-            found.push_back(pid);
-    }
-    closedir(proc);
-    return found;
-}
-
 SpawnOptions launcher_options(const TempDir &dir) {
     SpawnOptions options;
     options.directory = dir.Path();
@@ -56,15 +28,6 @@ SpawnOptions launcher_options(const TempDir &dir) {
     options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
     return options;
 }
-
-// Ends, whatever happens in a test, the players it made the launcher start.
-struct PlayerReaper {
-    std::string runtime;
-    ~PlayerReaper() {
-        for (pid_t pid : players_using(runtime))
-            kill(pid, SIGKILL);
-    }
-};
 
 }  // namespace
 
@@ -93,7 +56,7 @@ TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
 
 TEST(Launcher, StartsThePlayerWhenNoneRuns) {
     TempDir dir;
-    PlayerReaper reaper{runtime_dir(dir)};
+    PlayerReaper reaper{runtime_dir(dir), ""};
     ASSERT_TRUE(players_using(reaper.runtime).empty());
 
     // The player inherits the launcher's standard output, so both are read here.

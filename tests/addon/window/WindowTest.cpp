@@ -81,8 +81,8 @@ TEST(Window, CloseSavesTheEditsAndGivesTheVolumeBack) {
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> lines = result.Lines();
-    ASSERT_GE(lines.size(), 8u);
-    std::vector<std::string> tail(lines.end() - 8, lines.end());
+    ASSERT_GE(lines.size(), 9u);
+    std::vector<std::string> tail(lines.end() - 9, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{
                         "PluginWindow::QuiteRequested",
                         "Brindle - destroyplugin",
@@ -93,6 +93,7 @@ TEST(Window, CloseSavesTheEditsAndGivesTheVolumeBack) {
                         "Not an audio/x-mpeg file, is text/plain",
                         // The window's +2 steps go back: 1.5 to 1.0.
                         "changing vol from 1.500000 to 1.000000",
+                        "= current 0 " + path,
                         "= volume 1",
                     }))
         << result.out;
