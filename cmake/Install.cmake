@@ -1,6 +1,7 @@
 # `cmake --install`: the layout DESIGN.md gives, under the prefix.
 #   bin/brindle-player, bin/brindle
-#   lib/brindle/          the platform and layout libraries, player modules (brindle-follow.so)
+#   lib/brindle/          the platform and layout libraries, player modules (brindle-follow.so,
+#                         libbrindle-display.so)
 #   lib/brindle/add-ons/  the add-on image
 #   lib/brindle/apps/     the roster's app entries
 #   share/applications/brindle.desktop
@@ -22,6 +23,7 @@ brindle_install(brindle_launcher bin "$ORIGIN/../${brindle_libdir}")
 brindle_install(be ${brindle_libdir} "$ORIGIN")
 brindle_install(layout ${brindle_libdir} "$ORIGIN")
 brindle_install(brindle_follow ${brindle_libdir} "$ORIGIN")
+brindle_install(brindle-display ${brindle_libdir} "$ORIGIN")
 brindle_install(brindle_addon ${brindle_libdir}/add-ons "$ORIGIN/..")
 
 if(EXISTS ${CMAKE_BINARY_DIR}/apps)
