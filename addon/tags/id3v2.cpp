@@ -1,0 +1,256 @@
+#include "tags/id3v2.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tags/id3v2_codec.h"
+#include "tags/id3v2_layout.h"
+#include "tags/safe_rewrite.h"
+#include "tags/util.h"
+
+namespace {
+
+// A tag that must grow gets this much room for later edits in place, as other writers leave.
+constexpr size_t GROW_PADDING = 1024;
+
+const char *const frame_ids[ID3V2_TEXT_COUNT] = {"TIT2", "TPE1", "TALB", "TCON"};
+const char *const v22_frame_ids[ID3V2_TEXT_COUNT] = {"TT2", "TP1", "TAL", "TCO"};
+
+// TagLib's side, loaded once on first use and kept for the life of the process.
+const id3v2_codec *codec() {
+    static const id3v2_codec *loaded = []() -> const id3v2_codec * {
+        void *image = dlopen(ID3V2_CODEC_MODULE, RTLD_NOW | RTLD_LOCAL);
+        if (image == nullptr) {
+            printf("Failed to load %s: %s\n", ID3V2_CODEC_MODULE, dlerror());
+            return nullptr;
+        }
+        auto entry = reinterpret_cast<id3v2_codec_entry>(dlsym(image, ID3V2_CODEC_ENTRY));
+        const id3v2_codec *table = entry != nullptr ? entry() : nullptr;
+        if (table == nullptr || table->abi != ID3V2_CODEC_ABI) {
+            printf("Failed to load %s: not a matching module\n", ID3V2_CODEC_MODULE);
+            return nullptr;
+        }
+        return table;
+    }();
+    return loaded;
+}
+
+bool read_header(BFile &file, id3v2_header *header) {
+    char bytes[ID3V2_HEADER_SIZE];
+    return file.ReadAt(0, bytes, sizeof(bytes)) == static_cast<ssize_t>(sizeof(bytes)) &&
+           parse_id3v2_header(bytes, header);
+}
+
+// The whole tag; false when the file ends before it does.
+bool read_tag(BFile &file, const id3v2_header &header, std::string *tag) {
+    off_t size;
+    size_t total = header.TotalSize();
+    if (file.GetSize(&size) != B_OK || size < static_cast<off_t>(total))
+        return false;
+    tag->resize(total);
+    size_t done = 0;
+    while (done < total) {
+        ssize_t count = file.ReadAt(static_cast<off_t>(done), &(*tag)[done], total - done);
+        if (count <= 0)
+            return false;
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+int wanted_index(uint8 major, const std::string &id) {
+    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
+        if (id == (major == 2 ? v22_frame_ids[i] : frame_ids[i]))
+            return i;
+    }
+    return -1;
+}
+
+// TCON's values, in order: the first that names a genre of ours wins.
+uint8 genre_from(const id3v2_texts &texts) {
+    for (size_t i = 0; i < texts.genres.size(); i++) {
+        const std::string &value = texts.genres[i];
+        if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
+            long number = strtol(value.c_str(), nullptr, 10);
+            if (value.size() <= 3 && number < NUM_GENRES)
+                return static_cast<uint8>(number);
+            continue;
+        }
+        uint8 id = get_genre_id(value.c_str());
+        if (id != UNKNOWN_GENRE_VALUE)
+            return id;
+        int number = i < texts.genreNumbers.size() ? texts.genreNumbers[i] : 255;
+        if (number >= 0 && number < NUM_GENRES)
+            return static_cast<uint8>(number);
+    }
+    return UNKNOWN_GENRE_VALUE;
+}
+
+// The texts to write, by id3v2_text_index; TCON as a genre number, which every reader shows
+// under its own name for it.
+void change_texts(const id3v2_changes &changes, uint8 major, std::string *genre,
+                  const char *texts[ID3V2_TEXT_COUNT]) {
+    texts[ID3V2_TITLE] = changes.title;
+    texts[ID3V2_ARTIST] = changes.artist;
+    texts[ID3V2_ALBUM] = changes.album;
+    texts[ID3V2_GENRE] = nullptr;
+    if (changes.genre < NUM_GENRES) {
+        char number[8];
+        snprintf(number, sizeof(number), major == 4 ? "%d" : "(%d)", changes.genre);
+        *genre = number;
+        texts[ID3V2_GENRE] = genre->c_str();
+    }
+}
+
+// The frames of a 2.3 or 2.4 tag with the changed texts spliced in: a changed frame takes the
+// place of the first of its kind, later ones of its kind go, a new one goes at the end.
+status_t splice_frames(const id3v2_header &header, const std::string &tag,
+                       const char *const texts[], std::string *frames) {
+    std::string area;
+    std::vector<id3v2_frame_span> spans;
+    if (!id3v2_frame_area(header, tag, &area) || !split_id3v2_frames(header.major, area, &spans))
+        return B_BAD_DATA;
+    const id3v2_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
+    std::string rendered[ID3V2_TEXT_COUNT];
+    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
+        if (texts[i] == nullptr || *texts[i] == '\0')
+            continue;
+        if (!taglib->render_text_frame(frame_ids[i], texts[i], header.major, &rendered[i]))
+            return B_BAD_DATA;
+        // A 2.4 tag flagged unsynchronised is decoded frame by frame: ours must match.
+        if (header.major == 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0)
+            rendered[i] = unsynchronise_id3v2_frame(rendered[i]);
+    }
+    bool placed[ID3V2_TEXT_COUNT] = {};
+    for (const id3v2_frame_span &span : spans) {
+        int index = wanted_index(header.major, span.id);
+        if (index < 0 || texts[index] == nullptr) {
+            frames->append(area, span.offset, span.length);
+        } else if (!placed[index]) {
+            frames->append(rendered[index]);
+            placed[index] = true;
+        }
+    }
+    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
+        if (!placed[i])
+            frames->append(rendered[i]);
+    }
+    return B_OK;
+}
+
+// A 2.2 tag cannot take 2.3 frames: TagLib renders it whole as 2.3.
+status_t convert_frames(const std::string &tag, const char *const texts[], std::string *frames) {
+    const id3v2_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
+    std::string rendered, area;
+    id3v2_header header;
+    std::vector<id3v2_frame_span> spans;
+    if (!taglib->render_as_v23(tag.data(), tag.size(), texts, &rendered) ||
+        rendered.size() < ID3V2_HEADER_SIZE || !parse_id3v2_header(rendered.data(), &header) ||
+        header.major != 3 || !id3v2_frame_area(header, rendered, &area) ||
+        !split_id3v2_frames(3, area, &spans)) {
+        return B_BAD_DATA;
+    }
+    // TagLib's padding goes: the caller sizes the tag.
+    size_t end = spans.empty() ? 0 : spans.back().offset + spans.back().length;
+    *frames = area.substr(0, end);
+    return B_OK;
+}
+
+}  // namespace
+
+bool has_id3v2_tag(BFile &file) {
+    id3v2_header header;
+    return read_header(file, &header);
+}
+
+bool read_id3v2_fields(BFile &file, id3v2_fields *fields) {
+    id3v2_header header;
+    std::string tag, area;
+    if (!read_header(file, &header) || !read_tag(file, header, &tag) ||
+        !id3v2_frame_area(header, tag, &area)) {
+        return false;
+    }
+    // Frames up to any damage still count, as other readers take them.
+    std::vector<id3v2_frame_span> spans;
+    split_id3v2_frames(header.major, area, &spans);
+
+    // TagLib decodes only the frames wanted here, in a small tag of their own: a tag with
+    // none of them (or only large pictures) costs it nothing.
+    std::string wanted;
+    for (const id3v2_frame_span &span : spans) {
+        if (wanted_index(header.major, span.id) >= 0)
+            wanted.append(area, span.offset, span.length);
+    }
+    id3v2_fields result;
+    if (!wanted.empty()) {
+        const id3v2_codec *taglib = codec();
+        // The area is already resynchronised, except 2.4's frames, which say so themselves
+        // or through the header's flag.
+        uint8 flags = header.major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
+        std::string small = render_id3v2_header(header.major, flags, wanted.size()) + wanted;
+        id3v2_texts texts;
+        if (taglib == nullptr || !taglib->read_texts(small.data(), small.size(), &texts))
+            return false;
+        result.title = texts.title.c_str();
+        result.artist = texts.artist.c_str();
+        result.album = texts.album.c_str();
+        result.genre = genre_from(texts);
+    }
+    *fields = result;
+    return true;
+}
+
+status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *replaced,
+                            node_ref *replacement) {
+    *replaced = false;
+    id3v2_header header;
+    if (!read_header(file, &header))
+        return B_ENTRY_NOT_FOUND;
+    if (changes.title == nullptr && changes.artist == nullptr && changes.album == nullptr &&
+        changes.genre >= NUM_GENRES) {
+        return B_OK;
+    }
+    std::string tag;
+    if (!read_tag(file, header, &tag))
+        return B_BAD_DATA;
+
+    uint8 major = header.major == 2 ? 3 : header.major;
+    std::string genre;
+    const char *texts[ID3V2_TEXT_COUNT];
+    change_texts(changes, major, &genre, texts);
+    std::string frames;
+    status_t status = header.major == 2 ? convert_frames(tag, texts, &frames)
+                                        : splice_frames(header, tag, texts, &frames);
+    if (status != B_OK)
+        return status;
+
+    // Extended header and footer are not carried over (their checksums and sizes would be
+    // stale); 2.2 and 2.3 frames come out resynchronised.
+    uint8 flags = major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
+    size_t oldTotal = header.TotalSize();
+    if (ID3V2_HEADER_SIZE + frames.size() <= oldTotal) {
+        std::string written = render_id3v2_header(major, flags, oldTotal - ID3V2_HEADER_SIZE);
+        written += frames;
+        written.resize(oldTotal, '\0');
+        ssize_t count = file.WriteAt(0, written.data(), written.size());
+        if (count < 0)
+            return static_cast<status_t>(count);
+        return count == static_cast<ssize_t>(written.size()) ? B_OK : B_IO_ERROR;
+    }
+
+    std::string grown = render_id3v2_header(major, flags, frames.size() + GROW_PADDING);
+    grown += frames;
+    grown.resize(grown.size() + GROW_PADDING, '\0');
+    status = rewrite_file_head(file, static_cast<off_t>(oldTotal), grown.data(), grown.size(),
+                               replacement);
+    *replaced = status == B_OK;
+    return status;
+}

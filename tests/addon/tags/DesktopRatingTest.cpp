@@ -1,0 +1,44 @@
+// The desktop's rating attribute, read and written as KDE's tools keep it, checked with the
+// attr tools.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include <Node.h>
+
+#include "TagsTestSupport.h"
+#include "tags/desktop_rating.h"
+
+using namespace tags_test;
+
+namespace {
+
+TEST(DesktopRating, OneToTenIsARatingAnythingElseIsNone) {
+    TempDir dir;
+    std::string path = dir.Write("song.mp3", "audio");
+    {
+        BNode node(path.c_str());
+        EXPECT_EQ(0, get_desktop_rating(node));  // missing
+    }
+    const std::map<std::string, int32> cases = {{"6", 6},  {"10", 10}, {"1", 1},  {"0", 0},
+                                                {"11", 0}, {"x", 0},   {"-2", 0}, {"", 0}};
+    for (const auto &[value, rating] : cases) {
+        ASSERT_TRUE(setfattr_value(path, DESKTOP_RATING_ATTR, value));
+        BNode node(path.c_str());
+        EXPECT_EQ(rating, get_desktop_rating(node)) << "\"" << value << "\"";
+    }
+}
+
+TEST(DesktopRating, IsWrittenAsDecimalText) {
+    TempDir dir;
+    std::string path = dir.Write("song.mp3", "audio");
+    BNode node(path.c_str());
+    for (int32 rating : {8, 10}) {
+        ASSERT_EQ(B_OK, write_desktop_rating(node, rating));
+        EXPECT_EQ(std::to_string(rating), getfattr_value(path, DESKTOP_RATING_ATTR));
+    }
+    EXPECT_EQ(B_BAD_VALUE, write_desktop_rating(node, 11));
+}
+
+}  // namespace

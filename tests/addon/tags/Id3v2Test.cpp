@@ -1,0 +1,218 @@
+// The ID3v2 tag on real MP3 files from lame, tagged and read back by mutagen (TagLib is our own
+// writer now, so it no longer checks us).
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <string>
+
+#include <File.h>
+
+#include "Id3v2Files.h"
+#include "TagsTestSupport.h"
+#include "tags/id3v2.h"
+#include "tags/id3v2_codec.h"
+#include "tags/util.h"
+
+using namespace tags_test;
+using test_support::id3v2_tag;
+using test_support::id3v2_text_frame;
+using test_support::mutagen_read;
+using test_support::mutagen_tag;
+
+namespace {
+
+using Spec = std::map<std::string, std::string>;
+
+class Id3v2 : public testing::Test {
+protected:
+    void SetUp() override {
+        fPath = fDir / "song.mp3";
+        ASSERT_TRUE(make_mp3(fPath)) << "lame could not encode a test file";
+        fAudio = read_file(fPath);
+    }
+
+    // The file as lame made it, behind `tag`.
+    void Prepend(const std::string &tag) { write_file(fPath, tag + fAudio); }
+
+    id3v2_fields Read() {
+        BFile file(fPath.c_str(), B_READ_ONLY);
+        id3v2_fields fields;
+        EXPECT_TRUE(read_id3v2_fields(file, &fields));
+        return fields;
+    }
+
+    status_t Write(const id3v2_changes &changes, bool *replaced = nullptr) {
+        BFile file(fPath.c_str(), B_READ_WRITE);
+        bool wasReplaced;
+        node_ref replacement;
+        status_t status = write_id3v2_fields(file, changes, &wasReplaced, &replacement);
+        if (replaced != nullptr)
+            *replaced = wasReplaced;
+        return status;
+    }
+
+    ino_t Inode() {
+        struct stat st = {};
+        stat(fPath.c_str(), &st);
+        return st.st_ino;
+    }
+
+    TempDir fDir;
+    std::string fPath;
+    std::string fAudio;
+};
+
+TEST_F(Id3v2, ReadsTheFieldsOfEachVersionAndEncoding) {
+    struct Case {
+        Spec spec;
+        const char *title;
+    } cases[] = {
+        {{{"version", "3"}, {"encoding", "0"}, {"title", "Blue in Green"}}, "Blue in Green"},
+        {{{"version", "3"}, {"encoding", "1"}, {"title", "夜の歌 — Café"}}, "夜の歌 — Café"},
+        {{{"version", "4"}, {"encoding", "3"}, {"title", "Jóga"}}, "Jóga"},
+    };
+    for (const Case &c : cases) {
+        Spec spec = c.spec;
+        spec.insert({{"artist", "Björk"}, {"album", "Homogenic"}, {"picture", "1"}});
+        mutagen_tag(fPath, spec);
+        id3v2_fields fields = Read();
+        EXPECT_STREQ(c.title, fields.title.c_str()) << spec["version"];
+        EXPECT_STREQ("Björk", fields.artist.c_str());
+        EXPECT_STREQ("Homogenic", fields.album.c_str());
+    }
+    // 2.2, which no tagger writes any more: three-letter frames.
+    Prepend(id3v2_tag(2, id3v2_text_frame(2, "TT2", "So What") +
+                             id3v2_text_frame(2, "TP1", "Miles Davis") +
+                             id3v2_text_frame(2, "TCO", "(8)")));
+    id3v2_fields fields = Read();
+    EXPECT_STREQ("So What", fields.title.c_str());
+    EXPECT_STREQ("Miles Davis", fields.artist.c_str());
+    EXPECT_EQ(8, fields.genre);  // Jazz
+}
+
+TEST_F(Id3v2, GenreByNumberReferenceNameOrAnotherSpelling) {
+    const std::map<std::string, uint8> cases = {
+        {"(17)", 17},
+        {"17", 17},
+        {"Rock", 17},
+        {"Alternative Rock", get_genre_id("Alt. Rock")},  // TagLib's name for genre 40
+        {"Shoegaze", UNKNOWN_GENRE_VALUE},
+        {"(200)", UNKNOWN_GENRE_VALUE},
+    };
+    for (const auto &[tcon, genre] : cases) {
+        mutagen_tag(fPath, {{"version", "3"}, {"genre", tcon}});
+        EXPECT_EQ(genre, Read().genre) << tcon;
+    }
+}
+
+// Runs in a process of its own (gtest's "threadsafe" death tests start one afresh), where
+// nothing has loaded TagLib's module yet.
+TEST_F(Id3v2, TagLibIsLoadedOnlyForATagWithFramesToDecode) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string plain = fDir / "plain.mp3", picture = fDir / "picture.mp3";
+    write_file(plain, fAudio);
+    write_file(picture, fAudio);
+    mutagen_tag(picture, {{"picture", "1"}});
+    mutagen_tag(fPath, {{"title", "Title"}});
+    auto loaded = [] { return dlopen(ID3V2_CODEC_MODULE, RTLD_NOW | RTLD_NOLOAD) != nullptr; };
+    auto check = [&]() {
+        BFile plainFile(plain.c_str(), B_READ_ONLY);
+        BFile pictureFile(picture.c_str(), B_READ_ONLY);
+        BFile titled(fPath.c_str(), B_READ_ONLY);
+        id3v2_fields fields;
+        if (loaded() || has_id3v2_tag(plainFile) || read_id3v2_fields(plainFile, &fields))
+            return 1;
+        if (!read_id3v2_fields(pictureFile, &fields) || loaded())
+            return 2;
+        return read_id3v2_fields(titled, &fields) && loaded() && fields.title == "Title" ? 0 : 3;
+    };
+    EXPECT_EXIT(exit(check()), testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Id3v2, WritesChangedFieldsInPlaceKeepingEveryOtherFrame) {
+    mutagen_tag(fPath, {{"version", "3"},
+                        {"title", "Old"},
+                        {"artist", "Artist"},
+                        {"picture", "1"},
+                        {"lyrics", "la la"},
+                        {"replaygain", "-6.5 dB"}});
+    Spec before = mutagen_read(fPath);
+    off_t size = test_support::file_size(fPath);
+    ino_t inode = Inode();
+
+    id3v2_changes changes;
+    changes.title = "New title";
+    changes.album = "Ålbum";
+    changes.genre = 8;  // Jazz
+    bool replaced = true;
+    ASSERT_EQ(B_OK, Write(changes, &replaced));
+
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(inode, Inode());
+    EXPECT_EQ(size, test_support::file_size(fPath));
+    Spec after = mutagen_read(fPath);
+    EXPECT_EQ("2.3.0", after["version"]);
+    EXPECT_EQ("New title", after["TIT2"]);
+    EXPECT_EQ("Ålbum", after["TALB"]);
+    EXPECT_EQ("(8)", after["TCON"]);
+    EXPECT_EQ("Jazz", after["genres"]);
+    for (const char *kept : {"TPE1", "APIC", "USLT", "TXXX:REPLAYGAIN_TRACK_GAIN"})
+        EXPECT_EQ(before[kept], after[kept]) << kept;
+    EXPECT_EQ(fAudio, read_file(fPath).substr(size - fAudio.size()));
+}
+
+TEST_F(Id3v2, TextBeyondLatin1TakesTheVersionsOwnEncoding) {
+    // 2.3 knows UTF-16 only; 2.4 gets UTF-8.
+    for (const auto &[version, encoding] :
+         std::map<std::string, std::string>{{"3", "1"}, {"4", "3"}}) {
+        mutagen_tag(fPath, {{"version", version}, {"encoding", "0"}, {"artist", "Old"}});
+        id3v2_changes changes;
+        changes.artist = "日本のアーティスト";
+        ASSERT_EQ(B_OK, Write(changes));
+        Spec after = mutagen_read(fPath);
+        EXPECT_EQ("2." + version + ".0", after["version"]);
+        EXPECT_EQ("日本のアーティスト", after["TPE1"]);
+        EXPECT_EQ(encoding, after["TPE1.encoding"]);
+        EXPECT_STREQ("日本のアーティスト", Read().artist.c_str());
+    }
+}
+
+TEST_F(Id3v2, EmptyTextRemovesItsFrameAndUnknownGenreLeavesTheGenre) {
+    mutagen_tag(fPath, {{"version", "4"}, {"title", "Title"}, {"genre", "Shoegaze"}});
+    id3v2_changes changes;
+    changes.title = "";
+    changes.genre = UNKNOWN_GENRE_VALUE;
+    ASSERT_EQ(B_OK, Write(changes));
+    Spec after = mutagen_read(fPath);
+    EXPECT_EQ(0u, after.count("TIT2"));
+    EXPECT_EQ("Shoegaze", after["TCON"]);
+}
+
+TEST_F(Id3v2, V22TagBecomesV23) {
+    Prepend(id3v2_tag(2, id3v2_text_frame(2, "TT2", "Old") + id3v2_text_frame(2, "TP1", "Artist"),
+                      2000));
+    id3v2_changes changes;
+    changes.title = "New";
+    ASSERT_EQ(B_OK, Write(changes));
+    Spec after = mutagen_read(fPath);
+    EXPECT_EQ("2.3.0", after["version"]);
+    EXPECT_EQ("New", after["TIT2"]);
+    EXPECT_EQ("Artist", after["TPE1"]);
+}
+
+TEST_F(Id3v2, FileWithoutTagGetsNone) {
+    write_file(fPath, fAudio + id3v1_tag("Title", "", "", 17));
+    id3v2_changes changes;
+    changes.title = "New";
+    BFile file(fPath.c_str(), B_READ_ONLY);
+    id3v2_fields fields;
+    EXPECT_FALSE(has_id3v2_tag(file));
+    EXPECT_FALSE(read_id3v2_fields(file, &fields));
+    EXPECT_EQ(B_ENTRY_NOT_FOUND, Write(changes));
+    EXPECT_EQ("none", mutagen_read(fPath)["tag"]);
+}
+
+}  // namespace
