@@ -213,6 +213,8 @@ status_t rewrite_file_head(BFile &file, off_t oldLength, const void *head, size_
         return last_error();
     if (!S_ISREG(before.st_mode) || oldLength < 0 || oldLength > before.st_size)
         return B_BAD_VALUE;
+    if (before.st_nlink == 0)
+        return REWRITE_FILE_CHANGED;  // removed since it was opened
     if (before.st_nlink > 1)
         return REWRITE_HARD_LINKED;
 

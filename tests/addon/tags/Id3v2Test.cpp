@@ -203,6 +203,25 @@ TEST_F(Id3v2, V22TagBecomesV23) {
     EXPECT_EQ("Artist", after["TPE1"]);
 }
 
+// Unsynchronisation, as old writers applied it to a whole 2.3 tag: after each 0xFF that comes
+// before 0x00 or a byte from 0xE0 up, a 0x00 was put in.
+TEST_F(Id3v2, UnsynchronisedV23TagIsReadAndWrittenPlain) {
+    std::string frame = id3v2_text_frame(3, "TIT2", "A\xff\xe9");  // "Aÿé" in ISO-8859-1
+    std::string stuffed = frame.substr(0, frame.size() - 1) + std::string("\0\xe9", 2);
+    std::string tag = id3v2_tag(3, stuffed, 100);
+    tag[5] = '\x80';  // the header's unsynchronisation flag
+    Prepend(tag);
+    EXPECT_STREQ("Aÿé", Read().title.c_str());
+
+    id3v2_changes changes;
+    changes.artist = "Artist";
+    ASSERT_EQ(B_OK, Write(changes));
+    EXPECT_EQ(0, read_file(fPath)[5]);
+    auto after = mutagen_read(fPath);
+    EXPECT_EQ("Aÿé", after["TIT2"]);
+    EXPECT_EQ("Artist", after["TPE1"]);
+}
+
 TEST_F(Id3v2, FileWithoutTagGetsNone) {
     write_file(fPath, fAudio + id3v1_tag("Title", "", "", 17));
     id3v2_changes changes;
