@@ -14,7 +14,7 @@
 // Raised whenever the table below changes; a module with another number is not used.
 constexpr unsigned ID3V2_CODEC_ABI = 1;
 
-// The module's file name, found through the add-on's run path (beside the platform library).
+// The module's file name; it lives beside the platform library.
 constexpr char ID3V2_CODEC_MODULE[] = "brindle-id3v2.so";
 constexpr char ID3V2_CODEC_ENTRY[] = "brindle_id3v2_codec";
 

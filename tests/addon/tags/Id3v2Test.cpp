@@ -2,7 +2,6 @@
 // writer now, so it no longer checks us).
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -117,7 +116,9 @@ TEST_F(Id3v2, TagLibIsLoadedOnlyForATagWithFramesToDecode) {
     write_file(picture, fAudio);
     mutagen_tag(picture, {{"picture", "1"}});
     mutagen_tag(fPath, {{"title", "Title"}});
-    auto loaded = [] { return dlopen(ID3V2_CODEC_MODULE, RTLD_NOW | RTLD_NOLOAD) != nullptr; };
+    auto loaded = [] {
+        return read_file("/proc/self/maps").find(ID3V2_CODEC_MODULE) != std::string::npos;
+    };
     auto check = [&]() {
         BFile plainFile(plain.c_str(), B_READ_ONLY);
         BFile pictureFile(picture.c_str(), B_READ_ONLY);
