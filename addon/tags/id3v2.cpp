@@ -107,6 +107,60 @@ uint8 genre_from(const id3v2_texts &texts) {
     return UNKNOWN_GENRE_VALUE;
 }
 
+// The four fields of a tag held in memory.
+bool decode_fields(const id3v2_header &header, const std::string &tag, id3v2_fields *fields) {
+    std::string area;
+    if (!id3v2_frame_area(header, tag, &area))
+        return false;
+    // Frames up to any damage still count, as other readers take them.
+    std::vector<id3v2_frame_span> spans;
+    split_id3v2_frames(header.major, area, &spans);
+
+    // TagLib decodes only the frames wanted here, in a small tag of their own: a tag with
+    // none of them (or only large pictures) costs it nothing.
+    std::string wanted;
+    for (const id3v2_frame_span &span : spans) {
+        if (wanted_index(header.major, span.id) >= 0)
+            wanted.append(area, span.offset, span.length);
+    }
+    id3v2_fields result;
+    if (!wanted.empty()) {
+        const id3v2_codec *taglib = codec();
+        // The area is already resynchronised, except 2.4's frames, which say so themselves
+        // or through the header's flag.
+        uint8 flags = header.major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
+        std::string small = render_id3v2_header(header.major, flags, wanted.size()) + wanted;
+        id3v2_texts texts;
+        if (taglib == nullptr || !taglib->read_texts(small.data(), small.size(), &texts))
+            return false;
+        result.title = texts.title.c_str();
+        result.artist = texts.artist.c_str();
+        result.album = texts.album.c_str();
+        result.genre = genre_from(texts);
+    }
+    *fields = result;
+    return true;
+}
+
+// Leaves out what the tag already holds, so that saving a form unchanged rewrites nothing.
+id3v2_changes without_unchanged(const id3v2_changes &changes, const id3v2_fields &current) {
+    id3v2_changes left = changes;
+    if (left.title != nullptr && current.title == left.title)
+        left.title = nullptr;
+    if (left.artist != nullptr && current.artist == left.artist)
+        left.artist = nullptr;
+    if (left.album != nullptr && current.album == left.album)
+        left.album = nullptr;
+    if (left.genre == current.genre)
+        left.genre = UNKNOWN_GENRE_VALUE;
+    return left;
+}
+
+bool nothing_to_change(const id3v2_changes &changes) {
+    return changes.title == nullptr && changes.artist == nullptr && changes.album == nullptr &&
+           changes.genre >= NUM_GENRES;
+}
+
 // The texts to write, by id3v2_text_index; TCON as a genre number, which every reader shows
 // under its own name for it.
 void change_texts(const id3v2_changes &changes, uint8 major, std::string *genre,
@@ -190,39 +244,9 @@ bool has_id3v2_tag(BFile &file) {
 
 bool read_id3v2_fields(BFile &file, id3v2_fields *fields) {
     id3v2_header header;
-    std::string tag, area;
-    if (!read_header(file, &header) || !read_tag(file, header, &tag) ||
-        !id3v2_frame_area(header, tag, &area)) {
-        return false;
-    }
-    // Frames up to any damage still count, as other readers take them.
-    std::vector<id3v2_frame_span> spans;
-    split_id3v2_frames(header.major, area, &spans);
-
-    // TagLib decodes only the frames wanted here, in a small tag of their own: a tag with
-    // none of them (or only large pictures) costs it nothing.
-    std::string wanted;
-    for (const id3v2_frame_span &span : spans) {
-        if (wanted_index(header.major, span.id) >= 0)
-            wanted.append(area, span.offset, span.length);
-    }
-    id3v2_fields result;
-    if (!wanted.empty()) {
-        const id3v2_codec *taglib = codec();
-        // The area is already resynchronised, except 2.4's frames, which say so themselves
-        // or through the header's flag.
-        uint8 flags = header.major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
-        std::string small = render_id3v2_header(header.major, flags, wanted.size()) + wanted;
-        id3v2_texts texts;
-        if (taglib == nullptr || !taglib->read_texts(small.data(), small.size(), &texts))
-            return false;
-        result.title = texts.title.c_str();
-        result.artist = texts.artist.c_str();
-        result.album = texts.album.c_str();
-        result.genre = genre_from(texts);
-    }
-    *fields = result;
-    return true;
+    std::string tag;
+    return read_header(file, &header) && read_tag(file, header, &tag) &&
+           decode_fields(header, tag, fields);
 }
 
 status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *replaced,
@@ -231,18 +255,20 @@ status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *rep
     id3v2_header header;
     if (!read_header(file, &header))
         return B_ENTRY_NOT_FOUND;
-    if (changes.title == nullptr && changes.artist == nullptr && changes.album == nullptr &&
-        changes.genre >= NUM_GENRES) {
+    if (nothing_to_change(changes))
         return B_OK;
-    }
     std::string tag;
-    if (!read_tag(file, header, &tag))
+    id3v2_fields current;
+    if (!read_tag(file, header, &tag) || !decode_fields(header, tag, &current))
         return B_BAD_DATA;
+    const id3v2_changes left = without_unchanged(changes, current);
+    if (nothing_to_change(left))
+        return B_OK;
 
     uint8 major = header.major == 2 ? 3 : header.major;
     std::string genre;
     const char *texts[ID3V2_TEXT_COUNT];
-    change_texts(changes, major, &genre, texts);
+    change_texts(left, major, &genre, texts);
     std::string frames;
     status_t status = header.major == 2 ? convert_frames(tag, texts, &frames)
                                         : splice_frames(header, tag, texts, &frames);

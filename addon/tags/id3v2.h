@@ -43,6 +43,7 @@ bool read_id3v2_fields(BFile &file, id3v2_fields *fields);
 
 // Writes `changes` into the file's existing ID3v2 tag, keeping every other frame byte for
 // byte and the tag's version (2.3 stays 2.3, 2.4 stays 2.4; a 2.2 tag becomes 2.3, whole).
+// A field the tag already holds as asked is left alone; with none left, nothing is written.
 // A file without a tag gets none. `file` must be open read-write.
 //
 // When the new tag fits the old one's room (its padding), it is written in place. Otherwise

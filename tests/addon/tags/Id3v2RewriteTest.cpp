@@ -110,6 +110,13 @@ TEST_F(Id3v2Rewrite, GrowingTagReplacesTheFileWithItsAttributesModeAndOwner) {
     EXPECT_EQ(std::set<std::string>{"song.mp3"}, entries(fDir.Path()));
 }
 
+TEST_F(Id3v2Rewrite, TextsTheTagAlreadyHoldsRewriteNothing) {
+    ino_t inode = Stat(fPath).st_ino;
+    ASSERT_EQ(B_OK, write_title(fPath, "Old"));
+    EXPECT_EQ(inode, Stat(fPath).st_ino);
+    EXPECT_EQ(fOld, read_file(fPath));
+}
+
 TEST_F(Id3v2Rewrite, ThroughASymbolicLinkTheRealFileIsReplacedInItsDirectory) {
     std::string real = fDir / "music";
     ASSERT_EQ(0, mkdir(real.c_str(), 0755));
