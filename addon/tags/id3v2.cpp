@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -62,6 +63,18 @@ bool read_header(BFile &file, id3v2_header *header) {
            parse_id3v2_header(bytes, header);
 }
 
+bool read_at(BFile &file, off_t offset, char *buffer, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        ssize_t count =
+            file.ReadAt(offset + static_cast<off_t>(done), buffer + done, length - done);
+        if (count <= 0)
+            return false;
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
 // The whole tag; false when the file ends before it does.
 bool read_tag(BFile &file, const id3v2_header &header, std::string *tag) {
     off_t size;
@@ -69,14 +82,7 @@ bool read_tag(BFile &file, const id3v2_header &header, std::string *tag) {
     if (file.GetSize(&size) != B_OK || size < static_cast<off_t>(total))
         return false;
     tag->resize(total);
-    size_t done = 0;
-    while (done < total) {
-        ssize_t count = file.ReadAt(static_cast<off_t>(done), &(*tag)[done], total - done);
-        if (count <= 0)
-            return false;
-        done += static_cast<size_t>(count);
-    }
-    return true;
+    return read_at(file, 0, &(*tag)[0], total);
 }
 
 int wanted_index(uint8 major, const std::string &id) {
@@ -87,10 +93,10 @@ int wanted_index(uint8 major, const std::string &id) {
     return -1;
 }
 
-// TCON's values, in order: the first that names a genre of ours wins.
-uint8 genre_from(const id3v2_texts &texts) {
-    for (size_t i = 0; i < texts.genres.size(); i++) {
-        const std::string &value = texts.genres[i];
+// TCON's values, in order: the first that names a genre wins. A number is its genre id; a
+// name is looked up in our table, then in TagLib's, which knows other spellings.
+uint8 genre_from(const id3v2_texts &texts, const id3v2_codec *taglib) {
+    for (const std::string &value : texts.genres) {
         if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
             long number = strtol(value.c_str(), nullptr, 10);
             if (value.size() <= 3 && number < NUM_GENRES)
@@ -98,13 +104,36 @@ uint8 genre_from(const id3v2_texts &texts) {
             continue;
         }
         uint8 id = get_genre_id(value.c_str());
+        if (id == UNKNOWN_GENRE_VALUE) {
+            int number = taglib->genre_number(value.c_str());
+            id = number >= 0 && number < NUM_GENRES ? static_cast<uint8>(number) : id;
+        }
         if (id != UNKNOWN_GENRE_VALUE)
             return id;
-        int number = i < texts.genreNumbers.size() ? texts.genreNumbers[i] : 255;
-        if (number >= 0 && number < NUM_GENRES)
-            return static_cast<uint8>(number);
     }
     return UNKNOWN_GENRE_VALUE;
+}
+
+// The four fields from `wanted`, the frames that hold them, decoded by TagLib in a small tag
+// of their own: a tag with none of them (or only large pictures) costs it nothing.
+bool decode_wanted(const id3v2_header &header, const std::string &wanted, id3v2_fields *fields) {
+    id3v2_fields result;
+    if (!wanted.empty()) {
+        const id3v2_codec *taglib = codec();
+        // 2.2 and 2.3 frames come resynchronised; 2.4 frames say so themselves or through
+        // the header's flag.
+        uint8 flags = header.major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
+        std::string small = render_id3v2_header(header.major, flags, wanted.size()) + wanted;
+        id3v2_texts texts;
+        if (taglib == nullptr || !taglib->read_texts(small.data(), small.size(), &texts))
+            return false;
+        result.title = texts.title.c_str();
+        result.artist = texts.artist.c_str();
+        result.album = texts.album.c_str();
+        result.genre = genre_from(texts, taglib);
+    }
+    *fields = result;
+    return true;
 }
 
 // The four fields of a tag held in memory.
@@ -115,32 +144,44 @@ bool decode_fields(const id3v2_header &header, const std::string &tag, id3v2_fie
     // Frames up to any damage still count, as other readers take them.
     std::vector<id3v2_frame_span> spans;
     split_id3v2_frames(header.major, area, &spans);
-
-    // TagLib decodes only the frames wanted here, in a small tag of their own: a tag with
-    // none of them (or only large pictures) costs it nothing.
     std::string wanted;
     for (const id3v2_frame_span &span : spans) {
         if (wanted_index(header.major, span.id) >= 0)
             wanted.append(area, span.offset, span.length);
     }
-    id3v2_fields result;
-    if (!wanted.empty()) {
-        const id3v2_codec *taglib = codec();
-        // The area is already resynchronised, except 2.4's frames, which say so themselves
-        // or through the header's flag.
-        uint8 flags = header.major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
-        std::string small = render_id3v2_header(header.major, flags, wanted.size()) + wanted;
-        id3v2_texts texts;
-        if (taglib == nullptr || !taglib->read_texts(small.data(), small.size(), &texts))
-            return false;
-        result.title = texts.title.c_str();
-        result.artist = texts.artist.c_str();
-        result.album = texts.album.c_str();
-        result.genre = genre_from(texts);
-    }
-    *fields = result;
-    return true;
+    return decode_wanted(header, wanted, fields);
 }
+
+// A tag's bytes read from the file a window at a time, so that a walk over its frames skips
+// large ones (cover pictures) instead of reading them. A pointer it gives stays valid until
+// the next Get.
+class tag_window {
+public:
+    tag_window(BFile &file, size_t size) : fFile(file), fSize(size) {}
+
+    const uint8 *Get(size_t offset, size_t length) {
+        if (length > fSize || offset > fSize - length)
+            return nullptr;
+        if (offset < fStart || offset + length > fStart + fBytes.size()) {
+            size_t want = std::min(std::max(length, kWindow), fSize - offset);
+            fBytes.resize(want);
+            if (!read_at(fFile, static_cast<off_t>(offset), &fBytes[0], want)) {
+                fBytes.clear();
+                return nullptr;
+            }
+            fStart = offset;
+        }
+        return reinterpret_cast<const uint8 *>(fBytes.data()) + (offset - fStart);
+    }
+
+private:
+    static constexpr size_t kWindow = 4096;
+
+    BFile &fFile;
+    size_t fSize;
+    size_t fStart = 0;
+    std::string fBytes;
+};
 
 // Leaves out what the tag already holds, so that saving a form unchanged rewrites nothing.
 id3v2_changes without_unchanged(const id3v2_changes &changes, const id3v2_fields &current) {
@@ -244,9 +285,44 @@ bool has_id3v2_tag(BFile &file) {
 
 bool read_id3v2_fields(BFile &file, id3v2_fields *fields) {
     id3v2_header header;
-    std::string tag;
-    return read_header(file, &header) && read_tag(file, header, &tag) &&
-           decode_fields(header, tag, fields);
+    off_t fileSize;
+    if (!read_header(file, &header) || file.GetSize(&fileSize) != B_OK)
+        return false;
+    // A 2.2 or 2.3 tag unsynchronised as a whole can only be read whole.
+    if (header.major < 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0) {
+        std::string tag;
+        return read_tag(file, header, &tag) && decode_fields(header, tag, fields);
+    }
+    // A tag cut short by the end of the file gives what is there, as other readers take it.
+    const size_t areaEnd =
+        std::min<size_t>(ID3V2_HEADER_SIZE + header.size, static_cast<size_t>(fileSize));
+    tag_window window(file, areaEnd);
+    size_t start = ID3V2_HEADER_SIZE;
+    if ((header.flags & ID3V2_FLAG_EXTENDED_HEADER) != 0) {
+        const uint8 *sizeBytes = header.major == 2 ? nullptr : window.Get(start, 4);
+        if (sizeBytes == nullptr)
+            return false;
+        start += id3v2_extended_header_length(header.major, sizeBytes);
+        if (start > areaEnd)
+            return false;
+    }
+    std::vector<id3v2_frame_span> spans;
+    size_t end;
+    // Frames up to any damage still count, as other readers take them.
+    walk_id3v2_frames(
+        header.major, areaEnd - start,
+        [&](size_t offset, size_t length) { return window.Get(start + offset, length); }, &spans,
+        &end);
+    std::string wanted;
+    for (const id3v2_frame_span &span : spans) {
+        if (wanted_index(header.major, span.id) < 0)
+            continue;
+        const uint8 *bytes = window.Get(start + span.offset, span.length);
+        if (bytes == nullptr)
+            return false;
+        wanted.append(reinterpret_cast<const char *>(bytes), span.length);
+    }
+    return decode_wanted(header, wanted, fields);
 }
 
 status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *replaced,

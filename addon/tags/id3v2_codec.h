@@ -29,9 +29,6 @@ struct id3v2_texts {
     // TCON's values as TagLib gives them: a genre number as digits ("17", also for "(17)"),
     // or a name ("Rock").
     std::vector<std::string> genres;
-    // For each of `genres`, TagLib's own ID3v1 number for it (it knows other spellings than
-    // ours), or 255.
-    std::vector<int> genreNumbers;
 };
 
 struct id3v2_codec {
@@ -47,6 +44,8 @@ struct id3v2_codec {
     // follows the frames.
     bool (*render_as_v23)(const char *tag, size_t length, const char *const texts[],
                           std::string *rendered);
+    // TagLib's ID3v1 number for a genre name (it knows spellings other than ours), or 255.
+    int (*genre_number)(const char *name);
 };
 
 extern "C" {

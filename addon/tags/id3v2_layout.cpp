@@ -32,21 +32,22 @@ const uint8 *at(const std::string &bytes, size_t offset) {
     return reinterpret_cast<const uint8 *>(bytes.data()) + offset;
 }
 
-bool is_frame_id(const std::string &area, size_t offset, size_t length) {
-    if (offset + length > area.size())
+bool is_frame_id(const uint8 *bytes, size_t length) {
+    if (bytes == nullptr)
         return false;
     for (size_t i = 0; i < length; i++) {
-        char c = area[offset + i];
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+        if (!((bytes[i] >= 'A' && bytes[i] <= 'Z') || (bytes[i] >= '0' && bytes[i] <= '9')))
             return false;
     }
     return true;
 }
 
 // Where a frame may end: the end of the area, padding, or the next frame's id.
-bool is_frame_boundary(const std::string &area, size_t offset) {
-    return offset == area.size() || (offset < area.size() && area[offset] == 0) ||
-           is_frame_id(area, offset, 4);
+bool is_frame_boundary(size_t areaSize, const id3v2_peek &peek, size_t offset) {
+    if (offset == areaSize)
+        return true;
+    const uint8 *next = offset < areaSize ? peek(offset, 1) : nullptr;
+    return next != nullptr && (*next == 0 || is_frame_id(peek(offset, 4), 4));
 }
 
 // Undoes unsynchronisation: every 0xFF 0x00 becomes 0xFF.
@@ -87,6 +88,12 @@ std::string render_id3v2_header(uint8 major, uint8 flags, uint32 size) {
     return std::string(bytes, sizeof(bytes));
 }
 
+size_t id3v2_extended_header_length(uint8 major, const void *sizeBytes) {
+    const uint8 *bytes = static_cast<const uint8 *>(sizeBytes);
+    // 2.3 counts the extended header without its size field, 2.4 with it.
+    return major == 3 ? 4 + size_t(big_endian(bytes, 4)) : syncsafe(bytes);
+}
+
 bool id3v2_frame_area(const id3v2_header &header, const std::string &tag, std::string *area) {
     if (tag.size() < ID3V2_HEADER_SIZE)
         return false;
@@ -98,8 +105,7 @@ bool id3v2_frame_area(const id3v2_header &header, const std::string &tag, std::s
     if ((header.flags & ID3V2_FLAG_EXTENDED_HEADER) != 0) {
         if (header.major == 2 || body.size() < 4)
             return false;
-        // 2.3 counts the extended header without its size field, 2.4 with it.
-        start = header.major == 3 ? 4 + size_t(big_endian(at(body, 0), 4)) : syncsafe(at(body, 0));
+        start = id3v2_extended_header_length(header.major, at(body, 0));
         if (start > body.size())
             return false;
     }
@@ -107,15 +113,23 @@ bool id3v2_frame_area(const id3v2_header &header, const std::string &tag, std::s
     return true;
 }
 
-bool split_id3v2_frames(uint8 major, const std::string &area,
-                        std::vector<id3v2_frame_span> *frames) {
+bool walk_id3v2_frames(uint8 major, size_t areaSize, const id3v2_peek &peek,
+                       std::vector<id3v2_frame_span> *frames, size_t *end) {
     const size_t idLength = major == 2 ? 3 : 4;
     const size_t headerLength = major == 2 ? 6 : 10;
     size_t offset = 0;
-    while (offset < area.size() && area[offset] != 0) {
-        if (offset + headerLength > area.size() || !is_frame_id(area, offset, idLength))
+    for (;;) {
+        *end = offset;
+        const uint8 *first = offset < areaSize ? peek(offset, 1) : nullptr;
+        if (first == nullptr || *first == 0)
+            return offset == areaSize || first != nullptr;
+        const uint8 *header =
+            offset + headerLength <= areaSize ? peek(offset, headerLength) : nullptr;
+        if (header == nullptr || !is_frame_id(header, idLength))
             return false;
-        const uint8 *sizeBytes = at(area, offset + idLength);
+        // Taken now: a later peek may move what `header` points into.
+        const std::string id(reinterpret_cast<const char *>(header), idLength);
+        const uint8 *sizeBytes = header + idLength;
         uint32 size;
         if (major == 2) {
             size = big_endian(sizeBytes, 3);
@@ -128,18 +142,28 @@ bool split_id3v2_frames(uint8 major, const std::string &area,
             uint32 plain = big_endian(sizeBytes, 4);
             size_t next = offset + headerLength;
             if (!is_syncsafe(sizeBytes) ||
-                (plain != size && !is_frame_boundary(area, next + size) &&
-                 is_frame_boundary(area, next + plain))) {
+                (plain != size && !is_frame_boundary(areaSize, peek, next + size) &&
+                 is_frame_boundary(areaSize, peek, next + plain))) {
                 size = plain;
             }
         }
-        if (size == 0 || size > area.size() - offset - headerLength)
+        if (size == 0 || size > areaSize - offset - headerLength)
             return false;
-        frames->push_back({area.substr(offset, idLength), offset, headerLength + size});
+        frames->push_back({id, offset, headerLength + size});
         offset += headerLength + size;
     }
-    for (; offset < area.size(); offset++) {
-        if (area[offset] != 0)
+}
+
+bool split_id3v2_frames(uint8 major, const std::string &area,
+                        std::vector<id3v2_frame_span> *frames) {
+    auto peek = [&area](size_t offset, size_t length) -> const uint8 * {
+        return offset + length <= area.size() ? at(area, offset) : nullptr;
+    };
+    size_t end;
+    if (!walk_id3v2_frames(major, area.size(), peek, frames, &end))
+        return false;
+    for (; end < area.size(); end++) {
+        if (area[end] != 0)
             return false;
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include <SupportDefs.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,24 @@ bool parse_id3v2_header(const void *bytes, id3v2_header *header);
 // The 10 bytes of a header.
 std::string render_id3v2_header(uint8 major, uint8 flags, uint32 size);
 
+// The length of a 2.3 or 2.4 extended header whose first four bytes are at `sizeBytes`.
+size_t id3v2_extended_header_length(uint8 major, const void *sizeBytes);
+
 // The frame area of a complete tag (`tag` starts with the header): the bytes after any
 // extended header, with a 2.2 or 2.3 tag's unsynchronisation undone, up to the end of the
 // size (padding included). False when the tag cannot be read this way (a compressed 2.2
 // tag, an extended header past the end).
 bool id3v2_frame_area(const id3v2_header &header, const std::string &tag, std::string *area);
+
+// Gives `length` bytes of a frame area from `offset`, or nullptr when it cannot.
+using id3v2_peek = std::function<const uint8 *(size_t offset, size_t length)>;
+
+// Walks the frames of an area of `areaSize` bytes, reading it only through `peek`: a frame's
+// header and, where 2.4 sizes are ambiguous, the first bytes after it, never its data. Stops
+// at the end, at padding (a zero byte) or at a malformed frame (false); `end` receives where
+// it stopped.
+bool walk_id3v2_frames(uint8 major, size_t areaSize, const id3v2_peek &peek,
+                       std::vector<id3v2_frame_span> *frames, size_t *end);
 
 // Splits a frame area into frames. Returns true when what follows the last frame is padding
 // alone; false when a frame is malformed or runs past the end (the frames before it are

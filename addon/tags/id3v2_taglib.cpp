@@ -61,22 +61,45 @@ std::string to_utf8(const String &text) {
     return text.to8Bit(true);
 }
 
+// Frames are decoded one by one through TagLib's frame factory: opening the tag as a file
+// would cost TagLib a search for other tags and a dozen allocations more for each load.
 bool read_texts(const char *tag, size_t length, id3v2_texts *texts) {
-    tag_in_memory memory(tag, length);
-    TagLib::ID3v2::Tag *parsed = memory.Tag();
-    if (parsed == nullptr)
+    if (length < TagLib::ID3v2::Header::size())
         return false;
-    texts->title = to_utf8(parsed->title());
-    texts->artist = to_utf8(parsed->artist());
-    texts->album = to_utf8(parsed->album());
-    const TagLib::ID3v2::FrameList &genre = parsed->frameList("TCON");
-    auto *frame =
-        genre.isEmpty() ? nullptr : dynamic_cast<TextIdentificationFrame *>(genre.front());
-    if (frame != nullptr) {
-        // TagLib has already turned "(17)" into "17".
-        for (const String &value : frame->fieldList()) {
-            texts->genres.push_back(to_utf8(value));
-            texts->genreNumbers.push_back(TagLib::ID3v1::genreIndex(value));
+    const ByteVector data(tag, static_cast<unsigned int>(length));
+    const TagLib::ID3v2::Header header(data.mid(0, TagLib::ID3v2::Header::size()));
+    const TagLib::ID3v2::FrameFactory *factory = TagLib::ID3v2::FrameFactory::instance();
+    const unsigned int frameHeaderSize = TagLib::ID3v2::Frame::headerSize(header.majorVersion());
+    bool seen[ID3V2_TEXT_COUNT] = {};
+    unsigned int offset = TagLib::ID3v2::Header::size();
+    while (offset + frameHeaderSize <= data.size() && data[offset] != 0) {
+        std::unique_ptr<TagLib::ID3v2::Frame> frame(
+            factory->createFrame(data.mid(offset), &header));
+        if (!frame || frame->size() == 0)
+            break;
+        offset += frame->size() + frameHeaderSize;
+        auto *text = dynamic_cast<TextIdentificationFrame *>(frame.get());
+        int index = 0;
+        while (index < ID3V2_TEXT_COUNT && frame->frameID() != frame_ids[index])
+            index++;
+        // As TagLib's own tag does, the first frame of each kind counts.
+        if (text == nullptr || index == ID3V2_TEXT_COUNT || seen[index])
+            continue;
+        seen[index] = true;
+        switch (index) {
+            case ID3V2_TITLE:
+                texts->title = to_utf8(text->toString());
+                break;
+            case ID3V2_ARTIST:
+                texts->artist = to_utf8(text->toString());
+                break;
+            case ID3V2_ALBUM:
+                texts->album = to_utf8(text->toString());
+                break;
+            default:
+                // The factory has already turned "(17)" into "17".
+                for (const String &value : text->fieldList())
+                    texts->genres.push_back(to_utf8(value));
         }
     }
     return true;
@@ -132,7 +155,12 @@ bool render_as_v23(const char *tag, size_t length, const char *const texts[],
     return true;
 }
 
-const id3v2_codec codec = {ID3V2_CODEC_ABI, read_texts, render_text_frame, render_as_v23};
+int genre_number(const char *name) {
+    return TagLib::ID3v1::genreIndex(String(name, String::UTF8));
+}
+
+const id3v2_codec codec = {ID3V2_CODEC_ABI, read_texts, render_text_frame, render_as_v23,
+                           genre_number};
 
 }  // namespace
 

@@ -92,6 +92,16 @@ TEST_F(Id3v2, ReadsTheFieldsOfEachVersionAndEncoding) {
     EXPECT_EQ(8, fields.genre);  // Jazz
 }
 
+// Reading skips what it does not need, so frames behind a large picture take a second read.
+TEST_F(Id3v2, FramesBehindALargePictureAreRead) {
+    std::string picture = std::string("\0image/png\0\x03\0", 13) + std::string(20000, 'P');
+    std::string apic = "APIC" + std::string{0, 0, char(picture.size() >> 8), char(picture.size())} +
+                       std::string(2, '\0') + picture;
+    Prepend(id3v2_tag(3, apic + id3v2_text_frame(3, "TIT2", "Behind"), 500));
+    EXPECT_STREQ("Behind", Read().title.c_str());
+    EXPECT_EQ("Behind", mutagen_read(fPath)["TIT2"]);
+}
+
 TEST_F(Id3v2, GenreByNumberReferenceNameOrAnotherSpelling) {
     const std::map<std::string, uint8> cases = {
         {"(17)", 17},
