@@ -138,8 +138,13 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
 
     FieldSet mirrored;
     const bool tagWritten = writeTag(file, write, &mirrored);
+    // The ID3v2 tag follows the ID3v1 tag, but only with the fields this save writes: a
+    // fresh ID3v1 tag takes all four, an existing ID3v2 tag keeps what was not edited.
+    FieldSet id3v2Fields;
+    for (FormField field : {FIELD_TITLE, FIELD_ARTIST, FIELD_ALBUM, FIELD_GENRE})
+        id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
     // Last, since a tag that must grow replaces the file with a copy of all written above.
-    const status_t id3v2Status = writeId3v2Tag(file, mirrored);
+    const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
 
     if (!quiet) {
         if (failure != B_OK)

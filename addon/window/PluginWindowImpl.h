@@ -128,7 +128,7 @@ public:
     // it has none; false when a tag was due and could not be added. `mirrored` receives the
     // fields the tag was given (all four when it was just appended).
     bool writeTag(BFile &file, const FieldSet &write, FieldSet *mirrored);
-    // Mirrors the same fields in the file's ID3v2 tag, when it has one. A tag that must grow
+    // Mirrors the fields of `mirror` in the file's ID3v2 tag, when it has one. A tag that must grow
     // replaces the file, and the form then belongs to the new one (`formNode`). B_OK, or why
     // the tag was left as it was (REWRITE_HARD_LINKED for a file with other hard links).
     status_t writeId3v2Tag(BFile &file, const FieldSet &mirror);

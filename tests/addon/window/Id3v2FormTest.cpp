@@ -82,6 +82,24 @@ TEST(Id3v2Form, AnId3v2OnlyFileShowsItsFieldsAndAnEditReachesBothTags) {
     EXPECT_EQ(mutagen_read(first)["APIC"], picture);
 }
 
+// Moving on saves the edit: a fresh ID3v1 tag takes all four fields, the ID3v2 tag only the
+// edited one, so what another tagger put there stays.
+TEST(Id3v2Form, AnAutomaticSaveGivesTheId3v2TagOnlyTheEditedField) {
+    TempDir dir;
+    std::string path = dir / "song.mp3", other = dir / "other.mp3";
+    make_mp3(path);
+    make_mp3(other);
+    mutagen_tag(path, {{"title", "Title"}, {"artist", "Tag Artist"}});
+    set_string_attr(path, "Audio:Artist", "Attribute Artist");
+
+    RunResult result = run_player(dir, "enable\nset title Edited\nnext\n", {path, other});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    auto tag = mutagen_read(path);
+    EXPECT_EQ(tag["TIT2"], "Edited");
+    EXPECT_EQ(tag["TPE1"], "Tag Artist");
+    EXPECT_EQ(taglib_id3v1(path).artist, "Attribute Artist");
+}
+
 TEST(Id3v2Form, AGrowingTagReplacesTheFileAndTheFormFollowsIt) {
     TempDir dir;
     std::string path = make_tight_file(dir, "song.mp3");
