@@ -1,7 +1,7 @@
 // Filling the form from the file in `ref`: its attributes, then for what they leave empty
 // the ID3v1 tag of MPEG files, then the places other programs look (ID3v2, the desktop's
-// rating). The load records which file it read and, per field, whether
-// the form shows the stored value exactly (FieldBaseline).
+// rating). The load records which file it read and, per field, whether the form shows the
+// stored value exactly (FieldBaseline).
 #include <cstdio>
 #include <cstring>
 
