@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <random>
 #include <string>
 
 #include <File.h>
@@ -231,6 +232,36 @@ TEST_F(Id3v2, UnsynchronisedV23TagIsReadAndWrittenPlain) {
     auto after = mutagen_read(fPath);
     EXPECT_EQ("Aÿé", after["TIT2"]);
     EXPECT_EQ("Artist", after["TPE1"]);
+}
+
+// Damaged tags (bytes of a real one changed at random): reading never fails hard, and a
+// write either succeeds or leaves every byte as it was.
+TEST_F(Id3v2, DamagedTagsAreReadSafelyAndNeverWrittenHalfway) {
+    mutagen_tag(fPath, {{"version", "4"},
+                        {"title", "Title"},
+                        {"artist", "Artist"},
+                        {"genre", "Rock"},
+                        {"picture", "1"},
+                        {"padding", "0"}});
+    const std::string tagged = read_file(fPath);
+    const size_t tagSize = tagged.size() - fAudio.size();
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; round++) {
+        std::string damaged = tagged;
+        for (int i = 0; i < 1 + round % 4; i++)
+            damaged[3 + random() % (tagSize - 3)] = static_cast<char>(random());
+        write_file(fPath, damaged);
+        BFile file(fPath.c_str(), B_READ_WRITE);
+        id3v2_fields fields;
+        read_id3v2_fields(file, &fields);
+        id3v2_changes changes;
+        changes.title = "A longer title than the tag had room for";
+        bool replaced;
+        node_ref replacement;
+        if (write_id3v2_fields(file, changes, &replaced, &replacement) != B_OK) {
+            ASSERT_EQ(damaged, read_file(fPath)) << "round " << round;
+        }
+    }
 }
 
 TEST_F(Id3v2, FileWithoutTagGetsNone) {
