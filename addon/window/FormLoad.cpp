@@ -111,8 +111,11 @@ void PluginWindow::Impl::readAttrs() {
 
     exact[FIELD_RATING] =
         setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX, RATING_DEFAULT);
+    // Only a Rating showing its default may be a missing one: ask then, and only then.
+    int32 rating = RATING_DEFAULT;
     attr_info ratingInfo;
     const bool ratingMissing =
+        popup_number(ratingPopup, &rating) && rating == RATING_DEFAULT &&
         file.GetAttrInfo(AUDIO_RATING_ATTR, &ratingInfo) == B_ENTRY_NOT_FOUND;
     exact[FIELD_VOLUME] =
         setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup, VOLUME_ADJUSTMENT_MIN,
