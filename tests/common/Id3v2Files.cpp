@@ -29,9 +29,9 @@ std::string big_endian(size_t size, int bytes) {
 
 }  // namespace
 
-void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &spec) {
+void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &keys) {
     std::string command = id3_tool() + " make " + shell_quote(path);
-    for (const auto &[key, value] : spec)
+    for (const auto &[key, value] : keys)
         command += " " + shell_quote(key + "=" + value);
     if (run_command(command + " 2>&1") != 0)
         throw std::runtime_error("mutagen could not tag " + path);

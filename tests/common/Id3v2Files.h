@@ -9,10 +9,10 @@
 
 namespace test_support {
 
-// Puts a new tag made by mutagen in front of the file at `path`; `spec` holds id3_tool.py's
+// Puts a new tag made by mutagen in front of the file at `path`; `keys` holds id3_tool.py's
 // make keys (version, encoding, title, genre, picture, ...). Throws std::runtime_error when
 // mutagen fails.
-void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &spec);
+void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &keys);
 // The file's tag as mutagen reads it: "version" ("2.3.0"), each frame's text by its key
 // ("TIT2", "TIT2.encoding", "genres", "APIC", "USLT", "TXXX:REPLAYGAIN_TRACK_GAIN"), or
 // {"tag": "none"}. Throws std::runtime_error when mutagen fails.

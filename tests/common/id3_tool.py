@@ -20,20 +20,20 @@ PNG = bytes.fromhex(
     "1f15c4890000000d4944415478da63f8cfc0f01f0005000201a1f3b3a60000000049454e44ae426082")
 
 
-def make(path, spec):
+def make(path, keys):
     tag = ID3()
-    encoding = int(spec.get("encoding", 3))
+    encoding = int(keys.get("encoding", 3))
     for key, frame in (("title", TIT2), ("artist", TPE1), ("album", TALB), ("genre", TCON)):
-        if key in spec:
-            tag.add(frame(encoding=encoding, text=[spec[key]]))
-    if "picture" in spec:
+        if key in keys:
+            tag.add(frame(encoding=encoding, text=[keys[key]]))
+    if "picture" in keys:
         tag.add(APIC(encoding=0, mime="image/png", type=3, desc="cover", data=PNG))
-    if "lyrics" in spec:
-        tag.add(USLT(encoding=encoding, lang="eng", desc="", text=spec["lyrics"]))
-    if "replaygain" in spec:
-        tag.add(TXXX(encoding=0, desc="REPLAYGAIN_TRACK_GAIN", text=[spec["replaygain"]]))
-    padding = int(spec.get("padding", 1024))
-    tag.save(path, v2_version=int(spec.get("version", 4)), padding=lambda info: padding)
+    if "lyrics" in keys:
+        tag.add(USLT(encoding=encoding, lang="eng", desc="", text=keys["lyrics"]))
+    if "replaygain" in keys:
+        tag.add(TXXX(encoding=0, desc="REPLAYGAIN_TRACK_GAIN", text=[keys["replaygain"]]))
+    padding = int(keys.get("padding", 1024))
+    tag.save(path, v2_version=int(keys.get("version", 4)), padding=lambda info: padding)
 
 
 def dump(path):

@@ -24,7 +24,7 @@ using test_support::mutagen_tag;
 
 namespace {
 
-using Spec = std::map<std::string, std::string>;
+using TagKeys = std::map<std::string, std::string>;
 
 class Id3v2 : public testing::Test {
 protected:
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(Id3v2, ReadsTheFieldsOfEachVersionAndEncoding) {
     struct Case {
-        Spec spec;
+        TagKeys keys;
         const char *title;
     } cases[] = {
         {{{"version", "3"}, {"encoding", "0"}, {"title", "Blue in Green"}}, "Blue in Green"},
@@ -75,11 +75,11 @@ TEST_F(Id3v2, ReadsTheFieldsOfEachVersionAndEncoding) {
         {{{"version", "4"}, {"encoding", "3"}, {"title", "Jóga"}}, "Jóga"},
     };
     for (const Case &c : cases) {
-        Spec spec = c.spec;
-        spec.insert({{"artist", "Björk"}, {"album", "Homogenic"}, {"picture", "1"}});
-        mutagen_tag(fPath, spec);
+        TagKeys keys = c.keys;
+        keys.insert({{"artist", "Björk"}, {"album", "Homogenic"}, {"picture", "1"}});
+        mutagen_tag(fPath, keys);
         id3v2_fields fields = Read();
-        EXPECT_STREQ(c.title, fields.title.c_str()) << spec["version"];
+        EXPECT_STREQ(c.title, fields.title.c_str()) << keys["version"];
         EXPECT_STREQ("Björk", fields.artist.c_str());
         EXPECT_STREQ("Homogenic", fields.album.c_str());
     }
@@ -151,7 +151,7 @@ TEST_F(Id3v2, WritesChangedFieldsInPlaceKeepingEveryOtherFrame) {
                         {"picture", "1"},
                         {"lyrics", "la la"},
                         {"replaygain", "-6.5 dB"}});
-    Spec before = mutagen_read(fPath);
+    TagKeys before = mutagen_read(fPath);
     off_t size = test_support::file_size(fPath);
     ino_t inode = Inode();
 
@@ -165,7 +165,7 @@ TEST_F(Id3v2, WritesChangedFieldsInPlaceKeepingEveryOtherFrame) {
     EXPECT_FALSE(replaced);
     EXPECT_EQ(inode, Inode());
     EXPECT_EQ(size, test_support::file_size(fPath));
-    Spec after = mutagen_read(fPath);
+    TagKeys after = mutagen_read(fPath);
     EXPECT_EQ("2.3.0", after["version"]);
     EXPECT_EQ("New title", after["TIT2"]);
     EXPECT_EQ("Ålbum", after["TALB"]);
@@ -184,7 +184,7 @@ TEST_F(Id3v2, TextBeyondLatin1TakesTheVersionsOwnEncoding) {
         id3v2_changes changes;
         changes.artist = "日本のアーティスト";
         ASSERT_EQ(B_OK, Write(changes));
-        Spec after = mutagen_read(fPath);
+        TagKeys after = mutagen_read(fPath);
         EXPECT_EQ("2." + version + ".0", after["version"]);
         EXPECT_EQ("日本のアーティスト", after["TPE1"]);
         EXPECT_EQ(encoding, after["TPE1.encoding"]);
@@ -198,7 +198,7 @@ TEST_F(Id3v2, EmptyTextRemovesItsFrameAndUnknownGenreLeavesTheGenre) {
     changes.title = "";
     changes.genre = UNKNOWN_GENRE_VALUE;
     ASSERT_EQ(B_OK, Write(changes));
-    Spec after = mutagen_read(fPath);
+    TagKeys after = mutagen_read(fPath);
     EXPECT_EQ(0u, after.count("TIT2"));
     EXPECT_EQ("Shoegaze", after["TCON"]);
 }
@@ -209,7 +209,7 @@ TEST_F(Id3v2, V22TagBecomesV23) {
     id3v2_changes changes;
     changes.title = "New";
     ASSERT_EQ(B_OK, Write(changes));
-    Spec after = mutagen_read(fPath);
+    TagKeys after = mutagen_read(fPath);
     EXPECT_EQ("2.3.0", after["version"]);
     EXPECT_EQ("New", after["TIT2"]);
     EXPECT_EQ("Artist", after["TPE1"]);
