@@ -9,7 +9,7 @@
 //             little
 //   --rounds  interleaved rounds; every figure is the median over them (default 5)
 //   --sizes   playlist sizes for the per-step and memory figures (default 10,100,1000,10000)
-//   --only    browse, untyped, edit, sizes, startup (default: all)
+//   --only    browse, untyped, edit, id3v2-browse, id3v2-edit, sizes, startup (default: all)
 //   --cpu N   the CPU every measured process runs on (default: the last one this may use);
 //             --cpu -1 lets the scheduler place them
 //
@@ -17,6 +17,10 @@
 //   browse   `next` through files whose type is recorded (BEOS:TYPE "audio/x-mpeg");
 //   untyped  the same through files with no recorded type (the type is sniffed);
 //   edit     `set title ...` then `next`, on typed files.
+// and two more beside browse and edit, on typed files whose information lives only in an
+// ID3v2.3 tag as taggers write it (four texts, a 30 KB cover, padding; no attributes, no
+// ID3v1 tag), so every field of the form comes from ID3v2, and an edit writes it there:
+//   id3v2-browse, id3v2-edit   (no floor of their own: the figure is set beside browse/edit)
 // A step's cost is (time of a run with S steps - time of a run with none) / S, for the
 // player and for its floor alike; the four runs of a round are interleaved so a load on
 // the machine falls on both. Context switches per step come from the same two runs'
@@ -135,6 +139,48 @@ std::vector<std::string> make_files(const std::string &root, const std::string &
         if (withType)
             set_attribute(fd, "user.haiku.BEOS:TYPE",
                           typed("MIMS", std::string("audio/x-mpeg") + '\0'));
+        close(fd);
+    }
+    return paths;
+}
+
+// The tag taggers put in front of an MP3: ID3v2.3, Latin-1 texts, a cover and 1 KB of padding.
+std::string id3v2_tag(const std::string &title) {
+    auto frame = [](const std::string &id, const std::string &payload) {
+        const size_t n = payload.size();
+        return id + std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} +
+               std::string(2, '\0') + payload;
+    };
+    const std::string cover = std::string("\0image/jpeg\0\x03\0", 14) + std::string(30000, 'J');
+    const std::string frames = frame("TIT2", '\0' + title) +
+                               frame("TPE1", std::string("\0Examples", 9)) +
+                               frame("TALB", std::string("\0Bench", 6)) +
+                               frame("TCON", std::string("\0(17)", 5)) + frame("APIC", cover);
+    const size_t size = frames.size() + 1024;
+    return std::string("ID3\x03\0\0", 6) +
+           std::string{char((size >> 21) & 0x7f), char((size >> 14) & 0x7f),
+                       char((size >> 7) & 0x7f), char(size & 0x7f)} +
+           frames + std::string(1024, '\0');
+}
+
+// `count` typed files in a new folder under `root` whose only information is an ID3v2 tag in
+// front of `mp3`'s audio (its ID3v1 tag left off).
+std::vector<std::string> make_id3v2_files(const std::string &root, const std::string &name,
+                                          const std::string &mp3, int count) {
+    const std::string directory = root + "/" + name;
+    std::filesystem::create_directory(directory);
+    const std::string audio = mp3.substr(0, mp3.size() - 128);
+    std::vector<std::string> paths;
+    char leaf[32];
+    for (int i = 0; i < count; i++) {
+        snprintf(leaf, sizeof leaf, "/%05d.mp3", i);
+        paths.push_back(directory + leaf);
+        const std::string bytes = id3v2_tag("Song " + std::to_string(i)) + audio;
+        const int fd = open(paths.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            fail("write " + paths.back());
+        set_attribute(fd, "user.haiku.BEOS:TYPE",
+                      typed("MIMS", std::string("audio/x-mpeg") + '\0'));
         close(fd);
     }
     return paths;
@@ -353,7 +399,7 @@ int main(int argc, char **argv) {
     long leastSteps = 4000;
     int cpu = last_usable_cpu();
     std::vector<int> sizes = {10, 100, 1000, 10000};
-    std::string only = "browse,untyped,edit,sizes,startup";
+    std::string only = "browse,untyped,edit,id3v2-browse,id3v2-edit,sizes,startup";
     for (int i = 1; i < argc; i++) {
         const std::string option = argv[i];
         if (i + 1 < argc && option == "--files")
@@ -371,7 +417,8 @@ int main(int argc, char **argv) {
         else {
             fprintf(stderr,
                     "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
-                    "[--only browse,untyped,edit,sizes,startup] [--cpu N]\n");
+                    "[--only browse,untyped,edit,id3v2-browse,id3v2-edit,sizes,startup] "
+                    "[--cpu N]\n");
             return 2;
         }
     }
@@ -394,14 +441,18 @@ int main(int argc, char **argv) {
 
     // Everything is set up first, then measured in rounds.
     std::map<std::string, Series> scenarioSeries;
-    for (const char *scenario : {"browse", "untyped", "edit"}) {
+    for (const char *scenario : {"browse", "untyped", "edit", "id3v2-browse", "id3v2-edit"}) {
         if (!wanted(scenario))
             continue;
         fprintf(stderr, "player_steps: files for %s\n", scenario);
         const bool withType = strcmp(scenario, "untyped") != 0;
+        const bool id3v2 = strncmp(scenario, "id3v2-", 6) == 0;
+        const bool edit = strcmp(scenario, "edit") == 0 || strcmp(scenario, "id3v2-edit") == 0;
         scenarioSeries.emplace(scenario,
-                               Series(work, make_files(work, scenario, mp3, count, withType), steps,
-                                      strcmp(scenario, "edit") == 0, scenario));
+                               Series(work,
+                                      id3v2 ? make_id3v2_files(work, scenario, mp3, count)
+                                            : make_files(work, scenario, mp3, count, withType),
+                                      steps, edit, id3v2 ? nullptr : scenario));
     }
     std::vector<Series> sizeSeries;
     if (wanted("sizes") && !sizes.empty()) {
@@ -425,6 +476,19 @@ int main(int argc, char **argv) {
     for (const auto &[name, series] : scenarioSeries)
         scenarios[name] = series.Figures();
     for (auto &[name, figures] : scenarios) {
+        if (name.rfind("id3v2-", 0) == 0) {
+            // Beside the same step on plain files: what reading and writing ID3v2 adds.
+            const std::string plain = name.substr(6);
+            const double ratio =
+                scenarios.count(plain) ? figures.playerMicros / scenarios[plain].playerMicros : 0;
+            rows.push_back(
+                {name + " step (" + (plain == "edit" ? "set title + next" : "next") + ")",
+                 ratio > 0 ? format("%.1f us: %.2fx the %s step", figures.playerMicros, ratio,
+                                    plain.c_str())
+                           : format("%.1f us", figures.playerMicros),
+                 "(for reference)", -1});
+            continue;
+        }
         const double ratio = figures.playerMicros / figures.floorMicros;
         const double goal = name == "untyped" ? 0 : 1.25;
         rows.push_back({name + " step (" + (name == "edit" ? "set title + next" : "next") + ")",
@@ -439,6 +503,8 @@ int main(int argc, char **argv) {
             {"untyped step / browse step", format("%.2fx", ratio), "<= 1.10x", ratio / 1.1});
     }
     for (auto &[name, figures] : scenarios) {
+        if (name.rfind("id3v2-", 0) == 0)
+            continue;  // no floor to set them beside
         // An edit step is two commands, each with its hand-off.
         const int commands = name == "edit" ? 2 : 1;
         const double perCommand = figures.playerSwitches / commands;

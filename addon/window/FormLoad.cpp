@@ -1,6 +1,7 @@
-// Filling the form from the file in `ref`: its attributes, with the ID3v1 tag of MPEG files
-// for what they leave empty. The load records which file it read and, per field, whether
-// the form shows the stored value exactly (FieldBaseline).
+// Filling the form from the file in `ref`: its attributes, then for what they leave empty
+// the ID3v1 tag of MPEG files, then the places other programs look (ID3v2, the desktop's
+// rating). The load records which file it read and, per field, whether the form shows the
+// stored value exactly (FieldBaseline).
 #include <cstdio>
 #include <cstring>
 
@@ -12,8 +13,10 @@
 #include <MTextControl.h>
 
 #include "support/str.h"
+#include "tags/desktop_rating.h"
 #include "tags/encoding.h"
 #include "tags/genres.h"
+#include "tags/id3v2.h"
 #include "tags/util.h"
 #include "window/PluginWindowImpl.h"
 
@@ -108,6 +111,12 @@ void PluginWindow::Impl::readAttrs() {
 
     exact[FIELD_RATING] =
         setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX, RATING_DEFAULT);
+    // Only a Rating showing its default may be a missing one: ask then, and only then.
+    int32 rating = RATING_DEFAULT;
+    attr_info ratingInfo;
+    const bool ratingMissing =
+        popup_number(ratingPopup, &rating) && rating == RATING_DEFAULT &&
+        file.GetAttrInfo(AUDIO_RATING_ATTR, &ratingInfo) == B_ENTRY_NOT_FOUND;
     exact[FIELD_VOLUME] =
         setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup, VOLUME_ADJUSTMENT_MIN,
                  VOLUME_ADJUSTMENT_MAX, VOLUME_ADJUSTMENT_DEFAULT);
@@ -131,6 +140,8 @@ void PluginWindow::Impl::readAttrs() {
             titleControl->SetText(get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
     }
 
+    fillFromOtherPlaces(file, ratingMissing);
+
     // A form just loaded is ready for typing the title.
     titleControl->MakeFocus(true);
 
@@ -141,6 +152,34 @@ void PluginWindow::Impl::readAttrs() {
     formLoaded = true;
     formNode = node;
     setFileStatus(has_mpeg_type(file) ? nullptr : "not an MPEG file");
+}
+
+void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
+    if (ratingMissing) {
+        int32 rating = get_desktop_rating(file);
+        if (rating >= RATING_MIN)
+            ratingPopup->SetActive(rating - RATING_MIN, false);
+    }
+
+    BString genreLabel;
+    const bool genreUnknown = popup_label(genrePopup, &genreLabel) && genreLabel == "unknown";
+    // Not even the tag's header is read while every field has its text.
+    if ((!genreUnknown && titleControl->TextLength() > 0 && artistControl->TextLength() > 0 &&
+         albumControl->TextLength() > 0) ||
+        !has_mpeg_type(file)) {
+        return;
+    }
+    id3v2_fields tag;
+    if (!read_id3v2_fields(file, &tag))
+        return;
+    if (albumControl->TextLength() == 0)
+        albumControl->SetText(tag.album.c_str());
+    if (artistControl->TextLength() == 0)
+        artistControl->SetText(tag.artist.c_str());
+    if (genreUnknown && tag.genre < NUM_GENRES)
+        genrePopup->SetActive(get_genre_alpha_index(genres[tag.genre]), false);
+    if (titleControl->TextLength() == 0)
+        titleControl->SetText(tag.title.c_str());
 }
 
 bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextControl *field) {

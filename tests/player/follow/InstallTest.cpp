@@ -40,7 +40,8 @@ TEST_F(Install, LaysOutThePrefixWithADesktopEntryThatFollows) {
     for (const char *name :
          {"bin/brindle-player", "bin/brindle", "lib/brindle/libbe.so", "lib/brindle/liblayout.so",
           "lib/brindle/brindle-follow.so", "lib/brindle/libbrindle-display.so",
-          "lib/brindle/add-ons/brindle.so", "lib/brindle/apps/application%x-vnd.tarvik-soundplay",
+          "lib/brindle/brindle-id3v2.so", "lib/brindle/add-ons/brindle.so",
+          "lib/brindle/apps/application%x-vnd.tarvik-soundplay",
           "share/applications/brindle.desktop"})
         EXPECT_TRUE(is_file(Path(name))) << name;
     EXPECT_THAT(test_support::read_file(Path("share/applications/brindle.desktop")),
