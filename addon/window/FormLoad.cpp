@@ -109,14 +109,10 @@ void PluginWindow::Impl::readAttrs() {
     // A name the menu lacks ("Shoegaze") shows as "unknown": not the stored value.
     exact[FIELD_GENRE] = stored_genre_is(file, genre.c_str(), genreIndex, storedGenre);
 
-    exact[FIELD_RATING] =
-        setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX, RATING_DEFAULT);
-    // Only a Rating showing its default may be a missing one: ask then, and only then.
-    int32 rating = RATING_DEFAULT;
-    attr_info ratingInfo;
-    const bool ratingMissing =
-        popup_number(ratingPopup, &rating) && rating == RATING_DEFAULT &&
-        file.GetAttrInfo(AUDIO_RATING_ATTR, &ratingInfo) == B_ENTRY_NOT_FOUND;
+    ssize_t ratingRead;
+    exact[FIELD_RATING] = setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX,
+                                   RATING_DEFAULT, &ratingRead);
+    const bool ratingMissing = ratingRead == B_ENTRY_NOT_FOUND;
     exact[FIELD_VOLUME] =
         setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup, VOLUME_ADJUSTMENT_MIN,
                  VOLUME_ADJUSTMENT_MAX, VOLUME_ADJUSTMENT_DEFAULT);
@@ -199,7 +195,7 @@ bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextContro
 }
 
 bool PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, int32 min,
-                                  int32 max, int32 defaultValue) {
+                                  int32 max, int32 defaultValue, ssize_t *readStatus) {
     int32 value = defaultValue;
     bool exact = true;
     // A stored value shorter than four bytes replaces only the low-order bytes.
@@ -207,6 +203,8 @@ bool PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, 
     attr_info stored{};
     if (node.InitCheck() == B_OK)
         count = node.ReadAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value), &stored);
+    if (readStatus != nullptr)
+        *readStatus = count;
     if (count >= 0) {
         // Only a 4-byte 'LONG' in range shows as it is stored.
         exact = value >= min && value <= max && stored.type == AUDIO_NUMBER_TYPE &&

@@ -102,8 +102,9 @@ public:
     // form shows the stored value exactly; saveAttr returns B_OK or the failing status.
     void readAttrs();
     bool setEditField(BNode &node, const char *name, MTextControl *field);
+    // `readStatus`, when given, receives the read's result (B_ENTRY_NOT_FOUND: nothing stored).
     bool setPopup(BNode &node, const char *name, MPopup *popup, int32 min, int32 max,
-                  int32 defaultValue);
+                  int32 defaultValue, ssize_t *readStatus = nullptr);
     // Where other programs look, for what the attributes and ID3v1 left empty: the ID3v2
     // tag of an MPEG file for the texts and an "unknown" Genre, the desktop's rating for a
     // file without "Audio:Rating".
