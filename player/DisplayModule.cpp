@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include <ModulePath.h>
+
 namespace {
 
 bool set(const char *name) {
@@ -20,10 +22,9 @@ bool display_wanted(bool headless) {
 }
 
 bool run_display_module(const DisplayRun &run, int *status, std::string *error) {
-    // Found as the platform library is, through the player's run path. Its references to
-    // the player's own classes resolve against the executable, which exports them. It
-    // stays loaded until the player exits.
-    void *module = dlopen("libbrindle-display.so", RTLD_NOW | RTLD_LOCAL);
+    // Beside the platform library. Its references to the player's own classes resolve
+    // against the executable, which exports them. It stays loaded until the player exits.
+    void *module = dlopen(module_path("libbrindle-display.so").String(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
         const char *reason = dlerror();
         *error = std::string("cannot load the display front end: ") +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <Errors.h>
+#include <ModulePath.h>
 
 #include "tags/id3v2_codec.h"
 #include "tags/id3v2_layout.h"
@@ -23,25 +24,10 @@ constexpr size_t GROW_PADDING = 1024;
 const char *const frame_ids[ID3V2_TEXT_COUNT] = {"TIT2", "TPE1", "TALB", "TCON"};
 const char *const v22_frame_ids[ID3V2_TEXT_COUNT] = {"TT2", "TP1", "TAL", "TCO"};
 
-// The module lives beside the platform library (build/lib, or lib/brindle when installed).
-// Its path is found from the library itself: a bare name would depend on whose run path the
-// loader consults, which differs when dlopen is intercepted (sanitizers).
-std::string codec_path() {
-    Dl_info info;
-    if (dladdr(reinterpret_cast<void *>(&status_from_errno), &info) == 0 ||
-        info.dli_fname == nullptr) {
-        return ID3V2_CODEC_MODULE;
-    }
-    std::string platform = info.dli_fname;
-    size_t slash = platform.rfind('/');
-    return slash == std::string::npos ? ID3V2_CODEC_MODULE
-                                      : platform.substr(0, slash + 1) + ID3V2_CODEC_MODULE;
-}
-
 // TagLib's side, loaded once on first use and kept for the life of the process.
 const id3v2_codec *codec() {
     static const id3v2_codec *loaded = []() -> const id3v2_codec * {
-        void *image = dlopen(codec_path().c_str(), RTLD_NOW | RTLD_LOCAL);
+        void *image = dlopen(module_path(ID3V2_CODEC_MODULE).String(), RTLD_NOW | RTLD_LOCAL);
         if (image == nullptr) {
             printf("Failed to load %s: %s\n", ID3V2_CODEC_MODULE, dlerror());
             return nullptr;

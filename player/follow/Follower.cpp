@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "AddOnLoader.h"
+#include <ModulePath.h>
+
 #include "FollowedPlaylist.h"
 #include "Player.h"
 
@@ -18,15 +19,12 @@ constexpr double kSameVolume = 1e-6;
 // Volumes sent whose echo never comes (a player that refused one) are forgotten after this many.
 constexpr size_t kMaxVolumesSent = 16;
 
-// Beside the player in the build tree (lib/), or in the installed layout (../lib/brindle/).
+// Beside the platform library: build/lib, or lib/brindle when installed.
 std::string find_module(std::string *tried) {
-    const std::string directory = executable_directory();
-    for (const char *place : {"/lib/", "/../lib/brindle/"}) {
-        const std::string path = directory + place + kModuleName;
-        if (access(path.c_str(), R_OK) == 0)
-            return path;
-        *tried += (tried->empty() ? "" : ", ") + path;
-    }
+    const std::string path = module_path(kModuleName).String();
+    if (access(path.c_str(), R_OK) == 0)
+        return path;
+    *tried = path;
     return std::string();
 }
 
