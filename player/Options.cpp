@@ -8,7 +8,12 @@ const char *const kUsage =
     "  --add-on PATH   load this add-on image (repeatable); default: every add-ons/*.so\n"
     "                  beside the player\n"
     "  --headless      show no windows; read commands from standard input\n"
-    "  FILE...         the items of playlist 0, the first one current\n";
+    "  --help          show this and exit\n"
+    "  --version       show the version and exit\n"
+    "  FILE...         the items of playlist 0, the first one current\n"
+    "At the prompt, `help` lists the commands.\n";
+
+const char *const kVersion = "brindle-player " BRINDLE_VERSION "\n";
 
 namespace {
 
@@ -60,6 +65,10 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
         }
         if (strcmp(argument, "--help") == 0 || strcmp(argument, "-h") == 0) {
             options->help = true;
+            continue;
+        }
+        if (strcmp(argument, "--version") == 0) {
+            options->version = true;
             continue;
         }
         bool matched;

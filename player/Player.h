@@ -14,6 +14,7 @@
 
 #include "AddOnLoader.h"
 #include "CommandArguments.h"
+#include "Help.h"
 #include "InterfaceHost.h"
 #include "PlayerController.h"
 #include "TaskQueue.h"
@@ -33,6 +34,8 @@ public:
                             std::string * /*error*/) {
         return false;
     }
+    // The help of those commands, for `help`.
+    virtual std::vector<CommandHelp> CommandsHelp() const { return {}; }
     // The end of the waiting rule: called once the windows are idle after a command,
     // so the front end can let its widgets catch up before the next one.
     virtual void CatchUp() {}

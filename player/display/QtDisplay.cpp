@@ -8,6 +8,7 @@
 
 #include <WindowList.h>
 
+#include "FocusStyle.h"
 #include "FrontEndCommands.h"
 #include "GuiQueue.h"
 #include "InterfaceHost.h"
@@ -27,7 +28,10 @@ QtDisplay::QtDisplay(Player &player)
     : fPlayer(player),
       fGuiThread(std::this_thread::get_id()),
       fQueue(new GuiQueue),
-      fPlayerWindow(new PlayerWindow(player)) {
+      fPlayerWindow(nullptr) {
+    // Before the first widget, so every one is drawn with it.
+    install_focus_style();
+    fPlayerWindow = new PlayerWindow(player);
     fBridge = std::make_shared<ModelBridge>(
         fQueue, [this](const std::set<const BWindow *> &dirty) { _Refresh(dirty); });
     set_display_hook(fBridge);
@@ -168,6 +172,10 @@ bool QtDisplay::OwnsCommand(const std::string &name) const {
 
 bool QtDisplay::RunCommand(const std::string &name, Arguments &arguments, std::string *error) {
     return run_front_end_command(*this, name, arguments, error);
+}
+
+std::vector<CommandHelp> QtDisplay::CommandsHelp() const {
+    return front_end_command_help();
 }
 
 void QtDisplay::SetPlayerWindowCloseAction(std::function<void()> action) {

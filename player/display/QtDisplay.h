@@ -44,6 +44,7 @@ public:
     // Command thread: the front-end commands (widget-…, slider); see FrontEndCommands.h.
     bool OwnsCommand(const std::string &name) const override;
     bool RunCommand(const std::string &name, Arguments &arguments, std::string *error) override;
+    std::vector<CommandHelp> CommandsHelp() const override;
 
     // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);

@@ -71,6 +71,7 @@ TEST(PlaylistCommands, StepsStopAtBothEndsAndEveryStepNotifies) {
                                         none,
                                         notified,
                                         second,
+                                        "= current 1 /tmp/with two  spaces ",
                                         notified,
                                         second,
                                     }));
