@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "FrameStore.h"
 #include "Playlist.h"
 #include "WindowAccess.h"
 
@@ -10,6 +11,17 @@ Player::Player()
 
 Player::~Player() {
     Shutdown();
+}
+
+void Player::SetDisplay(Display *display) {
+    fDisplay = display;
+    fInterfaces.SetPlacement(nullptr);
+    fPlacement.reset();
+    const std::string path = FrameStore::DefaultPath();
+    if (display != nullptr && !path.empty()) {
+        fPlacement = std::make_unique<RememberedFrames>(path, *display);
+        fInterfaces.SetPlacement(fPlacement.get());
+    }
 }
 
 void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {

@@ -9,8 +9,11 @@
 #ifndef BRINDLE_PLAYER_PLAYER_H
 #define BRINDLE_PLAYER_PLAYER_H
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <Rect.h>
 
 #include "AddOnLoader.h"
 #include "CommandArguments.h"
@@ -39,6 +42,10 @@ public:
     // The end of the waiting rule: called once the windows are idle after a command,
     // so the front end can let its widgets catch up before the next one.
     virtual void CatchUp() {}
+    // Where windows can go: the screens' areas (empty: unknown), and the frame of the
+    // player's own window (false: it has none).
+    virtual std::vector<BRect> ScreenFrames() { return {}; }
+    virtual bool PlayerWindowFrame(BRect * /*frame*/) { return false; }
 };
 
 class Player {
@@ -54,7 +61,8 @@ public:
     TaskQueue &Tasks() { return fTasks; }
 
     Display *GetDisplay() const { return fDisplay; }
-    void SetDisplay(Display *display) { fDisplay = display; }
+    // With a display the places of interface windows are remembered (FrameStore.h).
+    void SetDisplay(Display *display);
 
     // Playlist 0 with `paths` as its items, the first one current.
     void OpenStartPlaylist(const std::vector<std::string> &paths);
@@ -88,6 +96,7 @@ private:
     InterfaceHost fInterfaces;
     TaskQueue fTasks;
     Display *fDisplay = nullptr;
+    std::unique_ptr<WindowPlacement> fPlacement;
     bool fEverEnabled = false;
     bool fShuttingDown = false;
 };

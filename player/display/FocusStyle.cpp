@@ -1,6 +1,7 @@
 #include "FocusStyle.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QStyleOption>
 
 namespace {
@@ -38,6 +39,19 @@ void draw_with_focus(const QStyleOption *option, Draw draw) {
     }
 }
 
+// A button's own focus ring, inside its frame: the default button's frame is already
+// drawn in the highlight colour, so the focus needs a mark of its own.
+void draw_button_focus(const QStyleOption *option, QPainter *painter) {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    QColor ring = option->palette.color(QPalette::Highlight);
+    ring.setAlpha(170);
+    painter->setPen(QPen(ring, 1.5));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(QRectF(option->rect).adjusted(3.5, 3.5, -3.5, -3.5), 2, 2);
+    painter->restore();
+}
+
 }  // namespace
 
 void FocusStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option,
@@ -52,6 +66,8 @@ void FocusStyle::drawControl(ControlElement element, const QStyleOption *option,
     draw_with_focus(option, [&](const QStyleOption *shown) {
         QProxyStyle::drawControl(element, shown, painter, widget);
     });
+    if (element == CE_PushButton && option != nullptr && (option->state & State_HasFocus))
+        draw_button_focus(option, painter);
 }
 
 void FocusStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,

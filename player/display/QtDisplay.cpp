@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 
 #include <WindowList.h>
 
@@ -172,6 +173,34 @@ bool QtDisplay::OwnsCommand(const std::string &name) const {
 
 bool QtDisplay::RunCommand(const std::string &name, Arguments &arguments, std::string *error) {
     return run_front_end_command(*this, name, arguments, error);
+}
+
+namespace {
+
+BRect to_rect(const QRect &rect) {
+    return BRect(rect.left(), rect.top(), rect.right(), rect.bottom());
+}
+
+}  // namespace
+
+std::vector<BRect> QtDisplay::ScreenFrames() {
+    std::vector<BRect> frames;
+    RunOnGui([&] {
+        if (QScreen *screen = fPlayerWindow->screen()) {
+            for (QScreen *sibling : screen->virtualSiblings())
+                frames.push_back(to_rect(sibling->availableGeometry()));
+        }
+    });
+    return frames;
+}
+
+bool QtDisplay::PlayerWindowFrame(BRect *frame) {
+    bool shown = false;
+    RunOnGui([&] {
+        shown = fPlayerWindow->isVisible();
+        *frame = to_rect(fPlayerWindow->frameGeometry());
+    });
+    return shown;
 }
 
 std::vector<CommandHelp> QtDisplay::CommandsHelp() const {
