@@ -229,6 +229,7 @@ TEST(FormLoad, SameFileTwiceInARowIsSavedEachTimeButLoadedOnce) {
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> lines = result.Lines();
     const std::vector<std::string> kCurrentAgain = {
+        "= current 0 " + path,
         "PluginWindow::Impl::playlistCurrent() called",
         "Checking for id3 info",
         "Not an audio/x-mpeg file, is text/plain",

@@ -81,12 +81,13 @@ TEST(Window, CloseAsksThePlayerToEndThePluginAndSavesNothing) {
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> lines = result.Lines();
-    ASSERT_GE(lines.size(), 4u);
-    std::vector<std::string> tail(lines.end() - 4, lines.end());
+    ASSERT_GE(lines.size(), 5u);
+    std::vector<std::string> tail(lines.end() - 5, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{
                         "PluginWindow::QuiteRequested",
                         "Brindle - destroyplugin",
                         "PluginWindow destructor",
+                        "= current 0 " + path,
                         // The volume stays as last adjusted (1.0 + 2 steps of 0.25).
                         "= volume 1.5",
                     }))
