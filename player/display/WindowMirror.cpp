@@ -258,7 +258,13 @@ void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
         const QRect wanted(static_cast<int>(snapshot.frame.left),
                            static_cast<int>(snapshot.frame.top), pixels(snapshot.frame.Width() + 1),
                            pixels(snapshot.frame.Height() + 1));
-        if (wanted.topLeft() != pos())
+        // The model following a move the window system reported is not moved back: a
+        // window manager that places frames a little off what was asked would otherwise
+        // walk the window across the screen.
+        const bool reported =
+            fReportedPosition.has_value() && *fReportedPosition == wanted.topLeft();
+        fReportedPosition.reset();
+        if (wanted.topLeft() != pos() && !reported)
             move(wanted.topLeft());
         if (wanted.size() != size())
             resize(wanted.size().expandedTo(minimumSizeHint()));
@@ -366,6 +372,7 @@ bool WindowMirror::PressDefault() {
 }
 
 void WindowMirror::UserMoved(const QPoint &where) {
+    fReportedPosition = where;
     with_model(fShown.id, [&](BWindow *window) { window->MoveTo(where.x(), where.y()); });
 }
 

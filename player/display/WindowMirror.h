@@ -17,6 +17,7 @@
 #define BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H
 
 #include <map>
+#include <optional>
 
 #include <QWidget>
 
@@ -81,6 +82,8 @@ private:
     QWidget *fContent = nullptr;
     std::map<const BView *, Control> fControls;
     bool fApplying = false;
+    // Where the last move reported to the model went, until the model's frame comes back.
+    std::optional<QPoint> fReportedPosition;
 };
 
 #endif  // BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H
