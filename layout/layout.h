@@ -6,6 +6,7 @@
 #include <HGroup.h>
 #include <MButton.h>
 #include <MPopup.h>
+#include <MStringView.h>
 #include <MTextControl.h>
 #include <MView.h>
 #include <MWindow.h>

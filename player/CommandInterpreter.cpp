@@ -12,6 +12,7 @@
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <Message.h>
+#include <StringView.h>
 #include <TextControl.h>
 #include <Window.h>
 
@@ -110,6 +111,7 @@ private:
     Result Set();
     Result Pick();
     Result Save();
+    Result Status();
     Result Close();
     Result Send();
     Result Screenshot();
@@ -128,6 +130,8 @@ private:
     // The item of `menu` labelled `label`: the one with exactly that label, else the
     // only one whose label differs from it in case alone; null (with the error set).
     BMenuItem *_MenuItem(BMenu *menu, const std::string &label, const char *menuLabel);
+    // The text of the window's status line (the view named "status"); false without one.
+    bool _StatusLine(std::string *text);
 
     Player &fPlayer;
     const std::string &fName;
@@ -156,6 +160,7 @@ const Commands::Entry Commands::kCommands[] = {
     {"set", &Commands::Set},
     {"pick", &Commands::Pick},
     {"save", &Commands::Save},
+    {"status", &Commands::Status},
     {"close", &Commands::Close},
     {"send", &Commands::Send},
     {"screenshot", &Commands::Screenshot},
@@ -222,6 +227,17 @@ bool Commands::_OnWindow(const std::function<void(BWindow *)> &action) {
     }
     _Fail("no window to act on");
     return false;
+}
+
+bool Commands::_StatusLine(std::string *text) {
+    bool found = false;
+    _OnWindow([&](BWindow *window) {
+        if (BStringView *status = find_string_view(window, "status")) {
+            *text = status->TextCopy().String();
+            found = true;
+        }
+    });
+    return found;
 }
 
 BMenuField *Commands::_Menu(BWindow *window, const char *label) {
@@ -594,7 +610,38 @@ Result Commands::Save() {
         }
         done = true;
     });
-    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+    if (!found || !done)
+        return CommandInterpreter::kFailed;
+    // The press is handled on the window's thread; then its status line says whether the
+    // save wrote everything it meant to ("NAME — saved").
+    wait_for_windows_idle();
+    static const std::string kSaved = " \xE2\x80\x94 saved";
+    std::string status;
+    if (_StatusLine(&status) &&
+        (status.size() < kSaved.size() ||
+         status.compare(status.size() - kSaved.size(), kSaved.size(), kSaved) != 0))
+        return _Fail("the form was not saved (" + status + ")");
+    return CommandInterpreter::kDone;
+}
+
+Result Commands::Status() {
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    std::string status;
+    bool complete = false;
+    const bool found = _OnWindow([&](BWindow *window) {
+        BStringView *view = find_string_view(window, "status");
+        if (view == nullptr) {
+            _Fail("the window has no status line");
+            return;
+        }
+        status = view->TextCopy().String();
+        complete = true;
+    });
+    if (!found || !complete)
+        return CommandInterpreter::kFailed;
+    printf("= status %s\n", status.c_str());
+    return CommandInterpreter::kDone;
 }
 
 Result Commands::Close() {

@@ -32,6 +32,7 @@ const std::vector<CommandHelp> &player_command_help() {
         {"pick", "pick genre|rating|volume LABEL", "choose the item labelled LABEL"},
         {"save", "save", "press Save"},
         {"close", "close", "ask the window to close, as its close box does"},
+        {"status", "status", "the window's status line: = status TEXT"},
         {"send", "send CODE", "send the window a message ('abcd' or 0x...)"},
         {"screenshot", "screenshot PATH", "write a PNG of the shown windows (needs a display)"},
         {"help", "help [CMD]", "the commands, one line each, or command CMD"},

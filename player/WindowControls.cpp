@@ -2,6 +2,7 @@
 
 #include <Button.h>
 #include <MenuField.h>
+#include <StringView.h>
 #include <TextControl.h>
 #include <View.h>
 #include <Window.h>
@@ -50,4 +51,8 @@ BMenuField *find_menu_field(BWindow *window, const char *label) {
 
 BButton *find_button(BWindow *window, const char *label) {
     return find_in_window<BButton>(window, label);
+}
+
+BStringView *find_string_view(BWindow *window, const char *name) {
+    return dynamic_cast<BStringView *>(window->FindView(name));
 }

@@ -8,11 +8,14 @@
 
 class BButton;
 class BMenuField;
+class BStringView;
 class BTextControl;
 class BWindow;
 
 BTextControl *find_text_control(BWindow *window, const char *label);
 BMenuField *find_menu_field(BWindow *window, const char *label);
 BButton *find_button(BWindow *window, const char *label);
+// A line of text by its view's name (a status line, say "status").
+BStringView *find_string_view(BWindow *window, const char *name);
 
 #endif  // BRINDLE_PLAYER_WINDOW_CONTROLS_H

@@ -65,6 +65,9 @@ int main(int argc, char **argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     // A reader that went away is an error to handle, not a reason to die.
     signal(SIGPIPE, SIG_IGN);
+    // Nor is a file-size limit: a write it stops is a short or failed write, which the
+    // writer takes back, rather than the end of the player in the middle of a tag.
+    signal(SIGXFSZ, SIG_IGN);
     // A closed standard stream would be taken by the next descriptor opened (the task
     // queue's, an add-on's file) and read or written by mistake: give it /dev/null.
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; fd++) {

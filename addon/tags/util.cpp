@@ -7,6 +7,8 @@
 #include <NodeInfo.h>
 #include <StorageDefs.h>
 
+#include "tags/encoding.h"
+
 namespace {
 
 // Seeks `offset` bytes back from the end. A failed seek is negative; landing on position 0
@@ -58,6 +60,15 @@ bool is_mp3_file(BNode &node) {
     return false;
 }
 
+bool has_mpeg_type(BNode &node) {
+    BNodeInfo info(&node);
+    char type[B_MIME_TYPE_LENGTH] = {};
+    if (info.InitCheck() < 0 || info.GetType(type) < 0)
+        return false;
+    type[sizeof(type) - 1] = '\0';
+    return strcmp(type, MPEG_AUDIO_TYPE) == 0;
+}
+
 bool has_id3_info(BFile &file) {
     printf("Checking for id3 info\n");
     if (!is_mp3_file(file))
@@ -83,7 +94,7 @@ vesk::str_t get_id3_string(BFile &file, int64 offset, int32 length) {
     std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(length) + 1]());
     if (seek_from_end(file, offset) && file.Read(buffer.get(), static_cast<size_t>(length)) > 0) {
         buffer[length] = '\0';
-        text = buffer.get();
+        text = id3_text_to_utf8(buffer.get(), strlen(buffer.get())).String();
     }
     return text;
 }
@@ -100,7 +111,7 @@ void write_id3_string(BFile &file, int64 offset, const char *text, int32 length)
         return;
     std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(length) + 1]());
     if (text != nullptr)
-        memcpy(buffer.get(), text, strnlen(text, static_cast<size_t>(length)));
+        utf8_to_id3_text(text, buffer.get(), static_cast<size_t>(length));
     if (seek_from_end(file, offset))
         file.Write(buffer.get(), static_cast<size_t>(length));
 }
@@ -113,6 +124,8 @@ void write_id3_byte(BFile &file, int64 offset, uint8 value) {
 bool add_id3_info(BFile &file) {
     char tag[ID3_TAG_SIZE] = {};
     memcpy(tag, "TAG", 3);
+    // No genre: 0 would be Blues to every reader.
+    tag[ID3_TAG_SIZE - 1] = static_cast<char>(ID3_NO_GENRE);
     off_t end = file.Seek(0, SEEK_END);
     if (end <= 0)
         return false;

@@ -52,14 +52,19 @@ constexpr int64 ID3_ARTIST_OFFSET = -95;
 constexpr int64 ID3_ALBUM_OFFSET = -65;
 constexpr int64 ID3_GENRE_OFFSET = -1;  // one byte: a genre id
 constexpr int32 ID3_TEXT_LENGTH = 30;
+// The genre byte of a tag the add-on appends: past the table, so "no genre" to every reader.
+constexpr uint8 ID3_NO_GENRE = 255;
 
 // Attribute `name` ('CSTR', offset 0) as text: at most AUDIO_TEXT_ATTR_SIZE bytes, ending at
 // the first NUL among them. A failed read gives the empty text silently; a successful one
 // prints "Setting NAME: TEXT".
 vesk::str_t get_string_attr(BNode &node, const char *name);
 
-// True when the node's file type is exactly MPEG_AUDIO_TYPE.
+// True when the node's file type is exactly MPEG_AUDIO_TYPE; otherwise says why on
+// standard output ("Failed to get mime type", "Not an audio/x-mpeg file, is TYPE").
 bool is_mp3_file(BNode &node);
+// The same test, silent: for callers that must not repeat is_mp3_file's lines.
+bool has_mpeg_type(BNode &node);
 
 // True when `file` is MPEG audio and its last 128 bytes begin with "TAG". A file of 128 bytes
 // or less never has a tag.
@@ -68,17 +73,19 @@ bool has_id3_info(BFile &file);
 // Every access below first seeks `offset` bytes back from the end and is made only when the
 // seek lands on a position above zero. They move the file position.
 
-// The text in the `length`-byte area at `offset`, up to its first NUL; "" when unreadable.
+// The text in the `length`-byte area at `offset`, up to its first NUL, as UTF-8 (the
+// bytes are read as encoding.h says); "" when unreadable.
 vesk::str_t get_id3_string(BFile &file, int64 offset, int32 length);
 // The byte at `offset`; UNKNOWN_GENRE_VALUE when unreadable.
 uint8 get_id3_byte(BFile &file, int64 offset);
-// Stores at most `length` bytes of `text` at `offset`, NUL-filling the rest of the area.
+// Stores the UTF-8 `text` at `offset` in at most `length` bytes (Latin-1 when it can, as
+// encoding.h says; never a split character), NUL-filling the rest of the area.
 void write_id3_string(BFile &file, int64 offset, const char *text, int32 length);
 void write_id3_byte(BFile &file, int64 offset, uint8 value);
 
-// Appends an empty tag ("TAG" and 125 zero bytes) to a non-empty file. Returns true when the
-// whole tag was written; after a partial write the file is cut back to its old length, so no
-// half tag stays in the audio data. An empty file gets nothing.
+// Appends an empty tag ("TAG", zero bytes, genre byte ID3_NO_GENRE) to a non-empty file. Returns
+// true when the whole tag was written; after a partial write the file is cut back to its old
+// length, so no half tag stays in the audio data. An empty file gets nothing.
 bool add_id3_info(BFile &file);
 
 // The first genre id (0 to NUM_GENRES - 1) whose name equals `name` byte for byte, else

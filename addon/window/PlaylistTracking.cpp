@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <Entry.h>
+#include <String.h>
 
 #include <SoundPlayController.h>
 
@@ -27,6 +28,9 @@ void PluginWindow::Impl::controlsAdded(BMessage *msg) {
         printf("Getting pointer to first play list\n");
         playlist = controller->PlaylistAt(0);
         if (playlist) {
+            // A playlist starts with no change of ours in its volume.
+            volumeAdjustment = 0;
+            volumeApplied = 0;
             playlist->Lock();
             playlist->AddListener(window);
             playlist->Unlock();
@@ -41,45 +45,66 @@ void PluginWindow::Impl::controlsAdded(BMessage *msg) {
 
 void PluginWindow::Impl::controlsRemoved(BMessage *) {}
 
-void PluginWindow::Impl::playlistCurrent(BMessage *) {
-    printf("PluginWindow::Impl::playlistCurrent() called\n");
-    entry_ref found;
-    bool isFound = false;
-
-    // The form belongs to the file shown until now: it goes there before anything moves.
-    saveAttrs();
-
-    if (playlist) {
-        playlist->Lock();
-        int32 index = playlist->CurrentIndex();
-        if (index >= 0 && index < playlist->CountItems()) {
-            const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
-            // An item without a path counts as no current file.
-            if (path != nullptr) {
-                printf("playlist item path: %s\n", path);
-                BEntry entry(path, false);
-                if (entry.InitCheck() == B_OK) {
-                    entry.GetRef(&found);
-                    isFound = true;
-                }
+PluginWindow::Impl::CurrentItem PluginWindow::Impl::currentItem(entry_ref *found) {
+    if (!playlist)
+        return CURRENT_NONE;
+    CurrentItem item = CURRENT_NONE;
+    playlist->Lock();
+    int32 index = playlist->CurrentIndex();
+    if (index >= 0 && index < playlist->CountItems()) {
+        item = CURRENT_NO_ENTRY;
+        const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
+        if (path != nullptr) {
+            printf("playlist item path: %s\n", path);
+            BEntry entry(path, false);
+            if (entry.InitCheck() == B_OK) {
+                entry.GetRef(found);
+                item = CURRENT_FOUND;
             }
         }
-        // Released before the form touches any file.
-        playlist->Unlock();
     }
+    // Released before the form touches any file.
+    playlist->Unlock();
+    return item;
+}
 
-    if (!isFound) {
-        haveFile = false;
-        return;
+void PluginWindow::Impl::playlistCurrent(BMessage *) {
+    printf("PluginWindow::Impl::playlistCurrent() called\n");
+
+    // The form belongs to the file shown until now: its edits go there before anything
+    // moves. A failure stays on the status line over the next file's name.
+    BString saveFailure;
+    if (!saveChangedAttrs())
+        saveFailure = statusText();
+
+    entry_ref found;
+    switch (currentItem(&found)) {
+        case CURRENT_NONE:
+            // No current item: the form stays with its file.
+            haveFile = false;
+            break;
+        case CURRENT_NO_ENTRY:
+            // An item that names no file: nothing of the previous file may stay in a form
+            // a save could take for this item's.
+            haveFile = false;
+            ref = entry_ref();
+            clearForm();
+            setStatus("no file");
+            applyVolumeLabel();
+            break;
+        case CURRENT_FOUND:
+            // The same file again is loaded again only when its load failed.
+            if (haveFile && found == ref && formLoaded)
+                break;
+            printf("Switching files\n");
+            ref = found;
+            haveFile = true;
+            readAttrs();
+            applyVolumeLabel();
+            break;
     }
-    if (haveFile && found == ref)
-        return;
-
-    printf("Switching files\n");
-    ref = found;
-    haveFile = true;
-    readAttrs();
-    applyVolumeLabel();
+    if (!saveFailure.IsEmpty())
+        setStatus(saveFailure);
 }
 
 void PluginWindow::Impl::playlistLostControls(BMessage *msg) {
@@ -91,25 +116,43 @@ void PluginWindow::Impl::playlistLostControls(BMessage *msg) {
     playlist->Unlock();
     playlist = nullPlaylist;
     haveFile = false;
+    // What was applied to that playlist's volume is no longer ours to give back.
+    volumeApplied = 0;
     controlsAdded(msg);
 }
 
+namespace {
+
+// Moves the playlist's volume by `step`, within 0 to 2; returns the change made.
+float change_volume(const PlaylistPtr &playlist, float step) {
+    playlist->Lock();
+    float volume = playlist->Volume();
+    float newVolume = volume + step;
+    if (newVolume > 2.0f)
+        newVolume = 2.0f;
+    if (newVolume < 0)
+        newVolume = 0;
+    printf("changing vol from %f to %f\n", volume, newVolume);
+    playlist->SetVolume(newVolume);
+    playlist->Unlock();
+    return newVolume - volume;
+}
+
+}  // namespace
+
 void PluginWindow::Impl::adjustVolume(int32 value) {
     int32 delta = value - volumeAdjustment;
-    if (delta != 0 && playlist) {
-        float step = delta * 0.25f;
-        playlist->Lock();
-        float volume = playlist->Volume();
-        float newVolume = volume + step;
-        if (newVolume > 2.0f)
-            newVolume = 2.0f;
-        if (newVolume < 0)
-            newVolume = 0;
-        printf("changing vol from %f to %f\n", volume, newVolume);
-        playlist->SetVolume(newVolume);
-        playlist->Unlock();
-    }
+    if (delta != 0 && playlist)
+        volumeApplied += change_volume(playlist, delta * 0.25f);
     volumeAdjustment = value;
+}
+
+void PluginWindow::Impl::giveBackVolume() {
+    // What was applied, after clamping: close and re-open leave the volume where it was.
+    if (volumeApplied != 0 && playlist)
+        change_volume(playlist, -volumeApplied);
+    volumeApplied = 0;
+    volumeAdjustment = 0;
 }
 
 void PluginWindow::Impl::applyVolumeLabel() {

@@ -10,6 +10,7 @@
 #include <HGroup.h>
 #include <MButton.h>
 #include <MPopup.h>
+#include <MStringView.h>
 #include <MTextControl.h>
 #include <Space.h>
 #include <VGroup.h>
@@ -23,11 +24,6 @@
 #include "window/PluginWindowImpl.h"
 
 namespace {
-
-// Item indices marked when the form is built: a fresh form shows no genre and no volume
-// change, so the first file's adjustment is applied from 0.
-const int32 kInitialGenreItem = UNKNOWN_GENRE_VALUE;  // "unknown"
-const int32 kInitialVolumeItem = 4;                   // "0"
 
 const uint32 kSaveButtonId = 4;
 
@@ -47,7 +43,17 @@ PluginWindow::Impl::Impl(PluginWindow *window, SoundPlayController *controller)
       albumControl(nullptr),
       artistControl(nullptr),
       ratingPopup(nullptr),
-      volumePopup(nullptr) {}
+      volumePopup(nullptr),
+      formLoaded(false),
+      formNode(),
+      volumeApplied(0),
+      statusView(nullptr) {}
+
+void PluginWindow::Impl::closing() {
+    // Nobody sees the status line any more; the save's lines still say what it did.
+    saveChangedAttrs(true);
+    giveBackVolume();
+}
 
 PluginWindow::PluginWindow(SoundPlayController *controller)
     : MWindow(BRect(200, 200, 0, 0), "Brindle", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS,
@@ -67,9 +73,11 @@ PluginWindow::PluginWindow(SoundPlayController *controller)
     impl.artistControl = new MTextControl("Artist:", "");
     impl.albumControl = new MTextControl("Album:", "");
     impl.titleControl = new MTextControl("Title:", "");
-    VGroup *form = new VGroup(
-        minimax(200, 0, 10000, 10000, 1.0),
-        {impl.titleControl, impl.albumControl, impl.artistControl, impl.genrePopup, buttons});
+    // Under the form: what the last load or save did.
+    impl.statusView = new MStringView("status", "no file");
+    VGroup *form = new VGroup(minimax(200, 0, 10000, 10000, 1.0),
+                              {impl.titleControl, impl.albumControl, impl.artistControl,
+                               impl.genrePopup, buttons, impl.statusView});
     AddChild(form);
 
     // Item index equals alpha index; "unknown" ends the menu at UNKNOWN_GENRE_VALUE.
@@ -78,10 +86,11 @@ PluginWindow::PluginWindow(SoundPlayController *controller)
         genreMenu->AddItem(new BMenuItem(alphabetized_genres[i], new BMessage(MSG_GENRE_PICKED)));
     genreMenu->AddItem(new BMenuItem("unknown", new BMessage(MSG_GENRE_PICKED)));
 
-    impl.genrePopup->SetActive(kInitialGenreItem, false);
     DivideSame({impl.titleControl, impl.albumControl, impl.artistControl, impl.genrePopup,
                 impl.ratingPopup});
-    impl.volumePopup->SetActive(kInitialVolumeItem, false);
+    // "unknown" in Genre, Rating unmarked, "0" in Vol. Adjust: a fresh form changes no
+    // genre and no volume, and is its own baseline, so it is never saved unchanged.
+    impl.clearForm();
 
     if (controller != nullptr)
         controller->AddListener(this);
@@ -92,6 +101,10 @@ PluginWindow::PluginWindow(SoundPlayController *controller)
 
 PluginWindow::~PluginWindow() {
     printf("PluginWindow destructor\n");
+    // However the window ends (closed, disabled, the player quitting), its thread has
+    // handled all that was sent to it by now: what is left unsaved and the volume change
+    // are settled last, here.
+    fImpl->closing();
     // Releases the playlist handle and the ref with the record.
     delete fImpl;
     fImpl = nullptr;

@@ -2,7 +2,14 @@
 //
 // Split by concern: PluginWindow.cpp builds the form, routes messages and closes;
 // PlaylistTracking.cpp follows the player's first playlist and applies volume
-// adjustments; FormIO.cpp moves data between the form and the file in `ref`.
+// adjustments; FormLoad.cpp and FormSave.cpp move data between the form and the file in
+// `ref`; FormState.cpp keeps what the form knows of its file (which file, what each field
+// held when it last matched it) and the status line.
+//
+// The form belongs to one file: the one the last load read (`formNode`), and only if
+// that load succeeded (`formLoaded`). Saves write into that file alone, and the
+// automatic ones only the fields that differ from their baseline, so a file the user
+// only moved past is never written.
 //
 // Threads: every method runs on the window's thread, except the controlsAdded() call at
 // the end of construction (and all it reaches), which runs on the thread building the
@@ -12,6 +19,7 @@
 #define BRINDLE_WINDOW_PLUGIN_WINDOW_IMPL_H
 
 #include <Entry.h>
+#include <StorageDefs.h>
 #include <String.h>
 #include <SupportDefs.h>
 
@@ -19,9 +27,11 @@
 
 #include "window/PluginWindow.h"
 
+class BFile;
 class BMessage;
 class BNode;
 class MPopup;
+class MStringView;
 class MTextControl;
 class SoundPlayController;
 
@@ -30,6 +40,37 @@ enum : uint32 {
     MSG_SAVE = '!but',           // the Save button (the layout library's button code)
     MSG_VOLUME_ADJUST = 'AiVa',  // an item chosen in Vol. Adjust
     MSG_GENRE_PICKED = 'AiNl',   // an item chosen in Genre; not handled
+};
+
+// The form's six fields, in the order a save writes them.
+enum FormField {
+    FIELD_TITLE,
+    FIELD_ARTIST,
+    FIELD_ALBUM,
+    FIELD_GENRE,
+    FIELD_RATING,
+    FIELD_VOLUME,
+    FIELD_COUNT
+};
+
+// What one field held when the form last matched its file (after a load or a save).
+struct FieldBaseline {
+    // What the form showed: the text, or the marked item's label ("" when none is).
+    BString value;
+    // The stored value is one the form cannot show exactly (a genre the menu lacks, a
+    // text over 256 bytes or with an inner NUL, a number of another type or out of
+    // range): unless the user changes the field, no save replaces it.
+    bool keepsStored = false;
+};
+
+// Which fields a save writes.
+struct FieldSet {
+    bool fields[FIELD_COUNT] = {};
+
+    bool Has(FormField field) const { return fields[field]; }
+    bool Any() const;
+    // Title, Artist, Album or Genre: the fields the ID3v1 tag mirrors.
+    bool AnyTagField() const;
 };
 
 // The empty playlist handle; assigning it lets go of the watched playlist.
@@ -43,24 +84,63 @@ public:
     Impl &operator=(const Impl &) = delete;
 
     // Playlist tracking (PlaylistTracking.cpp). None reads the message it is given.
+    enum CurrentItem { CURRENT_NONE, CURRENT_NO_ENTRY, CURRENT_FOUND };
+    // What the watched playlist's current item is; its entry in `found` when it makes one.
+    CurrentItem currentItem(entry_ref *found);
     void controlsAdded(BMessage *msg);
     void controlsRemoved(BMessage *msg);
     void playlistCurrent(BMessage *msg);
     void playlistLostControls(BMessage *msg);
     void adjustVolume(int32 value);
 
-    // Form load and save (FormIO.cpp).
-    void readAttrs();
-    void setEditField(BNode &node, const char *name, MTextControl *field);
-    void setPopup(BNode &node, const char *name, MPopup *popup, int32 min, int32 max,
-                  int32 defaultValue);
-    void saveAttrs();
-    void saveAttr(BNode &node, const char *name, MTextControl *field);
-    void saveAttr(BNode &node, const char *name, const char *text);
-    void saveAttr(BNode &node, const char *name, MPopup *popup);
-
+    // Gives back the volume change this window made to the watched playlist.
+    void giveBackVolume();
     // Reads Vol. Adjust's label, reports the change and applies it (adjustVolume).
     void applyVolumeLabel();
+
+    // Form load and save (FormLoad.cpp, FormSave.cpp). setEditField and setPopup return whether the
+    // form shows the stored value exactly; saveAttr returns B_OK or the failing status.
+    void readAttrs();
+    bool setEditField(BNode &node, const char *name, MTextControl *field);
+    bool setPopup(BNode &node, const char *name, MPopup *popup, int32 min, int32 max,
+                  int32 defaultValue);
+    // Save pressed: every field, but an unchanged one that keeps its stored value.
+    void saveAttrs();
+    // The automatic save: only the changed fields, and nothing at all when none changed.
+    // False when a save was due and did not write everything (the status line says why).
+    // With `quiet`, the status line is left alone (the window is going away).
+    bool saveChangedAttrs(bool quiet = false);
+    status_t saveAttr(BNode &node, const char *name, MTextControl *field);
+    status_t saveAttr(BNode &node, const char *name, const char *text);
+    status_t saveAttr(BNode &node, const char *name, MPopup *popup);
+    // Writes the fields in `write` (and the ID3v1 fields that mirror them) into the file
+    // the form belongs to; false when it could not write them all.
+    bool writeFields(const FieldSet &write, bool quiet);
+    // Opens the file the form belongs to for writing, through `ref`: fails (with the
+    // status line's reason) when the form belongs to no file, or the name now leads to
+    // another file, a link to elsewhere or nothing.
+    status_t openFormFile(BFile *file, const char **reason);
+    // Mirrors the fields of `write` in the ID3v1 tag of an MPEG file, appending one when
+    // it has none; false when a tag was due and could not be added.
+    bool writeTag(BFile &file, const FieldSet &write);
+
+    // What the form knows of its file (FormState.cpp).
+    BString fieldValue(FormField field) const;
+    bool fieldChanged(FormField field) const;
+    // Records what every field shows as its baseline.
+    void takeBaseline(const bool keepsStored[FIELD_COUNT]);
+    // Empties the form as construction leaves it ("unknown", Rating unmarked, Vol.
+    // Adjust "0") and lets it belong to no file.
+    void clearForm();
+    // The leaf name of `ref`, for the status line.
+    const char *fileName() const;
+    void setStatus(const BString &text);
+    // "NAME", "NAME — WHAT" or "NAME — WHAT: REASON", NAME being fileName().
+    void setFileStatus(const char *what, const char *reason = nullptr);
+    BString statusText() const;
+
+    // The window is closing: the unsaved edits go to the file, the volume change back.
+    void closing();
 
     SoundPlayController *controller;
     entry_ref ref;
@@ -74,6 +154,14 @@ public:
     MTextControl *artistControl;
     MPopup *ratingPopup;
     MPopup *volumePopup;
+
+    // Beyond the form: which file it belongs to, what its fields held, what the window
+    // did to the playlist's volume, and the line that tells the user.
+    bool formLoaded;
+    node_ref formNode;
+    FieldBaseline baseline[FIELD_COUNT];
+    float volumeApplied;
+    MStringView *statusView;
 };
 
 // The label of `popup`'s marked item into `label`; false when no item is marked.

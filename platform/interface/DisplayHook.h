@@ -24,8 +24,9 @@
 //   BWindow::PressCloseBox()      the close box (B_QUIT_REQUESTED to the window)
 //   BWindow::MoveTo(), ResizeTo() moving or resizing the window
 // Controls are found by walking a window's views (BWindow::ChildAt, BView::ChildAt) or
-// by name (BWindow::FindView; the layout library names each control after its label),
-// and told apart with dynamic_cast (BTextControl, BMenuField, BButton).
+// by name (BWindow::FindView; the layout library names each control after its label,
+// a line of text by the name it is given), and told apart with dynamic_cast
+// (BTextControl, BMenuField, BButton, BStringView).
 #ifndef BRINDLE_INTERFACE_DISPLAY_HOOK_H
 #define BRINDLE_INTERFACE_DISPLAY_HOOK_H
 

@@ -7,6 +7,7 @@ target_sources(be PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MenuField.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MenuItem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StringView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextControl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/View.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window.cpp

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -139,6 +140,10 @@ void describe_views(WindowMirror *mirror, const std::vector<ViewSnapshot> &views
                        (combo ? combo->currentText().toStdString() : "") + "\n";
         } else if (view.kind == ViewSnapshot::kButton) {
             *answer += "= button " + view.label + "\n";
+        } else if (view.kind == ViewSnapshot::kString) {
+            QLabel *label = mirror->StringLabel(view.label);
+            *answer +=
+                "= string " + view.label + " " + (label ? label->text().toStdString() : "") + "\n";
         }
         describe_views(mirror, view.children, answer);
     }

@@ -132,6 +132,13 @@ QWidget *WindowMirror::_MakeView(const ViewSnapshot &view) {
             connect(control.button, &QPushButton::clicked, this, [this, id] { UserPressed(id); });
             break;
         }
+        case ViewSnapshot::kString:
+            control.string = new QLabel;
+            // A long text is cut, not a reason to widen the window.
+            control.string->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            control.string->setTextFormat(Qt::PlainText);
+            widget = control.string;
+            break;
         case ViewSnapshot::kOther:
             widget = new QWidget;  // a space
             widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -200,8 +207,16 @@ void WindowMirror::_ApplyView(const ViewSnapshot &view) {
             control.button->setText(text);
         control.button->setEnabled(view.enabled);
     }
+    if (control.string != nullptr) {
+        const QString text = QString::fromStdString(view.text);
+        if (control.string->text() != text)
+            control.string->setText(text);
+    }
     if (control.box != nullptr)
         _ApplyLimits(control.box, view.layout);
+    // A line of text asks for no width of its own (its label would ask for all of it).
+    if (control.string != nullptr)
+        control.string->setMinimumWidth(pixels(view.layout.minWidth));
 }
 
 void WindowMirror::_AlignLabels(const WindowSnapshot &snapshot) {
@@ -230,6 +245,18 @@ void WindowMirror::_AlignLabels(const WindowSnapshot &snapshot) {
     };
     for (const ViewSnapshot &view : snapshot.views)
         align(view);
+
+    // The labels' widths are part of what their rows need: the limits computed before
+    // were too small for them, and so were those of the groups around them.
+    std::function<void(const ViewSnapshot &)> limit = [&](const ViewSnapshot &view) {
+        for (const ViewSnapshot &child : view.children)
+            limit(child);
+        auto found = fControls.find(view.id);
+        if (found != fControls.end() && found->second.box != nullptr)
+            _ApplyLimits(found->second.box, view.layout);
+    };
+    for (const ViewSnapshot &view : snapshot.views)
+        limit(view);
 }
 
 void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
@@ -320,6 +347,11 @@ QComboBox *WindowMirror::ComboBox(const std::string &label) const {
 QPushButton *WindowMirror::Button(const std::string &label) const {
     const ViewSnapshot *view = _FindByLabel(label, ViewSnapshot::kButton);
     return view != nullptr ? fControls.at(view->id).button : nullptr;
+}
+
+QLabel *WindowMirror::StringLabel(const std::string &name) const {
+    const ViewSnapshot *view = _FindByLabel(name, ViewSnapshot::kString);
+    return view != nullptr ? fControls.at(view->id).string : nullptr;
 }
 
 void WindowMirror::UserTyped(const BView *control, const QString &text) {

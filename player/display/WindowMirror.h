@@ -1,8 +1,8 @@
 // One top-level Qt window mirroring one BWindow: its title, frame, shown/hidden state,
 // close box, default button, and its views as Qt layouts and widgets (BTextControl: a labelled line
 // edit; BMenuField: a labelled combo box showing the marked item; BButton: a push
-// button; groups: box layouts honouring the layout library's size limits, with labels
-// as wide as the layout library's dividers so DivideSame columns line up).
+// button; BStringView: a label; groups: box layouts honouring the layout library's size limits,
+// with labels as wide as the layout library's dividers so DivideSame columns line up).
 //
 // Keys, as in a dialog: Enter (Return) presses the focused button, or anywhere else the
 // window's default button; Ctrl+S presses the default button; Escape and Ctrl+W ask
@@ -43,6 +43,8 @@ public:
     QLineEdit *LineEdit(const std::string &label) const;
     QComboBox *ComboBox(const std::string &label) const;
     QPushButton *Button(const std::string &label) const;
+    // A BStringView's label, by the view's name.
+    QLabel *StringLabel(const std::string &name) const;
 
     // What a person does, as the widgets' signals do it.
     void UserTyped(const BView *control, const QString &text);
@@ -66,6 +68,7 @@ private:
         QLineEdit *edit = nullptr;
         QComboBox *combo = nullptr;
         QPushButton *button = nullptr;
+        QLabel *string = nullptr;
         QWidget *box = nullptr;
     };
 

@@ -4,6 +4,7 @@
 #include <Menu.h>
 #include <MenuField.h>
 #include <MenuItem.h>
+#include <StringView.h>
 #include <TextControl.h>
 #include <Window.h>
 
@@ -41,6 +42,10 @@ ViewSnapshot snapshot_view(BView *view) {
         shot.kind = ViewSnapshot::kButton;
         shot.label = button->LabelCopy().String();
         shot.enabled = button->IsEnabled();
+    } else if (auto *string = dynamic_cast<BStringView *>(view)) {
+        shot.kind = ViewSnapshot::kString;
+        shot.label = string->Name() != nullptr ? string->Name() : "";
+        shot.text = string->TextCopy().String();
     }
     const int32 count = view->CountChildren();
     for (int32 i = 0; i < count; i++) {

@@ -15,12 +15,12 @@ class BMenuItem;
 class BWindow;
 
 struct ViewSnapshot {
-    enum Kind { kGroup, kText, kPopup, kButton, kOther };
+    enum Kind { kGroup, kText, kPopup, kButton, kString, kOther };
 
     const BView *id = nullptr;
     Kind kind = kOther;
-    std::string label;
-    std::string text;                // kText
+    std::string label;               // kString: the view's name
+    std::string text;                // kText, kString
     std::vector<std::string> items;  // kPopup: the labels, in order
     std::vector<const BMenuItem *> itemIds;
     std::vector<bool> itemEnabled;

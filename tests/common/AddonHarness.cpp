@@ -90,10 +90,14 @@ SpawnOptions player_options(const TempDir &dir, uid_t user) {
 }  // namespace
 
 RunResult run_player(const TempDir &dir, const std::string &script,
-                     const std::vector<std::string> &files) {
+                     const std::vector<std::string> &files,
+                     const std::vector<std::string> &launcher) {
     std::string scriptPath = dir / "script.txt";
     write_file(scriptPath, script);
-    Process process(player_argv(scriptPath, files), player_options(dir, 0));
+    std::vector<std::string> argv = launcher;
+    for (const std::string &word : player_argv(scriptPath, files))
+        argv.push_back(word);
+    Process process(argv, player_options(dir, 0));
     return process.Finish();
 }
 
@@ -167,6 +171,39 @@ TagLibTag taglib_id3v1(const std::string &path) {
     result.album = tag->album().to8Bit(true);
     result.genre = tag->genreNumber();
     return result;
+}
+
+FileState file_state(const std::string &path) {
+    FileState state;
+    state.bytes = read_file(path);
+    state.attributes = getfattr(path);
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        fail("stat " + path);
+    state.mtime = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    state.ctime = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
+    return state;
+}
+
+void taglib_write_id3v1(const std::string &path, const std::string &title,
+                        const std::string &artist, const std::string &album, unsigned genre) {
+    TagLib::MPEG::File file(path.c_str(), false);
+    TagLib::ID3v1::Tag *tag = file.ID3v1Tag(true);
+    if (!file.isValid() || tag == nullptr)
+        throw std::runtime_error("TagLib cannot open " + path);
+    tag->setTitle(TagLib::String(title, TagLib::String::UTF8));
+    tag->setArtist(TagLib::String(artist, TagLib::String::UTF8));
+    tag->setAlbum(TagLib::String(album, TagLib::String::UTF8));
+    tag->setGenreNumber(genre);
+    if (!file.save(TagLib::MPEG::File::ID3v1))
+        throw std::runtime_error("TagLib cannot save " + path);
+}
+
+std::vector<std::string> status_answers(const std::vector<std::string> &lines) {
+    std::vector<std::string> texts;
+    for (const std::string &line : lines_starting(lines, "= status "))
+        texts.push_back(line.substr(9));
+    return texts;
 }
 
 std::map<std::string, std::string> form_answers(const std::vector<std::string> &lines, int which) {

@@ -61,9 +61,11 @@ std::string config_dir(const TempDir &dir);
 // A drawn player's environment: Qt's offscreen platform, and the two folders above.
 std::map<std::string, std::string> drawn_environment(const TempDir &dir);
 
-// Runs the player with the add-on on `script` (written to a file in `dir`) and `files`.
+// Runs the player with the add-on on `script` (written to a file in `dir`) and `files`;
+// through `launcher` when one is given (say {"/usr/bin/prlimit", "--fsize=N"}).
 RunResult run_player(const TempDir &dir, const std::string &script,
-                     const std::vector<std::string> &files = {});
+                     const std::vector<std::string> &files = {},
+                     const std::vector<std::string> &launcher = {});
 
 // The player with the add-on, reading commands from a pipe (`--script -`).
 // Sync() returns once every command sent before it has been carried out.
@@ -104,6 +106,20 @@ inline std::map<std::string, std::string> getfattr(const std::string &path) {
 std::string stored_string(const std::string &text);  // "RTSC" + text + NUL
 std::string stored_int32(int value);                 // "GNOL" + 4 bytes little-endian
 
+// Everything a save could change about a file: its bytes, its extended attributes, and
+// its modification and change times (attribute writes move the change time).
+struct FileState {
+    std::string bytes;
+    std::map<std::string, std::string> attributes;
+    long long mtime = 0, ctime = 0;  // nanoseconds
+
+    bool operator==(const FileState &other) const {
+        return bytes == other.bytes && attributes == other.attributes && mtime == other.mtime &&
+               ctime == other.ctime;
+    }
+};
+FileState file_state(const std::string &path);
+
 // The ID3v1 tag as TagLib reads it.
 struct TagLibTag {
     bool present = false;
@@ -111,6 +127,13 @@ struct TagLibTag {
     unsigned genre = 255;
 };
 TagLibTag taglib_id3v1(const std::string &path);
+
+// Writes an ID3v1 tag with TagLib (Latin-1 text, as TagLib keeps it), replacing any.
+void taglib_write_id3v1(const std::string &path, const std::string &title,
+                        const std::string &artist, const std::string &album, unsigned genre);
+
+// The texts the player's `status` command answered, in order.
+std::vector<std::string> status_answers(const std::vector<std::string> &lines);
 
 // Answers of the player's `form` command, by field ("title" -> "Song").
 std::map<std::string, std::string> form_answers(const std::vector<std::string> &lines,

@@ -65,11 +65,17 @@ TEST(DrawnPlayer, TextTypedIntoTheTitleWidgetReachesTheModelAndTheFile) {
                                        "enable\n"
                                        "widget-type title Typed By Hand\n"
                                        "form\n"
+                                       "widget-state\n"
                                        "widget-press Save\n"
+                                       "widget-state\n"
                                        "quit\n",
                                        files);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Typed By Hand");
+    // The status line under the form says what the load and the save did.
+    EXPECT_EQ(answers(result, "= string status "),
+              (std::vector<std::string>{"= string status song0.mp3",
+                                        "= string status song0.mp3 \u2014 saved"}));
     const auto attributes = addon_test::getfattr(files[0]);
     ASSERT_EQ(attributes.count("user.haiku.Audio:Title"), 1u);
     EXPECT_EQ(attributes.at("user.haiku.Audio:Title"), addon_test::stored_string("Typed By Hand"));
@@ -330,7 +336,10 @@ std::vector<Geometry> geometries(const RunResult &result) {
 TEST(DrawnPlayer, AWiderWindowWidensTheTextFieldsAndNothingGrowsInHeight) {
     TempDir dir;
     const RunResult result =
-        run_drawn(dir, "enable\nwidget-geometry\nwidget-resize 900 700\nwidget-geometry\n",
+        run_drawn(dir,
+                  // As small as the model allows, then much larger than it needs.
+                  "enable\nsetconfig 10 10 11 11\nwidget-geometry\n"
+                  "widget-resize 900 700\nwidget-geometry\n",
                   titled_files(dir, {"A"}));
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const std::vector<Geometry> calls = geometries(result);
@@ -338,6 +347,8 @@ TEST(DrawnPlayer, AWiderWindowWidensTheTextFieldsAndNothingGrowsInHeight) {
     Geometry before = calls[0];
     Geometry after = calls[1];
     ASSERT_EQ(after.count("Save"), 1u) << result.out;
+    // The smallest window still holds the whole form, its margins too.
+    EXPECT_LE(before["Save"][0] + before["Save"][2] + 8, before["window"][2]) << result.out;
     const int wider = after["window"][2] - before["window"][2];
     EXPECT_GT(wider, 100);
     EXPECT_EQ(after["window"][3], before["window"][3]);

@@ -22,6 +22,7 @@
 #include <HGroup.h>
 #include <MButton.h>
 #include <MPopup.h>
+#include <MStringView.h>
 #include <MTextControl.h>
 #include <MWindow.h>
 #include <Menu.h>
@@ -39,12 +40,14 @@ namespace {
 const uint32 kPicked = 'pick';
 const uint32 kSaved = 'save';
 const uint32 kSetTitle = 'sett';
+const uint32 kSetStatus = 'stat';
 
 // How many windows agreed to close (a window that closed is gone: it cannot be asked).
 std::atomic<int> gQuitRequests{0};
 
-// A form like the add-on's: two text fields and a pop-up sharing one divider, and a
-// button. It records the codes it receives; 'sett' sets the title from its own thread.
+// A form like the add-on's: two text fields and a pop-up sharing one divider, a button
+// and a status line. It records the codes it receives; 'sett' and 'stat' set the title
+// and the status from its own thread.
 class FormWindow : public MWindow {
 public:
     FormWindow() : MWindow(BRect(40, 40, 0, 0), "Form", B_TITLED_WINDOW, 0) {
@@ -52,16 +55,20 @@ public:
         artist = new MTextControl("Performing Artist:", "");
         popup = new MPopup("Pick:", {"one", "two", "three"}, new BMessage(kPicked), this);
         save = new MButton("Save", new BMessage(kSaved));
-        AddChild(new VGroup({title, artist, new HGroup({popup, save})}));
+        status = new MStringView("status", "ready");
+        AddChild(new VGroup({title, artist, new HGroup({popup, save}), status}));
         DivideSame({title, artist, popup});
         popup->SetActive(0, false);
     }
 
     void MessageReceived(BMessage *message) override {
-        if (message->what == kSetTitle) {
+        if (message->what == kSetTitle || message->what == kSetStatus) {
             const char *text = nullptr;
             message->FindString("text", &text);
-            title->SetText(text);
+            if (message->what == kSetTitle)
+                title->SetText(text);
+            else
+                status->SetText(text);
             return;
         }
         std::lock_guard<std::mutex> lock(fLock);
@@ -82,6 +89,7 @@ public:
     MTextControl *artist;
     MPopup *popup;
     MButton *save;
+    MStringView *status;
 
 private:
     std::mutex fLock;
@@ -132,19 +140,24 @@ TEST_F(MirrorTest, WidgetsShowTheModelsTitleTextsAndMarkedItem) {
     EXPECT_EQ(mirror->ComboBox("Pick:")->count(), 3);
     EXPECT_EQ(mirror->ComboBox("Pick:")->currentText(), "one");
     EXPECT_EQ(mirror->Button("Save")->text(), "Save");
+    EXPECT_EQ(mirror->StringLabel("status")->text(), "ready");
 }
 
 TEST_F(MirrorTest, ChangesMadeOnTheWindowThreadReachTheWidgets) {
     BMessage set(kSetTitle);
     set.AddString("text", "from the looper");
     ASSERT_EQ(window->PostMessage(&set), B_OK);
+    BMessage status(kSetStatus);
+    status.AddString("text", "song.mp3 \u2014 saved");
+    ASSERT_EQ(window->PostMessage(&status), B_OK);
     window->SetTitle("Renamed");
     window->popup->SetActive(2, false);
     EXPECT_TRUE(PumpUntil([&] {
         WindowMirror *mirror = Mirror();
         return mirror->LineEdit("Title:")->text() == "from the looper" &&
                mirror->windowTitle() == "Renamed" &&
-               mirror->ComboBox("Pick:")->currentText() == "three";
+               mirror->ComboBox("Pick:")->currentText() == "three" &&
+               mirror->StringLabel("status")->text() == QString::fromUtf8("song.mp3 \u2014 saved");
     }));
 }
 

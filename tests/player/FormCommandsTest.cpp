@@ -121,6 +121,10 @@ TEST(FormCommands, WindowCommandsFailWithoutAWindowOrAControl) {
          "brindle-player: line 2: set: unknown field \"year\" (title, album or artist)\n"},
         {"screenshot /tmp/x.png\n",
          "brindle-player: line 1: screenshot: no display (the player runs headless)\n"},
+        // A window without a status line: `status` has nothing to read, and `save` has
+        // nothing to judge by, so it succeeds as a press.
+        {"enable sp-test\nsave\nstatus\n",
+         "brindle-player: line 3: status: the window has no status line\n"},
     };
     for (const Case &test : cases) {
         RunResult result = run_script({interface_addon_path()}, test.script);

@@ -124,6 +124,29 @@ TEST_F(Id3Tag, WrittenTextIsNulFilledOrCutToItsArea) {
     EXPECT_EQ(expected, read_file(path));
 }
 
+TEST_F(Id3Tag, TextIsLatin1WhereItCanBeAndUtf8NeverCutInsideACharacter) {
+    std::string audio = audio_bytes(300);
+    // 29 ASCII bytes and a three-byte character: the character does not fit.
+    const std::string cut = std::string(29, 'x') + "\u65e5";
+    std::string path = MakeFile(audio + id3v1_tag("", "", "", 0));
+    {
+        BFile file(path.c_str(), B_READ_WRITE);
+        write_id3_string(file, ID3_TITLE_OFFSET, "Caf\u00e9 \u00fcber", ID3_TEXT_LENGTH);
+        write_id3_string(file, ID3_ARTIST_OFFSET, "\u65e5\u672c \u00e9", ID3_TEXT_LENGTH);
+        write_id3_string(file, ID3_ALBUM_OFFSET, cut.c_str(), ID3_TEXT_LENGTH);
+    }
+    EXPECT_EQ(audio + id3v1_tag("Caf\xe9 \xfc"
+                                "ber",
+                                "\u65e5\u672c \u00e9", std::string(29, 'x'), 0),
+              read_file(path));
+    // Read back: the UTF-8 bytes as UTF-8, Latin-1 bytes (invalid UTF-8) as Latin-1.
+    BFile file(path.c_str(), B_READ_ONLY);
+    EXPECT_STREQ("Caf\u00e9 \u00fcber",
+                 get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
+    EXPECT_STREQ("\u65e5\u672c \u00e9",
+                 get_id3_string(file, ID3_ARTIST_OFFSET, ID3_TEXT_LENGTH).c_str());
+}
+
 TEST_F(Id3Tag, WritesThatCannotSeekChangeNothing) {
     std::string bytes = audio_bytes(100);
     std::string path = MakeFile(bytes);
@@ -144,7 +167,7 @@ TEST_F(Id3Tag, AppendingToEmptyFileWritesNothing) {
     EXPECT_EQ("", read_file(path));
 }
 
-TEST_F(Id3Tag, AppendedTagIsTagAndZerosAfterTheAudio) {
+TEST_F(Id3Tag, AppendedTagIsTagZerosAndNoGenreAfterTheAudio) {
     std::string audio = audio_bytes(1000);
     std::string path = MakeFile(audio);
     {
@@ -156,7 +179,8 @@ TEST_F(Id3Tag, AppendedTagIsTagAndZerosAfterTheAudio) {
     std::string bytes = read_file(path);
     ASSERT_EQ(1128u, bytes.size());
     EXPECT_EQ(audio, bytes.substr(0, 1000));
-    EXPECT_EQ("TAG" + std::string(125, '\0'), bytes.substr(1000));
+    // Genre byte 255: "no genre" to every reader (0 would be Blues).
+    EXPECT_EQ("TAG" + std::string(124, '\0') + "\xff", bytes.substr(1000));
 }
 
 TEST_F(Id3Tag, TagWrittenThenReopenedReadsBack) {

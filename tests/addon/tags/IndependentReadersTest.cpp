@@ -90,4 +90,20 @@ TEST_F(RealMp3, WeReadTheTagTagLibWrote) {
     EXPECT_STREQ("Jazz", genres[genre]);
 }
 
+TEST_F(RealMp3, TagLibAndWeAgreeOnLatin1Text) {
+    WriteTagOurselves("Caf\u00e9 \u00fcber", "Fran\u00e7oise", "", "Jazz");
+    {
+        TagLib::MPEG::File file(fPath.c_str());
+        ASSERT_TRUE(file.hasID3v1Tag());
+        EXPECT_EQ("Caf\u00e9 \u00fcber", file.ID3v1Tag()->title().to8Bit(true));
+        EXPECT_EQ("Fran\u00e7oise", file.ID3v1Tag()->artist().to8Bit(true));
+        file.ID3v1Tag()->setAlbum(TagLib::String("\u00c9t\u00e9", TagLib::String::UTF8));
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v1));
+    }
+    BFile file(fPath.c_str(), B_READ_ONLY);
+    EXPECT_STREQ("\u00c9t\u00e9", get_id3_string(file, ID3_ALBUM_OFFSET, ID3_TEXT_LENGTH).c_str());
+    EXPECT_STREQ("Caf\u00e9 \u00fcber",
+                 get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
-// Playlist items that are not usable audio files, files that change under the window,
-// and a file system without attributes: the player goes on, nothing hangs, and no file
-// but the one the form belongs to is ever written.
+// Playlist items that are not usable audio files, and files that change under the window:
+// the player goes on, nothing hangs, the form never shows one file's data for another,
+// and no file but the one the form was loaded from is ever written.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,14 +13,18 @@ using namespace addon_test;
 namespace {
 
 const uid_t kNobody = 65534;
+const std::string kDash = " \u2014 ";
 
-bool has_user_attributes(const std::string &path) {
-    return !getfattr(path).empty();
+std::string text_file(const TempDir &dir, const std::string &name, const std::string &title) {
+    std::string path = dir / name;
+    write_file(path, "plain text\n");
+    set_string_attr(path, "Audio:Title", title);
+    return path;
 }
 
 }  // namespace
 
-TEST(BadInput, UnusableItemsAreSkippedAndTheFormNeverLeaksIntoAnotherFile) {
+TEST(BadInput, UnusableItemsClearTheFormAndNothingLeaksIntoAnotherFile) {
     TempDir dir;
     std::string good = dir / "good.mp3";
     make_mp3(good);
@@ -32,149 +36,170 @@ TEST(BadInput, UnusableItemsAreSkippedAndTheFormNeverLeaksIntoAnotherFile) {
     std::string fifo = dir / "fifo.mp3";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     std::string dangling = dir / "dangling.mp3";
-    std::string gone = dir / "gone.mp3";
-    ASSERT_EQ(symlink(gone.c_str(), dangling.c_str()), 0);
+    ASSERT_EQ(symlink((dir / "gone.mp3").c_str(), dangling.c_str()), 0);
     std::string notes = dir / "notes.txt";
     write_file(notes, "plain text\n");
 
     RunResult result = run_player(dir,
                                   "enable\n"
                                   "set title Good\n"
-                                  "next\nnext\nnext\nnext\nnext\nnext\n"
-                                  "save\n"
-                                  "form\n",
+                                  "next\nstatus\nnext\nstatus\nnext\nstatus\n"
+                                  "next\nstatus\nnext\nstatus\nform\n"
+                                  "next\nsave\nform\n",
                                   {good, missing, noDirectory, directory, fifo, dangling, notes});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> lines = result.Lines();
 
-    // Every item but the one in a missing directory makes an entry and is switched to;
-    // the five saves after leaving good.mp3 (and the first, before any file) fail.
-    EXPECT_EQ(count_lines(lines, "Switching files"), 6) << result.out;
-    EXPECT_EQ(count_lines(lines, "Failed to init node"), 6) << result.out;
+    EXPECT_EQ(status_answers(lines), (std::vector<std::string>{
+                                         "missing.mp3" + kDash + "not loaded: no such file",
+                                         "no file",
+                                         "folder" + kDash + "not loaded: a folder",
+                                         "fifo.mp3" + kDash + "not loaded: not a regular file",
+                                         "dangling.mp3" + kDash + "not loaded: no such file",
+                                     }))
+        << result.out;
+    // Each one clears the form: nothing of good.mp3 stays to be saved elsewhere.
+    EXPECT_EQ(form_answers(lines, 0), (std::map<std::string, std::string>{{"title", ""},
+                                                                          {"album", ""},
+                                                                          {"artist", ""},
+                                                                          {"genre", "unknown"},
+                                                                          {"rating", ""},
+                                                                          {"volume", "0"}}));
+    // Only the move off good.mp3 had an edit to save; the cleared forms had none.
+    EXPECT_EQ(count_lines(lines, "Failed to init node"), 0) << result.out;
 
-    EXPECT_EQ(getfattr(good)["user.haiku.Audio:Title"], stored_string("Good"));
-    EXPECT_EQ(read_file(good).size(), audio.size() + 128);
+    EXPECT_EQ(
+        getfattr(good),
+        (std::map<std::string, std::string>{{"user.haiku.Audio:Title", stored_string("Good")}}));
+    EXPECT_EQ(read_file(good), audio + id3v1_tag("Good", "", "", 255));
     EXPECT_EQ(file_size(missing), -1);
-    EXPECT_EQ(file_size(gone), -1);
-    EXPECT_FALSE(has_user_attributes(directory));
+    EXPECT_EQ(file_size(dir / "gone.mp3"), -1);
+    EXPECT_TRUE(getfattr(directory).empty());
     struct stat st;
     ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    ASSERT_EQ(lstat(dangling.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-
-    // notes.txt got its own (empty) form, not good.mp3's title.
-    EXPECT_EQ(form_answers(lines)["title"], "");
+    // notes.txt got its own (empty) form when saved, not good.mp3's title.
+    EXPECT_EQ(form_answers(lines, 1)["title"], "");
     EXPECT_EQ(getfattr(notes)["user.haiku.Audio:Title"], stored_string(""));
     EXPECT_EQ(read_file(notes), "plain text\n");
 }
 
-TEST(BadInput, FileDeletedWhileShownIsNeitherWrittenNorRecreated) {
+TEST(BadInput, AnItemThatMakesNoEntryGivesTheVolumeBackAndSaveWritesNothing) {
     TempDir dir;
-    std::string shown = dir / "shown.mp3", next = dir / "next.txt";
-    make_mp3(shown);
-    write_file(next, "plain text\n");
-    PlayerSession session(dir, {shown, next});
-    ASSERT_TRUE(session.Send("enable"));
-    ASSERT_TRUE(session.Send("set title Typed"));
-    ASSERT_TRUE(session.Sync());
-    ASSERT_EQ(unlink(shown.c_str()), 0);
-    ASSERT_TRUE(session.Send("save"));
-    ASSERT_TRUE(session.Send("next"));
-    RunResult result = session.Finish();
+    std::string good = text_file(dir, "good.txt", "Good");
+    set_int32_attr(good, "Audio:VolumeAdjustment", 2);
+    FileState before = file_state(good);
+    std::string tooLong = dir / (std::string(300, 'd') + "/" + std::string(4200, 'x') + ".mp3");
+
+    RunResult result = run_player(dir, "enable\nnext\nvolume\nsave\n", {good, tooLong});
     ASSERT_FALSE(result.timedOut);
-    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "brindle-player: line 4: save: the form was not saved (no file)\n");
     std::vector<std::string> lines = result.Lines();
-    // The first save (before any file) and the two after the deletion fail.
-    EXPECT_EQ(count_lines(lines, "Failed to init node"), 3) << result.out;
-    EXPECT_EQ(count_lines(lines, "Switching files"), 2);
-    EXPECT_EQ(file_size(shown), -1);
-    EXPECT_FALSE(has_user_attributes(next));
+    EXPECT_EQ(count_lines(lines, "Volume adjusted from: 2 to 0"), 1) << result.out;
+    EXPECT_EQ(count_lines(lines, "= volume 1"), 1);
+    EXPECT_EQ(count_lines(lines, "Failed to init node"), 1);
+    EXPECT_EQ(file_state(good), before);
 }
 
-TEST(BadInput, ReadOnlyAndUnreadableFilesAreLeftUntouched) {
+TEST(BadInput, UnreadableOrMissingCurrentFileIsLoadedOnceItCanBe) {
     TempDir dir;
     ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
-    // Owned by root: the unprivileged player may read it but not write it.
-    std::string readOnly = dir / "read-only.txt";
-    write_file(readOnly, "plain text\n");
-    set_string_attr(readOnly, "Audio:Title", "Keep");
-    // The player's own file, made unreadable while it is shown.
-    std::string own = dir / "own.txt";
-    write_file(own, "plain text\n");
-    ASSERT_EQ(chown(own.c_str(), kNobody, kNobody), 0);
+    std::string first = text_file(dir, "first.txt", "First");
+    ASSERT_EQ(chown(first.c_str(), kNobody, kNobody), 0);
+    std::string late = dir / "late.txt";
+    // Owned by root and unreadable to the player, which runs as nobody.
+    std::string locked = text_file(dir, "locked.txt", "Locked");
+    ASSERT_EQ(chmod(locked.c_str(), 0600), 0);
 
-    PlayerSession session(dir, {readOnly, own}, kNobody);
+    PlayerSession session(dir, {first, late, locked}, kNobody);
     ASSERT_TRUE(session.Send("enable"));
-    ASSERT_TRUE(session.Send("set title Changed"));
-    ASSERT_TRUE(session.Send("save"));
+    ASSERT_TRUE(session.Send("set title Edited"));
     ASSERT_TRUE(session.Send("next"));
+    ASSERT_TRUE(session.Send("status"));
+    ASSERT_TRUE(session.Send("form"));
+    ASSERT_TRUE(session.Sync());
+    text_file(dir, "late.txt", "Late");
+    FileState lateBefore = file_state(late);
+    ASSERT_TRUE(session.Send("current"));
+    ASSERT_TRUE(session.Send("form"));
+    ASSERT_TRUE(session.Send("next"));
+    ASSERT_TRUE(session.Send("status"));
+    ASSERT_TRUE(session.Sync());
+    ASSERT_EQ(chmod(locked.c_str(), 0666), 0);
+    FileState lockedBefore = file_state(locked);
+    ASSERT_TRUE(session.Send("current"));
+    ASSERT_TRUE(session.Send("status"));
+    ASSERT_TRUE(session.Send("form"));
+    RunResult result = session.Finish();
+    ASSERT_FALSE(result.timedOut);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> lines = result.Lines();
+
+    EXPECT_EQ(status_answers(lines), (std::vector<std::string>{
+                                         "late.txt" + kDash + "not loaded: no such file",
+                                         "locked.txt" + kDash + "not loaded: permission denied",
+                                         "locked.txt" + kDash + "not an MPEG file",
+                                     }))
+        << result.out;
+    EXPECT_EQ(form_answers(lines, 0)["title"], "");
+    EXPECT_EQ(form_answers(lines, 1)["title"], "Late");
+    EXPECT_EQ(form_answers(lines, 2)["title"], "Locked");
+    EXPECT_EQ(getfattr(first)["user.haiku.Audio:Title"], stored_string("Edited"));
+    // Nothing of first.txt's form reached the files that could not be read at first.
+    EXPECT_EQ(file_state(late), lateBefore);
+    EXPECT_EQ(file_state(locked), lockedBefore);
+}
+
+TEST(BadInput, AFileReplacedOrRelinkedOnDiskIsNeverWrittenAndTheEditsStay) {
+    TempDir dir;
+    std::string renamed = text_file(dir, "renamed.txt", "Old");
+    std::string relinked = text_file(dir, "relinked.txt", "Old");
+    std::string elsewhere = text_file(dir, "elsewhere.txt", "Elsewhere");
+    std::string deleted = text_file(dir, "deleted.txt", "Old");
+    PlayerSession session(dir, {renamed, relinked, deleted});
+    ASSERT_TRUE(session.Send("enable"));
     ASSERT_TRUE(session.Send("set title Mine"));
     ASSERT_TRUE(session.Sync());
-    ASSERT_EQ(chmod(own.c_str(), 0), 0);
+    // Another tagger's safe rewrite: a new file renamed over the old name.
+    std::string replacement = text_file(dir, "replacement.tmp", "Theirs");
+    ASSERT_EQ(rename(replacement.c_str(), renamed.c_str()), 0);
+    FileState theirs = file_state(renamed);
     ASSERT_TRUE(session.Send("current"));
-    RunResult result = session.Finish();
-    ASSERT_FALSE(result.timedOut);
-    ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
-
-    // Before any file, Save and the move off the read-only file, and the save after
-    // own.txt became unreadable.
-    EXPECT_EQ(count_lines(lines, "Failed to init node"), 4) << result.out;
-    EXPECT_EQ(count_lines(lines, "Setting Audio:Title: Keep"), 1);
-    EXPECT_EQ(
-        getfattr(readOnly),
-        (std::map<std::string, std::string>{{"user.haiku.Audio:Title", stored_string("Keep")}}));
-    EXPECT_EQ(read_file(readOnly), "plain text\n");
-    EXPECT_FALSE(has_user_attributes(own));
-    EXPECT_EQ(read_file(own), "plain text\n");
-}
-
-TEST(BadInput, FileSystemWithoutAttributesStillGetsTheTag) {
-    TempDir dir;
-    if (!dir.MountRamfs("ramfs"))
-        GTEST_SKIP() << "cannot mount a ramfs here";
-    std::string song = dir / "ramfs/song.mp3", notes = dir / "ramfs/notes.txt";
-    make_mp3(song);
-    std::string audio = read_file(song);
-    write_file(notes, "plain text\n");
-
-    RunResult result = run_player(dir, "enable\nset title Kept\nsave\nnext\nsave\n", {song, notes});
-    ASSERT_FALSE(result.timedOut);
-    ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
-    const std::vector<std::string> kFailures = {
-        "Failed to save attribute Audio:Title",  "Failed to save attribute Audio:Artist",
-        "Failed to save attribute Audio:Album",  "Failed to save attribute Audio:Genre",
-        "Failed to save attribute Audio:Rating", "Failed to save attribute Audio:VolumeAdjustment",
-    };
-    // Three saves reach a file: Save on song.mp3, the move to notes.txt, Save on notes.txt.
-    for (const std::string &failure : kFailures)
-        EXPECT_EQ(count_lines(lines, failure), 3) << failure << "\n" << result.out;
-    EXPECT_EQ(read_file(song).size(), audio.size() + 128);
-    EXPECT_EQ(taglib_id3v1(song).title, "Kept");
-    EXPECT_EQ(read_file(notes), "plain text\n");
-}
-
-TEST(BadInput, RatingNeverLoadedIsNotSavedAsANumberItNeverHad) {
-    TempDir dir;
-    // Current before it exists: the window switches to it but cannot load it, so Rating,
-    // which a fresh form leaves unmarked, has no value yet.
-    std::string late = dir / "late.txt";
-    PlayerSession session(dir, {late});
-    ASSERT_TRUE(session.Send("enable"));
+    ASSERT_TRUE(session.Send("status"));
+    ASSERT_TRUE(session.Send("form"));
+    ASSERT_TRUE(session.Send("next"));
+    ASSERT_TRUE(session.Send("set title Mine too"));
     ASSERT_TRUE(session.Sync());
-    write_file(late, "plain text\n");
+    // The name swapped for a link to a file elsewhere.
+    ASSERT_EQ(unlink(relinked.c_str()), 0);
+    ASSERT_EQ(symlink(elsewhere.c_str(), relinked.c_str()), 0);
+    FileState target = file_state(elsewhere);
     ASSERT_TRUE(session.Send("current"));
+    ASSERT_TRUE(session.Send("status"));
+    ASSERT_TRUE(session.Send("form"));
+    ASSERT_TRUE(session.Send("next"));
+    ASSERT_TRUE(session.Send("set title Never"));
+    ASSERT_TRUE(session.Sync());
+    ASSERT_EQ(unlink(deleted.c_str()), 0);
+    ASSERT_TRUE(session.Send("current"));
+    ASSERT_TRUE(session.Send("status"));
     RunResult result = session.Finish();
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> lines = result.Lines();
-    EXPECT_EQ(count_lines(lines, "Failed to save attribute Audio:Rating"), 1) << result.out;
-    std::map<std::string, std::string> attributes = getfattr(late);
-    EXPECT_EQ(attributes.count("user.haiku.Audio:Rating"), 0u);
-    EXPECT_EQ(attributes["user.haiku.Audio:VolumeAdjustment"], stored_int32(0));
-    EXPECT_EQ(attributes.size(), 5u);
-    EXPECT_EQ(read_file(late), "plain text\n");
+
+    const std::string kChanged = kDash + "not saved: the file changed on disk";
+    EXPECT_EQ(status_answers(lines), (std::vector<std::string>{
+                                         "renamed.txt" + kChanged,
+                                         "relinked.txt" + kChanged,
+                                         "deleted.txt" + kDash + "not saved: the file is gone",
+                                     }))
+        << result.out;
+    EXPECT_EQ(form_answers(lines, 0)["title"], "Mine");
+    EXPECT_EQ(form_answers(lines, 1)["title"], "Mine too");
+    EXPECT_EQ(file_state(renamed), theirs);
+    EXPECT_EQ(file_state(elsewhere), target);
+    EXPECT_EQ(file_size(deleted), -1);
 }

@@ -8,6 +8,7 @@
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <PopUpMenu.h>
+#include <StringView.h>
 #include <TextControl.h>
 #include <WindowList.h>
 
@@ -114,6 +115,28 @@ TEST(DisplayHook, TypedTextIsReportedFromTheWindowThread) {
     text->TypeText("typed");
     ASSERT_TRUE(wait_until_idle(window));
     EXPECT_TRUE(has_change(*hook, B_CONTROL_TEXT_CHANGED, text, windowThread));
+    quit_window(window);
+}
+
+TEST(DisplayHook, AStringViewReportsEachChangeOfItsTextFromTheChangingThread) {
+    auto hook = std::make_shared<RecordingHook>();
+    ScopedHook installed(hook);
+    RecordingWindow *window = new RecordingWindow();
+    BStringView *status = new BStringView("status", "ready");
+    window->AddChild(status);
+    EXPECT_EQ(window->FindView("status"), status);
+    std::thread other([&] {
+        status->SetText("saved");
+        status->SetText("saved");  // the same text: no change, no report
+        status->SetText(nullptr);
+    });
+    other.join();
+    std::vector<RecordingHook::Entry> changed = hook->EntriesOfKind(B_CONTROL_TEXT_CHANGED);
+    ASSERT_EQ(changed.size(), 2u);
+    EXPECT_EQ(changed[0].change.view, status);
+    EXPECT_EQ(changed[0].change.window, window);
+    EXPECT_NE(changed[0].thread, std::this_thread::get_id());
+    EXPECT_EQ(status->TextCopy(), "");
     quit_window(window);
 }
 

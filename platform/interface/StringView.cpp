@@ -1,0 +1,30 @@
+#include <StringView.h>
+
+BStringView::BStringView(BRect frame, const char *name, const char *text, uint32 resizingMode,
+                         uint32 flags)
+    : BView(frame, name, resizingMode, flags), fText(text != nullptr ? text : "") {}
+
+BStringView::BStringView(const char *name, const char *text, uint32 flags)
+    : BView(name, flags), fText(text != nullptr ? text : "") {}
+
+BStringView::~BStringView() = default;
+
+void BStringView::SetText(const char *text) {
+    {
+        std::lock_guard<std::mutex> lock(fTextLock);
+        if (fText == (text != nullptr ? text : ""))
+            return;
+        fText.SetTo(text != nullptr ? text : "");
+    }
+    NotifyDisplay(B_CONTROL_TEXT_CHANGED);
+}
+
+const char *BStringView::Text() const {
+    std::lock_guard<std::mutex> lock(fTextLock);
+    return fText.String();
+}
+
+BString BStringView::TextCopy() const {
+    std::lock_guard<std::mutex> lock(fTextLock);
+    return fText;
+}
