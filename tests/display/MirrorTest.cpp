@@ -228,6 +228,18 @@ TEST_F(MirrorTest, WindowIsAtLeastAsLargeAsTheModelsMinimum) {
     EXPECT_LE(mirror->width(), static_cast<int>(maxWidth) + 1);
 }
 
+TEST_F(MirrorTest, SizeLimitsLeaveRoomForTheAlignedLabels) {
+    // The pop-up's label is as wide as "Performing Artist:", the column it shares: its
+    // row, and the group around the row, must not be allowed narrower than that needs.
+    WindowMirror *mirror = Mirror();
+    QWidget *row = mirror->ComboBox("Pick:")->parentWidget();
+    for (QWidget *box : {row, row->parentWidget()})
+        EXPECT_GE(box->minimumWidth(), box->minimumSizeHint().width());
+    const QRect save(mirror->Button("Save")->mapTo(mirror, QPoint(0, 0)),
+                     mirror->Button("Save")->size());
+    EXPECT_TRUE(mirror->rect().contains(save));
+}
+
 TEST_F(MirrorTest, HidingAndShowingTheModelHidesAndShowsTheWindow) {
     window->Hide();
     EXPECT_TRUE(PumpUntil([&] { return Mirror() == nullptr; }));
