@@ -222,4 +222,27 @@ ssize_t AttributeStore::ReadForeign(const char *xattrName, void *buffer, size_t 
     return size;
 }
 
+ssize_t AttributeStore::ReadHost(const char *xattrName, void *buffer, size_t length) const {
+    if (xattrName == nullptr || xattrName[0] == '\0' || (buffer == nullptr && length > 0))
+        return B_BAD_VALUE;
+    RawValue value;
+    ssize_t size = value.Fetch(fFd, xattrName);
+    if (size < 0)
+        return size;
+    const size_t count = static_cast<size_t>(size) < length ? static_cast<size_t>(size) : length;
+    if (count > 0)
+        std::memcpy(buffer, value.Data(), count);
+    return static_cast<ssize_t>(count);
+}
+
+ssize_t AttributeStore::WriteHost(const char *xattrName, const void *buffer, size_t length) const {
+    if (xattrName == nullptr || xattrName[0] == '\0' || (buffer == nullptr && length > 0))
+        return B_BAD_VALUE;
+    if (length > kMaxValueLength + kTypeCodeSize)
+        return status_from_errno(E2BIG);
+    if (fsetxattr(fFd, xattrName, length > 0 ? buffer : "", length, 0) != 0)
+        return status_from_errno(errno);
+    return static_cast<ssize_t>(length);
+}
+
 }  // namespace BPrivate

@@ -8,80 +8,98 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
+
+using BPrivate::DirectoryHandle;
+using BPrivate::EntryRefAccess;
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(char *p) const { std::free(p); }
-};
-using MallocedString = std::unique_ptr<char, FreeDeleter>;
-
-// Closes a descriptor when it goes out of scope.
+// Closes a descriptor when it goes out of scope, unless released.
 class ScopedFd {
 public:
-    ScopedFd() = default;
-    ~ScopedFd() {
-        if (fFd >= 0)
-            close(fFd);
-    }
+    explicit ScopedFd(int fd = -1) : fFd(fd) {}
+    ~ScopedFd() { Reset(); }
     ScopedFd(const ScopedFd &) = delete;
     ScopedFd &operator=(const ScopedFd &) = delete;
 
-    int *Target() { return &fFd; }
     int Get() const { return fFd; }
+    void Reset(int fd = -1) {
+        if (fFd >= 0)
+            close(fFd);
+        fFd = fd;
+    }
+    int Release() { return std::exchange(fFd, -1); }
 
 private:
-    int fFd = -1;
+    int fFd;
 };
 
-bool is_dot_name(const char *leaf) {
-    return std::strcmp(leaf, ".") == 0 || std::strcmp(leaf, "..") == 0;
+bool is_dot_name(const BString &leaf) {
+    return leaf == "." || leaf == "..";
 }
 
-// Splits an absolute path into its directory part and leaf, ignoring trailing slashes.
-// The root itself splits into "/" and ".".
+// Splits a path into its directory part and leaf, ignoring trailing slashes: "a/b" is
+// "a" and "b", "b" is "." and "b", "/b" is "/" and "b". The root itself is "/" and ".".
 void split_path(const BString &path, BString *directory, BString *leaf) {
     int32 end = path.Length();
     while (end > 1 && path.String()[end - 1] == '/')
         --end;
-    if (end == 1) {
+    if (end == 1 && path.String()[0] == '/') {
         directory->SetTo("/");
         leaf->SetTo(".");
         return;
     }
     int32 slash = end - 1;
-    while (slash > 0 && path.String()[slash] != '/')
+    while (slash >= 0 && path.String()[slash] != '/')
         --slash;
     leaf->SetTo(path.String() + slash + 1, end - slash - 1);
-    directory->SetTo(slash == 0 ? "/" : path.String(), slash == 0 ? 1 : slash);
+    if (slash < 0)
+        directory->SetTo(".");
+    else
+        directory->SetTo(slash == 0 ? "/" : path.String(), slash == 0 ? 1 : slash);
 }
 
-status_t make_absolute(BString *path) {
-    if (path->String()[0] == '/')
-        return B_OK;
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof(cwd)) == nullptr)
+// The absolute path the kernel knows for an open descriptor; B_ENTRY_NOT_FOUND once the
+// node has been removed.
+status_t path_of_descriptor(int fd, BString *path) {
+    struct stat st;
+    if (fstat(fd, &st) != 0)
         return status_from_errno(errno);
-    BString absolute(cwd);
-    if (absolute.Length() > 1)
-        absolute += '/';
-    absolute += *path;
-    *path = std::move(absolute);
-    return B_OK;
-}
-
-status_t resolve(const char *path, BString *resolved) {
-    MallocedString real(realpath(path, nullptr));
-    if (!real)
+    if (st.st_nlink == 0)
+        return B_ENTRY_NOT_FOUND;
+    char link[32];
+    std::snprintf(link, sizeof(link), "/proc/self/fd/%d", fd);
+    char target[PATH_MAX];
+    ssize_t length = readlink(link, target, sizeof(target));
+    if (length < 0)
         return status_from_errno(errno);
-    resolved->SetTo(real.get());
+    if (static_cast<size_t>(length) >= sizeof(target))
+        return B_NAME_TOO_LONG;
+    if (length == 0 || target[0] != '/')
+        return B_ENTRY_NOT_FOUND;
+    path->SetTo(target, static_cast<int32>(length));
     return B_OK;
 }
 
 }  // namespace
+
+BString entry_ref::Path() const {
+    const int directoryFd = EntryRefAccess::DirectoryFd(*this);
+    BString path;
+    if (directoryFd < 0 || name == nullptr || name[0] == '\0' ||
+        path_of_descriptor(directoryFd, &path) != B_OK)
+        return BString();
+    if (std::strcmp(name, ".") == 0)  // the root directory's own entry
+        return path;
+    if (path.String()[path.Length() - 1] != '/')
+        path += '/';
+    path += name;
+    return path;
+}
 
 BEntry::BEntry() : fStatus(B_NO_INIT) {}
 
@@ -125,16 +143,13 @@ status_t BEntry::SetTo(const entry_ref *ref, bool traverse) {
     if (ref == nullptr || ref->name == nullptr || ref->name[0] == '\0' ||
         std::strchr(ref->name, '/') != nullptr)
         return fStatus = B_BAD_VALUE;
-
-    // The ref must still name the directory it was made for.
-    int directoryFd;
-    status_t status = BPrivate::open_ref_directory(ref, &directoryFd);
-    if (status != B_OK)
-        return fStatus = status;
-    close(directoryFd);
-
+    // The directory must still be there (a removed one keeps its descriptor valid).
+    const int directoryFd = EntryRefAccess::DirectoryFd(*ref);
+    struct stat st;
+    if (directoryFd < 0 || fstat(directoryFd, &st) != 0 || st.st_nlink == 0)
+        return fStatus = B_ENTRY_NOT_FOUND;
     if (traverse)
-        return fStatus = _SetTo(ref->Path(), true);
+        return fStatus = _SetTo(directoryFd, ref->name, true);
     fRef = *ref;
     return fStatus = B_OK;
 }
@@ -145,7 +160,7 @@ status_t BEntry::SetTo(const char *path, bool traverse) {
         return fStatus = B_BAD_VALUE;
     if (path[0] == '\0')
         return fStatus = B_ENTRY_NOT_FOUND;
-    return fStatus = _SetTo(BString(path), traverse);
+    return fStatus = _SetTo(AT_FDCWD, path, traverse);
 }
 
 void BEntry::Unset() {
@@ -168,7 +183,7 @@ status_t BEntry::GetPath(BString *path) const {
     if (path == nullptr)
         return B_BAD_VALUE;
     *path = fRef.Path();
-    return B_OK;
+    return path->IsEmpty() ? static_cast<status_t>(B_ENTRY_NOT_FOUND) : B_OK;
 }
 
 status_t BEntry::GetName(char *buffer) const {
@@ -188,34 +203,34 @@ bool BEntry::operator==(const BEntry &entry) const {
     return fRef == entry.fRef;
 }
 
-status_t BEntry::_SetTo(BString path, bool traverse) {
+// Walks `path` from `baseFd` (a directory, or AT_FDCWD): the kernel resolves the directory
+// part in one open; only a final symbolic link being traversed, or a final "." or "..",
+// take more.
+status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
+    BString current(path);
+    ScopedFd linkBase;  // the directory a relative link target is taken from
     for (int links = 0;; ++links) {
-        status_t status = make_absolute(&path);
-        if (status != B_OK)
-            return status;
-
-        BString directoryPath;
+        if (current.Length() >= PATH_MAX)
+            return B_NAME_TOO_LONG;
+        BString directoryPart;
         BString leaf;
-        split_path(path, &directoryPath, &leaf);
-        // "." and ".." name the directory itself or its parent: resolve them, so the ref
-        // holds the real name in the real parent (and compares equal with other refs).
-        if (is_dot_name(leaf.String())) {
-            BString resolved;
-            status = resolve(path.String(), &resolved);
+        split_path(current, &directoryPart, &leaf);
+        // "." and ".." name a directory itself: find its real parent and name, so the ref
+        // holds those (and compares equal with other refs to it).
+        if (is_dot_name(leaf)) {
+            ScopedFd itself(openat(baseFd, current.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (itself.Get() < 0)
+                return status_from_errno(errno);
+            status_t status = path_of_descriptor(itself.Get(), &current);
             if (status != B_OK)
                 return status;
-            split_path(resolved, &directoryPath, &leaf);
+            split_path(current, &directoryPart, &leaf);  // the root stays "/" and "."
         }
         if (leaf.Length() > NAME_MAX)
             return B_NAME_TOO_LONG;
 
-        // The canonical directory path, then its identity as opened through that path.
-        BString canonicalDirectory;
-        status = resolve(directoryPath.String(), &canonicalDirectory);
-        if (status != B_OK)
-            return status;
-        ScopedFd directory;
-        *directory.Target() = open(canonicalDirectory.String(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ScopedFd directory(
+            openat(baseFd, directoryPart.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (directory.Get() < 0)
             return status_from_errno(errno);
         struct stat st;
@@ -223,7 +238,7 @@ status_t BEntry::_SetTo(BString path, bool traverse) {
             return status_from_errno(errno);
 
         struct stat leafStat;
-        if (traverse && std::strcmp(leaf.String(), ".") != 0 &&
+        if (traverse && leaf != "." &&
             fstatat(directory.Get(), leaf.String(), &leafStat, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISLNK(leafStat.st_mode)) {
             if (links >= B_MAX_SYMLINKS)
@@ -236,23 +251,21 @@ status_t BEntry::_SetTo(BString path, bool traverse) {
                 return B_NAME_TOO_LONG;
             if (length == 0)
                 return B_ENTRY_NOT_FOUND;
-            target[length] = '\0';
-            if (target[0] == '/') {
-                path.SetTo(target);
-            } else {
-                path = canonicalDirectory;
-                if (path.Length() > 1)
-                    path += '/';
-                path += target;
-            }
+            current.SetTo(target, static_cast<int32>(length));
+            // A relative target is taken from the link's own directory.
+            linkBase.Reset(directory.Release());
+            baseFd = linkBase.Get();
             continue;
         }
 
-        fRef.device = st.st_dev;
-        fRef.directory = st.st_ino;
-        if (fRef.set_name(leaf.String()) != B_OK)
+        entry_ref ref(st.st_dev, st.st_ino, leaf.String());
+        if (ref.name == nullptr)
             return B_NO_MEMORY;
-        fRef.fDirectoryPath = std::move(canonicalDirectory);
+        auto handle =
+            std::make_shared<const DirectoryHandle>(directory.Get(), st.st_dev, st.st_ino);
+        directory.Release();
+        EntryRefAccess::SetDirectory(&ref, std::move(handle));
+        fRef = std::move(ref);
         return B_OK;
     }
 }

@@ -5,19 +5,28 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <memory>
+
 #include <StorageDefs.h>
 #include <String.h>
 #include <SupportDefs.h>
 
 class BEntry;
 
+namespace BPrivate {
+class DirectoryHandle;
+class EntryRefAccess;
+}  // namespace BPrivate
+
 // A name in a directory: (device, directory inode, leaf name). Two refs are the same entry
 // when all three match. The name may not exist yet (an abstract entry); the directory must.
 //
 // Linux cannot open a directory by its inode number, so a ref made by BEntry (or
-// get_ref_for_path) also remembers the directory's path. Opening a ref checks that this
-// path still leads to the same directory; when it no longer does (the directory was moved
-// or replaced), the ref no longer opens rather than opening some other file.
+// get_ref_for_path) also holds a descriptor of its directory (O_PATH), shared by all its
+// copies. The ref opens its file through that descriptor: it keeps naming the file when the
+// directory is renamed or moved, as on the original platform, and never reaches another
+// directory that has since taken the old path. A ref built from numbers alone cannot be
+// opened.
 struct entry_ref {
     entry_ref();
     entry_ref(dev_t device, ino_t directory, const char *name);
@@ -34,10 +43,8 @@ struct entry_ref {
     bool operator==(const entry_ref &ref) const;
     bool operator!=(const entry_ref &ref) const { return !(*this == ref); }
 
-    // The absolute path of the directory as it was when the ref was made; "" when the ref
-    // was built from numbers alone (such a ref cannot be opened).
-    const char *DirectoryPath() const { return fDirectoryPath.String(); }
-    // DirectoryPath() joined with the name; "" when either is missing.
+    // The entry's absolute path as it is now (after any rename of its directory); "" when
+    // the ref cannot be opened or its directory is gone.
     BString Path() const;
 
     dev_t device;
@@ -45,9 +52,9 @@ struct entry_ref {
     char *name;
 
 private:
-    friend class BEntry;
+    friend class BPrivate::EntryRefAccess;
 
-    BString fDirectoryPath;
+    std::shared_ptr<const BPrivate::DirectoryHandle> fDirectory;
 };
 
 // Orders refs by device, directory and name, for use as keys.
@@ -57,8 +64,9 @@ bool operator<(const entry_ref &a, const entry_ref &b);
 status_t get_ref_for_path(const char *path, entry_ref *ref);
 
 // A location in the file system. Valid whenever the directory part of the path exists,
-// whether or not the leaf does; a missing directory makes InitCheck() fail. Relative
-// paths are taken from the current directory at SetTo() time.
+// whether or not the leaf does; a missing directory makes InitCheck() fail, and so does a
+// path of PATH_MAX bytes or more (B_NAME_TOO_LONG). Relative paths are taken from the
+// current directory at SetTo() time.
 class BEntry {
 public:
     BEntry();
@@ -90,7 +98,7 @@ public:
     bool operator!=(const BEntry &entry) const { return !(*this == entry); }
 
 private:
-    status_t _SetTo(BString path, bool traverse);
+    status_t _SetTo(int baseFd, const char *path, bool traverse);
 
     entry_ref fRef;
     status_t fStatus;

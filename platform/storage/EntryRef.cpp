@@ -1,5 +1,7 @@
 #include <Entry.h>
 
+#include <StorageSupport.h>
+
 #include <cstring>
 #include <new>
 #include <tuple>
@@ -29,13 +31,13 @@ entry_ref::entry_ref(const entry_ref &ref)
     : device(ref.device),
       directory(ref.directory),
       name(copy_name(ref.name)),
-      fDirectoryPath(ref.fDirectoryPath) {}
+      fDirectory(ref.fDirectory) {}
 
 entry_ref::entry_ref(entry_ref &&ref) noexcept
     : device(ref.device),
       directory(ref.directory),
       name(std::exchange(ref.name, nullptr)),
-      fDirectoryPath(std::move(ref.fDirectoryPath)) {}
+      fDirectory(std::move(ref.fDirectory)) {}
 
 entry_ref::~entry_ref() {
     delete[] name;
@@ -47,7 +49,7 @@ entry_ref &entry_ref::operator=(const entry_ref &ref) {
     device = ref.device;
     directory = ref.directory;
     set_name(ref.name);
-    fDirectoryPath = ref.fDirectoryPath;
+    fDirectory = ref.fDirectory;
     return *this;
 }
 
@@ -58,7 +60,7 @@ entry_ref &entry_ref::operator=(entry_ref &&ref) noexcept {
     directory = ref.directory;
     delete[] name;
     name = std::exchange(ref.name, nullptr);
-    fDirectoryPath = std::move(ref.fDirectoryPath);
+    fDirectory = std::move(ref.fDirectory);
     return *this;
 }
 
@@ -77,18 +79,6 @@ bool entry_ref::operator==(const entry_ref &ref) const {
     if (name == nullptr || ref.name == nullptr)
         return name == ref.name;
     return std::strcmp(name, ref.name) == 0;
-}
-
-BString entry_ref::Path() const {
-    if (fDirectoryPath.IsEmpty() || name == nullptr || name[0] == '\0')
-        return BString();
-    BString path(fDirectoryPath);
-    if (std::strcmp(name, ".") == 0)  // the root directory's own entry
-        return path;
-    if (path.String()[path.Length() - 1] != '/')
-        path += '/';
-    path += name;
-    return path;
 }
 
 bool operator<(const entry_ref &a, const entry_ref &b) {

@@ -28,21 +28,22 @@ ssize_t io_status(Call call) {
 
 }  // namespace
 
-BFile::BFile() : fMode(0) {}
+BFile::BFile() : fMode(0), fPosition(0) {}
 
-BFile::BFile(const entry_ref *ref, uint32 openMode) : fMode(0) {
+BFile::BFile(const entry_ref *ref, uint32 openMode) : fMode(0), fPosition(0) {
     SetTo(ref, openMode);
 }
 
-BFile::BFile(const BEntry *entry, uint32 openMode) : fMode(0) {
+BFile::BFile(const BEntry *entry, uint32 openMode) : fMode(0), fPosition(0) {
     SetTo(entry, openMode);
 }
 
-BFile::BFile(const char *path, uint32 openMode) : fMode(0) {
+BFile::BFile(const char *path, uint32 openMode) : fMode(0), fPosition(0) {
     SetTo(path, openMode);
 }
 
-BFile::BFile(const BFile &file) : BNode(file), fMode(file.fMode) {}
+BFile::BFile(const BFile &file)
+    : BNode(file), fMode(fStatus == B_OK ? file.fMode : 0), fPosition(file.fPosition) {}
 
 BFile::~BFile() = default;
 
@@ -51,6 +52,7 @@ BFile &BFile::operator=(const BFile &file) {
         return *this;
     BNode::operator=(file);
     fMode = fStatus == B_OK ? file.fMode : 0;
+    fPosition = file.fPosition;
     return *this;
 }
 
@@ -83,6 +85,7 @@ status_t BFile::SetTo(const char *path, uint32 openMode) {
 void BFile::Unset() {
     BNode::Unset();
     fMode = 0;
+    fPosition = 0;
 }
 
 bool BFile::IsReadable() const {
@@ -96,11 +99,10 @@ bool BFile::IsWritable() const {
 }
 
 ssize_t BFile::Read(void *buffer, size_t size) {
-    if (fStatus != B_OK)
-        return B_FILE_ERROR;
-    if (buffer == nullptr && size > 0)
-        return B_BAD_VALUE;
-    return io_status([&] { return read(fFd, buffer, size); });
+    ssize_t count = ReadAt(fPosition, buffer, size);
+    if (count > 0)
+        fPosition += count;
+    return count;
 }
 
 ssize_t BFile::ReadAt(off_t location, void *buffer, size_t size) {
@@ -112,11 +114,25 @@ ssize_t BFile::ReadAt(off_t location, void *buffer, size_t size) {
 }
 
 ssize_t BFile::Write(const void *buffer, size_t size) {
+    if ((fMode & O_APPEND) == 0) {
+        ssize_t count = WriteAt(fPosition, buffer, size);
+        if (count > 0)
+            fPosition += count;
+        return count;
+    }
+    // Appending: the host puts the bytes at the end, wherever that is by then, and moves
+    // the descriptor's own position past them.
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     if (buffer == nullptr && size > 0)
         return B_BAD_VALUE;
-    return io_status([&] { return write(fFd, buffer, size); });
+    ssize_t count = io_status([&] { return write(fFd, buffer, size); });
+    if (count >= 0) {
+        off_t end = lseek(fFd, 0, SEEK_CUR);
+        if (end >= 0)
+            fPosition = end;
+    }
+    return count;
 }
 
 ssize_t BFile::WriteAt(off_t location, const void *buffer, size_t size) {
@@ -130,17 +146,34 @@ ssize_t BFile::WriteAt(off_t location, const void *buffer, size_t size) {
 off_t BFile::Seek(off_t offset, uint32 seekMode) {
     if (fStatus != B_OK)
         return B_FILE_ERROR;
-    if (seekMode != SEEK_SET && seekMode != SEEK_CUR && seekMode != SEEK_END)
+    off_t base;
+    switch (seekMode) {
+        case SEEK_SET:
+            base = 0;
+            break;
+        case SEEK_CUR:
+            base = fPosition;
+            break;
+        case SEEK_END: {
+            struct stat st;
+            if (fstat(fFd, &st) != 0)
+                return status_from_errno(errno);
+            base = st.st_size;
+            break;
+        }
+        default:
+            return B_BAD_VALUE;
+    }
+    off_t position;
+    if (__builtin_add_overflow(base, offset, &position) || position < 0)
         return B_BAD_VALUE;
-    off_t position = lseek(fFd, offset, static_cast<int>(seekMode));
-    return position >= 0 ? position : status_from_errno(errno);
+    return fPosition = position;
 }
 
 off_t BFile::Position() const {
     if (fStatus != B_OK)
         return B_FILE_ERROR;
-    off_t position = lseek(fFd, 0, SEEK_CUR);
-    return position >= 0 ? position : status_from_errno(errno);
+    return fPosition;
 }
 
 status_t BFile::GetSize(off_t *size) const {
@@ -175,11 +208,13 @@ status_t BFile::_Open(const entry_ref *ref, const char *path, uint32 openMode) {
         return fStatus = B_BAD_VALUE;
     const int flags = static_cast<int>(openMode);
     int fd = -1;
+    node_ref node;
     status_t status =
         ref != nullptr
-            ? BPrivate::open_entry_ref(ref, flags, BPrivate::kRegularNodes, &fd)
-            : BPrivate::open_node_at(AT_FDCWD, path, flags, BPrivate::kRegularNodes, &fd);
-    _Adopt(fd, status);
+            ? BPrivate::open_entry_ref(ref, flags, BPrivate::kRegularNodes, &fd, &node)
+            : BPrivate::open_node_at(AT_FDCWD, path, flags, BPrivate::kRegularNodes, &fd, &node);
+    _Adopt(fd, status, node);
     fMode = status == B_OK ? openMode : 0;
+    fPosition = 0;
     return status;
 }

@@ -1,15 +1,16 @@
 #include <MimeSniffer.h>
 
 #include <Errors.h>
+#include <MagicLibrary.h>
+#include <MpegAudioProbe.h>
 #include <StorageDefs.h>
 
-#include <magic.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
-#include <array>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -18,48 +19,17 @@ namespace BPrivate {
 
 namespace {
 
-// What libmagic calls MPEG audio, and what this platform calls it.
-const char kMagicMpegType[] = "audio/mpeg";
+// This platform's name for MPEG audio.
 const char kMpegType[] = "audio/x-mpeg";
 
-class MagicDatabase {
-public:
-    // Runs libmagic on `content` and copies its answer into `type` (B_MIME_TYPE_LENGTH).
-    status_t Identify(const char *content, size_t length, char *type) {
-        std::lock_guard<std::mutex> lock(fLock);
-        if (!fLoadAttempted) {
-            fLoadAttempted = true;
-            fCookie = magic_open(MAGIC_MIME_TYPE);
-            if (fCookie != nullptr && magic_load(fCookie, nullptr) != 0) {
-                magic_close(fCookie);
-                fCookie = nullptr;
-            }
-        }
-        if (fCookie == nullptr)
-            return B_UNSUPPORTED;
-
-        const char *result = magic_buffer(fCookie, content, length);
-        if (result == nullptr || result[0] == '\0')
-            return B_ERROR;
-        if (std::strcmp(result, kMagicMpegType) == 0)
-            result = kMpegType;
-        // The answer points into the cookie: copy it while the lock is held.
-        const size_t size = std::strlen(result) + 1;
-        if (size > B_MIME_TYPE_LENGTH)
-            return B_BAD_DATA;
-        std::memcpy(type, result, size);
-        return B_OK;
-    }
-
-private:
-    std::mutex fLock;
-    bool fLoadAttempted = false;  // guarded by fLock
-    magic_t fCookie = nullptr;    // guarded by fLock; lives as long as the process
-};
+// freedesktop's name for MPEG audio and its aliases, as shared-mime-info 2.2 lists them
+// (/usr/share/mime/aliases).
+const char *const kFreedesktopMpegNames[] = {"audio/mpeg", "audio/mp3", "audio/x-mp3",
+                                             "audio/x-mpeg", "audio/x-mpg"};
 
 // Reads up to `length` bytes from `offset` without moving the descriptor's position (a
 // BFile may be using it). Returns the count, short only at the end of the file.
-ssize_t read_at(int fd, off_t offset, char *buffer, size_t length) {
+ssize_t read_at(int fd, off_t offset, unsigned char *buffer, size_t length) {
     size_t done = 0;
     while (done < length) {
         ssize_t count = pread(fd, buffer + done, length - done, offset + static_cast<off_t>(done));
@@ -74,26 +44,10 @@ ssize_t read_at(int fd, off_t offset, char *buffer, size_t length) {
     return static_cast<ssize_t>(done);
 }
 
-// Where an ID3v2 tag at the start of `content` ends (0 when there is none): a 10-byte
-// header, then a size in four 7-bit bytes, then an optional 10-byte footer.
-size_t id3v2_tag_end(const char *content, size_t length) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(content);
-    if (length < 10 || std::memcmp(bytes, "ID3", 3) != 0 || bytes[3] == 0xff || bytes[4] == 0xff)
-        return 0;
-    size_t size = 0;
-    for (int i = 6; i < 10; ++i) {
-        if (bytes[i] & 0x80)
-            return 0;
-        size = (size << 7) | bytes[i];
-    }
-    const bool hasFooter = (bytes[5] & 0x10) != 0;
-    return 10 + size + (hasFooter ? 10 : 0);
-}
-
-// The last guesses, by file identity and content version. A guess costs a few hundred
-// microseconds in libmagic, and the same file is asked about again and again (a save checks
-// the type of the file a load just checked). Writing the content changes its modification
-// time or size, so a rewritten file is guessed again; attribute changes do not count.
+// The last guesses, by file identity and content version. A guess may cost libmagic a few
+// hundred microseconds, and the same file is asked about again and again (a save checks the
+// type of the file a load just checked). Writing the content changes its modification time
+// or size, so a rewritten file is guessed again; attribute changes do not count.
 class SniffCache {
 public:
     bool Find(const struct stat &st, char *type) {
@@ -145,43 +99,71 @@ SniffCache &sniff_cache() {
     return cache;
 }
 
-MagicDatabase &magic_database() {
-    static MagicDatabase database;
-    return database;
+// libmagic's answer for the file whose first `length` bytes are `head`, read further past
+// an ID3v2 tag.
+status_t ask_libmagic(int fd, std::unique_ptr<unsigned char[]> head, size_t length, char *type) {
+    size_t tagEnd = 0;
+    bool footer = false;
+    size_t wanted = MimeSniffer::kSniffLength;
+    if (parse_id3v2_header(head.get(), length, &tagEnd, &footer))
+        wanted += tagEnd + (footer ? 10 : 0);
+    if (wanted > kMagicLookahead)
+        wanted = kMagicLookahead;
+    if (length == MimeSniffer::kSniffLength && wanted > length) {
+        std::unique_ptr<unsigned char[]> larger(new (std::nothrow) unsigned char[wanted]);
+        if (!larger)
+            return B_NO_MEMORY;
+        std::memcpy(larger.get(), head.get(), length);
+        ssize_t more =
+            read_at(fd, static_cast<off_t>(length), larger.get() + length, wanted - length);
+        if (more < 0)
+            return static_cast<status_t>(more);
+        head = std::move(larger);
+        length += static_cast<size_t>(more);
+    }
+    status_t status = magic_identify(head.get(), length, type);
+    if (status == B_OK && MimeSniffer::IsMpegAudioName(type))
+        std::memcpy(type, kMpegType, sizeof(kMpegType));
+    return status;
 }
 
 }  // namespace
 
+bool MimeSniffer::IsMpegAudioName(const char *type) {
+    for (const char *name : kFreedesktopMpegNames) {
+        if (std::strcmp(type, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+status_t MimeSniffer::Guess(int fd, char *type) {
+    return _Guess(fd, type, false);
+}
+
 status_t MimeSniffer::Sniff(int fd, char *type) {
+    return _Guess(fd, type, true);
+}
+
+status_t MimeSniffer::_Guess(int fd, char *type, bool remembered) {
     if (fd < 0 || type == nullptr)
         return B_BAD_VALUE;
-    struct stat st;
-    const bool known = fstat(fd, &st) == 0;
-    if (known && sniff_cache().Find(st, type))
-        return B_OK;
-    std::unique_ptr<char[]> content(new (std::nothrow) char[kSniffLength]);
-    if (!content)
+    std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[kSniffLength]);
+    if (!head)
         return B_NO_MEMORY;
-    ssize_t length = read_at(fd, 0, content.get(), kSniffLength);
+    ssize_t length = read_at(fd, 0, head.get(), kSniffLength);
     if (length < 0)
         return static_cast<status_t>(length);
-
-    size_t wanted = id3v2_tag_end(content.get(), static_cast<size_t>(length)) + kSniffLength;
-    if (wanted > kMaxSniffLength)
-        wanted = kMaxSniffLength;
-    if (static_cast<size_t>(length) == kSniffLength && wanted > kSniffLength) {
-        std::unique_ptr<char[]> larger(new (std::nothrow) char[wanted]);
-        if (!larger)
-            return B_NO_MEMORY;
-        std::memcpy(larger.get(), content.get(), kSniffLength);
-        ssize_t more =
-            read_at(fd, kSniffLength, larger.get() + kSniffLength, wanted - kSniffLength);
-        if (more < 0)
-            return static_cast<status_t>(more);
-        content = std::move(larger);
-        length += more;
+    if (probe_mpeg_audio(fd, head.get(), static_cast<size_t>(length))) {
+        std::memcpy(type, kMpegType, sizeof(kMpegType));
+        return B_OK;
     }
-    status_t status = magic_database().Identify(content.get(), static_cast<size_t>(length), type);
+    // Only libmagic's answers are worth remembering; the probe costs less than the lookup.
+    struct stat st;
+    const bool known = remembered && fstat(fd, &st) == 0;
+    if (known && sniff_cache().Find(st, type))
+        return B_OK;
+    status_t status = ask_libmagic(fd, std::move(head), static_cast<size_t>(length), type);
     if (status == B_OK && known)
         sniff_cache().Store(st, type);
     return status;

@@ -54,7 +54,7 @@ BNode &BNode::operator=(const BNode &node) {
         return *this;
     }
     int fd = fcntl(node.fFd, F_DUPFD_CLOEXEC, 0);
-    _Adopt(fd, fd < 0 ? status_from_errno(errno) : B_OK);
+    _Adopt(fd, fd < 0 ? status_from_errno(errno) : B_OK, node.fNode);
     return *this;
 }
 
@@ -73,19 +73,17 @@ status_t BNode::GetStat(struct stat *st) const {
 status_t BNode::GetNodeRef(node_ref *ref) const {
     if (ref == nullptr)
         return B_BAD_VALUE;
-    struct stat st;
-    status_t status = GetStat(&st);
-    if (status != B_OK)
-        return status;
-    ref->device = st.st_dev;
-    ref->node = st.st_ino;
+    if (fStatus != B_OK)
+        return fStatus;
+    *ref = fNode;
     return B_OK;
 }
 
 status_t BNode::SetTo(const entry_ref *ref) {
     int fd = -1;
-    status_t status = BPrivate::open_entry_ref(ref, kNodeOpenFlags, kNodeKinds, &fd);
-    return _Adopt(fd, status);
+    node_ref node;
+    status_t status = BPrivate::open_entry_ref(ref, kNodeOpenFlags, kNodeKinds, &fd, &node);
+    return _Adopt(fd, status, node);
 }
 
 status_t BNode::SetTo(const BEntry *entry) {
@@ -100,10 +98,11 @@ status_t BNode::SetTo(const BEntry *entry) {
 
 status_t BNode::SetTo(const char *path) {
     int fd = -1;
-    status_t status = path == nullptr
-                          ? B_BAD_VALUE
-                          : BPrivate::open_node_at(AT_FDCWD, path, kNodeOpenFlags, kNodeKinds, &fd);
-    return _Adopt(fd, status);
+    node_ref node;
+    status_t status = path == nullptr ? B_BAD_VALUE
+                                      : BPrivate::open_node_at(AT_FDCWD, path, kNodeOpenFlags,
+                                                               kNodeKinds, &fd, &node);
+    return _Adopt(fd, status, node);
 }
 
 void BNode::Unset() {
@@ -178,6 +177,18 @@ status_t BNode::ReadAttrString(const char *name, BString *result) const {
     return B_OK;
 }
 
+ssize_t BNode::ReadHostAttr(const char *xattrName, void *buffer, size_t length) const {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    return AttributeStore(fFd).ReadHost(xattrName, buffer, length);
+}
+
+ssize_t BNode::WriteHostAttr(const char *xattrName, const void *buffer, size_t length) {
+    if (fStatus != B_OK)
+        return B_FILE_ERROR;
+    return AttributeStore(fFd).WriteHost(xattrName, buffer, length);
+}
+
 bool BNode::operator==(const BNode &node) const {
     if (fStatus == B_NO_INIT && node.fStatus == B_NO_INIT)
         return true;
@@ -193,12 +204,13 @@ int BNode::Dup() {
     return fd >= 0 ? fd : status_from_errno(errno);
 }
 
-status_t BNode::_Adopt(int fd, status_t status) {
+status_t BNode::_Adopt(int fd, status_t status, const node_ref &node) {
     if (fFd >= 0)
         close(fFd);
     if (status != B_OK && fd >= 0)
         close(fd);
     fFd = status == B_OK ? fd : -1;
     fStatus = status;
+    fNode = status == B_OK ? node : node_ref();
     return status;
 }

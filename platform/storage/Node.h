@@ -3,8 +3,9 @@
 // A BNode holds one open descriptor of the node for its whole life, so every attribute
 // call is a single host call on it. Symbolic links are followed: attributes belong to the
 // file a link leads to (Linux keeps no user attributes on links themselves). A BNode opens
-// regular files and directories only; a FIFO, socket or device is refused (B_BAD_TYPE)
-// without being opened, so nothing can block or act on a device.
+// regular files and directories only; a FIFO, socket or device is refused (B_BAD_TYPE):
+// opened non-blocking, so nothing can block, looked at and closed again at once. The node
+// a BNode holds is fixed when it is opened: GetNodeRef() answers without asking the host.
 #ifndef BRINDLE_STORAGE_NODE_H
 #define BRINDLE_STORAGE_NODE_H
 
@@ -55,6 +56,16 @@ public:
     status_t WriteAttrString(const char *name, const BString *data);
     status_t ReadAttrString(const char *name, BString *result) const;
 
+    // Extension of this platform, not on the original one: host attributes outside the
+    // kit's own "user.haiku." namespace (another desktop's "user.baloo.rating", say), by
+    // their raw xattr name, as raw bytes without a type code. ReadHostAttr copies up to
+    // `length` bytes of the value and returns the count (a longer value is cut);
+    // WriteHostAttr replaces the whole value and returns `length`. Failures are negative:
+    // B_ENTRY_NOT_FOUND for a missing attribute, B_UNSUPPORTED where the file system keeps
+    // none, B_FILE_ERROR on an uninitialized node.
+    ssize_t ReadHostAttr(const char *xattrName, void *buffer, size_t length) const;
+    ssize_t WriteHostAttr(const char *xattrName, const void *buffer, size_t length);
+
     bool operator==(const BNode &node) const;
     bool operator!=(const BNode &node) const { return !(*this == node); }
 
@@ -62,11 +73,13 @@ public:
     int Dup();
 
 protected:
-    // Takes over `fd` (or records `status` when it is not B_OK) after closing the current one.
-    status_t _Adopt(int fd, status_t status);
+    // Takes over `fd`, the node `node` (or records `status` when it is not B_OK) after
+    // closing the current one.
+    status_t _Adopt(int fd, status_t status, const node_ref &node = node_ref());
 
     int fFd;
     status_t fStatus;
+    node_ref fNode;
 
 private:
     friend class BNodeInfo;

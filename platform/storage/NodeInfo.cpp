@@ -14,13 +14,21 @@ namespace {
 
 const char kTypeAttribute[] = "BEOS:TYPE";
 const char kFreedesktopTypeAttribute[] = "user.mime_type";
+const char kMpegType[] = "audio/x-mpeg";
 
-// Takes the text of a stored type: up to its first NUL, without trailing white space
-// (tools that write "user.mime_type" by hand often leave a newline). Returns its length.
-size_t trim_type(char *type, size_t length) {
+// The text of a recorded type: up to its first NUL. Returns its length.
+size_t stored_type(char *type, size_t length) {
     const void *nul = std::memchr(type, '\0', length);
     if (nul != nullptr)
         length = static_cast<size_t>(static_cast<const char *>(nul) - type);
+    type[length] = '\0';
+    return length;
+}
+
+// The same without trailing white space: tools that write "user.mime_type" by hand often
+// leave a newline.
+size_t trimmed_type(char *type, size_t length) {
+    length = stored_type(type, length);
     while (length > 0 && std::isspace(static_cast<unsigned char>(type[length - 1])))
         --length;
     type[length] = '\0';
@@ -60,30 +68,32 @@ status_t BNodeInfo::GetType(char *type) const {
     // Room for one byte more than a type may have, to tell a fitting value from a long one.
     char value[B_MIME_TYPE_LENGTH + 1];
 
-    // One read answers both what is stored and whether it is well-formed.
+    // One read answers both what is stored and whether it is well-formed. The record is
+    // the type exactly as stored, an empty one included: a recorded type always wins.
     attr_info info;
     ssize_t count = store.Read(kTypeAttribute, 0, value, B_MIME_TYPE_LENGTH, &info);
     if (count >= 0) {
         if (info.type != B_MIME_STRING_TYPE)
             return B_BAD_TYPE;
-        const size_t length = trim_type(value, static_cast<size_t>(count));
+        const size_t length = stored_type(value, static_cast<size_t>(count));
         if (info.size > B_MIME_TYPE_LENGTH || length >= B_MIME_TYPE_LENGTH)
             return B_BAD_DATA;
-        if (length > 0) {
-            std::memcpy(type, value, length + 1);
-            return B_OK;
-        }
-        // An empty record records nothing: look further.
-    } else if (count != B_ENTRY_NOT_FOUND && count != B_UNSUPPORTED) {
-        return static_cast<status_t>(count);
+        std::memcpy(type, value, length + 1);
+        return B_OK;
     }
+    if (count != B_ENTRY_NOT_FOUND && count != B_UNSUPPORTED)
+        return static_cast<status_t>(count);
 
-    // Another convention's record; one that does not fit is ignored, not trusted in part.
+    // Another convention's record, where MPEG audio has freedesktop's names; one that does
+    // not fit is ignored, not trusted in part.
     count = store.ReadForeign(kFreedesktopTypeAttribute, value, B_MIME_TYPE_LENGTH);
     if (count > 0) {
-        const size_t length = trim_type(value, static_cast<size_t>(count));
+        const size_t length = trimmed_type(value, static_cast<size_t>(count));
         if (length > 0 && length < B_MIME_TYPE_LENGTH) {
-            std::memcpy(type, value, length + 1);
+            if (BPrivate::MimeSniffer::IsMpegAudioName(value))
+                std::memcpy(type, kMpegType, sizeof(kMpegType));
+            else
+                std::memcpy(type, value, length + 1);
             return B_OK;
         }
     }

@@ -16,10 +16,13 @@ public:
     status_t InitCheck() const;
 
     // The node's type into `type` (B_MIME_TYPE_LENGTH bytes). A recorded type always wins
-    // over a guess: first the "BEOS:TYPE" attribute, then the freedesktop "user.mime_type"
-    // extended attribute, else a guess from the content, where MPEG audio is
-    // "audio/x-mpeg". A "BEOS:TYPE" of another type code is B_BAD_TYPE, one too long for
-    // the buffer B_BAD_DATA; when no source yields a type the result is negative.
+    // over a guess: first the "BEOS:TYPE" attribute, exactly as stored up to its NUL (an
+    // empty record is the empty type); then the freedesktop "user.mime_type" extended
+    // attribute (trailing white space dropped); else a guess from the content. MPEG audio
+    // recorded in "user.mime_type" under one of freedesktop's names ("audio/mpeg" and its
+    // aliases), or guessed, is "audio/x-mpeg", this platform's name. A "BEOS:TYPE" of
+    // another type code is B_BAD_TYPE, one too long for the buffer B_BAD_DATA; when no
+    // source yields a type the result is negative.
     virtual status_t GetType(char *type) const;
     // Records `type` as "BEOS:TYPE" ('MIMS', with its NUL); nullptr removes the record.
     virtual status_t SetType(const char *type);

@@ -28,93 +28,69 @@ bool is_leaf_name(const char *name) {
 
 }  // namespace
 
-status_t open_node_at(int directoryFd, const char *name, int flags, uint32 acceptedKinds, int *fd) {
+DirectoryHandle::~DirectoryHandle() {
+    close(fFd);
+}
+
+int EntryRefAccess::DirectoryFd(const entry_ref &ref) {
+    const DirectoryHandle *directory = ref.fDirectory.get();
+    // Numbers changed by hand no longer describe the directory held: open nothing for them.
+    if (directory == nullptr || directory->Device() != ref.device ||
+        directory->Inode() != ref.directory)
+        return -1;
+    return directory->Fd();
+}
+
+status_t open_node_at(int directoryFd, const char *name, int flags, uint32 acceptedKinds, int *fd,
+                      node_ref *node) {
     if (name == nullptr || name[0] == '\0' || fd == nullptr)
         return B_BAD_VALUE;
     *fd = -1;
 
-    // Look before opening: opening a FIFO can block and opening a device can act on it.
-    struct stat st;
-    if (fstatat(directoryFd, name, &st, 0) == 0) {
-        status_t status = check_kind(st.st_mode, acceptedKinds);
-        if (status != B_OK)
-            return status;
-    } else if (errno != ENOENT || (flags & O_CREAT) == 0) {
-        return status_from_errno(errno);
-    }
-
+    // Non-blocking, so a FIFO cannot hold the open (nor a device waiting for a carrier);
+    // the kind is checked through the descriptor, which no later swap of the entry changes.
     int newFd;
     do {
         newFd = openat(directoryFd, name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     } while (newFd < 0 && errno == EINTR);
-    if (newFd < 0)
+    if (newFd < 0) {
+        // A socket, a FIFO without a reader opened for writing, a device without a driver.
+        if (errno == ENXIO || errno == ENODEV)
+            return B_BAD_TYPE;
         return status_from_errno(errno);
-
-    // The entry may have been replaced between the look and the open.
+    }
+    struct stat st;
     status_t status =
         fstat(newFd, &st) == 0 ? check_kind(st.st_mode, acceptedKinds) : status_from_errno(errno);
-    // O_NONBLOCK was only there to keep the open itself from blocking; later reads and
-    // writes on the file keep their ordinary meaning.
-    if (status == B_OK && S_ISREG(st.st_mode) && fcntl(newFd, F_SETFL, flags & O_APPEND) != 0)
-        status = status_from_errno(errno);
     if (status != B_OK) {
         close(newFd);
         return status;
     }
     *fd = newFd;
+    if (node != nullptr)
+        *node = node_ref(st.st_dev, st.st_ino);
     return B_OK;
 }
 
-status_t open_ref_directory(const entry_ref *ref, int *directoryFd) {
-    if (ref == nullptr || directoryFd == nullptr)
-        return B_BAD_VALUE;
-    *directoryFd = -1;
-    const char *path = ref->DirectoryPath();
-    if (path[0] == '\0')
-        return B_ENTRY_NOT_FOUND;
-
-    int fd = open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return status_from_errno(errno);
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        status_t status = status_from_errno(errno);
-        close(fd);
-        return status;
-    }
-    // Another directory now under the old path holds other files: never open them for this
-    // ref.
-    if (st.st_dev != ref->device || st.st_ino != ref->directory) {
-        close(fd);
-        return B_ENTRY_NOT_FOUND;
-    }
-    *directoryFd = fd;
-    return B_OK;
-}
-
-status_t open_entry_ref(const entry_ref *ref, int flags, uint32 acceptedKinds, int *fd) {
+status_t open_entry_ref(const entry_ref *ref, int flags, uint32 acceptedKinds, int *fd,
+                        node_ref *node) {
     if (ref == nullptr || !is_leaf_name(ref->name) || fd == nullptr)
         return B_BAD_VALUE;
-    int directoryFd;
-    status_t status = open_ref_directory(ref, &directoryFd);
-    if (status != B_OK)
-        return status;
-    status = open_node_at(directoryFd, ref->name, flags, acceptedKinds, fd);
-    close(directoryFd);
-    return status;
+    const int directoryFd = EntryRefAccess::DirectoryFd(*ref);
+    if (directoryFd < 0)
+        return B_ENTRY_NOT_FOUND;
+    return open_node_at(directoryFd, ref->name, flags, acceptedKinds, fd, node);
 }
 
 status_t stat_entry_ref(const entry_ref *ref, struct stat *st, bool traverse) {
     if (ref == nullptr || !is_leaf_name(ref->name) || st == nullptr)
         return B_BAD_VALUE;
-    int directoryFd;
-    status_t status = open_ref_directory(ref, &directoryFd);
-    if (status != B_OK)
-        return status;
+    const int directoryFd = EntryRefAccess::DirectoryFd(*ref);
+    if (directoryFd < 0)
+        return B_ENTRY_NOT_FOUND;
     if (fstatat(directoryFd, ref->name, st, traverse ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
-        status = status_from_errno(errno);
-    close(directoryFd);
-    return status;
+        return status_from_errno(errno);
+    return B_OK;
 }
 
 }  // namespace BPrivate

@@ -36,8 +36,15 @@ public:
     status_t GetInfo(const char *name, attr_info *info) const;
 
     // Reads an extended attribute of another convention (e.g. "user.mime_type") as is:
-    // the bytes of the value, no type code. Returns the count or a negative status.
+    // the bytes of the value, no type code, in one host call. Returns the count or a
+    // negative status; a value longer than `length` is an error, not cut.
     ssize_t ReadForeign(const char *xattrName, void *buffer, size_t length) const;
+
+    // Host attributes by their raw xattr name, raw bytes and no type code. A read copies up
+    // to `length` bytes of the value and returns the count (a longer value is cut, as a
+    // typed read is); a write replaces the whole value and returns `length`.
+    ssize_t ReadHost(const char *xattrName, void *buffer, size_t length) const;
+    ssize_t WriteHost(const char *xattrName, const void *buffer, size_t length) const;
 
     // The largest value a single attribute may hold (the host's limit less the type code).
     static constexpr size_t kMaxValueLength = 65536 - 4;

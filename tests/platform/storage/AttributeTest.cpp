@@ -222,6 +222,30 @@ TEST_F(Attributes, NodeThroughASymlinkKeepsAttributesOnTheTarget) {
               typed_value('CSTR', std::string("T\0", 2)));
 }
 
+TEST_F(Attributes, HostAttributesUseTheRawNameAndBytes) {
+    ASSERT_TRUE(setfattr(fPath, "user.baloo.rating", "8"));
+    BNode node(fPath.c_str());
+    char buffer[16];
+    EXPECT_EQ(node.ReadHostAttr("user.baloo.rating", buffer, sizeof(buffer)), 1);
+    EXPECT_EQ(buffer[0], '8');
+    EXPECT_EQ(node.ReadHostAttr("user.xdg.comment", buffer, sizeof(buffer)), B_ENTRY_NOT_FOUND);
+
+    EXPECT_EQ(node.WriteHostAttr("user.baloo.rating", "10", 2), 2);
+    EXPECT_EQ(node.WriteHostAttr("user.xdg.comment", "a\0b", 3), 3);
+    auto xattrs = getfattr_all(fPath);
+    EXPECT_EQ(xattrs["user.baloo.rating"], "10");  // replaced whole, no type code
+    EXPECT_EQ(xattrs["user.xdg.comment"], std::string("a\0b", 3));
+    EXPECT_EQ(xattrs.count("user.haiku.user.baloo.rating"), 0u);
+    EXPECT_EQ(node.ReadHostAttr("user.xdg.comment", buffer, 2), 2);  // cut to the buffer
+    EXPECT_EQ(std::string(buffer, 2), std::string("a\0", 2));
+
+    EXPECT_EQ(BNode().ReadHostAttr("user.baloo.rating", buffer, 1), B_FILE_ERROR);
+    EXPECT_EQ(BNode().WriteHostAttr("user.baloo.rating", "1", 1), B_FILE_ERROR);
+    attribute_faults().fail_all_with.store(ENOTSUP);
+    EXPECT_EQ(node.WriteHostAttr("user.baloo.rating", "2", 1), B_UNSUPPORTED);
+    EXPECT_EQ(node.ReadHostAttr("user.baloo.rating", buffer, 1), B_UNSUPPORTED);
+}
+
 TEST_F(Attributes, HostWithoutAttributeSupportFailsEveryCallAndChangesNothing) {
     BNode node(fPath.c_str());
     ASSERT_EQ(node.WriteAttr("Audio:Title", B_STRING_TYPE, 0, "Kept", 5), 5);

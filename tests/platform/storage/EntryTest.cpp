@@ -3,15 +3,18 @@
 
 #include <Entry.h>
 #include <Errors.h>
+#include <File.h>
 #include <Node.h>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <string>
+#include <vector>
 
 using namespace storage_test;
 
@@ -166,20 +169,80 @@ TEST_F(Entries, DotNamesAndTheRootResolveToRealEntries) {
     EXPECT_STREQ(name, "song.mp3");
 }
 
-// Linux cannot open by inode; the ref goes through its remembered path, and must never
-// reach a different directory that has since taken that path.
-TEST_F(Entries, RefWhoseDirectoryWasReplacedNoLongerOpens) {
+// A ref holds its directory: it keeps naming its file when the directory is renamed, and
+// never reaches a directory that has since taken the old path.
+TEST_F(Entries, RefFollowsItsDirectoryWhenItIsRenamed) {
     entry_ref ref = ref_of(fDir / "albums/song.mp3");
     ASSERT_EQ(rename((fDir / "albums").c_str(), (fDir / "moved").c_str()), 0);
     ASSERT_EQ(mkdir((fDir / "albums").c_str(), 0755), 0);
     write_file(fDir / "albums/song.mp3", "someone else's");
 
-    BNode node(&ref);
-    EXPECT_EQ(node.InitCheck(), B_ENTRY_NOT_FOUND);
-    EXPECT_EQ(BEntry(&ref).InitCheck(), B_ENTRY_NOT_FOUND);
+    BFile file(&ref, B_READ_ONLY);
+    char content[8] = {};
+    ASSERT_EQ(file.Read(content, sizeof(content)), 4);
+    EXPECT_STREQ(content, "data");
+    node_ref node;
+    ASSERT_EQ(file.GetNodeRef(&node), B_OK);
+    EXPECT_EQ(node.node, stat_of(fDir / "moved/song.mp3").st_ino);
+    EXPECT_EQ(std::string(ref.Path().String()), fDir / "moved/song.mp3");
+    BString path;
+    ASSERT_EQ(BEntry(&ref).GetPath(&path), B_OK);
+    EXPECT_EQ(std::string(path.String()), fDir / "moved/song.mp3");
+    EXPECT_EQ(ref, ref_of(fDir / "moved/song.mp3"));
 
+    // A safe rewrite beside the file goes into the same directory.
+    entry_ref beside(ref);
+    ASSERT_EQ(beside.set_name("song.mp3.new"), B_OK);
+    EXPECT_EQ(BFile(&beside, B_WRITE_ONLY | B_CREATE_FILE | B_FAIL_IF_EXISTS).InitCheck(), B_OK);
+    EXPECT_EQ(BFile(&beside, B_WRITE_ONLY | B_CREATE_FILE | B_FAIL_IF_EXISTS).InitCheck(),
+              B_FILE_EXISTS);
+    EXPECT_EQ(read_file(fDir / "moved/song.mp3.new"), "");
+
+    // Numbers alone, or numbers changed by hand, open nothing.
     entry_ref numbersOnly(ref.device, ref.directory, ref.name);
     EXPECT_EQ(BNode(&numbersOnly).InitCheck(), B_ENTRY_NOT_FOUND);
+    entry_ref altered(ref);
+    altered.directory = stat_of(fDir / "albums").st_ino;
+    EXPECT_EQ(BNode(&altered).InitCheck(), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(BEntry(&altered).InitCheck(), B_ENTRY_NOT_FOUND);
+}
+
+TEST_F(Entries, RefWhoseDirectoryWasRemovedOpensNothing) {
+    entry_ref ref = ref_of(fDir / "albums/song.mp3");
+    ASSERT_EQ(unlink((fDir / "albums/song.mp3").c_str()), 0);
+    ASSERT_EQ(rmdir((fDir / "albums").c_str()), 0);
+    EXPECT_EQ(BNode(&ref).InitCheck(), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(BFile(&ref, B_READ_WRITE | B_CREATE_FILE).InitCheck(), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(BEntry(&ref).InitCheck(), B_ENTRY_NOT_FOUND);
+    EXPECT_STREQ(ref.Path().String(), "");
+}
+
+TEST_F(Entries, PathOfPathMaxBytesOrMoreFailsCleanly) {
+    // Directories that all exist, each name short, the whole path longer than PATH_MAX:
+    // made level by level through descriptors, as no single path can name them.
+    const std::string level(200, 'd');
+    std::vector<int> levels{open(fDir.Path().c_str(), O_PATH | O_DIRECTORY)};
+    std::string path = fDir.Path();
+    while (path.size() <= PATH_MAX) {
+        ASSERT_EQ(mkdirat(levels.back(), level.c_str(), 0755), 0);
+        levels.push_back(openat(levels.back(), level.c_str(), O_PATH | O_DIRECTORY));
+        ASSERT_GE(levels.back(), 0);
+        path += "/" + level;
+    }
+    write_file("/proc/self/fd/" + std::to_string(levels.back()) + "/song.mp3", "data");
+    path += "/song.mp3";
+
+    EXPECT_EQ(BEntry(path.c_str()).InitCheck(), B_NAME_TOO_LONG);
+    entry_ref ref;
+    EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_NAME_TOO_LONG);
+    EXPECT_EQ(BFile(path.c_str(), B_READ_ONLY).InitCheck(), B_NAME_TOO_LONG);
+
+    ASSERT_EQ(unlinkat(levels.back(), "song.mp3", 0), 0);
+    for (size_t i = levels.size() - 1; i > 0; --i) {
+        close(levels[i]);
+        EXPECT_EQ(unlinkat(levels[i - 1], level.c_str(), AT_REMOVEDIR), 0);
+    }
+    close(levels[0]);
 }
 
 }  // namespace

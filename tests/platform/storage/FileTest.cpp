@@ -149,11 +149,24 @@ TEST_F(Files, SeekFromTheEndThenReadAndWrite) {
     EXPECT_EQ(read_file(fPath).size(), 128u);
 }
 
+// The end is the file's size when the seek is made, whoever changed it since.
+TEST_F(Files, SeekFromTheEndTakesTheSizeOfThatMoment) {
+    BFile file(fPath.c_str(), B_READ_WRITE);
+    ASSERT_EQ(file.Seek(-128, SEEK_END), 872);
+    write_file(fPath, std::string(1100, 'b'));  // another writer, same file
+    EXPECT_EQ(file.Seek(-128, SEEK_END), 972);
+    char byte = 0;
+    EXPECT_EQ(file.Read(&byte, 1), 1);
+    EXPECT_EQ(byte, 'b');
+    EXPECT_EQ(file.Position(), 973);
+}
+
 TEST_F(Files, OpenAtEndAppends) {
     BFile file(fPath.c_str(), B_WRITE_ONLY | B_OPEN_AT_END);
     ASSERT_EQ(file.InitCheck(), B_OK);
     EXPECT_EQ(file.Seek(0, SEEK_SET), 0);
     EXPECT_EQ(file.Write("!", 1), 1);
+    EXPECT_EQ(file.Position(), 1001);
     EXPECT_EQ(read_file(fPath), std::string(1000, 'a') + "!");
 }
 

@@ -109,12 +109,35 @@ TEST_F(FileTypes, MalformedRecordedTypeIsAnErrorNotAGuess) {
     ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", "MI"));
     EXPECT_EQ(TypeOf(path), Error(B_BAD_DATA));
 
-    // An empty record says nothing: the next source answers.
-    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", typed_value('MIMS', std::string(1, '\0'))));
-    EXPECT_EQ(TypeOf(path), "text/plain");
-    // So does a freedesktop record too long to be a type.
+    // A freedesktop record too long to be a type is not trusted in part.
+    ASSERT_EQ(run_command("setfattr -x user.haiku.BEOS:TYPE " + shell_quote(path)), 0);
     ASSERT_TRUE(setfattr(path, "user.mime_type", std::string(300, 'b')));
     EXPECT_EQ(TypeOf(path), "text/plain");
+}
+
+// A recorded "BEOS:TYPE" is the type exactly as stored, even on MPEG audio: no trimming, an
+// empty one is the empty type (no guess). freedesktop's MPEG names are this platform's.
+TEST_F(FileTypes, RecordedTypesAreTakenAsStoredAndFreedesktopMpegNamesMapped) {
+    if (!have_lame())
+        GTEST_SKIP() << "lame is not installed";
+    const std::string path = MakeMp3("song.mp3");
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE",
+                         typed_value('MIMS', std::string("audio/x-mpeg \0", 14))));
+    EXPECT_EQ(TypeOf(path), "audio/x-mpeg ");
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", typed_value('MIMS', std::string(1, '\0'))));
+    EXPECT_EQ(TypeOf(path), "");
+    ASSERT_TRUE(setfattr(path, "user.haiku.BEOS:TYPE", typed_value('MIMS', "")));
+    EXPECT_EQ(TypeOf(path), "");
+
+    ASSERT_EQ(run_command("setfattr -x user.haiku.BEOS:TYPE " + shell_quote(path)), 0);
+    write_file(fDir / "notes", "plain words\n");
+    for (const char *name : {"audio/mpeg", "audio/mp3\n", "audio/x-mp3", "audio/x-mpg"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(setfattr(fDir / "notes", "user.mime_type", name));
+        EXPECT_EQ(TypeOf(fDir / "notes"), "audio/x-mpeg");
+    }
+    ASSERT_TRUE(setfattr(fDir / "notes", "user.mime_type", "audio/mpeg3"));
+    EXPECT_EQ(TypeOf(fDir / "notes"), "audio/mpeg3");
 }
 
 TEST_F(FileTypes, SniffReadsThroughTheOpenFileWithoutMovingItsPosition) {

@@ -1,0 +1,75 @@
+#include <MagicLibrary.h>
+
+#include <Errors.h>
+#include <StorageDefs.h>
+
+#include <dlfcn.h>
+#include <magic.h>
+
+#include <cstring>
+#include <mutex>
+
+namespace BPrivate {
+
+namespace {
+
+// The library, its entry points and one loaded database; all guarded by `lock`. Once
+// loaded they stay for the life of the process.
+struct Magic {
+    std::mutex lock;
+    bool loadAttempted = false;
+    magic_t cookie = nullptr;
+    decltype(&magic_buffer) buffer = nullptr;
+
+    bool Load() {
+        loadAttempted = true;
+        void *library = dlopen("libmagic.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr)
+            return false;
+        auto open = reinterpret_cast<decltype(&magic_open)>(dlsym(library, "magic_open"));
+        auto load = reinterpret_cast<decltype(&magic_load)>(dlsym(library, "magic_load"));
+        auto close = reinterpret_cast<decltype(&magic_close)>(dlsym(library, "magic_close"));
+        buffer = reinterpret_cast<decltype(&magic_buffer)>(dlsym(library, "magic_buffer"));
+        if (open == nullptr || load == nullptr || close == nullptr || buffer == nullptr)
+            return false;
+        cookie = open(MAGIC_MIME_TYPE);
+        if (cookie != nullptr && load(cookie, nullptr) != 0) {
+            close(cookie);
+            cookie = nullptr;
+        }
+        return cookie != nullptr;
+    }
+};
+
+Magic &magic() {
+    static Magic instance;
+    return instance;
+}
+
+}  // namespace
+
+status_t magic_identify(const void *content, size_t length, char *type) {
+    Magic &m = magic();
+    std::lock_guard<std::mutex> guard(m.lock);
+    if (!m.loadAttempted)
+        m.Load();
+    if (m.cookie == nullptr)
+        return B_UNSUPPORTED;
+    const char *result = m.buffer(m.cookie, content, length);
+    if (result == nullptr || result[0] == '\0')
+        return B_ERROR;
+    // The answer points into the cookie: copy it while the lock is held.
+    const size_t size = std::strlen(result) + 1;
+    if (size > B_MIME_TYPE_LENGTH)
+        return B_BAD_DATA;
+    std::memcpy(type, result, size);
+    return B_OK;
+}
+
+bool magic_loaded() {
+    Magic &m = magic();
+    std::lock_guard<std::mutex> guard(m.lock);
+    return m.cookie != nullptr;
+}
+
+}  // namespace BPrivate
