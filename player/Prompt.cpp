@@ -22,6 +22,8 @@ const int kHistoryLength = 500;
 }  // namespace
 
 // The libedit calls the prompt makes, looked up once the library is loaded.
+// The library is never closed: its readline interface keeps the editor and the history
+// in globals it has no call to free, and they must stay where they are until the end.
 struct Prompt::Library {
     void *handle = nullptr;
     decltype(&rl_callback_handler_install) install = nullptr;
@@ -31,11 +33,6 @@ struct Prompt::Library {
     decltype(&stifle_history) stifleHistory = nullptr;
     int *catchSignals = nullptr;
     const char **readlineName = nullptr;
-
-    ~Library() {
-        if (handle != nullptr)
-            dlclose(handle);
-    }
 
     template <typename Pointer>
     bool Find(Pointer *pointer, const char *name) {
