@@ -1,27 +1,55 @@
-// Whole-process benchmark: brindle-player steps with `next` through a playlist of small
-// MPEG files that carry attributes and ID3v1 tags, with the Brindle window following it
-// (each step loads the next file; nothing is edited, so nothing is saved). Beside it, the
-// floor: the same per-file I/O done here with raw system calls.
+// Whole-process benchmark of brindle-player with the Brindle window following playlist 0,
+// against floor programs (step_floor, beside this one) that make the same system calls
+// with nothing else around them. Prints one table, each figure beside its goal.
 //
-// usage: player_steps [COUNT]   (default 10000)
+// usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] [--only WHAT,...]
+//   --files   files per scenario (default 2000)
+//   --steps   steps per run, at least (default 4000): forward through the files and back,
+//             so that a run lasts long enough for a passing load on the machine to matter
+//             little
+//   --rounds  interleaved rounds; every figure is the median over them (default 5)
+//   --sizes   playlist sizes for the per-step and memory figures (default 10,100,1000,10000)
+//   --only    browse, untyped, edit, id3v2-browse, id3v2-edit, sizes, startup (default: all)
+//   --cpu N   the CPU every measured process runs on (default: the last one this may use);
+//             --cpu -1 lets the scheduler place them
 //
-// Reports steps per second, microseconds per step and peak resident memory for both.
-// The player's start-up and first load are measured by a second run with no steps and
-// taken out of the per-step figures.
+// Scenarios, each on a fresh set of small lame-made MP3s with attributes and an ID3v1 tag:
+//   browse   `next` through files whose type is recorded (BEOS:TYPE "audio/x-mpeg");
+//   untyped  the same through files with no recorded type (the type is sniffed);
+//   edit     `set title ...` then `next`, on typed files.
+// and two more beside browse and edit, on typed files whose information lives only in an
+// ID3v2.3 tag as taggers write it (four texts, a 30 KB cover, padding; no attributes, no
+// ID3v1 tag), so every field of the form comes from ID3v2, and an edit writes it there:
+//   id3v2-browse, id3v2-edit   (no floor of their own: the figure is set beside browse/edit)
+// A step's cost is (time of a run with S steps - time of a run with none) / S, for the
+// player and for its floor alike; the four runs of a round are interleaved so a load on
+// the machine falls on both. Context switches per step come from the same two runs'
+// resource usage, peak RSS from the stepping run's.
+//
+// Each measured process is held to one CPU. The player's threads, and the floor's, take
+// turns (one waits while the other works), so on one CPU a hand-off is a switch there; let
+// loose, it is a wake-up of another CPU, whose cost on a virtual machine swings tenfold from
+// one run to the next with what else the host runs.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,18 +57,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char *const kTextNames[] = {"user.haiku.Audio:Title", "user.haiku.Audio:Artist",
-                                  "user.haiku.Audio:Album", "user.haiku.Audio:Genre"};
-const char *const kNumberNames[] = {"user.haiku.Audio:Rating", "user.haiku.Audio:VolumeAdjustment"};
+const std::string kBuild = BRINDLE_BUILD_DIR;
+int sCpu = -1;  // the CPU measured processes run on; -1: any
 
 [[noreturn]] void fail(const std::string &what) {
-    std::fprintf(stderr, "player_steps: %s: %s\n", what.c_str(), std::strerror(errno));
-    std::exit(1);
+    fprintf(stderr, "player_steps: %s: %s\n", what.c_str(), strerror(errno));
+    exit(1);
 }
 
-// A type code and value as the attribute store keeps them: little-endian code, then bytes.
-std::string typed(const char code[4], const std::string &value) {
-    return std::string{code[3], code[2], code[1], code[0]} + value;
+// --- files ---
+
+// An attribute value as the store keeps it: the type code little-endian, then the bytes.
+std::string typed(const char code[4], const std::string &bytes) {
+    return std::string{code[3], code[2], code[1], code[0]} + bytes;
 }
 
 std::string text_value(const std::string &text) {
@@ -51,37 +80,33 @@ std::string number_value(int32_t number) {
     return typed("LONG", std::string(reinterpret_cast<const char *>(&number), 4));
 }
 
-std::string id3v1_tag(const std::string &title) {
-    std::string tag(128, '\0');
-    tag.replace(0, 3, "TAG");
-    tag.replace(3, title.size(), title);
-    tag.replace(33, 8, "Examples");
-    tag.replace(63, 5, "Bench");
-    tag[127] = 17;
-    return tag;
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A short MPEG stream encoded by lame from a generated WAV of silence.
-std::string encoded_audio(const std::string &directory) {
-    std::string wav = directory + "/tone.wav", mp3 = directory + "/tone.mp3";
+// A fifth of a second of silence encoded by lame, with lame's own ID3v1 tag.
+std::string encoded_mp3(const std::string &directory) {
+    const std::string wav = directory + "/silence.wav", mp3 = directory + "/silence.mp3";
     const uint32_t rate = 8000, samples = rate / 5;
-    std::string data(samples * 2, '\0');
     std::ofstream out(wav, std::ios::binary);
     auto le32 = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
     auto le16 = [&](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
     out << "RIFF";
-    le32(36 + data.size());
+    le32(36 + samples * 2);
     out << "WAVEfmt ";
     le32(16), le16(1), le16(1), le32(rate), le32(rate * 2), le16(2), le16(16);
     out << "data";
-    le32(data.size());
-    out << data;
+    le32(samples * 2);
+    out << std::string(samples * 2, '\0');
     out.close();
-    std::string command = "lame --quiet '" + wav + "' '" + mp3 + "'";
-    if (std::system(command.c_str()) != 0)
+    const std::string command =
+        "lame --quiet --id3v1-only --tt Song --ta Examples --tl Bench "
+        "--tg Rock '" +
+        wav + "' '" + mp3 + "'";
+    if (system(command.c_str()) != 0)
         fail("lame failed (scripts/install-deps installs it)");
-    std::ifstream in(mp3, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return read_file(mp3);
 }
 
 void set_attribute(int fd, const char *name, const std::string &value) {
@@ -89,120 +114,447 @@ void set_attribute(int fd, const char *name, const std::string &value) {
         fail(std::string("fsetxattr ") + name);
 }
 
-std::vector<std::string> make_files(const std::string &directory, int count) {
-    std::string audio = encoded_audio(directory);
+// `count` copies of `mp3` in a new folder under `root`, each with the six attributes the
+// form shows, and with the recorded type when `withType`.
+std::vector<std::string> make_files(const std::string &root, const std::string &name,
+                                    const std::string &mp3, int count, bool withType) {
+    const std::string directory = root + "/" + name;
+    std::filesystem::create_directory(directory);
     std::vector<std::string> paths;
-    char name[64];
+    char leaf[32];
     for (int i = 0; i < count; i++) {
-        std::snprintf(name, sizeof name, "/%05d.mp3", i);
-        paths.push_back(directory + name);
-        int fd = open(paths.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        snprintf(leaf, sizeof leaf, "/%05d.mp3", i);
+        paths.push_back(directory + leaf);
+        const int fd = open(paths.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0)
             fail("create " + paths.back());
-        std::string bytes = audio + id3v1_tag("Song " + std::to_string(i));
-        if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            fail("write");
-        set_attribute(fd, kTextNames[0], text_value("Song " + std::to_string(i)));
-        set_attribute(fd, kTextNames[1], text_value("Examples"));
-        set_attribute(fd, kTextNames[2], text_value("Bench"));
-        set_attribute(fd, kTextNames[3], text_value("Rock"));
-        set_attribute(fd, kNumberNames[0], number_value(5));
-        set_attribute(fd, kNumberNames[1], number_value(0));
+        if (write(fd, mp3.data(), mp3.size()) != static_cast<ssize_t>(mp3.size()))
+            fail("write " + paths.back());
+        set_attribute(fd, "user.haiku.Audio:Title", text_value("Song " + std::to_string(i)));
+        set_attribute(fd, "user.haiku.Audio:Artist", text_value("Examples"));
+        set_attribute(fd, "user.haiku.Audio:Album", text_value("Bench"));
+        set_attribute(fd, "user.haiku.Audio:Genre", text_value("Rock"));
+        set_attribute(fd, "user.haiku.Audio:Rating", number_value(5));
+        set_attribute(fd, "user.haiku.Audio:VolumeAdjustment", number_value(0));
+        if (withType)
+            set_attribute(fd, "user.haiku.BEOS:TYPE",
+                          typed("MIMS", std::string("audio/x-mpeg") + '\0'));
         close(fd);
     }
     return paths;
 }
 
-struct Run {
-    double seconds;
-    long peakKiB;
+// The tag taggers put in front of an MP3: ID3v2.3, Latin-1 texts, a cover and 1 KB of padding.
+std::string id3v2_tag(const std::string &title) {
+    auto frame = [](const std::string &id, const std::string &payload) {
+        const size_t n = payload.size();
+        return id + std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} +
+               std::string(2, '\0') + payload;
+    };
+    const std::string cover = std::string("\0image/jpeg\0\x03\0", 14) + std::string(30000, 'J');
+    const std::string frames = frame("TIT2", '\0' + title) +
+                               frame("TPE1", std::string("\0Examples", 9)) +
+                               frame("TALB", std::string("\0Bench", 6)) +
+                               frame("TCON", std::string("\0(17)", 5)) + frame("APIC", cover);
+    const size_t size = frames.size() + 1024;
+    return std::string("ID3\x03\0\0", 6) +
+           std::string{char((size >> 21) & 0x7f), char((size >> 14) & 0x7f),
+                       char((size >> 7) & 0x7f), char(size & 0x7f)} +
+           frames + std::string(1024, '\0');
+}
+
+// `count` typed files in a new folder under `root` whose only information is an ID3v2 tag in
+// front of `mp3`'s audio (its ID3v1 tag left off).
+std::vector<std::string> make_id3v2_files(const std::string &root, const std::string &name,
+                                          const std::string &mp3, int count) {
+    const std::string directory = root + "/" + name;
+    std::filesystem::create_directory(directory);
+    const std::string audio = mp3.substr(0, mp3.size() - 128);
+    std::vector<std::string> paths;
+    char leaf[32];
+    for (int i = 0; i < count; i++) {
+        snprintf(leaf, sizeof leaf, "/%05d.mp3", i);
+        paths.push_back(directory + leaf);
+        const std::string bytes = id3v2_tag("Song " + std::to_string(i)) + audio;
+        const int fd = open(paths.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            fail("write " + paths.back());
+        set_attribute(fd, "user.haiku.BEOS:TYPE",
+                      typed("MIMS", std::string("audio/x-mpeg") + '\0'));
+        close(fd);
+    }
+    return paths;
+}
+
+// --- runs ---
+
+struct Usage {
+    double seconds = 0;
+    long peakKiB = 0;
+    long switches = 0;  // voluntary and involuntary context switches, every thread
 };
 
-Run run_player(const std::string &build, const std::string &script,
-               const std::vector<std::string> &files) {
-    std::vector<std::string> args = {build + "/brindle-player",     "--headless", "--add-on",
-                                     build + "/add-ons/brindle.so", "--script",   script};
-    args.insert(args.end(), files.begin(), files.end());
+Usage run(std::vector<std::string> args) {
     std::vector<char *> argv;
-    for (auto &arg : args)
+    for (std::string &arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-
-    auto start = Clock::now();
-    pid_t child = fork();
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child < 0)
+        fail("fork");
     if (child == 0) {
-        int null = open("/dev/null", O_WRONLY);
+        const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
+        if (sCpu >= 0) {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(sCpu, &one);
+            sched_setaffinity(0, sizeof one, &one);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
     struct rusage usage = {};
     if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        fail("the player did not finish cleanly");
-    return {std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss};
+        fail(args[0] + " did not finish cleanly");
+    Usage result;
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.peakKiB = usage.ru_maxrss;
+    result.switches = usage.ru_nvcsw + usage.ru_nivcsw;
+    return result;
 }
 
-std::string write_script(const std::string &path, int steps) {
+std::vector<std::string> player_args(const std::string &script,
+                                     const std::vector<std::string> &files) {
+    std::vector<std::string> args = {kBuild + "/brindle-player",     "--headless", "--add-on",
+                                     kBuild + "/add-ons/brindle.so", "--script",   script};
+    args.insert(args.end(), files.begin(), files.end());
+    return args;
+}
+
+std::vector<std::string> floor_args(const std::string &mode, long steps,
+                                    const std::vector<std::string> &files) {
+    std::vector<std::string> args = {kBuild + "/step_floor", mode, std::to_string(steps)};
+    args.insert(args.end(), files.begin(), files.end());
+    return args;
+}
+
+// `enable`, then `steps` moves through `count` items, forward to the last and back, each
+// one `next` or `prev`, preceded by `set title TEXT` when `edit` (TEXT new in every
+// round, so each one is a change).
+std::string write_script(const std::string &path, long steps, int count, bool edit, int round) {
     std::ofstream out(path);
     out << "enable\n";
-    for (int i = 0; i < steps; i++)
-        out << "next\n";
+    int current = 0, direction = 1;
+    for (long step = 0; step < steps; step++) {
+        if (count > 1 && (current + direction < 0 || current + direction >= count))
+            direction = -direction;
+        current += direction;
+        if (edit)
+            out << "set title Edited " << round << " " << step << "\n";
+        out << (direction > 0 ? "next\n" : "prev\n");
+    }
     out << "quit\n";
     return path;
 }
 
-// One step's I/O without the player: load the next file (six attributes, the tag). The
-// file shown before is not written: nothing in it was edited.
-void floor_step(const std::string &next) {
-    int fd = open(next.c_str(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0)
-        fail("open " + next);
-    char buffer[260];
-    for (const char *name : kTextNames)
-        fgetxattr(fd, name, buffer, sizeof buffer);
-    for (const char *name : kNumberNames)
-        fgetxattr(fd, name, buffer, sizeof buffer);
-    struct stat st;
-    fstat(fd, &st);
-    char tag[128];
-    pread(fd, tag, sizeof tag, st.st_size - 128);
-    close(fd);
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct StepFigures {
+    double playerMicros, floorMicros, playerSwitches, floorSwitches;
+    long peakKiB;
+};
+
+// One measurement: the player with `steps` steps and with none, then its floor (when it
+// has a mode) with `steps` and with none, once a round. Every measurement takes its turn
+// in every round, so a load that comes and goes falls on all of them alike.
+class Series {
+public:
+    Series(std::string work, std::vector<std::string> files, long steps, bool edit,
+           const char *mode)
+        : fWork(std::move(work)),
+          fFiles(std::move(files)),
+          fSteps(steps),
+          fEdit(edit),
+          fMode(mode) {}
+
+    void RunRound(int round) {
+        const std::string idle = write_script(fWork + "/idle.script", 0, 0, false, 0);
+        const std::string script = write_script(fWork + "/steps.script", fSteps,
+                                                static_cast<int>(fFiles.size()), fEdit, round);
+        const Usage stepping = run(player_args(script, fFiles));
+        const Usage start = run(player_args(idle, fFiles));
+        fPlayer.push_back((stepping.seconds - start.seconds) / fSteps * 1e6);
+        fPlayerSwitches.push_back(static_cast<double>(stepping.switches - start.switches) / fSteps);
+        fPeaks.push_back(stepping.peakKiB);
+        if (fMode == nullptr)
+            return;
+        const Usage floorStepping = run(floor_args(fMode, fSteps, fFiles));
+        const Usage floorStart = run(floor_args(fMode, 0, fFiles));
+        fFloor.push_back((floorStepping.seconds - floorStart.seconds) / fSteps * 1e6);
+        fFloorSwitches.push_back(static_cast<double>(floorStepping.switches - floorStart.switches) /
+                                 fSteps);
+    }
+
+    StepFigures Figures() const {
+        StepFigures figures = {median(fPlayer), 0, median(fPlayerSwitches), 0,
+                               static_cast<long>(median(fPeaks))};
+        if (fMode != nullptr) {
+            figures.floorMicros = median(fFloor);
+            figures.floorSwitches = median(fFloorSwitches);
+        }
+        return figures;
+    }
+
+private:
+    std::string fWork;
+    std::vector<std::string> fFiles;
+    long fSteps;
+    bool fEdit;
+    const char *fMode;
+    std::vector<double> fPlayer, fFloor, fPlayerSwitches, fFloorSwitches, fPeaks;
+};
+
+// --- the table ---
+
+struct Row {
+    std::string figure, measured, goal;
+    double ratio;  // measured / goal; at most 1 meets the goal; negative: no goal
+};
+
+std::string format(const char *pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char *pattern, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, pattern);
+    vsnprintf(text, sizeof text, pattern, args);
+    va_end(args);
+    return text;
+}
+
+void print_table(const std::vector<Row> &rows) {
+    size_t widths[3] = {6, 8, 4};
+    for (const Row &row : rows) {
+        widths[0] = std::max(widths[0], row.figure.size());
+        widths[1] = std::max(widths[1], row.measured.size());
+        widths[2] = std::max(widths[2], row.goal.size());
+    }
+    auto line = [&](const std::string &a, const std::string &b, const std::string &c,
+                    const std::string &d) {
+        printf("| %-*s | %-*s | %-*s | %s |\n", static_cast<int>(widths[0]), a.c_str(),
+               static_cast<int>(widths[1]), b.c_str(), static_cast<int>(widths[2]), c.c_str(),
+               d.c_str());
+    };
+    line("figure", "measured", "goal", "measured/goal");
+    line(std::string(widths[0], '-'), std::string(widths[1], '-'), std::string(widths[2], '-'),
+         "-------------");
+    for (const Row &row : rows) {
+        std::string ratio = "";
+        if (row.ratio >= 0)
+            ratio = format("%.2f %s", row.ratio, row.ratio <= 1 ? "met" : "MISSED");
+        line(row.figure, row.measured, row.goal, ratio);
+    }
+}
+
+std::vector<int> parse_list(const std::string &text) {
+    std::vector<int> values;
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ','))
+        values.push_back(atoi(item.c_str()));
+    return values;
+}
+
+std::string with_commas(long value) {
+    std::string digits = std::to_string(value), out;
+    for (size_t i = 0; i < digits.size(); i++) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+int last_usable_cpu() {
+    cpu_set_t usable;
+    if (sched_getaffinity(0, sizeof usable, &usable) != 0)
+        return -1;
+    for (int cpu = CPU_SETSIZE - 1; cpu >= 0; cpu--) {
+        if (CPU_ISSET(cpu, &usable))
+            return cpu;
+    }
+    return -1;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    if (count < 2) {
-        std::fprintf(stderr, "usage: player_steps [COUNT >= 2]\n");
+    int count = 2000, rounds = 5;
+    long leastSteps = 4000;
+    int cpu = last_usable_cpu();
+    std::vector<int> sizes = {10, 100, 1000, 10000};
+    std::string only = "browse,untyped,edit,id3v2-browse,id3v2-edit,sizes,startup";
+    for (int i = 1; i < argc; i++) {
+        const std::string option = argv[i];
+        if (i + 1 < argc && option == "--files")
+            count = atoi(argv[++i]);
+        else if (i + 1 < argc && option == "--steps")
+            leastSteps = atol(argv[++i]);
+        else if (i + 1 < argc && option == "--rounds")
+            rounds = atoi(argv[++i]);
+        else if (i + 1 < argc && option == "--sizes")
+            sizes = parse_list(argv[++i]);
+        else if (i + 1 < argc && option == "--cpu")
+            cpu = atoi(argv[++i]);
+        else if (i + 1 < argc && option == "--only")
+            only = argv[++i];
+        else {
+            fprintf(stderr,
+                    "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
+                    "[--only browse,untyped,edit,id3v2-browse,id3v2-edit,sizes,startup] "
+                    "[--cpu N]\n");
+            return 2;
+        }
+    }
+    if (count < 2 || rounds < 1) {
+        fprintf(stderr, "player_steps: at least 2 files and 1 round\n");
         return 2;
     }
+    sCpu = cpu;
+    auto wanted = [&](const char *what) {
+        return ("," + only + ",").find(std::string(",") + what + ",") != std::string::npos;
+    };
+
     char pattern[] = "/var/tmp/brindle-steps-XXXXXX";
     if (mkdtemp(pattern) == nullptr)
         fail("mkdtemp");
-    std::string directory = pattern;
-    std::vector<std::string> files = make_files(directory, count);
-    int steps = count - 1;
+    const std::string work = pattern;
+    const std::string mp3 = encoded_mp3(work);
+    const long steps = std::max<long>(count - 1, leastSteps);
+    std::vector<Row> rows;
 
-    Run startup = run_player(BRINDLE_BUILD_DIR, write_script(directory + "/none.script", 0), files);
-    Run stepping =
-        run_player(BRINDLE_BUILD_DIR, write_script(directory + "/steps.script", steps), files);
-    double playerStep = (stepping.seconds - startup.seconds) / steps;
+    // Everything is set up first, then measured in rounds.
+    std::map<std::string, Series> scenarioSeries;
+    for (const char *scenario : {"browse", "untyped", "edit", "id3v2-browse", "id3v2-edit"}) {
+        if (!wanted(scenario))
+            continue;
+        fprintf(stderr, "player_steps: files for %s\n", scenario);
+        const bool withType = strcmp(scenario, "untyped") != 0;
+        const bool id3v2 = strncmp(scenario, "id3v2-", 6) == 0;
+        const bool edit = strcmp(scenario, "edit") == 0 || strcmp(scenario, "id3v2-edit") == 0;
+        scenarioSeries.emplace(scenario,
+                               Series(work,
+                                      id3v2 ? make_id3v2_files(work, scenario, mp3, count)
+                                            : make_files(work, scenario, mp3, count, withType),
+                                      steps, edit, id3v2 ? nullptr : scenario));
+    }
+    std::vector<Series> sizeSeries;
+    if (wanted("sizes") && !sizes.empty()) {
+        const int largest = *std::max_element(sizes.begin(), sizes.end());
+        fprintf(stderr, "player_steps: files for sizes up to %d\n", largest);
+        const std::vector<std::string> all = make_files(work, "sizes", mp3, largest, true);
+        for (int size : sizes) {
+            sizeSeries.emplace_back(work, std::vector<std::string>(all.begin(), all.begin() + size),
+                                    std::max<long>(size - 1, leastSteps), false, nullptr);
+        }
+    }
+    for (int round = 0; round < rounds; round++) {
+        fprintf(stderr, "player_steps: round %d of %d\n", round + 1, rounds);
+        for (auto &[name, series] : scenarioSeries)
+            series.RunRound(round);
+        for (Series &series : sizeSeries)
+            series.RunRound(round);
+    }
 
-    auto start = Clock::now();
-    for (int i = 1; i < count; i++)
-        floor_step(files[i]);
-    double floorStep = std::chrono::duration<double>(Clock::now() - start).count() / steps;
-    struct rusage self = {};
-    getrusage(RUSAGE_SELF, &self);
+    std::map<std::string, StepFigures> scenarios;
+    for (const auto &[name, series] : scenarioSeries)
+        scenarios[name] = series.Figures();
+    for (auto &[name, figures] : scenarios) {
+        if (name.rfind("id3v2-", 0) == 0) {
+            // Beside the same step on plain files: what reading and writing ID3v2 adds.
+            const std::string plain = name.substr(6);
+            const double ratio =
+                scenarios.count(plain) ? figures.playerMicros / scenarios[plain].playerMicros : 0;
+            rows.push_back(
+                {name + " step (" + (plain == "edit" ? "set title + next" : "next") + ")",
+                 ratio > 0 ? format("%.1f us: %.2fx the %s step", figures.playerMicros, ratio,
+                                    plain.c_str())
+                           : format("%.1f us", figures.playerMicros),
+                 "(for reference)", -1});
+            continue;
+        }
+        const double ratio = figures.playerMicros / figures.floorMicros;
+        const double goal = name == "untyped" ? 0 : 1.25;
+        rows.push_back({name + " step (" + (name == "edit" ? "set title + next" : "next") + ")",
+                        format("%.1f us, floor %.1f us: %.2fx", figures.playerMicros,
+                               figures.floorMicros, ratio),
+                        goal > 0 ? format("<= %.2fx floor", goal) : "(its floor, for reference)",
+                        goal > 0 ? ratio / goal : -1});
+    }
+    if (scenarios.count("untyped") && scenarios.count("browse")) {
+        const double ratio = scenarios["untyped"].playerMicros / scenarios["browse"].playerMicros;
+        rows.push_back(
+            {"untyped step / browse step", format("%.2fx", ratio), "<= 1.10x", ratio / 1.1});
+    }
+    for (auto &[name, figures] : scenarios) {
+        if (name.rfind("id3v2-", 0) == 0)
+            continue;  // no floor to set them beside
+        // An edit step is two commands, each with its hand-off.
+        const int commands = name == "edit" ? 2 : 1;
+        const double perCommand = figures.playerSwitches / commands;
+        rows.push_back({"context switches per command, " + name,
+                        format("%.2f (floor %.2f)", perCommand, figures.floorSwitches / commands),
+                        "<= 3", perCommand / 3});
+    }
 
-    std::printf("files: %d, steps: %d\n", count, steps);
-    std::printf("player: %.0f steps/s, %.1f us/step, peak RSS %ld KiB (start-up %.3f s)\n",
-                1 / playerStep, playerStep * 1e6, stepping.peakKiB, startup.seconds);
-    std::printf("floor:  %.0f steps/s, %.1f us/step, peak RSS %ld KiB\n", 1 / floorStep,
-                floorStep * 1e6, self.ru_maxrss);
-    std::printf("ratio:  %.2f\n", playerStep / floorStep);
-    std::filesystem::remove_all(directory);
+    if (!sizeSeries.empty()) {
+        const int largest = *std::max_element(sizes.begin(), sizes.end());
+        std::vector<double> costs;
+        for (size_t i = 0; i < sizes.size(); i++) {
+            const StepFigures figures = sizeSeries[i].Figures();
+            costs.push_back(figures.playerMicros);
+            const bool largestSize = sizes[i] == largest;
+            rows.push_back({"browse step, " + with_commas(sizes[i]) + " files",
+                            format("%.1f us, peak RSS %.1f MiB", figures.playerMicros,
+                                   figures.peakKiB / 1024.0),
+                            largestSize ? "RSS <= 20 MiB" : "",
+                            largestSize ? figures.peakKiB / 1024.0 / 20 : -1});
+        }
+        const double spread = *std::max_element(costs.begin(), costs.end()) /
+                              *std::min_element(costs.begin(), costs.end());
+        rows.push_back({"per-step cost, largest / smallest", format("%.2fx", spread),
+                        "flat (<= 1.25x)", spread / 1.25});
+    }
+
+    if (wanted("startup")) {
+        fprintf(stderr, "player_steps: start-up\n");
+        const std::vector<std::string> one = make_files(work, "startup", mp3, 1, true);
+        const std::string script = work + "/enable.script";
+        std::ofstream(script) << "enable\n";
+        std::vector<double> seconds, peaks;
+        for (int round = 0; round < std::max(11, rounds); round++) {
+            const Usage usage = run(player_args(script, one));
+            seconds.push_back(usage.seconds * 1e3);
+            peaks.push_back(usage.peakKiB / 1024.0);
+        }
+        rows.push_back({"headless start-up (one file, enable)", format("%.1f ms", median(seconds)),
+                        "<= 10 ms", median(seconds) / 10});
+        rows.push_back({"headless start-up peak RSS", format("%.1f MiB", median(peaks)), "", -1});
+    }
+
+    printf(
+        "brindle-player, %d files per scenario, %ld steps a run, medians of %d interleaved "
+        "rounds, %s\n\n",
+        count, steps, rounds,
+        sCpu >= 0 ? ("each process on CPU " + std::to_string(sCpu)).c_str()
+                  : "processes placed by the scheduler");
+    print_table(rows);
+    std::filesystem::remove_all(work);
     return 0;
 }

@@ -131,3 +131,14 @@ std::string executable_directory() {
         return "";
     return std::string(path, slash - path);
 }
+
+std::string default_add_on_directory() {
+    const std::string directory = executable_directory();
+    if (directory.empty())
+        return "";
+    const std::string beside = directory + "/add-ons";
+    const std::string installed = directory + "/../lib/brindle/add-ons";
+    if (access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0)
+        return installed;
+    return beside;
+}

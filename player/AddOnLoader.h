@@ -48,5 +48,8 @@ private:
 
 // The directory of the running executable ("" if unknown), from /proc/self/exe.
 std::string executable_directory();
+// The player's add-ons/ folder: beside the executable in the build tree, or
+// ../lib/brindle/add-ons/ where `cmake --install` puts it. "" when neither is known.
+std::string default_add_on_directory();
 
 #endif  // BRINDLE_PLAYER_ADD_ON_LOADER_H

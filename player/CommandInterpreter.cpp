@@ -57,18 +57,6 @@ std::string shortened(const std::string &path) {
     return path.size() <= kLongest ? path : path.substr(0, kLongest / 2) + "...";
 }
 
-// "= current N PATH" for playlist 0's current item, or "= current none".
-std::string current_answer(const PlaylistPtr &playlist) {
-    if (!playlist->Lock())
-        return "= current none\n";
-    const int32 index = playlist->CurrentIndex();
-    const char *path = index >= 0 ? playlist->PathForItem(playlist->IDForItemAt(index)) : nullptr;
-    std::string answer = path != nullptr ? "= current " + std::to_string(index) + " " + path + "\n"
-                                         : std::string("= current none\n");
-    playlist->Unlock();
-    return answer;
-}
-
 BString marked_label(BMenuField *field) {
     BMenuItem *marked = field->Menu()->FindMarked();
     return marked != nullptr ? marked->LabelCopy() : BString();
@@ -385,6 +373,10 @@ Result Commands::ClosePlaylist() {
     if (!_NoMore())
         return CommandInterpreter::kFailed;
     const int32 count = fPlayer.Controller()->CountPlaylists();
+    PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(index);
+    if (playlist && AsPlayerPlaylist(playlist)->FollowsAPlayer())
+        return _Fail("playlist " + std::to_string(index) +
+                     " follows a player (--follow): it closes when that player quits");
     if (fPlayer.Controller()->ClosePlaylist(index) != B_OK)
         return _Fail("no playlist " + std::to_string(index) + " (" + std::to_string(count) +
                      " open)");
@@ -395,6 +387,8 @@ Result Commands::Add() {
     std::string path = fArguments.Rest();
     if (path.empty())
         return _Fail("missing path");
+    if (fPlayer.Following())
+        return _Fail("playlist 0 follows a player (--follow): add the file in that player");
     const std::string problem = item_path_problem(path);
     if (!problem.empty())
         return _Fail("cannot add \"" + shortened(path) + "\": " + problem);
@@ -422,7 +416,10 @@ Result Commands::Goto() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    if (AsPlayerPlaylist(playlist)->SetCurrent(index) != B_OK) {
+    const status_t status = AsPlayerPlaylist(playlist)->SetCurrent(index);
+    if (status == B_NOT_ALLOWED)
+        return _Fail("the followed player has no track list: use next and prev");
+    if (status != B_OK) {
         return _Fail("no item " + word + " in playlist 0 (" +
                      std::to_string(playlist->CountItems()) + " items)");
     }
@@ -455,7 +452,16 @@ Result Commands::Current() {
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
         return CommandInterpreter::kFailed;
-    fputs(current_answer(playlist).c_str(), stdout);
+    std::string answer = "none";
+    if (playlist->Lock()) {
+        const int32 index = playlist->CurrentIndex();
+        const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
+        if (index >= 0 && path != nullptr)
+            answer = std::to_string(index) + " " + path;
+        playlist->Unlock();
+    }
+    // Answered before the message goes: the window's lines come after, in a fixed order.
+    printf("= current %s\n", answer.c_str());
     AsPlayerPlaylist(playlist)->NotifyCurrent();
     return CommandInterpreter::kDone;
 }

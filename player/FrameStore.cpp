@@ -182,11 +182,9 @@ void RememberedFrames::Remember(const std::string &id, const BMessage &config) {
     if (config.FindRect("frame", &frame) != B_OK)
         return;
     std::string error;
-    if (!fStore.Keep(id, frame, &error)) {
-        fflush(stdout);
+    if (!fStore.Keep(id, frame, &error))
         fprintf(stderr, "brindle-player: cannot keep the place of %s's window: %s\n", id.c_str(),
                 error.c_str());
-    }
 }
 
 bool RememberedFrames::_BesideThePlayer(const BRect &current, BRect *frame) {

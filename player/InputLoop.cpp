@@ -12,6 +12,7 @@
 #include "Player.h"
 #include "Prompt.h"
 #include "Signals.h"
+#include "StandardOutput.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
         if (prompt && !promptShown) {
             fputs(kPrompt, stdout);
             fflush(stdout);
+            flush_standard_output();
             promptShown = true;
         }
 

@@ -1,13 +1,20 @@
 #include "Options.h"
 
+#include <unistd.h>
+
 #include <cstring>
 
+#include "MprisNames.h"
+
 const char *const kUsage =
-    "usage: brindle-player [--headless] [--script FILE] [--add-on PATH]... [FILE...]\n"
+    "usage: brindle-player [--headless] [--follow[=NAME]] [--script FILE] [--add-on PATH]... "
+    "[FILE...]\n"
     "  --script FILE   run the commands in FILE (- for standard input), then quit\n"
     "  --add-on PATH   load this add-on image (repeatable); default: every add-ons/*.so\n"
     "                  beside the player\n"
     "  --headless      show no windows; read commands from standard input\n"
+    "  --follow[=NAME] playlist 0 follows the MPRIS player NAME on the session bus (as\n"
+    "                  playerctl -l names it: mpv, vlc, ...; default: the first one found)\n"
     "  --help          show this and exit\n"
     "  --version       show the version and exit\n"
     "  FILE...         the items of playlist 0, the first one current\n"
@@ -71,6 +78,26 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
             options->version = true;
             continue;
         }
+        if (strcmp(argument, "--follow") == 0 || strncmp(argument, "--follow=", 9) == 0) {
+            if (options->follow) {
+                *error = "--follow given twice";
+                return false;
+            }
+            options->follow = true;
+            if (argument[8] == '=') {
+                options->followName = argument + 9;
+                if (!follow::is_player_name(options->followName)) {
+                    *error = "--follow: \"" + options->followName +
+                             "\" is not a player name (as playerctl -l prints them)";
+                    return false;
+                }
+            } else if (i + 1 < argc && follow::is_player_name(argv[i + 1]) &&
+                       access(argv[i + 1], F_OK) != 0) {
+                // "--follow mpv", as people type it: a player name that names no file.
+                options->followName = argv[++i];
+            }
+            continue;
+        }
         bool matched;
         std::string value;
         if (!take_value(argc, argv, &i, "--script", &value, &matched, error))
@@ -91,6 +118,12 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
             continue;
         }
         *error = std::string("unknown option ") + argument;
+        return false;
+    }
+    if (options->follow && !options->files.empty()) {
+        *error = "\"" + options->files[0] +
+                 "\": no FILE arguments with --follow (playlist 0 is the followed player's); "
+                 "to name the player, write --follow=NAME";
         return false;
     }
     return true;

@@ -1,5 +1,5 @@
 // The player's command line:
-//   brindle-player [--headless] [--script FILE] [--add-on PATH]... [FILE...]
+//   brindle-player [--headless] [--follow[=NAME]] [--script FILE] [--add-on PATH]... [FILE...]
 //   brindle-player --help | --version
 #ifndef BRINDLE_PLAYER_OPTIONS_H
 #define BRINDLE_PLAYER_OPTIONS_H
@@ -14,6 +14,8 @@ struct Options {
     bool hasScript = false;
     std::string script;  // "-": standard input
     std::vector<std::string> addOns;
+    bool follow = false;
+    std::string followName;  // "" for any player
     std::vector<std::string> files;
 };
 

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "Follower.h"
 #include "FrameStore.h"
 #include "Playlist.h"
+#include "StandardOutput.h"
 #include "WindowAccess.h"
 
 Player::Player()
@@ -31,6 +33,15 @@ void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {
         AsPlayerPlaylist(playlist)->AddItem(path.c_str());
     AsPlayerPlaylist(playlist)->SetCurrent(paths.empty() ? -1 : 0);
     fController.OpenPlaylist(playlist);
+}
+
+bool Player::Follow(const std::string &name, std::string *error) {
+    fFollower = std::make_unique<Follower>(*this);
+    if (!fFollower->Start(name, error)) {
+        fFollower.reset();
+        return false;
+    }
+    return true;
 }
 
 status_t Player::Enable(const std::string &id, std::string *error) {
@@ -79,12 +90,17 @@ void Player::Settle() {
     } while (!fTasks.IsEmpty());
     if (fDisplay != nullptr)
         fDisplay->CatchUp();
+    // Nothing left to do until the next command or event.
+    flush_standard_output();
 }
 
 void Player::Shutdown() {
     // Disables asked for meanwhile go first, in the order the windows asked; enables
     // queued now are dropped.
     fShuttingDown = true;
+    // The bus thread first: nothing more comes from the followed player.
+    if (fFollower != nullptr)
+        fFollower->Stop();
     fTasks.RunPending();
     fInterfaces.DisableAll();
     fController.CloseAllPlaylists();

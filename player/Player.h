@@ -48,6 +48,8 @@ public:
     virtual bool PlayerWindowFrame(BRect * /*frame*/) { return false; }
 };
 
+class Follower;
+
 class Player {
 public:
     Player();
@@ -66,6 +68,10 @@ public:
 
     // Playlist 0 with `paths` as its items, the first one current.
     void OpenStartPlaylist(const std::vector<std::string> &paths);
+    // --follow: playlist 0 mirrors the MPRIS player `name` ("" for any) from now on
+    // (follow/Follower.h). False with `error` set when it cannot.
+    bool Follow(const std::string &name, std::string *error);
+    bool Following() const { return fFollower != nullptr; }
 
     // Enables interface `id`: B_OK (also when it was enabled already); B_NAME_NOT_FOUND
     // or B_BAD_TYPE (no such interface; `error` says so); B_ERROR when its entry points
@@ -95,6 +101,7 @@ private:
     PlayerController fController;
     InterfaceHost fInterfaces;
     TaskQueue fTasks;
+    std::unique_ptr<Follower> fFollower;
     Display *fDisplay = nullptr;
     std::unique_ptr<WindowPlacement> fPlacement;
     bool fEverEnabled = false;

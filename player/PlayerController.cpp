@@ -1,5 +1,8 @@
 #include "PlayerController.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "ControllerData.h"
 #include "ListenerList.h"
 #include "Playlist.h"
@@ -19,10 +22,15 @@ PlaylistPtr PlayerController::OpenPlaylist() {
 }
 
 void PlayerController::OpenPlaylist(const PlaylistPtr &playlist) {
+    OpenPlaylistAt(playlist, INT32_MAX);
+}
+
+void PlayerController::OpenPlaylistAt(const PlaylistPtr &playlist, int32 index) {
     ListenerList::Snapshot_t listeners;
     {
         std::lock_guard<std::recursive_mutex> lock(fData->lock);
-        fData->playlists.push_back(playlist);
+        const size_t at = std::min<size_t>(std::max<int32>(index, 0), fData->playlists.size());
+        fData->playlists.insert(fData->playlists.begin() + at, playlist);
         listeners = fData->listeners.Snapshot();
     }
     ListenerList::Send(listeners, MSG_CONTROLS_ADDED);

@@ -19,6 +19,8 @@ public:
     PlaylistPtr OpenPlaylist();
     // The same for a playlist the caller made (and filled: listeners see it complete).
     void OpenPlaylist(const PlaylistPtr &playlist);
+    // The same at position `index` (clamped to the list); later playlists move up one.
+    void OpenPlaylistAt(const PlaylistPtr &playlist, int32 index);
     // Playlist `index` leaves the list, then sends MSG_PLAYLIST_LOST_CONTROLS to its
     // own listeners; it lives on while any PlaylistPtr holds it. B_BAD_INDEX when out
     // of range.

@@ -3,6 +3,7 @@
 #define BRINDLE_PLAYER_PLAYLIST_DATA_H
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -24,6 +25,9 @@ public:
     int32 current = -1;
     float volume = 1.0f;
     ListenerList listeners;
+    // Told of every SetVolume, on the caller's thread, after the lock is released; set
+    // before the playlist is shared, never changed after.
+    std::function<void(float)> volumeSet;
 };
 
 #endif  // BRINDLE_PLAYER_PLAYLIST_DATA_H

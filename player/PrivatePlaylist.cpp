@@ -63,8 +63,12 @@ float PrivatePlaylist::Volume() {
 }
 
 void PrivatePlaylist::SetVolume(float volume) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    fData->volume = volume;
+    {
+        std::lock_guard<std::recursive_mutex> lock(fData->lock);
+        fData->volume = volume;
+    }
+    if (fData->volumeSet)
+        fData->volumeSet(volume);
 }
 
 void PrivatePlaylist::Acquire() {

@@ -1,6 +1,7 @@
 #include "Prompt.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,10 @@ void line_entered(char *line) {
 }  // namespace
 
 std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
+    // Editing draws on the terminal it reads from; with standard output elsewhere (a
+    // pipe, a file) the plain prompt serves.
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+        return nullptr;
     auto library = std::make_unique<Library>();
     for (const char *name : {"libedit.so.2", "libedit.so"}) {
         library->handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
@@ -67,7 +72,6 @@ std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
             library->Find(&library->addHistory, "add_history");
     if (!found) {
         const char *reason = dlerror();
-        fflush(stdout);
         fprintf(stderr, "brindle-player: no line editing at the prompt: %s\n",
                 reason != nullptr ? reason : "libedit.so.2 lacks its readline calls");
         return nullptr;

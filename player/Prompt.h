@@ -10,8 +10,9 @@
 
 class Prompt {
 public:
-    // Loads libedit; null when it cannot be (the reason is on standard error, and the
-    // plain prompt takes its place). One at a time.
+    // Loads libedit; null when standard input and output are not both a terminal, or
+    // when it cannot be loaded (the reason is on standard error); the plain prompt takes
+    // its place then. One at a time.
     static std::unique_ptr<Prompt> Open(const char *prompt);
     // Gives the terminal back as it was.
     ~Prompt();

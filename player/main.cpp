@@ -10,12 +10,13 @@
 #include <cstring>
 
 #include "CommandInterpreter.h"
-#include "DisplayMode.h"
+#include "DisplayModule.h"
 #include "InputLoop.h"
 #include "Options.h"
 #include "Player.h"
 #include "PlayerApplication.h"
 #include "Signals.h"
+#include "StandardOutput.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ int open_script(const std::string &path) {
 int main(int argc, char **argv) {
     // Whole lines, in order, even through a pipe: the add-ons print from their own
     // threads as well.
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    setup_standard_output();
     // A reader that went away is an error to handle, not a reason to die.
     signal(SIGPIPE, SIG_IGN);
     // Nor is a file-size limit: a write it stops is a short or failed write, which the
@@ -113,15 +114,19 @@ int main(int argc, char **argv) {
     PlayerApplication application(player);
 
     if (options.addOns.empty()) {
-        const std::string directory = executable_directory();
+        const std::string directory = default_add_on_directory();
         if (!directory.empty())
-            player.AddOns().LoadDirectory(directory + "/add-ons");
+            player.AddOns().LoadDirectory(directory);
     } else {
         for (const std::string &path : options.addOns)
             player.AddOns().Load(path);
     }
     if (!options.files.empty())
         player.OpenStartPlaylist(options.files);
+    if (options.follow && !player.Follow(options.followName, &error)) {
+        fprintf(stderr, "brindle-player: --follow: %s\n", error.c_str());
+        return 1;
+    }
 
     CommandInterpreter interpreter(player);
     InputLoop loop(player, interpreter);
@@ -135,16 +140,20 @@ int main(int argc, char **argv) {
         return scriptStatus;
     };
     int status;
+    bool drawn = false;
     if (display_wanted(options.headless)) {
         // Display front end: Qt's event loop owns this thread; the script, or the
         // windows' and the roster's requests, are served on a command thread
-        // (display/DisplayMode.h).
-        status = run_with_display(argc, argv, player, [&](QtDisplay &display) {
-            const int commandStatus =
-                options.hasScript ? runScript() : run_until_closed(player, display);
-            player.Shutdown();
-            return commandStatus;
-        });
+        // (DisplayModule.h). Without the module the player goes on without windows.
+        DisplayRun run{&argc, argv, &player, nullptr};
+        if (options.hasScript)
+            run.script = runScript;
+        drawn = run_display_module(run, &status, &error);
+        if (!drawn)
+            fprintf(stderr, "brindle-player: %s; going on without windows\n", error.c_str());
+    }
+    if (drawn) {
+        // The module ran the commands and shut the player down.
     } else if (options.hasScript) {
         status = runScript();
     } else {

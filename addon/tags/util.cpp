@@ -30,10 +30,15 @@ uint8 find_genre(const char *const table[], const char *name) {
 
 }  // namespace
 
-vesk::str_t get_string_attr(BNode &node, const char *name) {
+vesk::str_t get_string_attr(BNode &node, const char *name, stored_attr *stored) {
     // One byte beyond the bound, so a value that fills it still ends in a NUL.
     char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
-    ssize_t count = node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE);
+    stored_attr found;
+    ssize_t count =
+        node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE, &found.info);
+    found.status = count;
+    if (stored != nullptr)
+        *stored = found;
     if (count < 0)
         return vesk::str_t();
     if (count > static_cast<ssize_t>(AUDIO_TEXT_ATTR_SIZE))

@@ -7,6 +7,7 @@
 #ifndef BRINDLE_TAGS_UTIL_H
 #define BRINDLE_TAGS_UTIL_H
 
+#include <Errors.h>
 #include <File.h>
 #include <Node.h>
 #include <SupportDefs.h>
@@ -58,7 +59,14 @@ constexpr uint8 ID3_NO_GENRE = 255;
 // Attribute `name` ('CSTR', offset 0) as text: at most AUDIO_TEXT_ATTR_SIZE bytes, ending at
 // the first NUL among them. A failed read gives the empty text silently; a successful one
 // prints "Setting NAME: TEXT".
-vesk::str_t get_string_attr(BNode &node, const char *name);
+// What a read found stored: its status (the byte count, or a negative error) and, when it
+// succeeded, the stored value's type and whole size.
+struct stored_attr {
+    ssize_t status = B_NO_INIT;
+    attr_info info{};
+};
+
+vesk::str_t get_string_attr(BNode &node, const char *name, stored_attr *stored = nullptr);
 
 // True when the node's file type is exactly MPEG_AUDIO_TYPE; otherwise says why on
 // standard output ("Failed to get mime type", "Not an audio/x-mpeg file, is TYPE").

@@ -1,6 +1,7 @@
-// Filling the form from the file in `ref`: its attributes, with the ID3v1 tag of MPEG files
-// for what they leave empty. The load records which file it read and, per field, whether
-// the form shows the stored value exactly (FieldBaseline).
+// Filling the form from the file in `ref`: its attributes, then for what they leave empty
+// the ID3v1 tag of MPEG files, then the places other programs look (ID3v2, the desktop's
+// rating). The load records which file it read and, per field, whether the form shows the
+// stored value exactly (FieldBaseline).
 #include <cstdio>
 #include <cstring>
 
@@ -12,8 +13,10 @@
 #include <MTextControl.h>
 
 #include "support/str.h"
+#include "tags/desktop_rating.h"
 #include "tags/encoding.h"
 #include "tags/genres.h"
+#include "tags/id3v2.h"
 #include "tags/util.h"
 #include "window/PluginWindowImpl.h"
 
@@ -26,12 +29,14 @@ bool nothing_stored(ssize_t status) {
 }
 
 // Whether the stored text attribute `name` is exactly `shown`, the text the form read from
-// it: a 'CSTR' value of valid UTF-8 that ends at its NUL (or at its end), at most
-// AUDIO_TEXT_ATTR_SIZE bytes long.
-bool stored_text_is(const BNode &node, const char *name, const char *shown) {
-    attr_info info;
-    if (node.GetAttrInfo(name, &info) != B_OK)
-        return false;
+// it (`stored`, what that read found): a 'CSTR' value of valid UTF-8 that ends at its NUL
+// (or at its end), at most AUDIO_TEXT_ATTR_SIZE bytes long. A read that found nothing
+// stored loses nothing when what the form shows is written.
+bool stored_text_is(const BNode &node, const char *name, const char *shown,
+                    const stored_attr &stored) {
+    if (stored.status < 0)
+        return nothing_stored(stored.status);
+    const attr_info &info = stored.info;
     const off_t length = static_cast<off_t>(strlen(shown));
     if (info.type != AUDIO_TEXT_TYPE || !is_valid_utf8(shown, static_cast<size_t>(length)))
         return false;
@@ -46,23 +51,14 @@ bool stored_text_is(const BNode &node, const char *name, const char *shown) {
     return node.ReadAttr(name, AUDIO_TEXT_TYPE, length, &next, 1) == 1 && next == '\0';
 }
 
-// Whether the stored number attribute `name` is a 'LONG' of 4 bytes; the caller checks
-// the range.
-bool stored_number_is_long(const BNode &node, const char *name) {
-    attr_info info;
-    return node.GetAttrInfo(name, &info) == B_OK && info.type == AUDIO_NUMBER_TYPE &&
-           info.size == sizeof(int32);
-}
-
 // Whether the form shows the stored genre as it is: a name of the menu, or "unknown".
 // One it lacks ("Shoegaze", or an empty text) shows as "unknown", which is not the same.
-bool stored_genre_is(const BNode &node, const char *genre, uint8 alphaIndex) {
-    attr_info info;
-    status_t status = node.GetAttrInfo(AUDIO_GENRE_ATTR, &info);
-    if (status != B_OK)
-        return nothing_stored(status);
+bool stored_genre_is(const BNode &node, const char *genre, uint8 alphaIndex,
+                     const stored_attr &stored) {
+    if (stored.status < 0)
+        return nothing_stored(stored.status);
     return (alphaIndex != UNKNOWN_GENRE_VALUE || strcmp(genre, "unknown") == 0) &&
-           stored_text_is(node, AUDIO_GENRE_ATTR, genre);
+           stored_text_is(node, AUDIO_GENRE_ATTR, genre, stored);
 }
 
 // Why a file could not be loaded, in the status line's words.
@@ -102,7 +98,8 @@ void PluginWindow::Impl::readAttrs() {
     exact[FIELD_ALBUM] = setEditField(file, AUDIO_ALBUM_ATTR, albumControl);
     exact[FIELD_ARTIST] = setEditField(file, AUDIO_ARTIST_ATTR, artistControl);
 
-    vesk::str_t genre = get_string_attr(file, AUDIO_GENRE_ATTR);
+    stored_attr storedGenre;
+    vesk::str_t genre = get_string_attr(file, AUDIO_GENRE_ATTR, &storedGenre);
     printf("Getting genre id...");
     uint8 genreIndex = get_genre_alpha_index(genre.c_str());
     printf("done - %d\n", genreIndex);
@@ -110,10 +107,12 @@ void PluginWindow::Impl::readAttrs() {
     genrePopup->SetActive(genreIndex, false);
     printf("done\n");
     // A name the menu lacks ("Shoegaze") shows as "unknown": not the stored value.
-    exact[FIELD_GENRE] = stored_genre_is(file, genre.c_str(), genreIndex);
+    exact[FIELD_GENRE] = stored_genre_is(file, genre.c_str(), genreIndex, storedGenre);
 
-    exact[FIELD_RATING] =
-        setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX, RATING_DEFAULT);
+    ssize_t ratingRead;
+    exact[FIELD_RATING] = setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX,
+                                   RATING_DEFAULT, &ratingRead);
+    const bool ratingMissing = ratingRead == B_ENTRY_NOT_FOUND;
     exact[FIELD_VOLUME] =
         setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup, VOLUME_ADJUSTMENT_MIN,
                  VOLUME_ADJUSTMENT_MAX, VOLUME_ADJUSTMENT_DEFAULT);
@@ -137,6 +136,8 @@ void PluginWindow::Impl::readAttrs() {
             titleControl->SetText(get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
     }
 
+    fillFromOtherPlaces(file, ratingMissing);
+
     // A form just loaded is ready for typing the title.
     titleControl->MakeFocus(true);
 
@@ -149,9 +150,40 @@ void PluginWindow::Impl::readAttrs() {
     setFileStatus(has_mpeg_type(file) ? nullptr : "not an MPEG file");
 }
 
+void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
+    if (ratingMissing) {
+        int32 rating = get_desktop_rating(file);
+        if (rating >= RATING_MIN)
+            ratingPopup->SetActive(rating - RATING_MIN, false);
+    }
+
+    BString genreLabel;
+    const bool genreUnknown = popup_label(genrePopup, &genreLabel) && genreLabel == "unknown";
+    // Not even the tag's header is read while every field has its text.
+    if ((!genreUnknown && titleControl->TextLength() > 0 && artistControl->TextLength() > 0 &&
+         albumControl->TextLength() > 0) ||
+        !has_mpeg_type(file)) {
+        return;
+    }
+    id3v2_fields tag;
+    if (!read_id3v2_fields(file, &tag))
+        return;
+    if (albumControl->TextLength() == 0)
+        albumControl->SetText(tag.album.c_str());
+    if (artistControl->TextLength() == 0)
+        artistControl->SetText(tag.artist.c_str());
+    if (genreUnknown && tag.genre < NUM_GENRES)
+        genrePopup->SetActive(get_genre_alpha_index(genres[tag.genre]), false);
+    if (titleControl->TextLength() == 0)
+        titleControl->SetText(tag.title.c_str());
+}
+
 bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextControl *field) {
     char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
-    ssize_t length = node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE);
+    stored_attr stored;
+    ssize_t length =
+        node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE, &stored.info);
+    stored.status = length;
     if (length < 0) {
         field->SetText("");
         return nothing_stored(length);
@@ -159,19 +191,24 @@ bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextContro
     buffer[length] = '\0';
     printf("Setting %s: %s\n", name, buffer);
     field->SetText(buffer);
-    return stored_text_is(node, name, buffer);
+    return stored_text_is(node, name, buffer, stored);
 }
 
 bool PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, int32 min,
-                                  int32 max, int32 defaultValue) {
+                                  int32 max, int32 defaultValue, ssize_t *readStatus) {
     int32 value = defaultValue;
     bool exact = true;
     // A stored value shorter than four bytes replaces only the low-order bytes.
     ssize_t count = B_NO_INIT;
+    attr_info stored{};
     if (node.InitCheck() == B_OK)
-        count = node.ReadAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value));
+        count = node.ReadAttr(name, AUDIO_NUMBER_TYPE, 0, &value, sizeof(value), &stored);
+    if (readStatus != nullptr)
+        *readStatus = count;
     if (count >= 0) {
-        exact = value >= min && value <= max && stored_number_is_long(node, name);
+        // Only a 4-byte 'LONG' in range shows as it is stored.
+        exact = value >= min && value <= max && stored.type == AUDIO_NUMBER_TYPE &&
+                stored.size == static_cast<off_t>(sizeof(int32));
         if (value > max)
             value = max;
         if (value < min)

@@ -1,6 +1,6 @@
-// Writing the form into the file it was loaded from: the attributes, and the ID3v1 tag of
-// MPEG files as a mirror. Nothing is written into any other file; the status line says
-// what the save did.
+// Writing the form into the file it was loaded from: the attributes, and for MPEG files the
+// ID3v1 tag and an existing ID3v2 tag as mirrors; a Rating also goes to the desktop's own
+// rating. Nothing is written into any other file; the status line says what the save did.
 #include <cstdio>
 #include <cstring>
 
@@ -11,7 +11,10 @@
 #include <MPopup.h>
 #include <MTextControl.h>
 
+#include "tags/desktop_rating.h"
 #include "tags/genres.h"
+#include "tags/id3v2.h"
+#include "tags/safe_rewrite.h"
 #include "tags/util.h"
 #include "window/PluginWindowImpl.h"
 
@@ -34,6 +37,31 @@ const char *save_failure_reason(status_t status) {
             return "the file is gone";
         default:
             return "the file cannot be written";
+    }
+}
+
+// Why an existing ID3v2 tag was left as it was, in the status line's words.
+const char *id3v2_failure_reason(status_t status) {
+    switch (status) {
+        case REWRITE_HARD_LINKED:
+            return "the file has other hard links";
+        case REWRITE_FILE_CHANGED:
+            return kChangedOnDisk;
+        case B_BAD_DATA:
+            return "the tag is damaged";
+        case B_MISSING_LIBRARY:
+            return "TagLib is missing";
+        case B_PERMISSION_DENIED:
+        case B_READ_ONLY_DEVICE:
+            return "its folder is read-only";
+        case B_NOT_ALLOWED:
+            return "its owner cannot be kept";
+        case B_DEVICE_FULL:
+            return "the disk is full";
+        case B_UNSUPPORTED:
+            return "its attributes cannot be carried over";
+        default:
+            return "the file cannot be rewritten";
     }
 }
 
@@ -97,24 +125,40 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
             record(FIELD_GENRE, B_BAD_VALUE);
         }
     }
-    if (write.Has(FIELD_RATING))
-        record(FIELD_RATING, saveAttr(file, AUDIO_RATING_ATTR, ratingPopup));
+    if (write.Has(FIELD_RATING)) {
+        status_t status = saveAttr(file, AUDIO_RATING_ATTR, ratingPopup);
+        int32 rating;
+        // The desktop keeps the same number (0 to 10), as text, where its tools look.
+        if (status == B_OK && popup_number(ratingPopup, &rating))
+            status = write_desktop_rating(file, rating);
+        record(FIELD_RATING, status);
+    }
     if (write.Has(FIELD_VOLUME))
         record(FIELD_VOLUME, saveAttr(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup));
 
-    const bool tagWritten = writeTag(file, write);
+    FieldSet mirrored;
+    const bool tagWritten = writeTag(file, write, &mirrored);
+    // The ID3v2 tag follows the ID3v1 tag, but only with the fields this save writes: a
+    // fresh ID3v1 tag takes all four, an existing ID3v2 tag keeps what was not edited.
+    FieldSet id3v2Fields;
+    for (FormField field : {FIELD_TITLE, FIELD_ARTIST, FIELD_ALBUM, FIELD_GENRE})
+        id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
+    // Last, since a tag that must grow replaces the file with a copy of all written above.
+    const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
 
     if (!quiet) {
         if (failure != B_OK)
             reason = save_failure_reason(failure);
         else if (!tagWritten)
             reason = "the ID3v1 tag could not be added";
-        if (reason == nullptr)
-            setFileStatus("saved");
-        else
+        if (reason != nullptr)
             setFileStatus("not saved", reason);
+        else if (id3v2Status != B_OK)
+            setFileStatus("saved, but not in its ID3v2 tag", id3v2_failure_reason(id3v2Status));
+        else
+            setFileStatus("saved");
     }
-    return failure == B_OK && tagWritten;
+    return failure == B_OK && tagWritten && id3v2Status == B_OK;
 }
 
 status_t PluginWindow::Impl::openFormFile(BFile *file, const char **reason) {
@@ -147,7 +191,8 @@ status_t PluginWindow::Impl::openFormFile(BFile *file, const char **reason) {
     return B_OK;
 }
 
-bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write) {
+bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *mirrored) {
+    *mirrored = FieldSet();
     // The tag mirrors Title, Artist, Album and Genre; a save of none of them leaves it.
     if (!write.AnyTagField())
         return true;
@@ -180,7 +225,37 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write) {
             write_id3_byte(file, ID3_GENRE_OFFSET, id);
     }
     printf("Saved id3 info\n");
+    *mirrored = mirror;
     return true;
+}
+
+status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) {
+    if (!mirror.AnyTagField() || !has_id3v2_tag(file))
+        return B_OK;
+    id3v2_changes changes;
+    if (mirror.Has(FIELD_TITLE))
+        changes.title = titleControl->Text();
+    if (mirror.Has(FIELD_ARTIST))
+        changes.artist = artistControl->Text();
+    if (mirror.Has(FIELD_ALBUM))
+        changes.album = albumControl->Text();
+    BString genreLabel;
+    // "unknown" leaves the tag's genre as it was, as in ID3v1.
+    if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
+        changes.genre = get_genre_id(genreLabel.String());
+
+    printf("Saving id3v2 info\n");
+    bool replaced = false;
+    node_ref replacement;
+    status_t status = write_id3v2_fields(file, changes, &replaced, &replacement);
+    // The file under the name is a new one now; the form belongs to it.
+    if (replaced)
+        formNode = replacement;
+    if (status == B_OK)
+        printf("Saved id3v2 info\n");
+    else
+        printf("Failed to save id3v2 info\n");
+    return status;
 }
 
 status_t PluginWindow::Impl::saveAttr(BNode &node, const char *name, MTextControl *field) {

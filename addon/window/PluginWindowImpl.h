@@ -102,8 +102,13 @@ public:
     // form shows the stored value exactly; saveAttr returns B_OK or the failing status.
     void readAttrs();
     bool setEditField(BNode &node, const char *name, MTextControl *field);
+    // `readStatus`, when given, receives the read's result (B_ENTRY_NOT_FOUND: nothing stored).
     bool setPopup(BNode &node, const char *name, MPopup *popup, int32 min, int32 max,
-                  int32 defaultValue);
+                  int32 defaultValue, ssize_t *readStatus = nullptr);
+    // Where other programs look, for what the attributes and ID3v1 left empty: the ID3v2
+    // tag of an MPEG file for the texts and an "unknown" Genre, the desktop's rating for a
+    // file without "Audio:Rating".
+    void fillFromOtherPlaces(BFile &file, bool ratingMissing);
     // Save pressed: every field, but an unchanged one that keeps its stored value.
     void saveAttrs();
     // The automatic save: only the changed fields, and nothing at all when none changed.
@@ -113,16 +118,21 @@ public:
     status_t saveAttr(BNode &node, const char *name, MTextControl *field);
     status_t saveAttr(BNode &node, const char *name, const char *text);
     status_t saveAttr(BNode &node, const char *name, MPopup *popup);
-    // Writes the fields in `write` (and the ID3v1 fields that mirror them) into the file
-    // the form belongs to; false when it could not write them all.
+    // Writes the fields in `write` (and the tag fields and desktop rating that mirror them)
+    // into the file the form belongs to; false when it could not write them all.
     bool writeFields(const FieldSet &write, bool quiet);
     // Opens the file the form belongs to for writing, through `ref`: fails (with the
     // status line's reason) when the form belongs to no file, or the name now leads to
     // another file, a link to elsewhere or nothing.
     status_t openFormFile(BFile *file, const char **reason);
     // Mirrors the fields of `write` in the ID3v1 tag of an MPEG file, appending one when
-    // it has none; false when a tag was due and could not be added.
-    bool writeTag(BFile &file, const FieldSet &write);
+    // it has none; false when a tag was due and could not be added. `mirrored` receives the
+    // fields the tag was given (all four when it was just appended).
+    bool writeTag(BFile &file, const FieldSet &write, FieldSet *mirrored);
+    // Mirrors the fields of `mirror` in the file's ID3v2 tag, when it has one. A tag that must grow
+    // replaces the file, and the form then belongs to the new one (`formNode`). B_OK, or why
+    // the tag was left as it was (REWRITE_HARD_LINKED for a file with other hard links).
+    status_t writeId3v2Tag(BFile &file, const FieldSet &mirror);
 
     // What the form knows of its file (FormState.cpp).
     BString fieldValue(FormField field) const;

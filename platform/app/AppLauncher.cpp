@@ -55,8 +55,11 @@ bool read_first_line(const std::string &path, std::string *line) {
 std::vector<std::string> entry_directories() {
     std::vector<std::string> directories;
     std::string beside = executable_directory();
-    if (!beside.empty())
+    if (!beside.empty()) {
         directories.push_back(beside + "/apps");
+        // Where `cmake --install` puts them, beside bin/.
+        directories.push_back(beside + "/../lib/brindle/apps");
+    }
     const char *data = getenv("XDG_DATA_HOME");
     if (data != nullptr && data[0] == '/') {
         directories.push_back(std::string(data) + "/brindle/apps");

@@ -320,6 +320,10 @@ status_t BLooper::WaitForIdle(bigtime_t timeout) {
     return state->WaitForIdle(timeout);
 }
 
+void BLooper::SetIdleHook(void (*hook)()) {
+    BPrivate::LooperState::SetIdleHook(hook);
+}
+
 thread_id BLooper::Thread() const {
     return fState->Thread();
 }

@@ -110,6 +110,10 @@ public:
     // the lock or is the looper's thread (the wait could never end); B_TIMED_OUT after
     // `timeout` microseconds.
     status_t WaitForIdle(bigtime_t timeout = B_INFINITE_TIMEOUT);
+    // Platform extension. `hook` runs on a looper's thread each time it has dispatched
+    // everything queued, before an idle waiter is let go; without the lock. One for the
+    // process; set it before any looper runs (null: none).
+    static void SetIdleHook(void (*hook)());
 
     // The looper's thread, negative before Run().
     thread_id Thread() const;

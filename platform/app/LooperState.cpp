@@ -3,6 +3,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <vector>
 
@@ -10,20 +11,36 @@
 
 namespace BPrivate {
 
+namespace {
+
+std::atomic<void (*)()> sIdleHook{nullptr};
+
+}  // namespace
+
 thread_id current_thread() {
     thread_local thread_id id = static_cast<thread_id>(syscall(SYS_gettid));
     return id;
 }
 
-bool LooperState::_WaitUntil(std::unique_lock<std::mutex> &lock, bigtime_t timeout,
-                             const std::function<bool()> &done) {
+bool LooperState::_WaitUntil(std::condition_variable &condition, std::unique_lock<std::mutex> &lock,
+                             bigtime_t timeout, const std::function<bool()> &done) {
     if (timeout == B_INFINITE_TIMEOUT) {
-        fChanged.wait(lock, done);
+        condition.wait(lock, done);
         return true;
     }
     if (timeout < 0)
         timeout = 0;
-    return fChanged.wait_for(lock, std::chrono::microseconds(timeout), done);
+    return condition.wait_for(lock, std::chrono::microseconds(timeout), done);
+}
+
+void LooperState::_NotifyQuitting() {
+    // Callers hold a reference to the state, since a woken thread may end the looper.
+    // Lock() refuses from now on, Take() may have to end, the idle waiters and the life
+    // cycle's may be done.
+    fLockFreed.notify_all();
+    fQueued.notify_all();
+    fIdle.notify_all();
+    fLifeCycle.notify_all();
 }
 
 status_t LooperState::Lock(bigtime_t timeout, bool forLoop) {
@@ -36,7 +53,7 @@ status_t LooperState::Lock(bigtime_t timeout, bool forLoop) {
     }
     if (refused())
         return B_BAD_VALUE;
-    if (!_WaitUntil(lock, timeout, [&] { return fOwner < 0 || refused(); }))
+    if (!_WaitUntil(fLockFreed, lock, timeout, [&] { return fOwner < 0 || refused(); }))
         return B_TIMED_OUT;
     if (refused())
         return B_BAD_VALUE;
@@ -46,24 +63,31 @@ status_t LooperState::Lock(bigtime_t timeout, bool forLoop) {
 }
 
 void LooperState::Unlock() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    // Unlocking a lock the caller does not hold changes nothing.
-    if (fOwner != current_thread())
-        return;
-    if (--fLockCount == 0) {
+    std::shared_ptr<LooperState> self;
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        // Unlocking a lock the caller does not hold changes nothing.
+        if (fOwner != current_thread() || --fLockCount != 0)
+            return;
         fOwner = -1;
-        fChanged.notify_all();
+        self = shared_from_this();
     }
+    fLockFreed.notify_all();
 }
 
 int32 LooperState::ReleaseAll() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (fOwner != current_thread())
-        return 0;
-    int32 released = fLockCount;
-    fOwner = -1;
-    fLockCount = 0;
-    fChanged.notify_all();
+    int32 released;
+    std::shared_ptr<LooperState> self;
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        if (fOwner != current_thread())
+            return 0;
+        self = shared_from_this();
+        released = fLockCount;
+        fOwner = -1;
+        fLockCount = 0;
+    }
+    fLockFreed.notify_all();
     return released;
 }
 
@@ -83,16 +107,24 @@ int32 LooperState::CountLocks() const {
 }
 
 status_t LooperState::Post(QueuedMessage entry) {
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (fQuitting || fLoopEnded)
-        return B_BAD_PORT_ID;
-    fQueue.push_back(std::move(entry));
-    fChanged.notify_all();
+    std::shared_ptr<LooperState> self;
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        if (fQuitting || fLoopEnded)
+            return B_BAD_PORT_ID;
+        fQueue.push_back(std::move(entry));
+        self = shared_from_this();
+    }
+    fQueued.notify_one();
     return B_OK;
 }
 
 bool LooperState::IsMessageWaiting() const {
     std::lock_guard<std::mutex> lock(fMutex);
+    return _MessageQueued();
+}
+
+bool LooperState::_MessageQueued() const {
     for (const QueuedMessage &entry : fQueue) {
         if (entry.kind == QueuedMessage::kMessage)
             return true;
@@ -100,10 +132,23 @@ bool LooperState::IsMessageWaiting() const {
     return false;
 }
 
+void LooperState::SetIdleHook(void (*hook)()) {
+    sIdleHook.store(hook);
+}
+
 bool LooperState::Take(QueuedMessage *entry) {
     std::unique_lock<std::mutex> lock(fMutex);
+    void (*hook)() = sIdleHook.load(std::memory_order_relaxed);
+    if (fDispatching && hook != nullptr && !_MessageQueued()) {
+        // Still dispatching as far as WaitForIdle can tell: the hook is done before an
+        // idle waiter is let go.
+        lock.unlock();
+        hook();
+        lock.lock();
+    }
+    fDispatching = false;
     for (;;) {
-        fChanged.wait(lock, [&] { return fStop || !fQueue.empty(); });
+        fQueued.wait(lock, [&] { return fStop || !fQueue.empty(); });
         if (fStop)
             return false;
         QueuedMessage front = std::move(fQueue.front());
@@ -111,12 +156,15 @@ bool LooperState::Take(QueuedMessage *entry) {
         switch (front.kind) {
             case QueuedMessage::kIdleMarker:
                 fPassedMarker = front.marker;
-                fChanged.notify_all();
+                lock.unlock();
+                fIdle.notify_all();
+                lock.lock();
                 continue;
             case QueuedMessage::kQuit:
                 return false;
             case QueuedMessage::kMessage:
                 *entry = std::move(front);
+                fDispatching = true;
                 return true;
         }
     }
@@ -133,11 +181,11 @@ thread_id LooperState::StartThread(std::thread *slot, std::function<void()> body
         {
             std::lock_guard<std::mutex> started(fMutex);
             fThread = current_thread();
-            fChanged.notify_all();
+            fLifeCycle.notify_all();
         }
         body();
     });
-    fChanged.wait(lock, [&] { return fThread >= 0; });
+    fLifeCycle.wait(lock, [&] { return fThread >= 0; });
     return fThread;
 }
 
@@ -166,42 +214,55 @@ thread_id LooperState::Thread() const {
 }
 
 void LooperState::MarkQuitting() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    fQuitting = true;
-    fChanged.notify_all();
+    const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        fQuitting = true;
+    }
+    _NotifyQuitting();
 }
 
 bool LooperState::RequestQuitOnOwnThread() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    fQuitting = true;
-    fEndAfterDispatch = true;
-    fChanged.notify_all();
-    if (fMode != kNotQuitting)
-        return false;
-    fMode = kQuitOnOwnThread;
-    return true;
+    const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
+    bool first;
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        fQuitting = true;
+        fEndAfterDispatch = true;
+        first = fMode == kNotQuitting;
+        if (first)
+            fMode = kQuitOnOwnThread;
+    }
+    _NotifyQuitting();
+    return first;
 }
 
 bool LooperState::RequestQuitFromOtherThread() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (fMode != kNotQuitting)
-        return false;
-    fMode = kQuitFromOtherThread;
-    QueuedMessage quit;
-    quit.kind = QueuedMessage::kQuit;
-    fQueue.push_back(std::move(quit));
-    fQuitting = true;
-    fChanged.notify_all();
+    const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        if (fMode != kNotQuitting)
+            return false;
+        fMode = kQuitFromOtherThread;
+        QueuedMessage quit;
+        quit.kind = QueuedMessage::kQuit;
+        fQueue.push_back(std::move(quit));
+        fQuitting = true;
+    }
+    _NotifyQuitting();
     return true;
 }
 
 void LooperState::RequestStop() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (fMode == kNotQuitting)
-        fMode = kDestroyed;
-    fQuitting = true;
-    fStop = true;
-    fChanged.notify_all();
+    const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        if (fMode == kNotQuitting)
+            fMode = kDestroyed;
+        fQuitting = true;
+        fStop = true;
+    }
+    _NotifyQuitting();
 }
 
 LooperState::QuitMode LooperState::Mode() const {
@@ -215,14 +276,16 @@ bool LooperState::ShouldEndLoop() const {
 }
 
 void LooperState::LoopEnded() {
+    const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
     std::deque<QueuedMessage> dropped;
     {
         std::lock_guard<std::mutex> lock(fMutex);
         fLoopEnded = true;
         fQuitting = true;
+        fDispatching = false;
         dropped.swap(fQueue);
-        fChanged.notify_all();
     }
+    _NotifyQuitting();
     // The dropped messages are freed here, outside the mutex.
 }
 
@@ -230,7 +293,7 @@ void LooperState::WaitForLoopEnd() {
     std::unique_lock<std::mutex> lock(fMutex);
     if (!fRunning)
         return;
-    fChanged.wait(lock, [&] { return fLoopEnded; });
+    fLifeCycle.wait(lock, [&] { return fLoopEnded; });
 }
 
 status_t LooperState::WaitForIdle(bigtime_t timeout) {
@@ -243,14 +306,20 @@ status_t LooperState::WaitForIdle(bigtime_t timeout) {
         return B_BAD_PORT_ID;
     if (!fRunning)
         return B_OK;
+    // Nothing queued and nothing being dispatched: every message posted so far is done.
+    if (!fDispatching && !_MessageQueued())
+        return B_OK;
     QueuedMessage marker;
     marker.kind = QueuedMessage::kIdleMarker;
     marker.marker = ++fNextMarker;
     uint64 wanted = marker.marker;
     fQueue.push_back(std::move(marker));
-    fChanged.notify_all();
+    lock.unlock();
+    fQueued.notify_one();
+    lock.lock();
+    // Woken only when a marker passes or the loop ends, never by the lock's traffic.
     bool finished =
-        _WaitUntil(lock, timeout, [&] { return fPassedMarker >= wanted || fLoopEnded; });
+        _WaitUntil(fIdle, lock, timeout, [&] { return fPassedMarker >= wanted || fLoopEnded; });
     if (fPassedMarker >= wanted)
         return B_OK;
     if (finished)

@@ -196,12 +196,14 @@ void BMenu::_MarkItem(BMenuItem *item, bool marked) {
         std::lock_guard<std::mutex> lock(fMenuLock);
         for (size_t i = 0; i < fItems.size(); i++) {
             BMenuItem *other = fItems[i];
-            bool want = other->IsMarked();
+            const bool was = other->IsMarked();
+            bool want = was;
             if (other == item)
                 want = marked;
             else if (fRadioMode && marked)
                 want = false;
-            if (other->fMarked.exchange(want, std::memory_order_acq_rel) != want)
+            // Only a change is written: most of a long menu (the genres) keeps its mark.
+            if (want != was && other->fMarked.exchange(want, std::memory_order_acq_rel) != want)
                 changed.emplace_back(other, static_cast<int32>(i));
         }
     }

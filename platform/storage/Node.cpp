@@ -117,6 +117,7 @@ status_t BNode::Sync() {
 
 ssize_t BNode::WriteAttr(const char *name, type_code type, off_t offset, const void *buffer,
                          size_t length) {
+    _ForgetType();
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     if (name == nullptr || buffer == nullptr)
@@ -124,16 +125,22 @@ ssize_t BNode::WriteAttr(const char *name, type_code type, off_t offset, const v
     return AttributeStore(fFd).Write(name, type, offset, buffer, length);
 }
 
-ssize_t BNode::ReadAttr(const char *name, type_code /*type*/, off_t offset, void *buffer,
+ssize_t BNode::ReadAttr(const char *name, type_code type, off_t offset, void *buffer,
                         size_t length) const {
+    return ReadAttr(name, type, offset, buffer, length, nullptr);
+}
+
+ssize_t BNode::ReadAttr(const char *name, type_code /*type*/, off_t offset, void *buffer,
+                        size_t length, attr_info *stored) const {
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     if (name == nullptr || buffer == nullptr)
         return B_BAD_VALUE;
-    return AttributeStore(fFd).Read(name, offset, buffer, length);
+    return AttributeStore(fFd).Read(name, offset, buffer, length, stored);
 }
 
 status_t BNode::RemoveAttr(const char *name) {
+    _ForgetType();
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     if (name == nullptr)
@@ -184,6 +191,7 @@ ssize_t BNode::ReadHostAttr(const char *xattrName, void *buffer, size_t length) 
 }
 
 ssize_t BNode::WriteHostAttr(const char *xattrName, const void *buffer, size_t length) {
+    _ForgetType();
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     return AttributeStore(fFd).WriteHost(xattrName, buffer, length);
@@ -205,6 +213,7 @@ int BNode::Dup() {
 }
 
 status_t BNode::_Adopt(int fd, status_t status, const node_ref &node) {
+    _ForgetType();
     if (fFd >= 0)
         close(fFd);
     if (status != B_OK && fd >= 0)

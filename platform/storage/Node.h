@@ -50,6 +50,10 @@ public:
                       size_t length);
     ssize_t ReadAttr(const char *name, type_code type, off_t offset, void *buffer,
                      size_t length) const;
+    // Extension of this platform: the same read, also giving the stored value's type and
+    // whole size in `stored` (when the read succeeds), from the one host call.
+    ssize_t ReadAttr(const char *name, type_code type, off_t offset, void *buffer, size_t length,
+                     attr_info *stored) const;
     status_t RemoveAttr(const char *name);
     status_t GetAttrInfo(const char *name, attr_info *info) const;
     // A B_STRING_TYPE attribute as a string; written with its terminating NUL.
@@ -77,12 +81,23 @@ protected:
     // closing the current one.
     status_t _Adopt(int fd, status_t status, const node_ref &node = node_ref());
 
+    // Whatever changes the node through this object makes it forget the type it knew.
+    void _ForgetType() const { fTypeKnown = false; }
+
     int fFd;
     status_t fStatus;
     node_ref fNode;
 
 private:
     friend class BNodeInfo;
+
+    // The last answer BNodeInfo::GetType found for this node: asking twice while the node
+    // is open (whether it is MPEG audio, then whether it has a tag) reads the file's type
+    // records once. A change made through another object or process meanwhile goes
+    // unseen, as it would between two reads anyway.
+    mutable bool fTypeKnown = false;
+    mutable status_t fKnownTypeStatus = B_NO_INIT;
+    mutable char fKnownType[B_MIME_TYPE_LENGTH];
 };
 
 #endif  // BRINDLE_STORAGE_NODE_H

@@ -64,6 +64,16 @@ status_t BNodeInfo::GetType(char *type) const {
         return B_BAD_VALUE;
     if (fNode->InitCheck() != B_OK)
         return B_NO_INIT;
+    if (!fNode->fTypeKnown) {
+        fNode->fKnownTypeStatus = _ReadType(fNode->fKnownType);
+        fNode->fTypeKnown = true;
+    }
+    if (fNode->fKnownTypeStatus == B_OK)
+        std::memcpy(type, fNode->fKnownType, std::strlen(fNode->fKnownType) + 1);
+    return fNode->fKnownTypeStatus;
+}
+
+status_t BNodeInfo::_ReadType(char *type) const {
     const AttributeStore store(fNode->fFd);
     // Room for one byte more than a type may have, to tell a fitting value from a long one.
     char value[B_MIME_TYPE_LENGTH + 1];

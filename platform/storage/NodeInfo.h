@@ -28,6 +28,9 @@ public:
     virtual status_t SetType(const char *type);
 
 private:
+    // GetType's work, from the node's records or content.
+    status_t _ReadType(char *type) const;
+
     BNode *fNode;
     status_t fStatus;
 };

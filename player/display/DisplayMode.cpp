@@ -4,28 +4,12 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <thread>
 
 #include "EventLoop.h"
 #include "Player.h"
 #include "QtDisplay.h"
 #include "Signals.h"
-
-namespace {
-
-bool set(const char *name) {
-    const char *value = getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-}  // namespace
-
-bool display_wanted(bool headless) {
-    if (headless)
-        return false;
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-}
 
 int run_with_display(int &argc, char **argv, Player &player,
                      const std::function<int(QtDisplay &display)> &commands) {

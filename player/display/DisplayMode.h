@@ -7,10 +7,6 @@
 class Player;
 class QtDisplay;
 
-// Windows are drawn when a display is there (DISPLAY, WAYLAND_DISPLAY or
-// QT_QPA_PLATFORM is set and not empty) and --headless was not given.
-bool display_wanted(bool headless);
-
 // Runs the player with windows. Qt's event loop owns this (the main) thread; `commands`
 // runs on a command thread of its own with the display installed as the player's, and
 // must leave the player shut down (every interface disabled) when it returns. Its

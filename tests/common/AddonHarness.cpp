@@ -1,5 +1,8 @@
 #include "AddonHarness.h"
 
+#include <dirent.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -7,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -63,6 +67,36 @@ std::map<std::string, std::string> drawn_environment(const TempDir &dir) {
     return {{"QT_QPA_PLATFORM", "offscreen"},
             {"XDG_RUNTIME_DIR", runtime_dir(dir)},
             {"XDG_CONFIG_HOME", config_dir(dir)}};
+}
+
+std::vector<pid_t> players_using(const std::string &runtime, const std::string &player) {
+    const std::string program = player.empty() ? player_path() : player;
+    char resolved[PATH_MAX];
+    const std::string wanted = realpath(program.c_str(), resolved) ? resolved : program;
+    std::vector<pid_t> found;
+    DIR *proc = opendir("/proc");
+    if (proc == nullptr)
+        return found;
+    while (dirent *entry = readdir(proc)) {
+        pid_t pid = atoi(entry->d_name);
+        if (pid <= 0)
+            continue;
+        std::string base = "/proc/" + std::string(entry->d_name);
+        char exe[PATH_MAX];
+        ssize_t length = readlink((base + "/exe").c_str(), exe, sizeof(exe) - 1);
+        if (length <= 0 || std::string(exe, length) != wanted)
+            continue;
+        std::string environment = read_file(base + "/environ");
+        if (environment.find(std::string("XDG_RUNTIME_DIR=") + runtime + '\0') != std::string::npos)
+            found.push_back(pid);
+    }
+    closedir(proc);
+    return found;
+}
+
+PlayerReaper::~PlayerReaper() {
+    for (pid_t pid : players_using(runtime, player))
+        kill(pid, SIGKILL);
 }
 
 namespace {

@@ -61,6 +61,17 @@ std::string config_dir(const TempDir &dir);
 // A drawn player's environment: Qt's offscreen platform, and the two folders above.
 std::map<std::string, std::string> drawn_environment(const TempDir &dir);
 
+// Running players started from `player` (default: the build's) with this roster
+// directory: the ones a launcher started.
+std::vector<pid_t> players_using(const std::string &runtime, const std::string &player = "");
+
+// Ends, whatever happens in a test, the players it made a launcher start.
+struct PlayerReaper {
+    std::string runtime;
+    std::string player;  // "" for the build's
+    ~PlayerReaper();
+};
+
 // Runs the player with the add-on on `script` (written to a file in `dir`) and `files`;
 // through `launcher` when one is given (say {"/usr/bin/prlimit", "--fsize=N"}).
 RunResult run_player(const TempDir &dir, const std::string &script,

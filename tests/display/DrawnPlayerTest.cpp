@@ -257,6 +257,37 @@ TEST(DrawnPlayer, TheInterfacesMenuEnablesAndDisablesAnInterface) {
               std::vector<std::string>{"= text Title: Menu Song"});
 }
 
+TEST(DrawnPlayer, QtIsLoadedOnlyWhenThePlayerDraws) {
+    TempDir dir;
+    const std::vector<std::string> files = titled_files(dir, {"Mapped"});
+    for (const bool headless : {true, false}) {
+        addon_test::SpawnOptions options;
+        options.directory = dir.Path();
+        options.input = test_support::Input::kPipe;
+        // A display is there either way; --headless alone keeps the front end out.
+        options.env = {{"QT_QPA_PLATFORM", "offscreen"},
+                       {"XDG_RUNTIME_DIR", addon_test::runtime_dir(dir)}};
+        std::vector<std::string> argv = {addon_test::player_path(),
+                                         "--add-on",
+                                         addon_test::addon_path(),
+                                         "--script",
+                                         "-",
+                                         files[0]};
+        if (headless)
+            argv.insert(argv.begin() + 1, "--headless");
+        Process process(argv, options);
+        process.Send("enable");
+        ASSERT_TRUE(process.WaitForLine("Brindle - show"));
+        // What the running player has mapped, while it waits for the next command.
+        const std::string maps =
+            addon_test::read_file("/proc/" + std::to_string(process.Pid()) + "/maps");
+        EXPECT_EQ(maps.find("libQt6") == std::string::npos, headless);
+        EXPECT_EQ(maps.find("/libbrindle-display.so") == std::string::npos, headless);
+        process.CloseInput();
+        EXPECT_EQ(process.Finish().exitStatus, 0);
+    }
+}
+
 TEST(DrawnPlayer, WithoutAScriptTheWindowsStayUntilThePlayerIsEnded) {
     TempDir dir;
     addon_test::SpawnOptions options;

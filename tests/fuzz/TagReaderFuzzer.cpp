@@ -1,5 +1,6 @@
-// The add-on's tag and attribute readers on a real file written from the input: its
-// content, its file type record and the raw extended attributes of its texts. Whatever the
+// The add-on's tag and attribute readers (ID3v1, ID3v2, attributes) on a real file written
+// from the input: its content, its file type record and the raw extended attributes of its
+// texts. Whatever the
 // bytes, the readers give bounded, NUL-free texts and never touch the file.
 //
 // Input: one byte choosing the type record, then for each text attribute a length byte and
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <string>
 
+#include "tags/id3v2.h"
 #include "tags/util.h"
 
 namespace {
@@ -96,6 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             for (int64 offset : {ID3_TITLE_OFFSET, ID3_ARTIST_OFFSET, ID3_ALBUM_OFFSET})
                 check_text(get_id3_string(file, offset, ID3_TEXT_LENGTH), 2 * ID3_TEXT_LENGTH);
             get_id3_byte(file, ID3_GENRE_OFFSET);
+        }
+        // The ID3v2 tag at the front, through TagLib: whole texts, no bound but the file's.
+        id3v2_fields fields;
+        if (read_id3v2_fields(file, &fields)) {
+            for (const vesk::str_t *text : {&fields.title, &fields.artist, &fields.album})
+                check_text(*text, 4 * content.size());
+            if (fields.genre > UNKNOWN_GENRE_VALUE)
+                std::abort();
         }
     }
     // Reading changed nothing.

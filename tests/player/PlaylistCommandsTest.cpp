@@ -71,6 +71,7 @@ TEST(PlaylistCommands, StepsStopAtBothEndsAndEveryStepNotifies) {
                                         none,
                                         notified,
                                         second,
+                                        // The answer comes before the window handles it.
                                         "= current 1 /tmp/with two  spaces ",
                                         notified,
                                         second,

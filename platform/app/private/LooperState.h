@@ -3,7 +3,11 @@
 // here and WaitForIdle() waits here, each holding a reference, so none of them ever
 // touches a looper that was freed under it: they find the state closed instead.
 //
-// One mutex guards everything below; no user code runs while it is held.
+// One mutex guards everything below; no user code runs while it is held. Each kind of
+// waiter has a condition of its own (the lock's, the loop's, the idle waiters', the life
+// cycle's), so a change wakes only the threads it concerns, and threads are woken after
+// the mutex is let go, so they do not wake only to wait for it (holding a reference to
+// the state meanwhile: the woken thread may end the looper at once).
 #ifndef BRINDLE_APP_PRIVATE_LOOPER_STATE_H
 #define BRINDLE_APP_PRIVATE_LOOPER_STATE_H
 
@@ -32,7 +36,7 @@ struct QueuedMessage {
     uint64 marker = 0;
 };
 
-class LooperState {
+class LooperState : public std::enable_shared_from_this<LooperState> {
 public:
     // Who ends the looper, decided by the first request.
     enum QuitMode { kNotQuitting, kQuitOnOwnThread, kQuitFromOtherThread, kDestroyed };
@@ -89,16 +93,24 @@ public:
     void LoopEnded();
     void WaitForLoopEnd();
 
-    // Platform extension, see BLooper::WaitForIdle().
+    // Platform extensions, see BLooper::WaitForIdle() and BLooper::SetIdleHook().
     status_t WaitForIdle(bigtime_t timeout);
+    static void SetIdleHook(void (*hook)());
 
 private:
     using Clock = std::chrono::steady_clock;
-    bool _WaitUntil(std::unique_lock<std::mutex> &lock, bigtime_t timeout,
-                    const std::function<bool()> &done);
+    // REQUIRES: fMutex held. Whether a message (not a marker) is queued.
+    bool _MessageQueued() const;
+    static bool _WaitUntil(std::condition_variable &condition, std::unique_lock<std::mutex> &lock,
+                           bigtime_t timeout, const std::function<bool()> &done);
+    // Wakes every thread a change of the quitting state concerns; call without the mutex.
+    void _NotifyQuitting();
 
     mutable std::mutex fMutex;
-    std::condition_variable fChanged;
+    std::condition_variable fLockFreed;  // Lock(): the lock was let go, or refusal began
+    std::condition_variable fQueued;     // Take(): something was queued, or the loop stops
+    std::condition_variable fIdle;       // WaitForIdle(): a marker passed, or the loop ended
+    std::condition_variable fLifeCycle;  // the thread started, the loop ended
 
     thread_id fOwner = -1;
     int32 fLockCount = 0;
@@ -106,6 +118,9 @@ private:
     std::deque<QueuedMessage> fQueue;
     uint64 fNextMarker = 0;
     uint64 fPassedMarker = 0;
+    // Between Take() handing out a message and the loop's next Take(): a dispatch is
+    // under way, so an empty queue alone does not mean idle.
+    bool fDispatching = false;
 
     bool fRunning = false;
     thread_id fThread = -1;

@@ -2,10 +2,7 @@
 // starting the player first when none runs. Each test has a roster directory of its own.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <limits.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include "AddonHarness.h"
@@ -22,31 +19,6 @@ const std::vector<std::string> kEnabledWithoutPlaylist = {
     "Brindle - show",
 };
 
-// Running players started from the build's player with this roster directory.
-std::vector<pid_t> players_using(const std::string &runtime) {
-    char resolved[PATH_MAX];
-    std::string player = realpath(player_path().c_str(), resolved) ? resolved : player_path();
-    std::vector<pid_t> found;
-    DIR *proc = opendir("/proc");
-    if (proc == nullptr)
-        return found;
-    while (dirent *entry = readdir(proc)) {
-        pid_t pid = atoi(entry->d_name);
-        if (pid <= 0)
-            continue;
-        std::string base = "/proc/" + std::string(entry->d_name);
-        char exe[PATH_MAX];
-        ssize_t length = readlink((base + "/exe").c_str(), exe, sizeof(exe) - 1);
-        if (length <= 0 || std::string(exe, length) != player)
-            continue;
-        std::string environment = read_file(base + "/environ");
-        if (environment.find(std::string("XDG_RUNTIME_DIR=") + runtime + '\0') != std::string::npos)
-            found.push_back(pid);
-    }
-    closedir(proc);
-    return found;
-}
-
 // Without a display unless `drawn`, where a player the roster starts draws on Qt's
 // offscreen platform.
 SpawnOptions launcher_options(const TempDir &dir, bool drawn = false) {
@@ -60,15 +32,6 @@ SpawnOptions launcher_options(const TempDir &dir, bool drawn = false) {
     }
     return options;
 }
-
-// Ends, whatever happens in a test, the players it made the launcher start.
-struct PlayerReaper {
-    std::string runtime;
-    ~PlayerReaper() {
-        for (pid_t pid : players_using(runtime))
-            kill(pid, SIGKILL);
-    }
-};
 
 }  // namespace
 
@@ -97,7 +60,7 @@ TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
 
 TEST(Launcher, StartsThePlayerWhenNoneRunsAndThereIsADisplay) {
     TempDir dir;
-    PlayerReaper reaper{runtime_dir(dir)};
+    PlayerReaper reaper{runtime_dir(dir), ""};
     ASSERT_TRUE(players_using(reaper.runtime).empty());
 
     // The player inherits the launcher's standard output, so both are read here.
@@ -125,7 +88,7 @@ TEST(Launcher, StartsThePlayerWhenNoneRunsAndThereIsADisplay) {
 
 TEST(Launcher, WithNoPlayerAndNoDisplayStartsNothingAndSaysWhy) {
     TempDir dir;
-    PlayerReaper reaper{runtime_dir(dir)};
+    PlayerReaper reaper{runtime_dir(dir), ""};
     RunResult result = Process({launcher_path()}, launcher_options(dir)).Finish();
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 1);
@@ -136,7 +99,7 @@ TEST(Launcher, WithNoPlayerAndNoDisplayStartsNothingAndSaysWhy) {
 
 TEST(Launcher, HelpAndVersionPrintAndStartNothing) {
     TempDir dir;
-    PlayerReaper reaper{runtime_dir(dir)};
+    PlayerReaper reaper{runtime_dir(dir), ""};
     for (const char *option : {"--help", "--version"}) {
         RunResult result = Process({launcher_path(), option}, launcher_options(dir, true)).Finish();
         EXPECT_EQ(result.exitStatus, 0) << option;

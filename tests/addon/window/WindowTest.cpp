@@ -100,6 +100,7 @@ TEST(Window, CloseSavesTheEditsAndGivesTheVolumeBack) {
     std::map<std::string, std::string> expected = before;
     expected["user.haiku.Audio:Title"] = stored_string("Changed");
     expected["user.haiku.Audio:Rating"] = stored_int32(9);
+    expected["user.baloo.rating"] = "9";
     EXPECT_EQ(getfattr(path), expected);
     EXPECT_EQ(read_file(path), "plain text\n");
 }

@@ -1,5 +1,8 @@
 // The looper: its thread and queue, the lock, the three ways Quit ends it, close
 // requests, handlers, and waiting until it is idle.
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -277,6 +280,52 @@ TEST(Looper, WaitForIdleSeesEverythingPostedBeforeItAndNoMarkerReachesAHandler) 
     EXPECT_EQ(looper->HandledWithCode(kPing), 301u);
     EXPECT_EQ(looper->Handled().size(), 301u);
     quit_from_here(looper);
+}
+
+TEST(Looper, WaitForIdleWaitsForTheMessageBeingDispatchedWithNothingQueued) {
+    RecordingLooper *looper = new RecordingLooper();
+    looper->Run();
+    Latch entered, release;
+    looper->RunOnLooperThread([&] {
+        entered.Open();
+        release.Wait();
+    });
+    ASSERT_TRUE(entered.Wait());
+    // The queue is empty, but the dispatch is not over.
+    EXPECT_EQ(looper->WaitForIdle(1000), B_TIMED_OUT);
+    auto waiter = std::async(std::launch::async, [looper] { return looper->WaitForIdle(); });
+    release.Open();
+    EXPECT_EQ(waiter.get(), B_OK);
+    quit_from_here(looper);
+}
+
+namespace {
+
+std::atomic<int> sIdleCalls{0};
+std::atomic<thread_id> sIdleThread{-1};
+
+void record_idle() {
+    sIdleThread.store(static_cast<thread_id>(syscall(SYS_gettid)));
+    sIdleCalls++;
+}
+
+}  // namespace
+
+TEST(Looper, IdleHookRunsOnTheLoopersThreadBeforeAnIdleWaiterIsLetGo) {
+    BLooper::SetIdleHook(record_idle);
+    RecordingLooper *looper = new RecordingLooper();
+    looper->Run();
+    Latch release;
+    looper->RunOnLooperThread([&] { release.Wait(); });
+    looper->PostMessage(kPing);
+    // One message still queued behind the first: not idle in between.
+    auto waiter = std::async(std::launch::async, [looper] { return looper->WaitForIdle(); });
+    release.Open();
+    EXPECT_EQ(waiter.get(), B_OK);
+    EXPECT_EQ(sIdleCalls.load(), 1);
+    EXPECT_EQ(sIdleThread.load(), looper->Thread());
+    quit_from_here(looper);
+    BLooper::SetIdleHook(nullptr);
 }
 
 TEST(Looper, WaitForIdleOnItsOwnThreadIsRefused) {

@@ -1,0 +1,375 @@
+#include "tags/id3v2.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <Errors.h>
+
+#include "tags/id3v2_codec.h"
+#include "tags/id3v2_layout.h"
+#include "tags/safe_rewrite.h"
+#include "tags/util.h"
+
+namespace {
+
+// A tag that must grow gets this much room for later edits in place, as other writers leave.
+constexpr size_t GROW_PADDING = 1024;
+
+const char *const frame_ids[ID3V2_TEXT_COUNT] = {"TIT2", "TPE1", "TALB", "TCON"};
+const char *const v22_frame_ids[ID3V2_TEXT_COUNT] = {"TT2", "TP1", "TAL", "TCO"};
+
+// The module lives beside the platform library (build/lib, or lib/brindle when installed).
+// Its path is found from the library itself: a bare name would depend on whose run path the
+// loader consults, which differs when dlopen is intercepted (sanitizers).
+std::string codec_path() {
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void *>(&status_from_errno), &info) == 0 ||
+        info.dli_fname == nullptr) {
+        return ID3V2_CODEC_MODULE;
+    }
+    std::string platform = info.dli_fname;
+    size_t slash = platform.rfind('/');
+    return slash == std::string::npos ? ID3V2_CODEC_MODULE
+                                      : platform.substr(0, slash + 1) + ID3V2_CODEC_MODULE;
+}
+
+// TagLib's side, loaded once on first use and kept for the life of the process.
+const id3v2_codec *codec() {
+    static const id3v2_codec *loaded = []() -> const id3v2_codec * {
+        void *image = dlopen(codec_path().c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (image == nullptr) {
+            printf("Failed to load %s: %s\n", ID3V2_CODEC_MODULE, dlerror());
+            return nullptr;
+        }
+        auto entry = reinterpret_cast<id3v2_codec_entry>(dlsym(image, ID3V2_CODEC_ENTRY));
+        const id3v2_codec *table = entry != nullptr ? entry() : nullptr;
+        if (table == nullptr || table->abi != ID3V2_CODEC_ABI) {
+            printf("Failed to load %s: not a matching module\n", ID3V2_CODEC_MODULE);
+            return nullptr;
+        }
+        return table;
+    }();
+    return loaded;
+}
+
+bool read_header(BFile &file, id3v2_header *header) {
+    char bytes[ID3V2_HEADER_SIZE];
+    return file.ReadAt(0, bytes, sizeof(bytes)) == static_cast<ssize_t>(sizeof(bytes)) &&
+           parse_id3v2_header(bytes, header);
+}
+
+bool read_at(BFile &file, off_t offset, char *buffer, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        ssize_t count =
+            file.ReadAt(offset + static_cast<off_t>(done), buffer + done, length - done);
+        if (count <= 0)
+            return false;
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+// The whole tag; false when the file ends before it does.
+bool read_tag(BFile &file, const id3v2_header &header, std::string *tag) {
+    off_t size;
+    size_t total = header.TotalSize();
+    if (file.GetSize(&size) != B_OK || size < static_cast<off_t>(total))
+        return false;
+    tag->resize(total);
+    return read_at(file, 0, &(*tag)[0], total);
+}
+
+int wanted_index(uint8 major, const std::string &id) {
+    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
+        if (id == (major == 2 ? v22_frame_ids[i] : frame_ids[i]))
+            return i;
+    }
+    return -1;
+}
+
+// TCON's values, in order: the first that names a genre wins. A number is its genre id; a
+// name is looked up in our table, then in TagLib's, which knows other spellings.
+uint8 genre_from(const id3v2_texts &texts, const id3v2_codec *taglib) {
+    for (const std::string &value : texts.genres) {
+        if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
+            long number = strtol(value.c_str(), nullptr, 10);
+            if (value.size() <= 3 && number < NUM_GENRES)
+                return static_cast<uint8>(number);
+            continue;
+        }
+        uint8 id = get_genre_id(value.c_str());
+        if (id == UNKNOWN_GENRE_VALUE) {
+            int number = taglib->genre_number(value.c_str());
+            id = number >= 0 && number < NUM_GENRES ? static_cast<uint8>(number) : id;
+        }
+        if (id != UNKNOWN_GENRE_VALUE)
+            return id;
+    }
+    return UNKNOWN_GENRE_VALUE;
+}
+
+// The four fields from `wanted`, the frames that hold them, decoded by TagLib in a small tag
+// of their own: a tag with none of them (or only large pictures) costs it nothing.
+bool decode_wanted(const id3v2_header &header, const std::string &wanted, id3v2_fields *fields) {
+    id3v2_fields result;
+    if (!wanted.empty()) {
+        const id3v2_codec *taglib = codec();
+        // 2.2 and 2.3 frames come resynchronised; 2.4 frames say so themselves or through
+        // the header's flag.
+        uint8 flags = header.major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
+        std::string small = render_id3v2_header(header.major, flags, wanted.size()) + wanted;
+        id3v2_texts texts;
+        if (taglib == nullptr || !taglib->read_texts(small.data(), small.size(), &texts))
+            return false;
+        result.title = texts.title.c_str();
+        result.artist = texts.artist.c_str();
+        result.album = texts.album.c_str();
+        result.genre = genre_from(texts, taglib);
+    }
+    *fields = result;
+    return true;
+}
+
+// The four fields of a tag held in memory.
+bool decode_fields(const id3v2_header &header, const std::string &tag, id3v2_fields *fields) {
+    std::string area;
+    if (!id3v2_frame_area(header, tag, &area))
+        return false;
+    // Frames up to any damage still count, as other readers take them.
+    std::vector<id3v2_frame_span> spans;
+    split_id3v2_frames(header.major, area, &spans);
+    std::string wanted;
+    for (const id3v2_frame_span &span : spans) {
+        if (wanted_index(header.major, span.id) >= 0)
+            wanted.append(area, span.offset, span.length);
+    }
+    return decode_wanted(header, wanted, fields);
+}
+
+// A tag's bytes read from the file a window at a time, so that a walk over its frames skips
+// large ones (cover pictures) instead of reading them. A pointer it gives stays valid until
+// the next Get.
+class tag_window {
+public:
+    tag_window(BFile &file, size_t size) : fFile(file), fSize(size) {}
+
+    const uint8 *Get(size_t offset, size_t length) {
+        if (length > fSize || offset > fSize - length)
+            return nullptr;
+        if (offset < fStart || offset + length > fStart + fBytes.size()) {
+            size_t want = std::min(std::max(length, kWindow), fSize - offset);
+            fBytes.resize(want);
+            if (!read_at(fFile, static_cast<off_t>(offset), &fBytes[0], want)) {
+                fBytes.clear();
+                return nullptr;
+            }
+            fStart = offset;
+        }
+        return reinterpret_cast<const uint8 *>(fBytes.data()) + (offset - fStart);
+    }
+
+private:
+    static constexpr size_t kWindow = 4096;
+
+    BFile &fFile;
+    size_t fSize;
+    size_t fStart = 0;
+    std::string fBytes;
+};
+
+// Leaves out what the tag already holds, so that saving a form unchanged rewrites nothing.
+id3v2_changes without_unchanged(const id3v2_changes &changes, const id3v2_fields &current) {
+    id3v2_changes left = changes;
+    if (left.title != nullptr && current.title == left.title)
+        left.title = nullptr;
+    if (left.artist != nullptr && current.artist == left.artist)
+        left.artist = nullptr;
+    if (left.album != nullptr && current.album == left.album)
+        left.album = nullptr;
+    if (left.genre == current.genre)
+        left.genre = UNKNOWN_GENRE_VALUE;
+    return left;
+}
+
+bool nothing_to_change(const id3v2_changes &changes) {
+    return changes.title == nullptr && changes.artist == nullptr && changes.album == nullptr &&
+           changes.genre >= NUM_GENRES;
+}
+
+// The texts to write, by id3v2_text_index; TCON as a genre number, which every reader shows
+// under its own name for it.
+void change_texts(const id3v2_changes &changes, uint8 major, std::string *genre,
+                  const char *texts[ID3V2_TEXT_COUNT]) {
+    texts[ID3V2_TITLE] = changes.title;
+    texts[ID3V2_ARTIST] = changes.artist;
+    texts[ID3V2_ALBUM] = changes.album;
+    texts[ID3V2_GENRE] = nullptr;
+    if (changes.genre < NUM_GENRES) {
+        char number[8];
+        snprintf(number, sizeof(number), major == 4 ? "%d" : "(%d)", changes.genre);
+        *genre = number;
+        texts[ID3V2_GENRE] = genre->c_str();
+    }
+}
+
+// The frames of a 2.3 or 2.4 tag with the changed texts spliced in: a changed frame takes the
+// place of the first of its kind, later ones of its kind go, a new one goes at the end.
+status_t splice_frames(const id3v2_header &header, const std::string &tag,
+                       const char *const texts[], std::string *frames) {
+    std::string area;
+    std::vector<id3v2_frame_span> spans;
+    if (!id3v2_frame_area(header, tag, &area) || !split_id3v2_frames(header.major, area, &spans))
+        return B_BAD_DATA;
+    const id3v2_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
+    std::string rendered[ID3V2_TEXT_COUNT];
+    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
+        if (texts[i] == nullptr || *texts[i] == '\0')
+            continue;
+        if (!taglib->render_text_frame(frame_ids[i], texts[i], header.major, &rendered[i]))
+            return B_BAD_DATA;
+        // A 2.4 tag flagged unsynchronised is decoded frame by frame: ours must match.
+        if (header.major == 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0)
+            rendered[i] = unsynchronise_id3v2_frame(rendered[i]);
+    }
+    bool placed[ID3V2_TEXT_COUNT] = {};
+    for (const id3v2_frame_span &span : spans) {
+        int index = wanted_index(header.major, span.id);
+        if (index < 0 || texts[index] == nullptr) {
+            frames->append(area, span.offset, span.length);
+        } else if (!placed[index]) {
+            frames->append(rendered[index]);
+            placed[index] = true;
+        }
+    }
+    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
+        if (!placed[i])
+            frames->append(rendered[i]);
+    }
+    return B_OK;
+}
+
+// A 2.2 tag cannot take 2.3 frames: TagLib renders it whole as 2.3.
+status_t convert_frames(const std::string &tag, const char *const texts[], std::string *frames) {
+    const id3v2_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
+    std::string rendered, area;
+    id3v2_header header;
+    std::vector<id3v2_frame_span> spans;
+    if (!taglib->render_as_v23(tag.data(), tag.size(), texts, &rendered) ||
+        rendered.size() < ID3V2_HEADER_SIZE || !parse_id3v2_header(rendered.data(), &header) ||
+        header.major != 3 || !id3v2_frame_area(header, rendered, &area) ||
+        !split_id3v2_frames(3, area, &spans)) {
+        return B_BAD_DATA;
+    }
+    // TagLib's padding goes: the caller sizes the tag.
+    size_t end = spans.empty() ? 0 : spans.back().offset + spans.back().length;
+    *frames = area.substr(0, end);
+    return B_OK;
+}
+
+}  // namespace
+
+bool has_id3v2_tag(BFile &file) {
+    id3v2_header header;
+    return read_header(file, &header);
+}
+
+bool read_id3v2_fields(BFile &file, id3v2_fields *fields) {
+    id3v2_header header;
+    off_t fileSize;
+    if (!read_header(file, &header) || file.GetSize(&fileSize) != B_OK)
+        return false;
+    // A 2.2 or 2.3 tag unsynchronised as a whole can only be read whole.
+    if (header.major < 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0) {
+        std::string tag;
+        return read_tag(file, header, &tag) && decode_fields(header, tag, fields);
+    }
+    // A tag cut short by the end of the file gives what is there, as other readers take it.
+    const size_t areaEnd =
+        std::min<size_t>(ID3V2_HEADER_SIZE + header.size, static_cast<size_t>(fileSize));
+    tag_window window(file, areaEnd);
+    size_t start = ID3V2_HEADER_SIZE;
+    if ((header.flags & ID3V2_FLAG_EXTENDED_HEADER) != 0) {
+        const uint8 *sizeBytes = header.major == 2 ? nullptr : window.Get(start, 4);
+        if (sizeBytes == nullptr)
+            return false;
+        start += id3v2_extended_header_length(header.major, sizeBytes);
+        if (start > areaEnd)
+            return false;
+    }
+    std::vector<id3v2_frame_span> spans;
+    size_t end;
+    // Frames up to any damage still count, as other readers take them.
+    walk_id3v2_frames(
+        header.major, areaEnd - start,
+        [&](size_t offset, size_t length) { return window.Get(start + offset, length); }, &spans,
+        &end);
+    std::string wanted;
+    for (const id3v2_frame_span &span : spans) {
+        if (wanted_index(header.major, span.id) < 0)
+            continue;
+        const uint8 *bytes = window.Get(start + span.offset, span.length);
+        if (bytes == nullptr)
+            return false;
+        wanted.append(reinterpret_cast<const char *>(bytes), span.length);
+    }
+    return decode_wanted(header, wanted, fields);
+}
+
+status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *replaced,
+                            node_ref *replacement) {
+    *replaced = false;
+    id3v2_header header;
+    if (!read_header(file, &header))
+        return B_ENTRY_NOT_FOUND;
+    if (nothing_to_change(changes))
+        return B_OK;
+    std::string tag;
+    id3v2_fields current;
+    if (!read_tag(file, header, &tag) || !decode_fields(header, tag, &current))
+        return B_BAD_DATA;
+    const id3v2_changes left = without_unchanged(changes, current);
+    if (nothing_to_change(left))
+        return B_OK;
+
+    uint8 major = header.major == 2 ? 3 : header.major;
+    std::string genre;
+    const char *texts[ID3V2_TEXT_COUNT];
+    change_texts(left, major, &genre, texts);
+    std::string frames;
+    status_t status = header.major == 2 ? convert_frames(tag, texts, &frames)
+                                        : splice_frames(header, tag, texts, &frames);
+    if (status != B_OK)
+        return status;
+
+    // Extended header and footer are not carried over (their checksums and sizes would be
+    // stale); 2.2 and 2.3 frames come out resynchronised.
+    uint8 flags = major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
+    size_t oldTotal = header.TotalSize();
+    if (ID3V2_HEADER_SIZE + frames.size() <= oldTotal) {
+        std::string written = render_id3v2_header(major, flags, oldTotal - ID3V2_HEADER_SIZE);
+        written += frames;
+        written.resize(oldTotal, '\0');
+        ssize_t count = file.WriteAt(0, written.data(), written.size());
+        if (count < 0)
+            return static_cast<status_t>(count);
+        return count == static_cast<ssize_t>(written.size()) ? B_OK : B_IO_ERROR;
+    }
+
+    std::string grown = render_id3v2_header(major, flags, frames.size() + GROW_PADDING);
+    grown += frames;
+    grown.resize(grown.size() + GROW_PADDING, '\0');
+    status = rewrite_file_head(file, static_cast<off_t>(oldTotal), grown.data(), grown.size(),
+                               replacement);
+    *replaced = status == B_OK;
+    return status;
+}

@@ -1,0 +1,109 @@
+#include "FollowedPlaylist.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "MprisNames.h"
+#include "PlaylistData.h"
+
+namespace {
+
+std::string path_of(const std::string &url) {
+    std::string path;
+    return follow::local_path_from_url(url, &path) ? path : std::string();
+}
+
+}  // namespace
+
+FollowedPlaylist::FollowedPlaylist(follow::MprisClient *client,
+                                   std::function<void(float)> volumeSet)
+    : fClient(client) {
+    fData->volumeSet = std::move(volumeSet);
+}
+
+void FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
+    const std::string prefix = follow::kMprisPrefix;
+    fPlayerName = state.busName.compare(0, prefix.size(), prefix) == 0
+                      ? state.busName.substr(prefix.size())
+                      : state.busName;
+    fHasTrackList = state.hasTrackList;
+    const std::string currentPath = path_of(state.current.url);
+
+    std::vector<std::string> paths;
+    std::vector<std::string> ids;
+    int32 current = -1;
+    if (state.hasTrackList) {
+        for (const follow::MprisTrack &track : state.tracks) {
+            if (!state.current.id.empty() && track.id == state.current.id)
+                current = static_cast<int32>(paths.size());
+            paths.push_back(path_of(track.url));
+            ids.push_back(track.id);
+        }
+        // A current track the list does not hold yet (its update is on the way) is shown
+        // after the others until then.
+        if (current < 0 && !currentPath.empty()) {
+            current = static_cast<int32>(paths.size());
+            paths.push_back(currentPath);
+            ids.push_back(state.current.id);
+        }
+    } else if (!currentPath.empty()) {
+        paths.push_back(currentPath);
+        ids.push_back(state.current.id);
+        current = 0;
+    }
+    // A stream, or no URL at all: no current item.
+    if (currentPath.empty())
+        current = -1;
+
+    bool changed;
+    {
+        std::lock_guard<std::recursive_mutex> lock(fData->lock);
+        bool samePaths = fData->items.size() == paths.size();
+        for (size_t i = 0; samePaths && i < paths.size(); i++)
+            samePaths = fData->items[i].path == paths[i];
+        const std::string oldPath =
+            fData->current >= 0 ? fData->items[fData->current].path : std::string();
+        changed = current != fData->current || (current >= 0 && oldPath != paths[current]);
+        // New items get new ids: an add-on that saw the old ones never takes a new one
+        // for them.
+        if (!samePaths) {
+            fData->items.clear();
+            for (const std::string &path : paths)
+                fData->items.push_back(PlaylistItem{fData->nextId++, path});
+        }
+        fData->current = current;
+    }
+    fTrackIds = ids;
+    if (changed && notify)
+        NotifyCurrent();
+}
+
+void FollowedPlaylist::MirrorVolume(float volume) {
+    std::lock_guard<std::recursive_mutex> lock(fData->lock);
+    fData->volume = volume;
+}
+
+int32 FollowedPlaylist::AddItem(const char *path) {
+    fprintf(stderr, "brindle-player: not added: playlist 0 follows %s; add %s there\n",
+            fPlayerName.c_str(), path != nullptr ? path : "the file");
+    return -1;
+}
+
+status_t FollowedPlaylist::SetCurrent(int32 index) {
+    if (!fHasTrackList)
+        return B_NOT_ALLOWED;
+    if (index < 0 || static_cast<size_t>(index) >= fTrackIds.size() || fTrackIds[index].empty())
+        return B_BAD_INDEX;
+    if (fClient != nullptr)
+        fClient->GoTo(fTrackIds[index]);
+    return B_OK;
+}
+
+void FollowedPlaylist::Step(int32 delta) {
+    if (fClient == nullptr || delta == 0)
+        return;
+    if (delta > 0)
+        fClient->Next();
+    else
+        fClient->Previous();
+}

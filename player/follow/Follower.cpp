@@ -1,0 +1,160 @@
+#include "Follower.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "AddOnLoader.h"
+#include "FollowedPlaylist.h"
+#include "Player.h"
+
+namespace {
+
+const char *const kModuleName = "brindle-follow.so";
+// Volumes this close are the same: players keep theirs as a double, often in percent.
+constexpr double kSameVolume = 1e-6;
+// Volumes sent whose echo never comes (a player that refused one) are forgotten after this many.
+constexpr size_t kMaxVolumesSent = 16;
+
+// Beside the player in the build tree (lib/), or in the installed layout (../lib/brindle/).
+std::string find_module(std::string *tried) {
+    const std::string directory = executable_directory();
+    for (const char *place : {"/lib/", "/../lib/brindle/"}) {
+        const std::string path = directory + place + kModuleName;
+        if (access(path.c_str(), R_OK) == 0)
+            return path;
+        *tried += (tried->empty() ? "" : ", ") + path;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+Follower::Follower(Player &player) : fPlayer(player) {}
+
+Follower::~Follower() {
+    Stop();
+}
+
+bool Follower::Start(const std::string &name, std::string *error) {
+    std::string tried;
+    const std::string path = find_module(&tried);
+    if (path.empty()) {
+        *error = std::string("cannot find ") + kModuleName + " (looked for " + tried + ")";
+        return false;
+    }
+    // Never closed: the bus library keeps state until the process ends.
+    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        *error = std::string("cannot load ") + path + ": " + dlerror();
+        return false;
+    }
+    auto start = reinterpret_cast<follow::StartFunction>(dlsym(module, follow::kStartSymbol));
+    if (start == nullptr) {
+        *error = path + " has no " + follow::kStartSymbol;
+        return false;
+    }
+    fClient.reset(start(name.c_str(), this, error));
+    return fClient != nullptr;
+}
+
+void Follower::Stop() {
+    fClient.reset();
+    if (fFollowed != nullptr)
+        fFollowed->Detach();
+}
+
+void Follower::PlayerChanged(const follow::MprisState &state, unsigned changes) {
+    fPlayer.Tasks().Post([this, state, changes] { _Apply(state, changes); });
+}
+
+void Follower::Report(const std::string &line) {
+    fPlayer.Tasks().Post([line] { fprintf(stderr, "brindle-player: follow: %s\n", line.c_str()); });
+}
+
+void Follower::_Apply(const follow::MprisState &state, unsigned changes) {
+    if (fClient == nullptr)
+        return;  // stopped: the player is ending
+    if (changes & follow::kLeft) {
+        _Left();
+        return;
+    }
+    if (changes & follow::kAppeared) {
+        _Appeared(state);
+        return;
+    }
+    if (fFollowed == nullptr)
+        return;
+    // The volume first: an add-on told of the new track reads it.
+    if (changes & follow::kVolume)
+        _VolumeFromPlayer(state.volume);
+    if (changes & (follow::kCurrent | follow::kTracks))
+        fFollowed->Show(state, true);
+}
+
+void Follower::_Appeared(const follow::MprisState &state) {
+    if (fPlaylist)
+        _Left();
+    fVolumesSent.clear();
+    fPlayerVolume = state.hasVolume ? state.volume : -1;
+    const uint64_t generation = ++fGeneration;
+    Player *player = &fPlayer;
+    // SetVolume runs on its caller's thread (an add-on's window): the work goes through
+    // the player's queue, and is dropped there if this playlist has left meanwhile.
+    fFollowed = new FollowedPlaylist(fClient.get(), [this, player, generation](float volume) {
+        player->Tasks().Post([this, generation, volume] {
+            if (generation == fGeneration)
+                _VolumeFromPlaylist(volume);
+        });
+    });
+    fPlaylist = PlaylistPtr(fFollowed);
+    // Filled before it opens: the add-on attaches to it whole.
+    fFollowed->MirrorVolume(state.hasVolume ? static_cast<float>(state.volume) : 1.0f);
+    fFollowed->Show(state, false);
+    fPlayer.Controller()->OpenPlaylistAt(fPlaylist, 0);
+}
+
+void Follower::_Left() {
+    if (!fPlaylist)
+        return;
+    PlayerController *controller = fPlayer.Controller();
+    for (int32 i = 0; i < controller->CountPlaylists(); i++) {
+        if (controller->PlaylistAt(i).Get() == fPlaylist.Get()) {
+            controller->ClosePlaylist(i);
+            break;
+        }
+    }
+    fFollowed->Detach();
+    fFollowed = nullptr;
+    fPlaylist = PlaylistPtr();
+    fGeneration++;
+    fVolumesSent.clear();
+}
+
+void Follower::_VolumeFromPlayer(double volume) {
+    fPlayerVolume = volume;
+    for (size_t i = 0; i < fVolumesSent.size(); i++) {
+        if (std::fabs(fVolumesSent[i] - volume) < kSameVolume) {
+            fVolumesSent.erase(fVolumesSent.begin(), fVolumesSent.begin() + i + 1);
+            // The echo of one we sent: a later one is still on its way.
+            if (!fVolumesSent.empty())
+                return;
+            break;
+        }
+    }
+    fFollowed->MirrorVolume(static_cast<float>(volume));
+}
+
+void Follower::_VolumeFromPlaylist(float volume) {
+    if (fFollowed == nullptr || fClient == nullptr)
+        return;
+    // Already the player's: it would send no echo.
+    if (fVolumesSent.empty() && std::fabs(volume - fPlayerVolume) < kSameVolume)
+        return;
+    fVolumesSent.push_back(volume);
+    if (fVolumesSent.size() > kMaxVolumesSent)
+        fVolumesSent.pop_front();
+    fClient->SetVolume(volume);
+}

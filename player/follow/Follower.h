@@ -1,0 +1,64 @@
+// --follow: playlist 0 mirrors an MPRIS player on the session bus. The bus side lives in
+// the module brindle-follow.so, loaded here and only here; this side maps what it
+// reports onto the contract add-ons speak, on the player's own thread:
+//   the player appears       -> a FollowedPlaylist opens as playlist 0 (MSG_CONTROLS_ADDED)
+//   it leaves or quits       -> that playlist leaves the controller (MSG_PLAYLIST_LOST_CONTROLS)
+//   its track changes        -> the current item changes (MSG_PLAYLIST_CURRENT)
+//   its Volume changes       -> the playlist's volume, one to one
+//   the playlist's volume is set (an add-on, the volume command) -> its Volume
+//
+// Threads. The module calls PlayerChanged and Report on its bus thread; they only post
+// the work to the player's task queue. Everything else runs on the player's thread.
+#ifndef BRINDLE_FOLLOW_FOLLOWER_H
+#define BRINDLE_FOLLOW_FOLLOWER_H
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include <PrivatePlaylist.h>
+
+#include "MprisClient.h"
+
+class FollowedPlaylist;
+class Player;
+
+class Follower : public follow::MprisListener {
+public:
+    explicit Follower(Player &player);
+    ~Follower() override;
+    Follower(const Follower &) = delete;
+    Follower &operator=(const Follower &) = delete;
+
+    // Loads the module and starts following `name` (after the MPRIS prefix; "" for any
+    // player). False with `error` set when the module cannot be loaded or there is no
+    // session bus.
+    bool Start(const std::string &name, std::string *error);
+    // Stops the module's thread: nothing is posted after this returns. The followed
+    // playlist stays where it is (the player is ending).
+    void Stop();
+
+    // follow::MprisListener, on the bus thread.
+    void PlayerChanged(const follow::MprisState &state, unsigned changes) override;
+    void Report(const std::string &line) override;
+
+private:
+    void _Apply(const follow::MprisState &state, unsigned changes);
+    void _Appeared(const follow::MprisState &state);
+    void _Left();
+    void _VolumeFromPlayer(double volume);
+    void _VolumeFromPlaylist(float volume);
+
+    Player &fPlayer;
+    std::unique_ptr<follow::MprisClient> fClient;
+    PlaylistPtr fPlaylist;                  // the followed player's playlist while it is there
+    FollowedPlaylist *fFollowed = nullptr;  // the same, as what it is
+    uint64_t fGeneration = 0;               // counts the playlists opened and closed
+    // Volumes sent to the player whose echo has not come back yet, oldest first: an echo
+    // of an earlier one must not undo a later one.
+    std::deque<double> fVolumesSent;
+    double fPlayerVolume = -1;  // the player's last reported volume
+};
+
+#endif  // BRINDLE_FOLLOW_FOLLOWER_H

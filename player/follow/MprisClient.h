@@ -1,0 +1,74 @@
+// The seam between the player and the MPRIS client module (brindle-follow.so), which the
+// player loads only with --follow so that no D-Bus library is loaded without it. Only
+// plain values cross it: no bus type appears here.
+//
+// Threads. The client runs one thread of its own and makes every bus call on it; the
+// bus library is used by no other thread. Its listener is called on that thread and must
+// only hand the values on (the player posts them to its task queue). The requests below
+// may be called from any thread; they queue the call and return at once, never waiting
+// for the bus.
+#ifndef BRINDLE_FOLLOW_MPRIS_CLIENT_H
+#define BRINDLE_FOLLOW_MPRIS_CLIENT_H
+
+#include <string>
+#include <vector>
+
+namespace follow {
+
+constexpr const char *kMprisPrefix = "org.mpris.MediaPlayer2.";
+
+struct MprisTrack {
+    std::string id;   // "mpris:trackid", an object path; "" when the player gives none
+    std::string url;  // "xesam:url"; "" when the player gives none
+};
+
+// What the followed player shows.
+struct MprisState {
+    std::string busName;  // org.mpris.MediaPlayer2.NAME
+    MprisTrack current;
+    bool hasTrackList = false;       // it answers the TrackList interface
+    std::vector<MprisTrack> tracks;  // its tracks, in order, when it has a track list
+    bool hasVolume = false;
+    double volume = 1.0;  // "Volume", one to one; players may go above 1.0
+};
+
+// Which parts of the state a change touched.
+enum MprisChange : unsigned {
+    kAppeared = 1u << 0,  // a player is followed now; the whole state is new
+    kLeft = 1u << 1,      // it left the bus or quit; the state is empty
+    kCurrent = 1u << 2,
+    kTracks = 1u << 3,
+    kVolume = 1u << 4,
+};
+
+class MprisListener {
+public:
+    virtual ~MprisListener() = default;
+    // The followed player's state after a change (`changes`: MprisChange bits).
+    virtual void PlayerChanged(const MprisState &state, unsigned changes) = 0;
+    // A line for the person: a player that is not there yet, a call the player refused.
+    virtual void Report(const std::string &line) = 0;
+};
+
+class MprisClient {
+public:
+    // Stops the client's thread; the listener is not called once this returns.
+    virtual ~MprisClient() = default;
+
+    virtual void Next() = 0;
+    virtual void Previous() = 0;
+    // Makes the track with this id current (TrackList.GoTo).
+    virtual void GoTo(const std::string &trackId) = 0;
+    virtual void SetVolume(double volume) = 0;
+};
+
+// The module's entry point (C linkage, looked up by name): follows the MPRIS player
+// `name` ("mpv", "vlc", "mpv.instance1234"; "" for the first one found) on the session
+// bus. Null with `error` set when there is no session bus.
+typedef MprisClient *(*StartFunction)(const char *name, MprisListener *listener,
+                                      std::string *error);
+constexpr const char *kStartSymbol = "brindle_follow_start";
+
+}  // namespace follow
+
+#endif  // BRINDLE_FOLLOW_MPRIS_CLIENT_H

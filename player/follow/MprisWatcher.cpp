@@ -1,0 +1,422 @@
+#include "MprisWatcher.h"
+
+#include <sdbus-c++/sdbus-c++.h>
+
+#include <chrono>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "TaskQueue.h"
+
+namespace follow {
+
+namespace {
+
+const char *const kBusDaemon = "org.freedesktop.DBus";
+const char *const kBusDaemonPath = "/org/freedesktop/DBus";
+const char *const kPlayerPath = "/org/mpris/MediaPlayer2";
+const char *const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
+const char *const kTrackListInterface = "org.mpris.MediaPlayer2.TrackList";
+const char *const kPropertiesInterface = "org.freedesktop.DBus.Properties";
+
+// A player that does not answer within this is reported, not waited for.
+constexpr std::chrono::seconds kCallTimeout(10);
+
+typedef std::map<std::string, sdbus::Variant> Properties;
+
+bool starts_with(const std::string &text, const std::string &prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Values of the type MPRIS gives them; anything else counts as absent. Some
+// players send the track id as a string rather than an object path.
+bool read_string(const sdbus::Variant &value, std::string *text) {
+    if (value.containsValueOfType<std::string>()) {
+        *text = value.get<std::string>();
+        return true;
+    }
+    if (value.containsValueOfType<sdbus::ObjectPath>()) {
+        *text = value.get<sdbus::ObjectPath>();
+        return true;
+    }
+    return false;
+}
+
+MprisTrack read_track(const Properties &metadata) {
+    MprisTrack track;
+    auto id = metadata.find("mpris:trackid");
+    if (id != metadata.end())
+        read_string(id->second, &track.id);
+    auto url = metadata.find("xesam:url");
+    if (url != metadata.end() && url->second.containsValueOfType<std::string>())
+        track.url = url->second.get<std::string>();
+    return track;
+}
+
+bool holds_track(const std::vector<MprisTrack> &tracks, const std::string &id) {
+    for (const MprisTrack &track : tracks) {
+        if (track.id == id)
+            return true;
+    }
+    return false;
+}
+
+bool same_track(const MprisTrack &a, const MprisTrack &b) {
+    return a.id == b.id && a.url == b.url;
+}
+
+// Reads what the Player interface's properties say into `state`; returns the MprisChange
+// bits of what changed.
+unsigned apply_player_properties(const Properties &properties, MprisState *state) {
+    unsigned changes = 0;
+    auto metadata = properties.find("Metadata");
+    if (metadata != properties.end()) {
+        MprisTrack track;
+        if (metadata->second.containsValueOfType<Properties>())
+            track = read_track(metadata->second.get<Properties>());
+        if (!same_track(track, state->current)) {
+            state->current = track;
+            changes |= kCurrent;
+        }
+    }
+    auto volume = properties.find("Volume");
+    if (volume != properties.end() && volume->second.containsValueOfType<double>()) {
+        const double value = volume->second.get<double>();
+        if (!state->hasVolume || value != state->volume) {
+            state->hasVolume = true;
+            state->volume = value;
+            changes |= kVolume;
+        }
+    }
+    return changes;
+}
+
+std::string short_name(const std::string &busName) {
+    return starts_with(busName, kMprisPrefix) ? busName.substr(strlen(kMprisPrefix)) : busName;
+}
+
+}  // namespace
+
+MprisWatcher::MprisWatcher(sdbus::IConnection &bus, TaskQueue &later, const std::string &wanted,
+                           MprisListener *listener)
+    : fBus(bus),
+      fLater(later),
+      fWanted(wanted.empty() ? std::string() : kMprisPrefix + wanted),
+      fListener(listener) {}
+
+MprisWatcher::~MprisWatcher() = default;
+
+bool MprisWatcher::Start(std::string *error) {
+    try {
+        fBusDaemon = sdbus::createProxy(fBus, kBusDaemon, kBusDaemonPath);
+        fBusDaemon->registerSignalHandler(
+            kBusDaemon, "NameOwnerChanged",
+            [this](sdbus::Signal &signal) { _NameOwnerChanged(signal); });
+        fBusDaemon->finishRegistration();
+        // Subscribed first, listed second: a player that comes meanwhile is seen by one
+        // or the other, and both only ever set a name's present owner.
+        std::vector<std::string> names;
+        fBusDaemon->callMethod("ListNames")
+            .onInterface(kBusDaemon)
+            .withTimeout(kCallTimeout)
+            .storeResultsTo(names);
+        for (const std::string &name : names) {
+            if (!starts_with(name, kMprisPrefix))
+                continue;
+            std::string owner;
+            try {
+                fBusDaemon->callMethod("GetNameOwner")
+                    .onInterface(kBusDaemon)
+                    .withTimeout(kCallTimeout)
+                    .withArguments(name)
+                    .storeResultsTo(owner);
+            } catch (const sdbus::Error &) {
+                continue;  // it left between the two calls
+            }
+            fOwners[name] = owner;
+        }
+    } catch (const sdbus::Error &e) {
+        *error = "the session bus does not answer: " + e.getMessage();
+        return false;
+    }
+    _Reconsider(std::string());
+    if (!fPlayer) {
+        fListener->Report(fWanted.empty()
+                              ? "no MPRIS player on the session bus yet; waiting for one"
+                              : "no MPRIS player \"" + short_name(fWanted) +
+                                    "\" on the session bus yet; waiting for it");
+    }
+    return true;
+}
+
+void MprisWatcher::_NameOwnerChanged(sdbus::Signal &signal) {
+    std::string name, oldOwner, newOwner;
+    try {
+        signal >> name >> oldOwner >> newOwner;
+    } catch (const sdbus::Error &) {
+        return;
+    }
+    if (!starts_with(name, kMprisPrefix))
+        return;
+    if (newOwner.empty())
+        fOwners.erase(name);
+    else
+        fOwners[name] = newOwner;
+    // Not from inside the dispatch: following makes calls of its own.
+    fLater.Post([this, oldOwner] { _Reconsider(oldOwner); });
+}
+
+void MprisWatcher::_Reconsider(const std::string &ownerThatLeft) {
+    if (fPlayer) {
+        auto followed = fOwners.find(fState.busName);
+        if (followed != fOwners.end() && followed->second == fOwner)
+            return;
+        _Unfollow();
+    }
+    if (!fWanted.empty()) {
+        if (fOwners.count(fWanted) != 0)
+            _Follow(fWanted);
+        return;
+    }
+    // The first one in name order; a player that just left may still hold other names
+    // (vlc and vlc.instanceN) whose release is on its way.
+    for (const auto &[name, owner] : fOwners) {
+        if (owner != ownerThatLeft) {
+            _Follow(name);
+            return;
+        }
+    }
+}
+
+void MprisWatcher::_Follow(const std::string &busName) {
+    const uint64_t generation = ++fGeneration;
+    fState = MprisState();
+    fState.busName = busName;
+    fOwner = fOwners[busName];
+    fAnnounced = false;
+    try {
+        fPlayer = sdbus::createProxy(fBus, busName, kPlayerPath);
+        fPlayer->registerSignalHandler(
+            kPropertiesInterface, "PropertiesChanged",
+            [this, generation](sdbus::Signal &signal) { _PropertiesChanged(generation, signal); });
+        for (const char *member :
+             {"TrackListReplaced", "TrackAdded", "TrackRemoved", "TrackMetadataChanged"}) {
+            fPlayer->registerSignalHandler(kTrackListInterface, member,
+                                           [this, generation](sdbus::Signal &) {
+                                               if (generation == fGeneration)
+                                                   fLater.Post([this] { _FetchTracks(); });
+                                           });
+        }
+        fPlayer->finishRegistration();
+    } catch (const sdbus::Error &e) {
+        fListener->Report("cannot follow " + short_name(busName) + ": " + e.getMessage());
+        fPlayer.reset();
+        return;
+    }
+    _FetchPlayer();
+}
+
+void MprisWatcher::_Unfollow() {
+    fGeneration++;
+    fPlayer.reset();
+    const bool announced = fAnnounced;
+    fAnnounced = false;
+    MprisState left;
+    left.busName = fState.busName;
+    fState = MprisState();
+    fOwner.clear();
+    if (announced)
+        fListener->PlayerChanged(left, kLeft);
+}
+
+void MprisWatcher::_PropertiesChanged(uint64_t generation, sdbus::Signal &signal) {
+    if (generation != fGeneration)
+        return;
+    std::string interface;
+    Properties changed;
+    std::vector<std::string> invalidated;
+    try {
+        signal >> interface >> changed >> invalidated;
+        if (interface == kTrackListInterface) {
+            fLater.Post([this] { _FetchTracks(); });
+            return;
+        }
+        if (interface != kPlayerInterface)
+            return;
+        const unsigned changes = apply_player_properties(changed, &fState);
+        for (const std::string &name : invalidated) {
+            if (name == "Metadata" || name == "Volume") {
+                fLater.Post([this] { _FetchPlayer(); });
+                break;
+            }
+        }
+        // VLC announces additions to its list on a misspelt interface: a current track the
+        // list does not hold yet means the list is out of date.
+        if ((changes & kCurrent) && fState.hasTrackList && !fState.current.id.empty() &&
+            !holds_track(fState.tracks, fState.current.id))
+            fLater.Post([this] { _FetchTracks(); });
+        if (changes != 0)
+            _Announce(changes);
+    } catch (const sdbus::Error &) {
+        // A signal not of the shape MPRIS gives it is no news.
+    }
+}
+
+void MprisWatcher::_FetchPlayer() {
+    if (!fPlayer)
+        return;
+    const uint64_t generation = fGeneration;
+    fPlayer->callMethodAsync("GetAll")
+        .onInterface(kPropertiesInterface)
+        .withTimeout(kCallTimeout)
+        .withArguments(std::string(kPlayerInterface))
+        .uponReplyInvoke([this, generation](const sdbus::Error *error, Properties properties) {
+            if (generation != fGeneration)
+                return;
+            unsigned changes = 0;
+            if (error != nullptr) {
+                fListener->Report(short_name(fState.busName) +
+                                  " does not tell its track: " + error->getMessage());
+            } else {
+                try {
+                    changes = apply_player_properties(properties, &fState);
+                } catch (const sdbus::Error &) {
+                }
+            }
+            if (!fAnnounced)
+                fLater.Post([this] { _FetchTracks(); });
+            else if (changes != 0)
+                _Announce(changes);
+        });
+}
+
+void MprisWatcher::_FetchTracks() {
+    if (!fPlayer)
+        return;
+    const uint64_t generation = fGeneration;
+    const uint64_t asked = ++fTracksAsked;
+    auto finish = [this](bool hasTrackList, std::vector<MprisTrack> tracks) {
+        fState.hasTrackList = hasTrackList;
+        fState.tracks = std::move(tracks);
+        _Announce(fAnnounced ? kTracks : kAppeared);
+    };
+    fPlayer->callMethodAsync("Get")
+        .onInterface(kPropertiesInterface)
+        .withTimeout(kCallTimeout)
+        .withArguments(std::string(kTrackListInterface), std::string("Tracks"))
+        .uponReplyInvoke([this, generation, asked, finish](const sdbus::Error *error,
+                                                           sdbus::Variant value) {
+            if (generation != fGeneration || asked != fTracksAsked)
+                return;
+            // mpv's plugin has no track list: the Get fails, and the playlist is the
+            // current track alone.
+            if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
+                finish(false, {});
+                return;
+            }
+            const auto ids = value.get<std::vector<sdbus::ObjectPath>>();
+            if (ids.empty()) {
+                finish(true, {});
+                return;
+            }
+            fLater.Post([this, generation, asked, ids, finish] {
+                if (generation != fGeneration || asked != fTracksAsked || !fPlayer)
+                    return;
+                fPlayer->callMethodAsync("GetTracksMetadata")
+                    .onInterface(kTrackListInterface)
+                    .withTimeout(kCallTimeout)
+                    .withArguments(ids)
+                    .uponReplyInvoke([this, generation, asked, ids, finish](
+                                         const sdbus::Error *error,
+                                         std::vector<Properties> metadata) {
+                        if (generation != fGeneration || asked != fTracksAsked)
+                            return;
+                        // Matched by id: the answer's order is the player's choice.
+                        std::map<std::string, MprisTrack> byId;
+                        if (error == nullptr) {
+                            try {
+                                for (const Properties &entry : metadata) {
+                                    MprisTrack track = read_track(entry);
+                                    byId[track.id] = track;
+                                }
+                            } catch (const sdbus::Error &) {
+                            }
+                        }
+                        std::vector<MprisTrack> tracks;
+                        for (const sdbus::ObjectPath &id : ids) {
+                            auto found = byId.find(id);
+                            tracks.push_back(found != byId.end() ? found->second
+                                                                 : MprisTrack{id, std::string()});
+                        }
+                        finish(true, std::move(tracks));
+                    });
+            });
+        });
+}
+
+void MprisWatcher::_Announce(unsigned changes) {
+    if (changes & kAppeared)
+        fAnnounced = true;
+    if (fAnnounced)
+        fListener->PlayerChanged(fState, changes);
+}
+
+void MprisWatcher::_Call(const char *interface, const char *method, const std::string &trackId) {
+    if (!fPlayer || !fAnnounced) {
+        fListener->Report(std::string(method) + ": no player is followed");
+        return;
+    }
+    const std::string name = short_name(fState.busName);
+    try {
+        sdbus::MethodCall call = fPlayer->createMethodCall(interface, method);
+        if (!trackId.empty())
+            call << sdbus::ObjectPath(trackId);
+        fPlayer->callMethod(
+            call,
+            [this, name, method = std::string(method)](sdbus::MethodReply &,
+                                                       const sdbus::Error *error) {
+                if (error != nullptr)
+                    fListener->Report(name + " refused " + method + ": " + error->getMessage());
+            },
+            std::chrono::microseconds(kCallTimeout).count());
+    } catch (const sdbus::Error &e) {
+        fListener->Report(std::string(method) + ": " + e.getMessage());
+    }
+}
+
+void MprisWatcher::Next() {
+    _Call(kPlayerInterface, "Next", std::string());
+}
+
+void MprisWatcher::Previous() {
+    _Call(kPlayerInterface, "Previous", std::string());
+}
+
+void MprisWatcher::GoTo(const std::string &trackId) {
+    _Call(kTrackListInterface, "GoTo", trackId);
+}
+
+void MprisWatcher::SetVolume(double volume) {
+    if (!fPlayer || !fAnnounced) {
+        fListener->Report("Volume: no player is followed");
+        return;
+    }
+    const std::string name = short_name(fState.busName);
+    fPlayer->callMethodAsync("Set")
+        .onInterface(kPropertiesInterface)
+        .withTimeout(kCallTimeout)
+        .withArguments(std::string(kPlayerInterface), std::string("Volume"), sdbus::Variant(volume))
+        .uponReplyInvoke([this, name](const sdbus::Error *error) {
+            if (error != nullptr)
+                fListener->Report(name + " refused the volume: " + error->getMessage());
+        });
+}
+
+void MprisWatcher::LoseBus() {
+    fOwners.clear();
+    if (fPlayer)
+        _Unfollow();
+}
+
+}  // namespace follow

@@ -1,0 +1,68 @@
+#include "Id3v2Files.h"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "TestFiles.h"
+
+namespace test_support {
+
+namespace {
+
+std::string id3_tool() {
+    // Debian's own interpreter, where python3-mutagen is installed.
+    return "/usr/bin/python3 " +
+           shell_quote(std::string(BRINDLE_SOURCE_DIR) + "/tests/common/id3_tool.py");
+}
+
+std::string syncsafe(size_t size) {
+    return {static_cast<char>((size >> 21) & 0x7f), static_cast<char>((size >> 14) & 0x7f),
+            static_cast<char>((size >> 7) & 0x7f), static_cast<char>(size & 0x7f)};
+}
+
+std::string big_endian(size_t size, int bytes) {
+    std::string result;
+    for (int i = bytes - 1; i >= 0; i--)
+        result += static_cast<char>((size >> (8 * i)) & 0xff);
+    return result;
+}
+
+}  // namespace
+
+void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &keys) {
+    std::string command = id3_tool() + " make " + shell_quote(path);
+    for (const auto &[key, value] : keys)
+        command += " " + shell_quote(key + "=" + value);
+    if (run_command(command + " 2>&1") != 0)
+        throw std::runtime_error("mutagen could not tag " + path);
+}
+
+std::map<std::string, std::string> mutagen_read(const std::string &path) {
+    std::string output;
+    if (run_command(id3_tool() + " dump " + shell_quote(path), &output) != 0)
+        throw std::runtime_error("mutagen could not read " + path);
+    std::map<std::string, std::string> result;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            result[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return result;
+}
+
+std::string id3v2_text_frame(int major, const std::string &id, const std::string &text) {
+    std::string payload = '\0' + text;
+    if (major == 2)
+        return id + big_endian(payload.size(), 3) + payload;
+    std::string size = major == 3 ? big_endian(payload.size(), 4) : syncsafe(payload.size());
+    return id + size + std::string(2, '\0') + payload;
+}
+
+std::string id3v2_tag(int major, const std::string &frames, size_t padding) {
+    std::string header = {'I', 'D', '3', static_cast<char>(major), 0, 0};
+    return header + syncsafe(frames.size() + padding) + frames + std::string(padding, '\0');
+}
+
+}  // namespace test_support

@@ -1,0 +1,29 @@
+// ID3v2 tags for tests: made and read back by mutagen (tests/common/id3_tool.py), a tagger we
+// did not write, and built byte by byte where a test needs a tag no tagger writes (no
+// padding, version 2.2).
+#ifndef BRINDLE_TESTS_COMMON_ID3V2_FILES_H
+#define BRINDLE_TESTS_COMMON_ID3V2_FILES_H
+
+#include <map>
+#include <string>
+
+namespace test_support {
+
+// Puts a new tag made by mutagen in front of the file at `path`; `keys` holds id3_tool.py's
+// make keys (version, encoding, title, genre, picture, ...). Throws std::runtime_error when
+// mutagen fails.
+void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &keys);
+// The file's tag as mutagen reads it: "version" ("2.3.0"), each frame's text by its key
+// ("TIT2", "TIT2.encoding", "genres", "APIC", "USLT", "TXXX:REPLAYGAIN_TRACK_GAIN"), or
+// {"tag": "none"}. Throws std::runtime_error when mutagen fails.
+std::map<std::string, std::string> mutagen_read(const std::string &path);
+
+// A text frame with an ISO-8859-1 `text` (encoding byte 0): a 6-byte header for 2.2, a
+// 10-byte one for 2.3 (plain size) and 2.4 (syncsafe size).
+std::string id3v2_text_frame(int major, const std::string &id, const std::string &text);
+// A tag of version 2.`major` around `frames`, followed by `padding` zero bytes.
+std::string id3v2_tag(int major, const std::string &frames, size_t padding = 0);
+
+}  // namespace test_support
+
+#endif  // BRINDLE_TESTS_COMMON_ID3V2_FILES_H

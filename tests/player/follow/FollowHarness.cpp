@@ -1,0 +1,200 @@
+#include "FollowHarness.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+namespace follow_test {
+
+namespace {
+
+using addon_test::SpawnOptions;
+
+constexpr std::chrono::seconds kTimeLimit(30);
+constexpr std::chrono::milliseconds kPollInterval(20);
+
+SpawnOptions on_bus(const SessionBus &bus) {
+    SpawnOptions options;
+    options.env = bus.Env();
+    return options;
+}
+
+std::string required(const std::string &program) {
+    const std::string path = installed(program);
+    if (path.empty())
+        throw std::runtime_error(program + " is not installed (scripts/install-deps)");
+    return path;
+}
+
+}  // namespace
+
+bool eventually(const std::function<bool()> &condition) {
+    const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+std::string installed(const std::string &program) {
+    const char *path = getenv("PATH");
+    const std::string directories = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= directories.size()) {
+        size_t end = directories.find(':', start);
+        if (end == std::string::npos)
+            end = directories.size();
+        const std::string candidate = directories.substr(start, end - start) + "/" + program;
+        if (candidate[0] == '/' && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return std::string();
+}
+
+std::vector<std::string> tied_to_test(const std::vector<std::string> &argv) {
+    std::vector<std::string> tied = {required("setpriv"), "--pdeathsig", "KILL", "--"};
+    tied.insert(tied.end(), argv.begin(), argv.end());
+    return tied;
+}
+
+SessionBus::SessionBus(bool otherUsers) : fDirectory() {
+    std::vector<std::string> argv = {required("dbus-run-session")};
+    if (otherUsers) {
+        // The session bus's own configuration, opened to every user of this machine.
+        std::string config = test_support::read_file("/usr/share/dbus-1/session.conf");
+        const size_t end = config.rfind("</busconfig>");
+        if (end == std::string::npos)
+            throw std::runtime_error("no session bus configuration to extend");
+        config.insert(end, "<policy context=\"default\"><allow user=\"*\"/></policy>\n");
+        argv.push_back("--config-file=" + fDirectory.Write("session.conf", config));
+    }
+    // The bus lives while the child does; the child lives until its input closes.
+    argv.insert(argv.end(),
+                {"--", "/bin/sh", "-c", "echo \"$DBUS_SESSION_BUS_ADDRESS\"; exec cat"});
+    SpawnOptions options;
+    options.input = test_support::Input::kPipe;
+    fProcess = std::make_unique<Process>(argv, options);
+    fAddress = fProcess->WaitForLineStarting("unix:");
+    if (fAddress.empty())
+        throw std::runtime_error("dbus-run-session gave no bus address");
+}
+
+SessionBus::~SessionBus() {
+    fProcess->CloseInput();
+    fProcess->Finish();
+}
+
+std::map<std::string, std::string> SessionBus::Env() const {
+    return {{"DBUS_SESSION_BUS_ADDRESS", fAddress}};
+}
+
+Mpv::Mpv(const SessionBus &bus, const std::vector<std::string> &files,
+         const std::vector<std::string> &options)
+    : fProcess(
+          [&] {
+              std::vector<std::string> argv = {
+                  required("mpv"), "--no-config",   "--script=/usr/lib/mpv-mpris/mpris.so",
+                  "--ao=null",     "--vo=null",     "--idle=yes",
+                  "--pause",       "--really-quiet"};
+              argv.insert(argv.end(), options.begin(), options.end());
+              argv.insert(argv.end(), files.begin(), files.end());
+              return tied_to_test(argv);
+          }(),
+          on_bus(bus)) {}
+
+void Mpv::Quit() {
+    fProcess.Signal(SIGTERM);
+    fProcess.Finish();
+}
+
+std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments) {
+    std::vector<std::string> argv = {required("playerctl")};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    Process process(argv, on_bus(bus));
+    std::string out = process.Finish().out;
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+
+FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus, const PlayerRun &run)
+    : fProcess(
+          [&] {
+              std::vector<std::string> argv = {run.program.empty() ? addon_test::player_path()
+                                                                   : run.program};
+              if (!run.offscreen)
+                  argv.push_back("--headless");
+              if (run.program.empty())
+                  argv.insert(argv.end(), {"--add-on", addon_test::addon_path()});
+              argv.insert(argv.end(), run.options.begin(), run.options.end());
+              if (!run.typed)
+                  argv.insert(argv.end(), {"--script", "-"});
+              return argv;
+          }(),
+          [&] {
+              SpawnOptions spawn = on_bus(bus);
+              spawn.input = test_support::Input::kPipe;
+              spawn.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
+              spawn.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
+              if (run.offscreen)
+                  spawn.env["QT_QPA_PLATFORM"] = "offscreen";
+              else
+                  spawn.unset.push_back("QT_QPA_PLATFORM");
+              return spawn;
+          }()) {
+    // A player that ended (a bad command in a script) is seen as such, not as SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+std::vector<std::string> FollowingPlayer::Ask(const std::string &command) {
+    const size_t from = fProcess.Output().size();
+    // The add-ons' answer marks the end: commands run one at a time, in order.
+    if (!fProcess.Send(command) || !fProcess.Send("add-ons") ||
+        fProcess.WaitForLineStarting("= add-on ").empty()) {
+        fGone = true;
+        return {};
+    }
+    std::vector<std::string> answers;
+    for (const std::string &line : addon_test::split_lines(fProcess.Output().substr(from))) {
+        if (line.compare(0, 2, "= ") == 0 && line.compare(0, 9, "= add-on ") != 0)
+            answers.push_back(line);
+    }
+    return answers;
+}
+
+bool FollowingPlayer::AskUntil(const std::string &command, const std::string &answer) {
+    bool found = false;
+    eventually([&] {
+        for (const std::string &line : Ask(command))
+            found = found || line == answer;
+        return found || fGone;
+    });
+    return found;
+}
+
+RunResult FollowingPlayer::Quit() {
+    fProcess.Send("quit");
+    return fProcess.Finish();
+}
+
+std::vector<std::string> titled_mp3s(const TempDir &dir, const std::vector<std::string> &names) {
+    std::vector<std::string> paths;
+    for (const std::string &name : names) {
+        // A space in every name: the player's URLs percent-encode it.
+        const std::string path = dir / (name + " song.mp3");
+        addon_test::make_mp3(path);
+        addon_test::set_string_attr(path, "Audio:Title", name);
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+}  // namespace follow_test

@@ -1,0 +1,111 @@
+// Following real MPRIS players: a private session bus (dbus-run-session), mpv with the
+// mpv-mpris plugin or VLC as the player nobody here wrote, playerctl as the person's
+// hand, and the real brindle-player with the add-on following it. Nothing waits a fixed
+// time: answers are polled with a generous time limit.
+#ifndef BRINDLE_TESTS_PLAYER_FOLLOW_FOLLOW_HARNESS_H
+#define BRINDLE_TESTS_PLAYER_FOLLOW_FOLLOW_HARNESS_H
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "AddonHarness.h"
+
+namespace follow_test {
+
+using addon_test::Process;
+using addon_test::RunResult;
+using addon_test::TempDir;
+
+// Polls `condition` until it holds (true) or the time limit passes (false).
+bool eventually(const std::function<bool()> &condition);
+
+// The absolute path of `program` on PATH, or "" when it is not installed.
+std::string installed(const std::string &program);
+
+// A session bus of the test's own; it ends with the object. `otherUsers` lets processes
+// of other users connect (VLC refuses to run as root).
+class SessionBus {
+public:
+    explicit SessionBus(bool otherUsers = false);
+    ~SessionBus();
+    SessionBus(const SessionBus &) = delete;
+    SessionBus &operator=(const SessionBus &) = delete;
+
+    // DBUS_SESSION_BUS_ADDRESS for the processes on this bus.
+    std::map<std::string, std::string> Env() const;
+
+private:
+    TempDir fDirectory;
+    std::unique_ptr<Process> fProcess;
+    std::string fAddress;
+};
+
+// `argv` run through setpriv, so that a player nobody here wrote dies with the test should
+// the test die before it can end it.
+std::vector<std::string> tied_to_test(const std::vector<std::string> &argv);
+
+// mpv with the mpv-mpris plugin on `bus`, paused, with no audio or video output.
+class Mpv {
+public:
+    Mpv(const SessionBus &bus, const std::vector<std::string> &files,
+        const std::vector<std::string> &options = {});
+    // Quits as a person quitting it would (SIGTERM), and waits for it to end.
+    void Quit();
+
+private:
+    Process fProcess;
+};
+
+// playerctl on `bus` with `arguments`; its standard output without the line end.
+std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments);
+
+// How a test runs the player: brindle-player --add-on brindle.so OPTIONS... with commands
+// from a pipe.
+struct PlayerRun {
+    PlayerRun(std::vector<std::string> options, bool typed = false, bool offscreen = false,
+              std::string program = "")
+        : options(std::move(options)),
+          typed(typed),
+          offscreen(offscreen),
+          program(std::move(program)) {}
+
+    std::vector<std::string> options;
+    // As typed commands (a bad one is reported and the player goes on), not as a script
+    // (--script -, where a bad command ends it).
+    bool typed;
+    // Windows drawn on Qt's offscreen platform, not headless.
+    bool offscreen;
+    // Another player than the build's, with the add-ons it finds itself.
+    std::string program;
+};
+
+class FollowingPlayer {
+public:
+    FollowingPlayer(const TempDir &dir, const SessionBus &bus, const PlayerRun &run);
+    // Sends `command`; returns the answer lines ("= ...") it gave.
+    std::vector<std::string> Ask(const std::string &command);
+    // Asks `command` until one of its answers is `answer` (false when the time limit
+    // passes or the player ends first).
+    bool AskUntil(const std::string &command, const std::string &answer);
+    // Reads standard output until the whole line `line` comes.
+    bool WaitForLine(const std::string &line) { return fProcess.WaitForLine(line); }
+    pid_t Pid() const { return fProcess.Pid(); }
+    // Sends `quit` and waits for the player to end.
+    RunResult Quit();
+
+private:
+    Process fProcess;
+    bool fGone = false;  // it stopped answering
+};
+
+// MP3 files `names` in `dir`, each with its name as its Title attribute, so the form's
+// title says which one it shows.
+std::vector<std::string> titled_mp3s(const TempDir &dir, const std::vector<std::string> &names);
+
+}  // namespace follow_test
+
+#endif  // BRINDLE_TESTS_PLAYER_FOLLOW_FOLLOW_HARNESS_H
