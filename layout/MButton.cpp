@@ -33,7 +33,7 @@ minimax MButton::layoutprefs() {
     const float width =
         std::max(labelWidth + 2 * kButtonInsetX, kButtonMinWidth) + 2 * kControlMargin;
     const float height = layout_line_height() + 2 * kButtonInsetY + 2 * kControlMargin;
-    return SettleLimits(minimax(width, height, kLayoutInfinity, kLayoutInfinity));
+    return SettleLimits(minimax(width, height, width, height));
 }
 
 BRect MButton::layout(BRect rect) {

@@ -2,7 +2,9 @@
 //
 // The view's name is its label. MButton(label, id) sends a BMessage(M_BUTTON_SELECTED)
 // with the int32 field "id" to its window when pressed. A negative minimum in its
-// limits (the default) means the size its label needs.
+// limits (the default) means the size its label needs. A button has no use for more
+// room than its label needs: it keeps that size whatever maximum it is given, and the
+// room around it goes to its neighbours.
 #ifndef BRINDLE_LAYOUT_M_BUTTON_H
 #define BRINDLE_LAYOUT_M_BUTTON_H
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <Button.h>
 #include <Distribute.h>
 #include <MView.h>
 
@@ -60,7 +61,29 @@ void MWindow::_LayoutContents() {
 
 void MWindow::Show() {
     RecalcSize();
+    _DefaultToTheOnlyButton();
     BWindow::Show();
+}
+
+void MWindow::_DefaultToTheOnlyButton() {
+    if (DefaultButton() != nullptr)
+        return;
+    std::vector<BButton *> buttons;
+    std::vector<BView *> pending;
+    for (int32 i = CountChildren() - 1; i >= 0; i--)
+        pending.push_back(ChildAt(i));
+    while (!pending.empty() && buttons.size() < 2) {
+        BView *view = pending.back();
+        pending.pop_back();
+        if (view == nullptr)
+            continue;
+        if (BButton *button = dynamic_cast<BButton *>(view))
+            buttons.push_back(button);
+        for (int32 i = view->CountChildren() - 1; i >= 0; i--)
+            pending.push_back(view->ChildAt(i));
+    }
+    if (buttons.size() == 1)
+        SetDefaultButton(buttons.front());
 }
 
 void MWindow::FrameResized(float, float) {

@@ -9,6 +9,10 @@
 // sized window keeps its size, clamped into the limits. The contents are laid out
 // again after every resize.
 //
+// When it is shown, a window whose contents hold exactly one button and that has no
+// default button yet makes that button its default: a form's one button (Save, OK) is
+// what Enter presses.
+//
 // Layout passes of one window never overlap: they run under the window's layout lock,
 // on the thread that adds a child or shows the window, or on the window's thread after
 // a resize.
@@ -40,6 +44,7 @@ protected:
 
 private:
     std::vector<MView *> _Contents() const;
+    void _DefaultToTheOnlyButton();
     void _LayoutContents();
 
     std::recursive_mutex fLayoutLock;

@@ -1,5 +1,6 @@
-// Space: an empty layout object that takes up room; flexible in both directions unless
-// given other limits.
+// Space: an empty layout object that takes up room along its group (between the
+// views of a row, say) unless given other limits. Across its group it asks for
+// nothing, so a row with a space grows no taller than its other views can.
 #ifndef BRINDLE_LAYOUT_SPACE_H
 #define BRINDLE_LAYOUT_SPACE_H
 

@@ -1,11 +1,14 @@
 #include "CommandInterpreter.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 
 #include <Button.h>
+#include <Entry.h>
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <Message.h>
@@ -15,6 +18,7 @@
 
 #include "CommandArguments.h"
 #include "FormLabels.h"
+#include "Help.h"
 #include "Player.h"
 #include "Playlist.h"
 #include "WindowAccess.h"
@@ -31,6 +35,28 @@ Result fail(std::string *error, const std::string &reason) {
     return CommandInterpreter::kFailed;
 }
 
+// Why a playlist item cannot be made of `path`, or empty when it can: its directory
+// must exist (the file itself need not, yet).
+std::string item_path_problem(const std::string &path) {
+    switch (BEntry(path.c_str()).InitCheck()) {
+        case B_OK:
+            return "";
+        case B_NAME_TOO_LONG:
+            return "the path is too long";
+        case B_ENTRY_NOT_FOUND:
+        case B_NOT_A_DIRECTORY:
+            return "its directory does not exist";
+        default:
+            return "no file can be named by it";
+    }
+}
+
+// A path short enough to quote on one line.
+std::string shortened(const std::string &path) {
+    const size_t kLongest = 120;
+    return path.size() <= kLongest ? path : path.substr(0, kLongest / 2) + "...";
+}
+
 BString marked_label(BMenuField *field) {
     BMenuItem *marked = field->Menu()->FindMarked();
     return marked != nullptr ? marked->LabelCopy() : BString();
@@ -38,6 +64,8 @@ BString marked_label(BMenuField *field) {
 
 class Commands {
 public:
+    static std::vector<std::string> Names();
+
     Commands(Player &player, const std::string &name, Arguments &arguments, std::string *error)
         : fPlayer(player), fName(name), fArguments(arguments), fError(error) {}
 
@@ -75,6 +103,7 @@ private:
     Result Close();
     Result Send();
     Result Screenshot();
+    Result Help();
     Result Quit();
 
     Result _Fail(const std::string &reason) { return fail(fError, fName + ": " + reason); }
@@ -86,6 +115,9 @@ private:
     // Runs `action` on the window of the interface enabled last that still has one.
     bool _OnWindow(const std::function<void(BWindow *)> &action);
     BMenuField *_Menu(BWindow *window, const char *label);
+    // The item of `menu` labelled `label`: the one with exactly that label, else the
+    // only one whose label differs from it in case alone; null (with the error set).
+    BMenuItem *_MenuItem(BMenu *menu, const std::string &label, const char *menuLabel);
     // The text of the window's status line (the view named "status"); false without one.
     bool _StatusLine(std::string *text);
 
@@ -120,8 +152,16 @@ const Commands::Entry Commands::kCommands[] = {
     {"close", &Commands::Close},
     {"send", &Commands::Send},
     {"screenshot", &Commands::Screenshot},
+    {"help", &Commands::Help},
     {"quit", &Commands::Quit},
 };
+
+std::vector<std::string> Commands::Names() {
+    std::vector<std::string> names;
+    for (const Entry &entry : kCommands)
+        names.push_back(entry.name);
+    return names;
+}
 
 Result Commands::Run() {
     for (const Entry &entry : kCommands) {
@@ -193,6 +233,29 @@ BMenuField *Commands::_Menu(BWindow *window, const char *label) {
     if (field == nullptr)
         _Fail(std::string("the window has no menu \"") + label + "\"");
     return field;
+}
+
+BMenuItem *Commands::_MenuItem(BMenu *menu, const std::string &label, const char *menuLabel) {
+    if (BMenuItem *exact = menu->FindItem(label.c_str()))
+        return exact;
+    BMenuItem *found = nullptr;
+    int32 matches = 0;
+    const int32 count = menu->CountItems();
+    for (int32 i = 0; i < count; i++) {
+        BMenuItem *item = menu->ItemAt(i);
+        if (item != nullptr && strcasecmp(item->LabelCopy().String(), label.c_str()) == 0) {
+            found = item;
+            matches++;
+        }
+    }
+    if (matches == 1)
+        return found;
+    if (matches == 0)
+        _Fail("no item \"" + label + "\" in \"" + menuLabel + "\"");
+    else
+        _Fail("\"" + label + "\" matches " + std::to_string(matches) + " items of \"" + menuLabel +
+              "\" but none exactly");
+    return nullptr;
 }
 
 Result Commands::AddOns() {
@@ -326,6 +389,9 @@ Result Commands::Add() {
         return _Fail("missing path");
     if (fPlayer.Following())
         return _Fail("playlist 0 follows a player (--follow): add the file in that player");
+    const std::string problem = item_path_problem(path);
+    if (!problem.empty())
+        return _Fail("cannot add \"" + shortened(path) + "\": " + problem);
     PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
     if (playlist) {
         AsPlayerPlaylist(playlist)->AddItem(path.c_str());
@@ -406,6 +472,9 @@ Result Commands::Volume() {
     float volume = 0;
     if (set && !parse_float(word, &volume))
         return _Fail("\"" + word + "\" is not a number");
+    // Above 2 is the add-on's to clamp; below 0 no volume makes sense.
+    if (set && volume < 0)
+        return _Fail("\"" + word + "\" is negative (a volume is 0 or more)");
     if (!_NoMore())
         return CommandInterpreter::kFailed;
     PlaylistPtr playlist = _Playlist();
@@ -519,11 +588,9 @@ Result Commands::Pick() {
         BMenuField *field = _Menu(window, label);
         if (field == nullptr)
             return;
-        BMenuItem *item = field->Menu()->FindItem(itemLabel.c_str());
-        if (item == nullptr) {
-            _Fail("no item \"" + itemLabel + "\" in \"" + label + "\"");
+        BMenuItem *item = _MenuItem(field->Menu(), itemLabel, label);
+        if (item == nullptr)
             return;
-        }
         if (item->Choose() != B_OK) {
             _Fail("item \"" + itemLabel + "\" of \"" + label + "\" cannot be chosen");
             return;
@@ -631,6 +698,28 @@ Result Commands::Screenshot() {
     return CommandInterpreter::kDone;
 }
 
+Result Commands::Help() {
+    std::string name;
+    const bool one = fArguments.Next(&name);
+    if (!_NoMore())
+        return CommandInterpreter::kFailed;
+    std::vector<CommandHelp> commands = player_command_help();
+    if (Display *display = fPlayer.GetDisplay()) {
+        const std::vector<CommandHelp> more = display->CommandsHelp();
+        commands.insert(commands.end(), more.begin(), more.end());
+    }
+    if (!one) {
+        for (const CommandHelp &help : commands)
+            fputs(help_line(help).c_str(), stdout);
+        return CommandInterpreter::kDone;
+    }
+    const CommandHelp *help = find_command_help(commands, name);
+    if (help == nullptr)
+        return _Fail("no command \"" + name + "\"");
+    fputs(help_line(*help).c_str(), stdout);
+    return CommandInterpreter::kDone;
+}
+
 Result Commands::Quit() {
     if (!_NoMore())
         return CommandInterpreter::kFailed;
@@ -652,4 +741,8 @@ CommandInterpreter::Result CommandInterpreter::Execute(const std::string &line,
     const std::string name = line.substr(start, end - start);
     Arguments arguments(line, end);
     return Commands(fPlayer, name, arguments, error).Run();
+}
+
+std::vector<std::string> CommandInterpreter::CommandNames() {
+    return Commands::Names();
 }

@@ -4,17 +4,20 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "CommandInterpreter.h"
 #include "LineReader.h"
 #include "Player.h"
+#include "Prompt.h"
 #include "Signals.h"
 #include "StandardOutput.h"
 
 namespace {
 
 const int kGoOn = -1000;
+const char *const kPrompt = "brindle> ";
 
 int signal_status() {
     return 128 + termination_signal();
@@ -40,6 +43,10 @@ int InputLoop::_RunLine(const std::string &line, int lineNumber, bool script) {
 }
 
 int InputLoop::RunCommands(int fd, bool script, bool prompt) {
+    if (prompt) {
+        if (std::unique_ptr<Prompt> editor = Prompt::Open(kPrompt))
+            return _RunEdited(fd, *editor);
+    }
     LineReader reader(fd);
     TaskQueue &tasks = fPlayer.Tasks();
     bool promptShown = false;
@@ -59,7 +66,7 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
             return kExitOk;
         }
         if (prompt && !promptShown) {
-            fputs("brindle> ", stdout);
+            fputs(kPrompt, stdout);
             fflush(stdout);
             flush_standard_output();
             promptShown = true;
@@ -79,6 +86,41 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
             return kInputUnreadable;
         if (fds[0].revents != 0 && reader.Fill() == LineReader::kError)
             return kInputUnreadable;
+    }
+}
+
+int InputLoop::_RunEdited(int fd, Prompt &prompt) {
+    TaskQueue &tasks = fPlayer.Tasks();
+    int lineNumber = 0;
+    for (;;) {
+        if (termination_signal() != 0)
+            return signal_status();
+        prompt.Start();
+        struct pollfd fds[2] = {{fd, POLLIN, 0}, {tasks.WakeFd(), POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return kInputUnreadable;
+        }
+        if (fds[1].revents != 0) {
+            tasks.ClearWake();
+            fPlayer.Settle();
+        }
+        if (fds[0].revents & POLLNVAL)
+            return kInputUnreadable;
+        if (fds[0].revents == 0)
+            continue;
+        std::string line;
+        bool ended = false;
+        if (!prompt.Read(&line, &ended))
+            continue;
+        if (ended) {
+            fputs("\n", stdout);  // end of input typed at the prompt
+            return kExitOk;
+        }
+        const int status = _RunLine(line, ++lineNumber, false);
+        if (status != kGoOn)
+            return status;
     }
 }
 

@@ -12,6 +12,7 @@
 
 class CommandInterpreter;
 class Player;
+class Prompt;
 
 class InputLoop {
 public:
@@ -24,8 +25,9 @@ public:
     // Runs commands read from `fd` until its end or `quit` (status 0). A bad command is
     // reported as "brindle-player: line N: REASON"; in a script it ends the run (status
     // 2), otherwise the loop goes on. With `prompt`, "brindle> " is shown before each
-    // line is read. kInputUnreadable when `fd` cannot be read; 128 + the signal number
-    // on SIGINT or SIGTERM.
+    // line is read, and the line can be edited and recalled from the history (when
+    // libedit can be loaded; Prompt.h). kInputUnreadable when `fd` cannot be read;
+    // 128 + the signal number on SIGINT or SIGTERM.
     int RunCommands(int fd, bool script, bool prompt);
 
     // Runs with no input: until the last enabled interface is disabled (status 0) or a
@@ -34,6 +36,8 @@ public:
     int RunDetached();
 
 private:
+    // RunCommands for a terminal, with line editing.
+    int _RunEdited(int fd, Prompt &prompt);
     // Runs one line; an exit status, or a negative value below kInputUnreadable to go on.
     int _RunLine(const std::string &line, int lineNumber, bool script);
 

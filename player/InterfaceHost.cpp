@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include <Message.h>
+#include <Rect.h>
+#include <Window.h>
 
 #include <SoundPlayController.h>
 #include "WindowAccess.h"
@@ -65,6 +67,7 @@ status_t InterfaceHost::Enable(const LoadedDescriptor &source) {
     }
     interface->ops = table;
     fEnabled.push_back(std::move(interface));
+    _Place(*fEnabled.back());
     Show(*fEnabled.back());
     return B_OK;
 }
@@ -78,6 +81,7 @@ status_t InterfaceHost::Disable(const std::string &id) {
     // longer an enabled interface.
     std::unique_ptr<EnabledInterface> interface = std::move(*found);
     fEnabled.erase(found);
+    _Remember(*interface);
     _Destroy(*interface->source, interface->data);
     return B_OK;
 }
@@ -121,6 +125,24 @@ status_t InterfaceHost::GetConfig(EnabledInterface &interface, BMessage *config)
     if (interface.ops->getconfig != nullptr)
         _Call(interface, [&] { status = interface.ops->getconfig(interface.data, config); });
     return status;
+}
+
+void InterfaceHost::_Place(EnabledInterface &interface) {
+    if (fPlacement == nullptr)
+        return;
+    BRect current(0, 0, -1, -1);
+    with_window(interface.windowTokens, [&](BWindow *window) { current = window->Frame(); });
+    BMessage config;
+    if (fPlacement->Place(interface.id, current, &config))
+        SetConfig(interface, &config);
+}
+
+void InterfaceHost::_Remember(EnabledInterface &interface) {
+    if (fPlacement == nullptr)
+        return;
+    BMessage config;
+    if (GetConfig(interface, &config) == B_OK)
+        fPlacement->Remember(interface.id, config);
 }
 
 void InterfaceHost::_Call(EnabledInterface &interface, const std::function<void()> &call) {

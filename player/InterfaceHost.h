@@ -18,7 +18,20 @@
 #include "AddOnLoader.h"
 #include <PluginInterface.h>
 
+class BRect;
 class SoundPlayController;
+
+// What the player does about an interface's window frame across its enablings (the
+// player's memory of window places, FrameStore.h). Main thread.
+class WindowPlacement {
+public:
+    virtual ~WindowPlacement() = default;
+    // Right after getplugin, before show: fills `config` for setconfig, or returns false
+    // for no call. `current` is the interface's window's frame now (invalid if none).
+    virtual bool Place(const std::string &id, const BRect &current, BMessage *config) = 0;
+    // Right before destroyplugin, with what the interface's getconfig gave.
+    virtual void Remember(const std::string &id, const BMessage &config) = 0;
+};
 
 struct EnabledInterface {
     const LoadedDescriptor *source;
@@ -56,13 +69,20 @@ public:
     void SetConfig(EnabledInterface &interface, BMessage *config);
     status_t GetConfig(EnabledInterface &interface, BMessage *config);
 
+    // Null (the default): no setconfig after getplugin, no getconfig before
+    // destroyplugin. Not owned.
+    void SetPlacement(WindowPlacement *placement) { fPlacement = placement; }
+
 private:
     // Runs `call` and records the windows that appeared meanwhile as the interface's.
     void _Call(EnabledInterface &interface, const std::function<void()> &call);
     void _Destroy(const LoadedDescriptor &source, void *data);
+    void _Place(EnabledInterface &interface);
+    void _Remember(EnabledInterface &interface);
 
     SoundPlayController *const fController;
     std::vector<std::unique_ptr<EnabledInterface>> fEnabled;
+    WindowPlacement *fPlacement = nullptr;
 };
 
 #endif  // BRINDLE_PLAYER_INTERFACE_HOST_H

@@ -15,7 +15,12 @@ const char *const kUsage =
     "  --headless      show no windows; read commands from standard input\n"
     "  --follow[=NAME] playlist 0 follows the MPRIS player NAME on the session bus (as\n"
     "                  playerctl -l names it: mpv, vlc, ...; default: the first one found)\n"
-    "  FILE...         the items of playlist 0, the first one current\n";
+    "  --help          show this and exit\n"
+    "  --version       show the version and exit\n"
+    "  FILE...         the items of playlist 0, the first one current\n"
+    "At the prompt, `help` lists the commands.\n";
+
+const char *const kVersion = "brindle-player " BRINDLE_VERSION "\n";
 
 namespace {
 
@@ -67,6 +72,10 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
         }
         if (strcmp(argument, "--help") == 0 || strcmp(argument, "-h") == 0) {
             options->help = true;
+            continue;
+        }
+        if (strcmp(argument, "--version") == 0) {
+            options->version = true;
             continue;
         }
         if (strcmp(argument, "--follow") == 0 || strncmp(argument, "--follow=", 9) == 0) {

@@ -1,5 +1,6 @@
 // The player's command line:
 //   brindle-player [--headless] [--follow[=NAME]] [--script FILE] [--add-on PATH]... [FILE...]
+//   brindle-player --help | --version
 #ifndef BRINDLE_PLAYER_OPTIONS_H
 #define BRINDLE_PLAYER_OPTIONS_H
 
@@ -9,6 +10,7 @@
 struct Options {
     bool headless = false;
     bool help = false;
+    bool version = false;
     bool hasScript = false;
     std::string script;  // "-": standard input
     std::vector<std::string> addOns;
@@ -21,5 +23,7 @@ struct Options {
 bool parse_options(int argc, const char *const *argv, Options *options, std::string *error);
 
 extern const char *const kUsage;
+// "brindle-player VERSION\n".
+extern const char *const kVersion;
 
 #endif  // BRINDLE_PLAYER_OPTIONS_H

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Follower.h"
+#include "FrameStore.h"
 #include "Playlist.h"
 #include "StandardOutput.h"
 #include "WindowAccess.h"
@@ -12,6 +13,17 @@ Player::Player()
 
 Player::~Player() {
     Shutdown();
+}
+
+void Player::SetDisplay(Display *display) {
+    fDisplay = display;
+    fInterfaces.SetPlacement(nullptr);
+    fPlacement.reset();
+    const std::string path = FrameStore::DefaultPath();
+    if (display != nullptr && !path.empty()) {
+        fPlacement = std::make_unique<RememberedFrames>(path, *display);
+        fInterfaces.SetPlacement(fPlacement.get());
+    }
 }
 
 void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {

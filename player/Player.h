@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include <Rect.h>
+
 #include "AddOnLoader.h"
 #include "CommandArguments.h"
+#include "Help.h"
 #include "InterfaceHost.h"
 #include "PlayerController.h"
 #include "TaskQueue.h"
@@ -34,9 +37,15 @@ public:
                             std::string * /*error*/) {
         return false;
     }
+    // The help of those commands, for `help`.
+    virtual std::vector<CommandHelp> CommandsHelp() const { return {}; }
     // The end of the waiting rule: called once the windows are idle after a command,
     // so the front end can let its widgets catch up before the next one.
     virtual void CatchUp() {}
+    // Where windows can go: the screens' areas (empty: unknown), and the frame of the
+    // player's own window (false: it has none).
+    virtual std::vector<BRect> ScreenFrames() { return {}; }
+    virtual bool PlayerWindowFrame(BRect * /*frame*/) { return false; }
 };
 
 class Follower;
@@ -54,7 +63,8 @@ public:
     TaskQueue &Tasks() { return fTasks; }
 
     Display *GetDisplay() const { return fDisplay; }
-    void SetDisplay(Display *display) { fDisplay = display; }
+    // With a display the places of interface windows are remembered (FrameStore.h).
+    void SetDisplay(Display *display);
 
     // Playlist 0 with `paths` as its items, the first one current.
     void OpenStartPlaylist(const std::vector<std::string> &paths);
@@ -93,6 +103,7 @@ private:
     TaskQueue fTasks;
     std::unique_ptr<Follower> fFollower;
     Display *fDisplay = nullptr;
+    std::unique_ptr<WindowPlacement> fPlacement;
     bool fEverEnabled = false;
     bool fShuttingDown = false;
 };

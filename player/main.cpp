@@ -91,6 +91,10 @@ int main(int argc, char **argv) {
         fputs(kUsage, stdout);
         return 0;
     }
+    if (options.version) {
+        fputs(kVersion, stdout);
+        return 0;
+    }
 
     int scriptFd = -1;
     if (options.hasScript) {

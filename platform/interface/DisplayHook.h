@@ -59,7 +59,8 @@ enum display_change_kind {
     B_MENU_ITEM_ADDED,    // window, view (the menu's field, may be null), menu, item, index
     B_MENU_ITEM_REMOVED,  // window, view, menu, item (identity only), index
     B_MENU_ITEM_MARKED,   // window, view, menu, item; read IsMarked()
-    B_MENU_ITEM_CHANGED   // window, view, menu, item (label or enabled changed)
+    B_MENU_ITEM_CHANGED,  // window, view, menu, item (label or enabled changed)
+    B_WINDOW_DEFAULT_BUTTON_CHANGED  // window, view (the new default, or null), previous
 };
 
 struct display_change {

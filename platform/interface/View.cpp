@@ -74,7 +74,7 @@ bool BView::RemoveChild(BView *child) {
 
     BWindow *window = Window();
     if (window != nullptr) {
-        window->_ForgetFocusIn(child);
+        window->_ForgetViewsIn(child);
         child->_Detach();
     }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <AppDefs.h>
+#include <Button.h>
 #include <DisplayHook.h>
 #include <TextControl.h>
 #include <WindowList.h>
@@ -98,7 +99,7 @@ bool BWindow::RemoveChild(BView *child) {
             return false;
         fTopViews.erase(at);
     }
-    _ForgetFocusIn(child);
+    _ForgetViewsIn(child);
     child->_Detach();
 
     display_change change{B_VIEW_REMOVED};
@@ -139,6 +140,29 @@ BView *BWindow::FindView(const char *name) const {
 BView *BWindow::CurrentFocus() const {
     std::lock_guard<std::mutex> lock(fStateLock);
     return fFocus;
+}
+
+void BWindow::SetDefaultButton(BButton *button) {
+    if (button != nullptr && !_HasView(button))
+        return;
+    BButton *previous = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(fStateLock);
+        if (fDefaultButton == button)
+            return;
+        previous = fDefaultButton;
+        fDefaultButton = button;
+    }
+    display_change change{B_WINDOW_DEFAULT_BUTTON_CHANGED};
+    change.window = this;
+    change.view = button;
+    change.other = previous;
+    notify_display(change);
+}
+
+BButton *BWindow::DefaultButton() const {
+    std::lock_guard<std::mutex> lock(fStateLock);
+    return fDefaultButton;
 }
 
 void BWindow::DispatchMessage(BMessage *message, BHandler *handler) {
@@ -372,10 +396,13 @@ void BWindow::_SetFocus(BView *view) {
     notify_display(change);
 }
 
-void BWindow::_ForgetFocusIn(BView *subtree) {
+void BWindow::_ForgetViewsIn(BView *subtree) {
     BView *focus = CurrentFocus();
     if (focus != nullptr && subtree->_IsAncestorOrSelf(focus))
         _SetFocus(nullptr);
+    BButton *button = DefaultButton();
+    if (button != nullptr && subtree->_IsAncestorOrSelf(button))
+        SetDefaultButton(nullptr);
 }
 
 bool BWindow::_HasView(const BView *view) const {

@@ -19,6 +19,10 @@
 // User actions, safe from any thread (the window must be alive; a display finds it
 // through for_each_window()): PressCloseBox() posts B_QUIT_REQUESTED, as the close box
 // does; MoveTo()/ResizeTo() as a user dragging the window.
+//
+// The default button is the one a display presses when the user hits Enter in the
+// window (as the original platform's window does with B_ENTER); the model only records
+// which button that is.
 #ifndef BRINDLE_INTERFACE_WINDOW_H
 #define BRINDLE_INTERFACE_WINDOW_H
 
@@ -29,6 +33,8 @@
 #include <Rect.h>
 #include <String.h>
 #include <View.h>
+
+class BButton;
 
 enum window_type {
     B_UNTYPED_WINDOW = 0,
@@ -93,6 +99,11 @@ public:
     BView *FindView(const char *name) const;
     BView *CurrentFocus() const;
 
+    // Any thread. `button` must be in this window's tree (else nothing changes); null
+    // leaves the window without one. A button leaving the tree stops being the default.
+    void SetDefaultButton(BButton *button);
+    BButton *DefaultButton() const;
+
     virtual void DispatchMessage(BMessage *message, BHandler *handler);
     // Drops every message it gets.
     virtual void MessageReceived(BMessage *message);
@@ -142,7 +153,8 @@ private:
     friend class BTextControl;
 
     void _SetFocus(BView *view);
-    void _ForgetFocusIn(BView *subtree);
+    // Forgets the focus and the default button when they are in `subtree`.
+    void _ForgetViewsIn(BView *subtree);
     bool _HasView(const BView *view) const;
     bool _IsRunning() const;
     void _ResizeTo(float width, float height);
@@ -155,6 +167,7 @@ private:
     bool fRunCalled = false;
     bool fInWindowList = false;
     BView *fFocus = nullptr;
+    BButton *fDefaultButton = nullptr;
     std::vector<BView *> fTopViews;
     float fMinWidth = 0;
     float fMaxWidth = 32768;

@@ -7,6 +7,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -221,6 +224,113 @@ bool widget_interface(Call &call) {
     });
 }
 
+// The widget a form field name (title, genre, …) or a button label names, in `mirror`.
+QWidget *named_widget(WindowMirror *mirror, const std::string &name) {
+    if (const char *label = text_field_label(name))
+        return mirror->LineEdit(label);
+    if (const char *label = menu_label(name))
+        return mirror->ComboBox(label);
+    return mirror->Button(name);
+}
+
+bool widget_key(Call &call) {
+    std::string target;
+    std::string keys;
+    call.arguments.Next(&target);
+    call.arguments.Next(&keys);
+    if (!call.NoMore())
+        return false;
+    const QKeySequence sequence = QKeySequence::fromString(QString::fromStdString(keys));
+    if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown)
+        return call.Fail("\"" + keys + "\" is not a key (Return, Escape, Ctrl+S, …)");
+    const QKeyCombination key = sequence[0];
+    return call.OnGui([&] {
+        WindowMirror *mirror = call.Newest();
+        if (mirror == nullptr)
+            return;
+        QWidget *widget = named_widget(mirror, target);
+        if (widget == nullptr) {
+            call.Fail("no widget \"" + target + "\"");
+            return;
+        }
+        // The focus goes there first, as a user clicking into it would put it.
+        widget->setFocus(Qt::MouseFocusReason);
+        QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+        QKeyEvent release(QEvent::KeyRelease, key.key(), key.keyboardModifiers());
+        QCoreApplication::sendEvent(widget, &press);
+        QCoreApplication::sendEvent(widget, &release);
+    });
+}
+
+bool read_two_numbers(Call &call, int32 *first, int32 *second) {
+    std::string a;
+    std::string b;
+    if (!call.arguments.Next(&a) || !call.arguments.Next(&b) || !parse_int32(a, first) ||
+        !parse_int32(b, second))
+        return call.Fail("takes two whole numbers");
+    return call.NoMore();
+}
+
+bool widget_resize(Call &call) {
+    int32 width;
+    int32 height;
+    if (!read_two_numbers(call, &width, &height))
+        return false;
+    return call.OnGui([&] {
+        if (WindowMirror *mirror = call.Newest()) {
+            mirror->resize(width, height);
+            mirror->UserResized(mirror->size());
+        }
+    });
+}
+
+bool widget_move(Call &call) {
+    int32 x;
+    int32 y;
+    if (!read_two_numbers(call, &x, &y))
+        return false;
+    return call.OnGui([&] {
+        if (WindowMirror *mirror = call.Newest()) {
+            mirror->move(x, y);
+            mirror->UserMoved(mirror->pos());
+        }
+    });
+}
+
+std::string geometry_line(const QRect &rect, const std::string &name) {
+    return "= geometry " + std::to_string(rect.x()) + " " + std::to_string(rect.y()) + " " +
+           std::to_string(rect.width()) + " " + std::to_string(rect.height()) + " " + name + "\n";
+}
+
+void describe_geometry(WindowMirror *mirror, const std::vector<ViewSnapshot> &views,
+                       std::string *answer) {
+    for (const ViewSnapshot &view : views) {
+        QWidget *widget = nullptr;
+        if (view.kind == ViewSnapshot::kText)
+            widget = mirror->LineEdit(view.label);
+        else if (view.kind == ViewSnapshot::kPopup)
+            widget = mirror->ComboBox(view.label);
+        else if (view.kind == ViewSnapshot::kButton)
+            widget = mirror->Button(view.label);
+        if (widget != nullptr)
+            *answer += geometry_line(QRect(widget->mapTo(mirror, QPoint(0, 0)), widget->size()),
+                                     view.label);
+        describe_geometry(mirror, view.children, answer);
+    }
+}
+
+bool widget_geometry(Call &call) {
+    return call.NoMore() && call.OnGui([&] {
+        PlayerWindow *player = call.Player();
+        call.answer += geometry_line(QRect(player->pos(), player->size()), "player");
+        WindowMirror *mirror = call.Newest();
+        if (mirror == nullptr)
+            return;
+        call.answer += geometry_line(QRect(mirror->pos(), mirror->size()), "window");
+        describe_geometry(mirror, mirror->Shown().views, &call.answer);
+    });
+}
+
 bool slider(Call &call) {
     return call.NoMore() && call.OnGui([&] {
         char text[64];
@@ -230,33 +340,60 @@ bool slider(Call &call) {
 }
 
 struct FrontEndCommand {
-    const char *name;
+    CommandHelp help;
     bool (*run)(Call &call);
 };
 
 const FrontEndCommand kFrontEndCommands[] = {
-    {"widget-type", widget_type},
-    {"widget-pick", widget_pick},
-    {"widget-press", widget_press},
-    {"widget-close", widget_close},
-    {"widget-state", widget_state},
-    {"widget-next", widget_next},
-    {"widget-prev", widget_prev},
-    {"widget-goto", widget_goto},
-    {"widget-volume", widget_volume},
-    {"widget-interface", widget_interface},
-    {"slider", slider},
+    {{"widget-type", "widget-type title|album|artist TEXT", "type TEXT into that line edit"},
+     widget_type},
+    {{"widget-pick", "widget-pick genre|rating|volume LABEL", "choose LABEL in that combo box"},
+     widget_pick},
+    {{"widget-press", "widget-press LABEL", "click the button labelled LABEL"}, widget_press},
+    {{"widget-close", "widget-close", "the close box of the newest add-on window"}, widget_close},
+    {{"widget-state", "widget-state",
+      "what the widgets show: = window, text, popup, button, "
+      "playlist lines"},
+     widget_state},
+    {{"widget-next", "widget-next", "click Next in the player's window"}, widget_next},
+    {{"widget-prev", "widget-prev", "click Previous in the player's window"}, widget_prev},
+    {{"widget-goto", "widget-goto N", "double-click item N of the player's playlist"}, widget_goto},
+    {{"widget-volume", "widget-volume V", "drag the volume slider to V (0 to 2)"}, widget_volume},
+    {{"widget-interface", "widget-interface ID",
+      "choose ID in the Interfaces menu (enable or "
+      "disable it)"},
+     widget_interface},
+    {{"widget-key", "widget-key WIDGET KEY",
+      "focus WIDGET (title, genre, Save, ...) and press "
+      "KEY (Return, Escape, Ctrl+S, ...)"},
+     widget_key},
+    {{"widget-resize", "widget-resize W H", "size the newest add-on window as a user would"},
+     widget_resize},
+    {{"widget-move", "widget-move X Y", "move the newest add-on window as a user would"},
+     widget_move},
+    {{"widget-geometry", "widget-geometry",
+      "where the windows and the newest one's controls "
+      "are: = geometry X Y W H NAME"},
+     widget_geometry},
+    {{"slider", "slider", "the volume slider's value: = slider V"}, slider},
 };
 
 const FrontEndCommand *find_command(const std::string &name) {
     for (const FrontEndCommand &command : kFrontEndCommands) {
-        if (name == command.name)
+        if (name == command.help.name)
             return &command;
     }
     return nullptr;
 }
 
 }  // namespace
+
+std::vector<CommandHelp> front_end_command_help() {
+    std::vector<CommandHelp> help;
+    for (const FrontEndCommand &command : kFrontEndCommands)
+        help.push_back(command.help);
+    return help;
+}
 
 bool is_front_end_command(const std::string &name) {
     return find_command(name) != nullptr;

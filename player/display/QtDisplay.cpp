@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 
 #include <WindowList.h>
 
+#include "FocusStyle.h"
 #include "FrontEndCommands.h"
 #include "GuiQueue.h"
 #include "InterfaceHost.h"
@@ -27,7 +29,10 @@ QtDisplay::QtDisplay(Player &player)
     : fPlayer(player),
       fGuiThread(std::this_thread::get_id()),
       fQueue(new GuiQueue),
-      fPlayerWindow(new PlayerWindow(player)) {
+      fPlayerWindow(nullptr) {
+    // Before the first widget, so every one is drawn with it.
+    install_focus_style();
+    fPlayerWindow = new PlayerWindow(player);
     fBridge = std::make_shared<ModelBridge>(
         fQueue, [this](const std::set<const BWindow *> &dirty) { _Refresh(dirty); });
     set_display_hook(fBridge);
@@ -168,6 +173,38 @@ bool QtDisplay::OwnsCommand(const std::string &name) const {
 
 bool QtDisplay::RunCommand(const std::string &name, Arguments &arguments, std::string *error) {
     return run_front_end_command(*this, name, arguments, error);
+}
+
+namespace {
+
+BRect to_rect(const QRect &rect) {
+    return BRect(rect.left(), rect.top(), rect.right(), rect.bottom());
+}
+
+}  // namespace
+
+std::vector<BRect> QtDisplay::ScreenFrames() {
+    std::vector<BRect> frames;
+    RunOnGui([&] {
+        if (QScreen *screen = fPlayerWindow->screen()) {
+            for (QScreen *sibling : screen->virtualSiblings())
+                frames.push_back(to_rect(sibling->availableGeometry()));
+        }
+    });
+    return frames;
+}
+
+bool QtDisplay::PlayerWindowFrame(BRect *frame) {
+    bool shown = false;
+    RunOnGui([&] {
+        shown = fPlayerWindow->isVisible();
+        *frame = to_rect(fPlayerWindow->frameGeometry());
+    });
+    return shown;
+}
+
+std::vector<CommandHelp> QtDisplay::CommandsHelp() const {
+    return front_end_command_help();
 }
 
 void QtDisplay::SetPlayerWindowCloseAction(std::function<void()> action) {

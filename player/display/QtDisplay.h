@@ -44,6 +44,10 @@ public:
     // Command thread: the front-end commands (widget-…, slider); see FrontEndCommands.h.
     bool OwnsCommand(const std::string &name) const override;
     bool RunCommand(const std::string &name, Arguments &arguments, std::string *error) override;
+    std::vector<CommandHelp> CommandsHelp() const override;
+    // Command thread.
+    std::vector<BRect> ScreenFrames() override;
+    bool PlayerWindowFrame(BRect *frame) override;
 
     // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);

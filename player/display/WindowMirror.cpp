@@ -6,9 +6,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMoveEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
@@ -168,8 +171,14 @@ void WindowMirror::_ApplyView(const ViewSnapshot &view) {
     if (control.edit != nullptr) {
         const QString text = QString::fromStdString(view.text);
         // Only a real change: setting the same text would move a typing user's cursor.
-        if (control.edit->text() != text)
+        if (control.edit->text() != text) {
+            const int cursor = control.edit->cursorPosition();
             control.edit->setText(text);
+            // A loaded text is shown from its start; a field being typed in keeps its
+            // cursor where it was.
+            control.edit->setCursorPosition(
+                control.edit->hasFocus() ? std::min(cursor, static_cast<int>(text.size())) : 0);
+        }
         control.edit->setEnabled(view.enabled);
     }
     if (control.combo != nullptr) {
@@ -236,6 +245,18 @@ void WindowMirror::_AlignLabels(const WindowSnapshot &snapshot) {
     };
     for (const ViewSnapshot &view : snapshot.views)
         align(view);
+
+    // The labels' widths are part of what their rows need: the limits computed before
+    // were too small for them, and so were those of the groups around them.
+    std::function<void(const ViewSnapshot &)> limit = [&](const ViewSnapshot &view) {
+        for (const ViewSnapshot &child : view.children)
+            limit(child);
+        auto found = fControls.find(view.id);
+        if (found != fControls.end() && found->second.box != nullptr)
+            _ApplyLimits(found->second.box, view.layout);
+    };
+    for (const ViewSnapshot &view : snapshot.views)
+        limit(view);
 }
 
 void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
@@ -264,10 +285,21 @@ void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
         const QRect wanted(static_cast<int>(snapshot.frame.left),
                            static_cast<int>(snapshot.frame.top), pixels(snapshot.frame.Width() + 1),
                            pixels(snapshot.frame.Height() + 1));
-        if (wanted.topLeft() != pos())
+        // The model following a move the window system reported is not moved back: a
+        // window manager that places frames a little off what was asked would otherwise
+        // walk the window across the screen.
+        const bool reported =
+            fReportedPosition.has_value() && *fReportedPosition == wanted.topLeft();
+        fReportedPosition.reset();
+        if (wanted.topLeft() != pos() && !reported)
             move(wanted.topLeft());
         if (wanted.size() != size())
             resize(wanted.size().expandedTo(minimumSizeHint()));
+    }
+    fShown.defaultButton = snapshot.defaultButton;
+    for (auto &entry : fControls) {
+        if (entry.second.button != nullptr)
+            entry.second.button->setDefault(entry.first == snapshot.defaultButton);
     }
     setVisible(!snapshot.hidden);
     fApplying = false;
@@ -358,6 +390,64 @@ void WindowMirror::UserPressed(const BView *button) {
         if (auto *control = dynamic_cast<BButton *>(const_cast<BView *>(button)))
             control->Press();
     });
+}
+
+bool WindowMirror::PressDefault() {
+    auto found = fControls.find(fShown.defaultButton);
+    if (fShown.defaultButton == nullptr || found == fControls.end())
+        return false;
+    QPushButton *button = found->second.button;
+    if (button == nullptr || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
+}
+
+void WindowMirror::UserMoved(const QPoint &where) {
+    fReportedPosition = where;
+    with_model(fShown.id, [&](BWindow *window) { window->MoveTo(where.x(), where.y()); });
+}
+
+void WindowMirror::UserResized(const QSize &size) {
+    // The model's sizes count inclusive edges: w pixels are a Width() of w - 1.
+    with_model(fShown.id,
+               [&](BWindow *window) { window->ResizeTo(size.width() - 1, size.height() - 1); });
+}
+
+void WindowMirror::keyPressEvent(QKeyEvent *event) {
+    // Keys the focused widget left alone arrive here.
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    const bool control = modifiers == Qt::ControlModifier;
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && plain) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
+            button->click();
+        else
+            PressDefault();
+    } else if (key == Qt::Key_S && control) {
+        PressDefault();
+    } else if ((key == Qt::Key_Escape && plain) || (key == Qt::Key_W && control)) {
+        close();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void WindowMirror::moveEvent(QMoveEvent *event) {
+    QWidget::moveEvent(event);
+    // Moves the window system reports (a user dragging the window); the ones that
+    // follow the model come back with the model's own values and change nothing.
+    if (!fApplying && event->spontaneous())
+        UserMoved(pos());
+}
+
+void WindowMirror::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    if (!fApplying && event->spontaneous())
+        UserResized(event->size());
 }
 
 void WindowMirror::closeEvent(QCloseEvent *event) {

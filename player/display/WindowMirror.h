@@ -1,16 +1,23 @@
 // One top-level Qt window mirroring one BWindow: its title, frame, shown/hidden state,
-// close box, and its views as Qt layouts and widgets (BTextControl: a labelled line
+// close box, default button, and its views as Qt layouts and widgets (BTextControl: a labelled line
 // edit; BMenuField: a labelled combo box showing the marked item; BButton: a push
 // button; BStringView: a label; groups: box layouts honouring the layout library's size limits,
 // with labels as wide as the layout library's dividers so DivideSame columns line up).
 //
+// Keys, as in a dialog: Enter (Return) presses the focused button, or anywhere else the
+// window's default button; Ctrl+S presses the default button; Escape and Ctrl+W ask
+// the window to close, as its close box does. A text the model loads into a field is
+// shown from its start.
+//
 // GUI thread only. User actions go back to the model through the kit's user-action
-// entry points (TypeText, Choose, Press, PressCloseBox), each inside for_each_window()
-// after checking that the window and the control are still there; none of them waits.
+// entry points (TypeText, Choose, Press, PressCloseBox, MoveTo, ResizeTo), each inside
+// for_each_window() after checking that the window and the control are still there;
+// none of them waits.
 #ifndef BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H
 #define BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H
 
 #include <map>
+#include <optional>
 
 #include <QWidget>
 
@@ -43,9 +50,17 @@ public:
     void UserTyped(const BView *control, const QString &text);
     void UserChose(const BView *field, int index);
     void UserPressed(const BView *button);
+    // Presses the default button as Enter does; false when there is no enabled one.
+    bool PressDefault();
+    // The user moved the window to `where` (its frame's corner) or sized it to `size`.
+    void UserMoved(const QPoint &where);
+    void UserResized(const QSize &size);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     struct Control {
@@ -70,6 +85,8 @@ private:
     QWidget *fContent = nullptr;
     std::map<const BView *, Control> fControls;
     bool fApplying = false;
+    // Where the last move reported to the model went, until the model's frame comes back.
+    std::optional<QPoint> fReportedPosition;
 };
 
 #endif  // BRINDLE_PLAYER_DISPLAY_WINDOW_MIRROR_H

@@ -108,6 +108,7 @@ WindowSnapshot snapshot_window(BWindow *window) {
     shot.hidden = window->IsHidden();
     shot.closable = (window->Flags() & B_NOT_CLOSABLE) == 0;
     window->GetSizeLimits(&shot.minWidth, &shot.maxWidth, &shot.minHeight, &shot.maxHeight);
+    shot.defaultButton = window->DefaultButton();
     const int32 count = window->CountChildren();
     for (int32 i = 0; i < count; i++) {
         if (BView *view = window->ChildAt(i))

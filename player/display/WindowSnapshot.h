@@ -39,6 +39,7 @@ struct WindowSnapshot {
     bool hidden = true;
     bool closable = true;
     float minWidth = 0, maxWidth = 32768, minHeight = 0, maxHeight = 32768;
+    const BView *defaultButton = nullptr;  // what Enter presses, if anything
     std::vector<ViewSnapshot> views;
 };
 

@@ -59,6 +59,16 @@ std::string runtime_dir(const TempDir &dir) {
     return path;
 }
 
+std::string config_dir(const TempDir &dir) {
+    return dir / "config";
+}
+
+std::map<std::string, std::string> drawn_environment(const TempDir &dir) {
+    return {{"QT_QPA_PLATFORM", "offscreen"},
+            {"XDG_RUNTIME_DIR", runtime_dir(dir)},
+            {"XDG_CONFIG_HOME", config_dir(dir)}};
+}
+
 std::vector<pid_t> players_using(const std::string &runtime, const std::string &player) {
     const std::string program = player.empty() ? player_path() : player;
     char resolved[PATH_MAX];
@@ -106,6 +116,7 @@ SpawnOptions player_options(const TempDir &dir, uid_t user) {
     if (user != 0 && chown(runtime.c_str(), user, user) != 0)
         fail("chown " + runtime);
     options.env["XDG_RUNTIME_DIR"] = runtime;
+    options.env["XDG_CONFIG_HOME"] = config_dir(dir);
     options.dropToUser = user;
     return options;
 }

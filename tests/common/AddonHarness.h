@@ -55,6 +55,11 @@ public:
 // The roster directory the player of a test uses: private to the test, so players of
 // tests running side by side never meet.
 std::string runtime_dir(const TempDir &dir);
+// The settings folder (XDG_CONFIG_HOME) of the test's players: the place of their
+// windows is kept there, never in the user's own.
+std::string config_dir(const TempDir &dir);
+// A drawn player's environment: Qt's offscreen platform, and the two folders above.
+std::map<std::string, std::string> drawn_environment(const TempDir &dir);
 
 // Running players started from `player` (default: the build's) with this roster
 // directory: the ones a launcher started.

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,9 +22,10 @@ using addon_test::RunResult;
 using addon_test::TempDir;
 
 // Runs the player with the add-on on `script`; windows are drawn unless `headless`.
+// `env` goes on top of the drawn environment (an empty value unsets a variable).
 RunResult run_drawn(const TempDir &dir, const std::string &script,
                     const std::vector<std::string> &files, bool headless = false,
-                    std::map<std::string, std::string> env = {{"QT_QPA_PLATFORM", "offscreen"}}) {
+                    const std::map<std::string, std::string> &env = {}) {
     const std::string scriptPath = dir / "script.txt";
     addon_test::write_file(scriptPath, script);
     std::vector<std::string> argv = {addon_test::player_path()};
@@ -32,8 +35,9 @@ RunResult run_drawn(const TempDir &dir, const std::string &script,
     argv.insert(argv.end(), files.begin(), files.end());
     addon_test::SpawnOptions options;
     options.directory = dir.Path();
-    options.env = env;
-    options.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
+    options.env = addon_test::drawn_environment(dir);
+    for (const auto &variable : env)
+        options.env[variable.first] = variable.second;
     Process process(argv, options);
     return process.Finish();
 }
@@ -288,8 +292,7 @@ TEST(DrawnPlayer, WithoutAScriptTheWindowsStayUntilThePlayerIsEnded) {
     TempDir dir;
     addon_test::SpawnOptions options;
     options.directory = dir.Path();
-    options.env = {{"QT_QPA_PLATFORM", "offscreen"},
-                   {"XDG_RUNTIME_DIR", addon_test::runtime_dir(dir)}};
+    options.env = addon_test::drawn_environment(dir);
     Process process({addon_test::player_path(), "--add-on", addon_test::addon_path()}, options);
     // Every interface is enabled and shown at start; standard input is not read.
     ASSERT_TRUE(process.WaitForLine("Brindle - show"));
@@ -297,6 +300,139 @@ TEST(DrawnPlayer, WithoutAScriptTheWindowsStayUntilThePlayerIsEnded) {
     const RunResult result = process.Finish();
     EXPECT_EQ(result.exitStatus, 128 + SIGTERM);
     EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The lines between the first line equal to `from` and the next line equal to `to`.
+std::vector<std::string> lines_between(const std::vector<std::string> &lines,
+                                       const std::string &from, const std::string &to) {
+    auto start = std::find(lines.begin(), lines.end(), from);
+    if (start == lines.end())
+        return {};
+    auto end = std::find(start + 1, lines.end(), to);
+    return std::vector<std::string>(start + 1, end);
+}
+
+TEST(DrawnPlayer, EnterInATextFieldSavesAndEscapeClosesTheWindow) {
+    TempDir dir;
+    const std::vector<std::string> files = titled_files(dir, {"Before"});
+    const RunResult result = run_drawn(dir,
+                                       "enable\n"
+                                       "widget-type title After\n"
+                                       "help widget-key\n"
+                                       "widget-key title Return\n"
+                                       "help widget-move\n"
+                                       "widget-key artist Escape\n"
+                                       "add-ons\n",
+                                       files);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::vector<std::string> lines = result.Lines();
+    const std::vector<std::string> helps = answers(result, "= widget-");
+    ASSERT_EQ(helps.size(), 2u);
+    // Enter pressed Save: the form was written before the next command.
+    const std::vector<std::string> saved = lines_between(lines, helps[0], helps[1]);
+    EXPECT_EQ(addon_test::count_lines(saved, "Saved id3 info"), 1) << result.out;
+    EXPECT_EQ(addon_test::taglib_id3v1(files[0]).title, "After");
+    // Escape asked the window to close, and the player ended the interface.
+    const std::vector<std::string> closed = lines_between(lines, helps[1],
+                                                          "= add-on sp-brindle "
+                                                          "\"Brindle User-interface\" "
+                                                          "version 1 flags 16");
+    EXPECT_EQ(addon_test::count_lines(closed, "PluginWindow::QuiteRequested"), 1) << result.out;
+    EXPECT_EQ(addon_test::count_lines(closed, "Brindle - destroyplugin"), 1) << result.out;
+}
+
+// widget-geometry's answers of one call, by name: X, Y, width, height.
+using Geometry = std::map<std::string, std::vector<int>>;
+
+std::vector<Geometry> geometries(const RunResult &result) {
+    std::vector<Geometry> calls;
+    for (const std::string &line : answers(result, "= geometry ")) {
+        std::istringstream words(line.substr(11));
+        std::vector<int> numbers(4);
+        std::string name;
+        words >> numbers[0] >> numbers[1] >> numbers[2] >> numbers[3] >> std::ws;
+        std::getline(words, name);
+        if (name == "player")
+            calls.emplace_back();
+        if (!calls.empty())
+            calls.back()[name] = numbers;
+    }
+    return calls;
+}
+
+TEST(DrawnPlayer, AWiderWindowWidensTheTextFieldsAndNothingGrowsInHeight) {
+    TempDir dir;
+    const RunResult result =
+        run_drawn(dir,
+                  // As small as the model allows, then much larger than it needs.
+                  "enable\nsetconfig 10 10 11 11\nwidget-geometry\n"
+                  "widget-resize 900 700\nwidget-geometry\n",
+                  titled_files(dir, {"A"}));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::vector<Geometry> calls = geometries(result);
+    ASSERT_EQ(calls.size(), 2u) << result.out;
+    Geometry before = calls[0];
+    Geometry after = calls[1];
+    ASSERT_EQ(after.count("Save"), 1u) << result.out;
+    // The smallest window still holds the whole form, its margins too.
+    EXPECT_LE(before["Save"][0] + before["Save"][2] + 8, before["window"][2]) << result.out;
+    const int wider = after["window"][2] - before["window"][2];
+    EXPECT_GT(wider, 100);
+    EXPECT_EQ(after["window"][3], before["window"][3]);
+    for (const char *field : {"Title:", "Album:", "Artist:"}) {
+        EXPECT_EQ(after[field][2], before[field][2] + wider) << field;
+        EXPECT_EQ(after[field][3], before[field][3]) << field;
+    }
+    for (const char *kept : {"Genre:", "Rating:", "Vol. Adjust:", "Save"}) {
+        EXPECT_EQ(after[kept][2], before[kept][2]) << kept;
+        EXPECT_EQ(after[kept][3], before[kept][3]) << kept;
+    }
+    // Save moved to the right edge, under the text fields' end.
+    EXPECT_EQ(after["Save"][0] + after["Save"][2], after["Title:"][0] + after["Title:"][2]);
+}
+
+TEST(DrawnPlayer, TheWindowsPlaceIsKeptAcrossRunsAndAPlaceOffEveryScreenIsIgnored) {
+    TempDir dir;
+    const std::vector<std::string> files = titled_files(dir, {"A"});
+    const std::string frames = addon_test::config_dir(dir) + "/brindle-player/frames";
+
+    // A headless player neither reads nor writes the place.
+    const RunResult headless = run_drawn(dir, "enable\ngetconfig\n", files, true);
+    ASSERT_EQ(headless.exitStatus, 0) << headless.err;
+    EXPECT_EQ(addon_test::count_lines(headless.Lines(), "Brindle - setconfig"), 0);
+    EXPECT_EQ(addon_test::file_size(frames), -1);
+
+    // The first time the window opens beside the player's; moved, it is kept there.
+    const RunResult first = run_drawn(dir, "enable\nwidget-geometry\nwidget-move 420 130\n", files);
+    ASSERT_EQ(first.exitStatus, 0) << first.err;
+    const std::vector<Geometry> placed = geometries(first);
+    ASSERT_EQ(placed.size(), 1u) << first.out;
+    Geometry shown = placed[0];
+    EXPECT_GE(shown["window"][0], shown["player"][0] + shown["player"][2]);
+    const std::string kept = addon_test::read_file(frames);
+    EXPECT_EQ(kept.rfind("sp-brindle 420 130 ", 0), 0u) << kept;
+
+    // The next run hands the kept frame to setconfig right after getplugin.
+    const RunResult second = run_drawn(dir, "enable\ngetconfig\n", files);
+    ASSERT_EQ(second.exitStatus, 0) << second.err;
+    const std::vector<std::string> lines = second.Lines();
+    const std::vector<std::string> built =
+        lines_between(lines, "Brindle - getplugin", "Brindle - show");
+    ASSERT_FALSE(built.empty());
+    EXPECT_EQ(built.back(), "Brindle - setconfig");
+    EXPECT_EQ(answers(second, "= frame ").at(0), "= frame " + kept.substr(11, kept.size() - 12));
+
+    // A place no screen shows is not used.
+    addon_test::write_file(frames, "sp-brindle 90000 90000 90400 90200\n");
+    const RunResult third = run_drawn(dir, "enable\ngetconfig\n", files);
+    ASSERT_EQ(third.exitStatus, 0) << third.err;
+    const std::vector<std::string> frame = answers(third, "= frame ");
+    ASSERT_EQ(frame.size(), 1u);
+    EXPECT_EQ(frame[0].find("90000"), std::string::npos) << frame[0];
 }
 
 }  // namespace

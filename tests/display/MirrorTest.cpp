@@ -2,6 +2,9 @@
 // with the layout library, its own looper thread making changes, and the widgets that
 // mirror it driven as a person would.
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -225,6 +228,18 @@ TEST_F(MirrorTest, WindowIsAtLeastAsLargeAsTheModelsMinimum) {
     EXPECT_LE(mirror->width(), static_cast<int>(maxWidth) + 1);
 }
 
+TEST_F(MirrorTest, SizeLimitsLeaveRoomForTheAlignedLabels) {
+    // The pop-up's label is as wide as "Performing Artist:", the column it shares: its
+    // row, and the group around the row, must not be allowed narrower than that needs.
+    WindowMirror *mirror = Mirror();
+    QWidget *row = mirror->ComboBox("Pick:")->parentWidget();
+    for (QWidget *box : {row, row->parentWidget()})
+        EXPECT_GE(box->minimumWidth(), box->minimumSizeHint().width());
+    const QRect save(mirror->Button("Save")->mapTo(mirror, QPoint(0, 0)),
+                     mirror->Button("Save")->size());
+    EXPECT_TRUE(mirror->rect().contains(save));
+}
+
 TEST_F(MirrorTest, HidingAndShowingTheModelHidesAndShowsTheWindow) {
     window->Hide();
     EXPECT_TRUE(PumpUntil([&] { return Mirror() == nullptr; }));
@@ -252,6 +267,58 @@ TEST_F(MirrorTest, ManyChangesFromTheLooperEndShowingTheLast) {
     }
     const QString last = QString::fromStdString("change " + std::to_string(kChanges));
     EXPECT_TRUE(PumpUntil([&] { return Mirror()->LineEdit("Title:")->text() == last; }));
+}
+
+// Presses `key` (with `modifiers`) in `widget`, as the keyboard would.
+void press_key(QWidget *widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    widget->setFocus(Qt::TabFocusReason);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+TEST_F(MirrorTest, EnterReturnAndCtrlSPressTheDefaultButtonAndCtrlWAsksToClose) {
+    WindowMirror *mirror = Mirror();
+    ASSERT_EQ(window->DefaultButton(), window->save);  // the form's only button
+    press_key(mirror->LineEdit("Title:"), Qt::Key_Return);
+    press_key(mirror->Button("Save"), Qt::Key_Return);
+    press_key(mirror->ComboBox("Pick:"), Qt::Key_S, Qt::ControlModifier);
+    press_key(mirror->LineEdit("Title:"), Qt::Key_Enter, Qt::KeypadModifier);
+    press_key(mirror->LineEdit("Title:"), Qt::Key_X);  // typing: no press
+    EXPECT_TRUE(PumpUntil([&] { return window->Received().size() == 4; }));
+    EXPECT_EQ(window->Received(), std::vector<uint32>(4, kSaved));
+
+    const int before = gQuitRequests.load();
+    press_key(mirror->LineEdit("Title:"), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(PumpUntil([&] { return !is_window_alive(window); }));
+    EXPECT_EQ(gQuitRequests.load(), before + 1);
+    window = nullptr;
+}
+
+TEST_F(MirrorTest, AButtonAndAPopUpDrawTheirFocus) {
+    WindowMirror *mirror = Mirror();
+    mirror->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return mirror->isActiveWindow(); }));
+    for (QWidget *widget : {static_cast<QWidget *>(mirror->Button("Save")),
+                            static_cast<QWidget *>(mirror->ComboBox("Pick:"))}) {
+        mirror->LineEdit("Title:")->setFocus(Qt::MouseFocusReason);
+        const QImage unfocused = widget->grab().toImage();
+        // Clicked into, not tabbed to: the focus must show all the same.
+        widget->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(widget->hasFocus());
+        EXPECT_NE(widget->grab().toImage(), unfocused) << widget->metaObject()->className();
+    }
+}
+
+TEST_F(MirrorTest, ALoadedTextIsShownFromItsStart) {
+    const std::string text(300, 'x');
+    BMessage set(kSetTitle);
+    set.AddString("text", (text + " end").c_str());
+    ASSERT_EQ(window->PostMessage(&set), B_OK);
+    QLineEdit *edit = Mirror()->LineEdit("Title:");
+    EXPECT_TRUE(PumpUntil([&] { return edit->text().endsWith(" end"); }));
+    EXPECT_EQ(edit->cursorPosition(), 0);
 }
 
 }  // namespace

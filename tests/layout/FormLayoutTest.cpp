@@ -184,7 +184,7 @@ TEST(FormLayout, DividersAndSizesFollowTheInstalledFontMetric) {
     quit_window(form.window);
 }
 
-TEST(FormLayout, ResizingGivesTheExtraRoomToWhatCanGrow) {
+TEST(FormLayout, ResizingWidensTheTextFieldsAndNothingGrowsInHeight) {
     Form form = build_form();
     form.window->Show();
     const BRect before = form.window->Frame();
@@ -197,17 +197,19 @@ TEST(FormLayout, ResizingGivesTheExtraRoomToWhatCanGrow) {
     form.window->ResizeTo(before.Width() + 100, before.Height() + 40);
     ASSERT_TRUE(wait_until_idle(form.window));
 
-    // Text fields take the full width; pop-ups keep theirs; the space and the button,
-    // equal in weight, share the row's extra width.
+    // Text fields take the full width; pop-ups and the button keep their size, the
+    // space takes the row's extra width and moves the button to the right edge.
     EXPECT_EQ(form.title->Frame().Width(), title.Width() + 100);
     EXPECT_EQ(form.rating->Frame().Width(), rating.Width());
-    EXPECT_EQ(form.space->Frame().Width() + form.save->Frame().Width(),
-              space.Width() + save.Width() + 100);
-    EXPECT_NEAR(form.space->Frame().Width() - space.Width(),
-                form.save->Frame().Width() - save.Width(), 1);
-    // Only the row can grow in height.
+    EXPECT_EQ(form.save->Frame().Width(), save.Width());
+    EXPECT_EQ(form.save->Frame().Height(), save.Height());
+    EXPECT_EQ(form.space->Frame().Width(), space.Width() + 100);
+    EXPECT_EQ(form.save->Frame().right, form.row->Bounds().right);
+    // Nothing can grow in height, so neither can the window.
+    EXPECT_EQ(form.window->Frame().Width(), before.Width() + 100);
+    EXPECT_EQ(form.window->Frame().Height(), before.Height());
     EXPECT_EQ(form.title->Frame().Height(), title.Height());
-    EXPECT_EQ(form.row->Frame().Height(), row.Height() + 40);
+    EXPECT_EQ(form.row->Frame().Height(), row.Height());
     expect_within_limits(form.column);
     expect_packed(form.column);
     expect_packed(form.row);
@@ -218,6 +220,21 @@ TEST(FormLayout, ResizingGivesTheExtraRoomToWhatCanGrow) {
     ASSERT_TRUE(wait_until_idle(form.window));
     EXPECT_EQ(form.title->Frame(), title);
     quit_window(form.window);
+}
+
+TEST(FormLayout, TheFormsOnlyButtonBecomesItsDefaultWhenShown) {
+    Form form = build_form();
+    EXPECT_EQ(form.window->DefaultButton(), nullptr);
+    form.window->Show();
+    EXPECT_EQ(form.window->DefaultButton(), form.save);
+    quit_window(form.window);
+
+    // With two buttons there is no telling which one Enter means.
+    RecordingMWindow *two = new RecordingMWindow("Two", BRect(0, 0, -1, -1));
+    two->AddChild(new HGroup({new MButton("OK", 1), new MButton("Cancel", 2)}));
+    two->Show();
+    EXPECT_EQ(two->DefaultButton(), nullptr);
+    quit_window(two);
 }
 
 TEST(FormLayout, GrowsWhenItsContentsNeedMore) {

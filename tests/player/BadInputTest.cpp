@@ -28,6 +28,9 @@ TEST(BadInput, BadCommandInAScriptNamesItsLineAndShutsDownCleanly) {
         "send 0xZZ",
         "volume loud",
         "volume nan",
+        "volume -3",
+        "add /nonexistent/x.mp3",
+        "help nothing",
         "setconfig 1 2 3",
         "setconfig 1 2 3 4 5",
         "setconfig 1 2 three 4",
@@ -65,9 +68,10 @@ TEST(BadInput, BadCommandInAScriptNamesItsLineAndShutsDownCleanly) {
 
 TEST(BadInput, ReasonsSayWhatWasWrong) {
     struct Case {
-        const char *command;
-        const char *error;
+        std::string command;
+        std::string error;
     };
+    const std::string tooLong = "/tmp/" + std::string(5000, 'a');
     const Case cases[] = {
         {"frobnicate", "unknown command \"frobnicate\""},
         {"goto", "goto: missing item number"},
@@ -78,11 +82,17 @@ TEST(BadInput, ReasonsSayWhatWasWrong) {
         {"enable sp-test-filter", "enable: \"sp-test-filter\" is not an interface"},
         {"disable sp-nothing", "disable: interface \"sp-nothing\" is not enabled"},
         {"next please", "next: unexpected argument \"please\""},
+        {"volume -0.5", "volume: \"-0.5\" is negative (a volume is 0 or more)"},
+        {"add /nonexistent/x.mp3",
+         "add: cannot add \"/nonexistent/x.mp3\": its directory does not exist"},
+        {"help nothing", "help: no command \"nothing\""},
+        {"add " + tooLong,
+         "add: cannot add \"" + tooLong.substr(0, 60) + "...\": the path is too long"},
     };
     for (const Case &test : cases) {
         RunResult result =
-            run_script({interface_addon_path()}, "add /tmp/a\n" + std::string(test.command) + "\n");
-        EXPECT_EQ(result.err, "brindle-player: line 2: " + std::string(test.error) + "\n");
+            run_script({interface_addon_path()}, "add /tmp/a\n" + test.command + "\n");
+        EXPECT_EQ(result.err, "brindle-player: line 2: " + test.error + "\n");
     }
 }
 

@@ -51,8 +51,8 @@ TEST(FormCommands, TypedTextAndPickedItemsReachTheWindowBeforeTheNextCommand) {
                                   "enable sp-test\n"
                                   "set title   Hello  World \n"
                                   "set artist Somebody\n"
-                                  "set artist\n"  // clears it
-                                  "pick genre Classic Rock\n"
+                                  "set artist\n"               // clears it
+                                  "pick genre classic ROCK\n"  // the one label, in any case
                                   "pick rating 2\n"
                                   "form\n"
                                   "save\n");

@@ -16,7 +16,7 @@ TEST(Stress, TwoThousandStepsReachTheWindowInOrder) {
     const int kSteps = 2000;
     std::string script = "enable sp-test\nnew-playlist\n";
     for (int i = 0; i < kItems; i++)
-        script += "add /music/track " + std::to_string(i) + ".mp3\n";
+        script += "add /tmp/track " + std::to_string(i) + ".mp3\n";
 
     // A fixed pseudo-random walk that runs into both ends many times.
     Lines expected;
@@ -33,7 +33,7 @@ TEST(Stress, TwoThousandStepsReachTheWindowInOrder) {
         expected.push_back(
             "TestWindow - current " + std::to_string(current) + " of " + std::to_string(kItems) +
             " \"" +
-            (current < 0 ? std::string() : "/music/track " + std::to_string(current) + ".mp3") +
+            (current < 0 ? std::string() : "/tmp/track " + std::to_string(current) + ".mp3") +
             "\"");
     }
     script += "volume\n";

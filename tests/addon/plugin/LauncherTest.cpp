@@ -19,13 +19,17 @@ const std::vector<std::string> kEnabledWithoutPlaylist = {
     "Brindle - show",
 };
 
-SpawnOptions launcher_options(const TempDir &dir) {
+// Without a display unless `drawn`, where a player the roster starts draws on Qt's
+// offscreen platform.
+SpawnOptions launcher_options(const TempDir &dir, bool drawn = false) {
     SpawnOptions options;
     options.directory = dir.Path();
     options.env["XDG_RUNTIME_DIR"] = runtime_dir(dir);
-    // A player the roster starts would open windows on a display; these tests read its
-    // lines headless.
     options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    if (drawn) {
+        options.env = drawn_environment(dir);
+        options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
+    }
     return options;
 }
 
@@ -54,13 +58,13 @@ TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
     EXPECT_EQ(result.Lines(), expected);
 }
 
-TEST(Launcher, StartsThePlayerWhenNoneRuns) {
+TEST(Launcher, StartsThePlayerWhenNoneRunsAndThereIsADisplay) {
     TempDir dir;
     PlayerReaper reaper{runtime_dir(dir), ""};
     ASSERT_TRUE(players_using(reaper.runtime).empty());
 
     // The player inherits the launcher's standard output, so both are read here.
-    Process launcher({launcher_path()}, launcher_options(dir));
+    Process launcher({launcher_path()}, launcher_options(dir, true));
     ASSERT_TRUE(launcher.WaitForLine("main"));
     ASSERT_TRUE(launcher.WaitForLine("Brindle - show")) << launcher.Output();
 
@@ -71,10 +75,37 @@ TEST(Launcher, StartsThePlayerWhenNoneRuns) {
     ASSERT_FALSE(result.timedOut) << result.out;
     EXPECT_EQ(result.exitStatus, 0) << result.err;
 
+    // A drawn player places the window beside its own, and keeps its place at the end.
     std::vector<std::string> expected = {"main", "Brindle - get_plugin_list"};
     expected.insert(expected.end(), kEnabledWithoutPlaylist.begin(), kEnabledWithoutPlaylist.end());
+    expected.insert(expected.end() - 1, "Brindle - setconfig");
+    expected.push_back("Brindle - getconfig");
     expected.push_back("Brindle - destroyplugin");
     expected.push_back("PluginWindow destructor");
     EXPECT_EQ(result.Lines(), expected) << result.err;
+    EXPECT_TRUE(players_using(reaper.runtime).empty());
+}
+
+TEST(Launcher, WithNoPlayerAndNoDisplayStartsNothingAndSaysWhy) {
+    TempDir dir;
+    PlayerReaper reaper{runtime_dir(dir), ""};
+    RunResult result = Process({launcher_path()}, launcher_options(dir)).Finish();
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "main\n");
+    EXPECT_NE(result.err.find("no brindle-player is running"), std::string::npos) << result.err;
+    EXPECT_TRUE(players_using(reaper.runtime).empty());
+}
+
+TEST(Launcher, HelpAndVersionPrintAndStartNothing) {
+    TempDir dir;
+    PlayerReaper reaper{runtime_dir(dir), ""};
+    for (const char *option : {"--help", "--version"}) {
+        RunResult result = Process({launcher_path(), option}, launcher_options(dir, true)).Finish();
+        EXPECT_EQ(result.exitStatus, 0) << option;
+        EXPECT_EQ(result.out.rfind("main\n", 0), std::string::npos) << option;
+        EXPECT_NE(result.out.find("brindle"), std::string::npos) << option;
+        EXPECT_EQ(result.err, "") << option;
+    }
     EXPECT_TRUE(players_using(reaper.runtime).empty());
 }

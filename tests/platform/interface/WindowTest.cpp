@@ -8,6 +8,7 @@
 #include <thread>
 
 #include <AppDefs.h>
+#include <Button.h>
 #include <View.h>
 #include <Window.h>
 #include <WindowList.h>
@@ -330,6 +331,31 @@ TEST(Window, FocusFollowsMakeFocusAndLeavesWithItsView) {
     window->RemoveChild(group);
     EXPECT_EQ(window->CurrentFocus(), nullptr);
     EXPECT_EQ(second->Window(), nullptr);
+    delete group;
+    quit_window(window);
+}
+
+TEST(Window, DefaultButtonIsOneOfItsOwnAndLeavesWithIt) {
+    auto hook = std::make_shared<RecordingHook>();
+    ScopedHook installed(hook);
+    RecordingWindow *window = new RecordingWindow();
+    BView *group = new BView("group");
+    BButton *save = new BButton("Save");
+    group->AddChild(save);
+    window->AddChild(group);
+    BButton stranger("Elsewhere");
+
+    EXPECT_EQ(window->DefaultButton(), nullptr);
+    window->SetDefaultButton(&stranger);  // not in this window: refused
+    EXPECT_EQ(window->DefaultButton(), nullptr);
+    window->SetDefaultButton(save);
+    EXPECT_EQ(window->DefaultButton(), save);
+    const auto told = hook->EntriesOfKind(B_WINDOW_DEFAULT_BUTTON_CHANGED);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].change.view, save);
+
+    window->RemoveChild(group);
+    EXPECT_EQ(window->DefaultButton(), nullptr);
     delete group;
     quit_window(window);
 }

@@ -66,8 +66,9 @@ TEST_F(Install, InstalledPlayerFollowsWithItsOwnAddOnAndModule) {
 TEST_F(Install, InstalledLauncherStartsTheInstalledPlayer) {
     addon_test::PlayerReaper reaper{addon_test::runtime_dir(fDir), Path("bin/brindle-player")};
     addon_test::SpawnOptions options;
-    options.env["XDG_RUNTIME_DIR"] = reaper.runtime;
-    options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    // The player it starts draws (offscreen): without a display the launcher starts none.
+    options.env = addon_test::drawn_environment(fDir);
+    options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
     // The player it starts inherits its standard output.
     Process launcher({Path("bin/brindle")}, options);
     EXPECT_TRUE(launcher.WaitForLine("Brindle - show")) << launcher.Output();

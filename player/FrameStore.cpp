@@ -1,0 +1,205 @@
+#include "FrameStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include <Message.h>
+
+#include "Player.h"
+
+namespace {
+
+// Between the player's window and one placed beside it.
+const float kGap = 16;
+// How much of a window must lie on a screen for it to count as on that screen: enough
+// to see it and grab it.
+const float kVisible = 48;
+
+std::string absolute_variable(const char *name) {
+    const char *value = getenv(name);
+    return value != nullptr && value[0] == '/' ? value : "";
+}
+
+bool sensible(const BRect &frame) {
+    return std::isfinite(frame.left) && std::isfinite(frame.top) && std::isfinite(frame.right) &&
+           std::isfinite(frame.bottom) && frame.IsValid();
+}
+
+// Makes `directory` and its parents (mode 0700 for the ones made here).
+bool make_directories(const std::string &directory, std::string *error) {
+    for (size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
+        const std::string part = directory.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            *error = "cannot make " + part + ": " + strerror(errno);
+            return false;
+        }
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+bool write_all(int fd, const std::string &text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t count = write(fd, text.data() + done, text.size() - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+float overlap(float a1, float a2, float b1, float b2) {
+    return std::min(a2, b2) - std::max(a1, b1) + 1;
+}
+
+// Whether enough of `frame` lies on one of `screens` (no screens known: yes).
+bool on_a_screen(const BRect &frame, const std::vector<BRect> &screens) {
+    if (screens.empty())
+        return true;
+    for (const BRect &screen : screens) {
+        const float wide = std::min(kVisible, frame.Width() + 1);
+        const float high = std::min(kVisible, frame.Height() + 1);
+        if (overlap(frame.left, frame.right, screen.left, screen.right) >= wide &&
+            overlap(frame.top, frame.bottom, screen.top, screen.bottom) >= high)
+            return true;
+    }
+    return false;
+}
+
+bool inside_a_screen(const BRect &frame, const std::vector<BRect> &screens) {
+    for (const BRect &screen : screens) {
+        if (frame.left >= screen.left && frame.top >= screen.top && frame.right <= screen.right &&
+            frame.bottom <= screen.bottom)
+            return true;
+    }
+    return screens.empty();
+}
+
+}  // namespace
+
+std::string FrameStore::DefaultPath() {
+    std::string base = absolute_variable("XDG_CONFIG_HOME");
+    if (base.empty()) {
+        const std::string home = absolute_variable("HOME");
+        if (home.empty())
+            return "";
+        base = home + "/.config";
+    }
+    return base + "/brindle-player/frames";
+}
+
+std::map<std::string, BRect> FrameStore::_Read() const {
+    std::map<std::string, BRect> frames;
+    FILE *file = fopen(fPath.c_str(), "re");
+    if (file == nullptr)
+        return frames;
+    char line[512];
+    while (fgets(line, sizeof line, file) != nullptr) {
+        std::istringstream words(line);
+        std::string id;
+        BRect frame;
+        // Lines that do not read as a frame are left out (and out of the next write).
+        if (words >> id >> frame.left >> frame.top >> frame.right >> frame.bottom &&
+            sensible(frame))
+            frames[id] = frame;
+    }
+    fclose(file);
+    return frames;
+}
+
+bool FrameStore::Find(const std::string &id, BRect *frame) const {
+    const std::map<std::string, BRect> frames = _Read();
+    auto found = frames.find(id);
+    if (found == frames.end())
+        return false;
+    *frame = found->second;
+    return true;
+}
+
+bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *error) {
+    if (!sensible(frame) || id.empty() || id.find_first_of(" \t\n") != std::string::npos) {
+        *error = "not a frame to keep";
+        return false;
+    }
+    std::map<std::string, BRect> frames = _Read();
+    frames[id] = frame;
+    std::string text;
+    for (const auto &entry : frames) {
+        char numbers[160];
+        snprintf(numbers, sizeof numbers, " %g %g %g %g\n", entry.second.left, entry.second.top,
+                 entry.second.right, entry.second.bottom);
+        text += entry.first + numbers;
+    }
+
+    const std::string directory = fPath.substr(0, fPath.rfind('/'));
+    if (!make_directories(directory, error))
+        return false;
+    const std::string temporary = fPath + ".new";
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = "cannot write " + temporary + ": " + strerror(errno);
+        return false;
+    }
+    const bool written = write_all(fd, text);
+    const int writeError = errno;
+    if (close(fd) != 0 || !written) {
+        *error = "cannot write " + temporary + ": " + strerror(written ? errno : writeError);
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (rename(temporary.c_str(), fPath.c_str()) != 0) {
+        *error = "cannot replace " + fPath + ": " + strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool RememberedFrames::Place(const std::string &id, const BRect &current, BMessage *config) {
+    BRect frame;
+    const bool kept = fStore.Find(id, &frame) && on_a_screen(frame, fDisplay.ScreenFrames());
+    if (!kept && !_BesideThePlayer(current, &frame))
+        return false;
+    config->AddRect("frame", frame);
+    return true;
+}
+
+void RememberedFrames::Remember(const std::string &id, const BMessage &config) {
+    BRect frame;
+    if (config.FindRect("frame", &frame) != B_OK)
+        return;
+    std::string error;
+    if (!fStore.Keep(id, frame, &error))
+        fprintf(stderr, "brindle-player: cannot keep the place of %s's window: %s\n", id.c_str(),
+                error.c_str());
+}
+
+bool RememberedFrames::_BesideThePlayer(const BRect &current, BRect *frame) {
+    BRect player;
+    if (!current.IsValid() || !fDisplay.PlayerWindowFrame(&player))
+        return false;
+    const std::vector<BRect> screens = fDisplay.ScreenFrames();
+    const float width = current.Width();
+    const float height = current.Height();
+    for (const float left : {player.right + 1 + kGap, player.left - kGap - width - 1}) {
+        const BRect beside(left, player.top, left + width, player.top + height);
+        if (inside_a_screen(beside, screens)) {
+            *frame = beside;
+            return true;
+        }
+    }
+    return false;
+}
