@@ -48,7 +48,6 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
             return _RunEdited(fd, *editor);
     }
     LineReader reader(fd);
-    TaskQueue &tasks = fPlayer.Tasks();
     bool promptShown = false;
     std::string line;
     for (;;) {
@@ -72,43 +71,24 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
             promptShown = true;
         }
 
-        struct pollfd fds[2] = {{fd, POLLIN, 0}, {tasks.WakeFd(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        const InputWait wait = _AwaitInput(fd);
+        if (wait == kUnreadable)
             return kInputUnreadable;
-        }
-        if (fds[1].revents != 0) {
-            tasks.ClearWake();
-            fPlayer.Settle();
-        }
-        if (fds[0].revents & POLLNVAL)
-            return kInputUnreadable;
-        if (fds[0].revents != 0 && reader.Fill() == LineReader::kError)
+        if (wait == kInputReady && reader.Fill() == LineReader::kError)
             return kInputUnreadable;
     }
 }
 
 int InputLoop::_RunEdited(int fd, Prompt &prompt) {
-    TaskQueue &tasks = fPlayer.Tasks();
     int lineNumber = 0;
     for (;;) {
         if (termination_signal() != 0)
             return signal_status();
         prompt.Start();
-        struct pollfd fds[2] = {{fd, POLLIN, 0}, {tasks.WakeFd(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        const InputWait wait = _AwaitInput(fd);
+        if (wait == kUnreadable)
             return kInputUnreadable;
-        }
-        if (fds[1].revents != 0) {
-            tasks.ClearWake();
-            fPlayer.Settle();
-        }
-        if (fds[0].revents & POLLNVAL)
-            return kInputUnreadable;
-        if (fds[0].revents == 0)
+        if (wait != kInputReady)
             continue;
         std::string line;
         bool ended = false;
@@ -122,6 +102,20 @@ int InputLoop::_RunEdited(int fd, Prompt &prompt) {
         if (status != kGoOn)
             return status;
     }
+}
+
+InputLoop::InputWait InputLoop::_AwaitInput(int fd) {
+    TaskQueue &tasks = fPlayer.Tasks();
+    struct pollfd fds[2] = {{fd, POLLIN, 0}, {tasks.WakeFd(), POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0)
+        return errno == EINTR ? kNothingYet : kUnreadable;
+    if (fds[1].revents != 0) {
+        tasks.ClearWake();
+        fPlayer.Settle();
+    }
+    if (fds[0].revents & POLLNVAL)
+        return kUnreadable;
+    return fds[0].revents != 0 ? kInputReady : kNothingYet;
 }
 
 int InputLoop::RunDetached() {

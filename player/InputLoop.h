@@ -38,6 +38,9 @@ public:
 private:
     // RunCommands for a terminal, with line editing.
     int _RunEdited(int fd, Prompt &prompt);
+    // Waits for input on `fd`, running the work other threads hand the player meanwhile.
+    enum InputWait { kInputReady, kNothingYet, kUnreadable };
+    InputWait _AwaitInput(int fd);
     // Runs one line; an exit status, or a negative value below kInputUnreadable to go on.
     int _RunLine(const std::string &line, int lineNumber, bool script);
 

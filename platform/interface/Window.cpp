@@ -145,19 +145,7 @@ BView *BWindow::CurrentFocus() const {
 void BWindow::SetDefaultButton(BButton *button) {
     if (button != nullptr && !_HasView(button))
         return;
-    BButton *previous = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(fStateLock);
-        if (fDefaultButton == button)
-            return;
-        previous = fDefaultButton;
-        fDefaultButton = button;
-    }
-    display_change change{B_WINDOW_DEFAULT_BUTTON_CHANGED};
-    change.window = this;
-    change.view = button;
-    change.other = previous;
-    notify_display(change);
+    _Replace(fDefaultButton, button, B_WINDOW_DEFAULT_BUTTON_CHANGED);
 }
 
 BButton *BWindow::DefaultButton() const {
@@ -381,15 +369,21 @@ status_t BWindow::PressCloseBox() {
 void BWindow::ContentChanged() {}
 
 void BWindow::_SetFocus(BView *view) {
-    BView *previous = nullptr;
+    _Replace(fFocus, view, B_VIEW_FOCUS_CHANGED);
+}
+
+template <typename View>
+void BWindow::_Replace(View *&field, View *view, int32 kind) {
+    View *previous = nullptr;
     {
         std::lock_guard<std::mutex> lock(fStateLock);
-        if (fFocus == view)
+        if (field == view)
             return;
-        previous = fFocus;
-        fFocus = view;
+        previous = field;
+        field = view;
     }
-    display_change change{B_VIEW_FOCUS_CHANGED};
+    // Told outside the lock: a display may ask the window about itself.
+    display_change change{static_cast<display_change_kind>(kind)};
     change.window = this;
     change.view = view;
     change.other = previous;

@@ -153,6 +153,10 @@ private:
     friend class BTextControl;
 
     void _SetFocus(BView *view);
+    // Sets `field` (guarded by fStateLock) to `view` and tells the display, unless it was so;
+    // `kind` is the display_change_kind to report.
+    template <typename View>
+    void _Replace(View *&field, View *view, int32 kind);
     // Forgets the focus and the default button when they are in `subtree`.
     void _ForgetViewsIn(BView *subtree);
     bool _HasView(const BView *view) const;

@@ -7,7 +7,8 @@
 //
 // widget-state answers "= window TITLE", "= text LABEL TEXT", "= popup LABEL SHOWN",
 // "= button LABEL", "= string NAME TEXT" for each shown add-on window and its views,
-// then "= playlist COUNT CURRENT". widget-geometry answers "= geometry X Y W H NAME" lines: the player's window
+// then "= playlist COUNT CURRENT". widget-geometry answers "= geometry X Y W H NAME" lines: the
+// player's window
 // ("player"), the newest shown add-on window ("window"), and each of that window's
 // controls by its label, in window coordinates.
 #ifndef BRINDLE_PLAYER_DISPLAY_FRONT_END_COMMANDS_H
