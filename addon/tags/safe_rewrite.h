@@ -19,6 +19,14 @@
 constexpr status_t REWRITE_HARD_LINKED = B_NAME_IN_USE;
 // The file's name no longer leads to it, or the file changed while it was being copied.
 constexpr status_t REWRITE_FILE_CHANGED = B_CANCELED;
+// An extended attribute the file carries cannot be given to the new file (a security.*
+// attribute a normal user may not set, say): the file is left alone.
+constexpr status_t REWRITE_ATTRIBUTE_NOT_KEPT = B_GENERAL_ERROR_BASE + 0x10000;
+// The file's inode flags (chattr's d, A, S, ...) cannot be given to the new file.
+constexpr status_t REWRITE_FLAGS_NOT_KEPT = REWRITE_ATTRIBUTE_NOT_KEPT + 1;
+// The folder takes no new file (chattr's i or a on it); its permissions would say
+// B_PERMISSION_DENIED.
+constexpr status_t REWRITE_FOLDER_LOCKED = REWRITE_ATTRIBUTE_NOT_KEPT + 2;
 
 // Replaces the first `oldLength` bytes of `file` by the `length` bytes at `head`, keeping
 // everything after them. `file` must be open for reading. Returns B_OK when the new file has
