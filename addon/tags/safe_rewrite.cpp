@@ -181,15 +181,20 @@ constexpr int kCarriedFlags = FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL | FS_COM
                               FS_NOCOMP_FL | FS_SECRM_FL | FS_UNRM_FL | FS_NOTAIL_FL |
                               FS_JOURNAL_DATA_FL | FS_NOCOW_FL;
 
-status_t copy_flags(int source, int target) {
+// Only the data written after it is compressed, or kept from copy-on-write; a file written
+// synchronously would make the copy crawl: those go before the data, S after it.
+constexpr int kFlagsBeforeData = kCarriedFlags & ~FS_SYNC_FL;
+
+// `source`'s flags among `carried` onto `target`.
+status_t copy_flags(int source, int target, int carried) {
     int from = 0, to = 0;
     if (ioctl(source, FS_IOC_GETFLAGS, &from) != 0)
         return errno == ENOTTY || errno == ENOTSUP || errno == EINVAL ? B_OK : last_error();
-    if ((from & kCarriedFlags) == 0)
+    if ((from & carried) == 0)
         return B_OK;
     if (ioctl(target, FS_IOC_GETFLAGS, &to) != 0)
         return REWRITE_FLAGS_NOT_KEPT;
-    int wanted = (to & ~kCarriedFlags) | (from & kCarriedFlags);
+    int wanted = (to & ~carried) | (from & carried);
     if (wanted != to && ioctl(target, FS_IOC_SETFLAGS, &wanted) != 0)
         return REWRITE_FLAGS_NOT_KEPT;
     return B_OK;
@@ -214,7 +219,7 @@ status_t copy_metadata(int source, const struct stat &before, int target) {
     if (status == B_OK)
         status = copy_xattrs(source, target);
     if (status == B_OK)
-        status = copy_flags(source, target);
+        status = copy_flags(source, target, kCarriedFlags);
     if (status == B_OK && fchmod(target, before.st_mode & 07777) != 0)
         status = last_error();
     return status;
@@ -362,7 +367,9 @@ status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *r
     const std::string temporaryPath =
         (site.directoryPath == "/" ? "" : site.directoryPath) + "/" + temporary;
 
-    status_t status = fill(target.Get(), temporaryPath.c_str());
+    status_t status = copy_flags(site.source.Get(), target.Get(), kFlagsBeforeData);
+    if (status == B_OK)
+        status = fill(target.Get(), temporaryPath.c_str());
     struct stat after;
     if (status == B_OK && fstat(site.source.Get(), &after) != 0)
         status = last_error();
