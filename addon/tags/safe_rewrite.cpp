@@ -303,10 +303,6 @@ status_t open_site(BFile &file, rewrite_site *site) {
     return B_OK;
 }
 
-// A swap that could not be undone: the temporary name holds another program's file, which
-// must not be removed.
-constexpr status_t REWRITE_SWAP_STUCK = REWRITE_ATTRIBUTE_NOT_KEPT + 100;
-
 // Whether the site's name still leads to the file that was copied, untouched and with no
 // other name: B_OK, REWRITE_HARD_LINKED or REWRITE_FILE_CHANGED.
 status_t check_named(const rewrite_site &site, const struct stat &named) {
@@ -322,8 +318,10 @@ status_t rename_failure() {
 // Puts the finished file `temporary` under the site's name. The two are swapped in one step,
 // then what came out is checked to be the untouched file that was copied; if it is not (a
 // hard link or another program's save came in between), they are swapped back. On a file
-// system without swaps, a last look and a plain rename.
-status_t swap_in(const rewrite_site &site, const char *temporary) {
+// system without swaps, a last look and a plain rename. `*stuck` tells that a swap back
+// failed: the temporary name then holds the other file, which must not be removed.
+status_t swap_in(const rewrite_site &site, const char *temporary, bool *stuck) {
+    *stuck = false;
     const int directory = site.directory.Get();
     const char *name = site.name.c_str();
     struct stat now;
@@ -347,8 +345,7 @@ status_t swap_in(const rewrite_site &site, const char *temporary) {
                  ? check_named(site, swapped)
                  : REWRITE_FILE_CHANGED;
     if (status != B_OK) {
-        if (renameat2(directory, temporary, directory, name, RENAME_EXCHANGE) != 0)
-            return REWRITE_SWAP_STUCK;
+        *stuck = renameat2(directory, temporary, directory, name, RENAME_EXCHANGE) != 0;
         return status;
     }
     // The old file, now under the temporary name.
@@ -357,7 +354,8 @@ status_t swap_in(const rewrite_site &site, const char *temporary) {
 }
 
 // Writes a new file beside the site's one with `fill`, gives it the old file's metadata,
-// flushes it and renames it over the old one. No temporary file is left on failure.
+// flushes it and swaps it in. No temporary file is left on failure (but for a failed swap
+// back, which leaves the other file under the temporary name rather than lose it).
 status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement) {
     const int directory = site.directory.Get();
     std::string temporary;
@@ -385,12 +383,13 @@ status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *r
     status_t closed = target.Reset();
     if (status == B_OK)
         status = closed;
+    bool stuck = false;
     if (status == B_OK)
-        status = swap_in(site, temporary.c_str());
+        status = swap_in(site, temporary.c_str(), &stuck);
     if (status != B_OK) {
-        if (status != REWRITE_SWAP_STUCK)
+        if (!stuck)
             unlinkat(directory, temporary.c_str(), 0);
-        return status == REWRITE_SWAP_STUCK ? REWRITE_FILE_CHANGED : status;
+        return status;
     }
     // The rename itself reaches the disk with the directory.
     fsync(directory);

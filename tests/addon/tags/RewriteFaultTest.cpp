@@ -39,6 +39,8 @@ namespace {
 
 // Run once, just before the next rename (renameat or renameat2) of this process.
 std::function<void()> gBeforeRename;
+// renameat2 fails with EINVAL, as on a file system that cannot swap two names.
+bool gNoRenameExchange = false;
 // Bytes this process may still write (write, pwrite) before it kills itself; -1: no limit.
 long long gWritesBeforeKill = -1;
 
@@ -79,6 +81,10 @@ int renameat(int fromDir, const char *from, int toDir, const char *to) {
 int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags) {
     using Function = int (*)(int, const char *, int, const char *, unsigned int);
     static const Function next = next_definition<Function>("renameat2");
+    if (gNoRenameExchange) {
+        errno = EINVAL;
+        return -1;
+    }
     before_rename();
     return next(fromDir, from, toDir, to, flags);
 }
@@ -268,6 +274,15 @@ TEST(RewriteFault, AHardLinkOrAnotherFileMadeJustBeforeTheRenameIsLeftAlone) {
         rename(other.c_str(), path.c_str());
     };
     EXPECT_EQ(REWRITE_FILE_CHANGED, copy_unchanged(path));
+    EXPECT_EQ("another program's save", read_file(path));
+    EXPECT_EQ("song.mp3\n", listing(dir.Path()));
+
+    // Where names cannot be swapped, a plain rename after the last look.
+    gNoRenameExchange = true;
+    ino_t inode = stat_of(path).st_ino;
+    EXPECT_EQ(B_OK, copy_unchanged(path));
+    gNoRenameExchange = false;
+    EXPECT_NE(inode, stat_of(path).st_ino);
     EXPECT_EQ("another program's save", read_file(path));
     EXPECT_EQ("song.mp3\n", listing(dir.Path()));
 }
