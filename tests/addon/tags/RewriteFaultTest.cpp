@@ -17,6 +17,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -28,6 +29,7 @@
 #include "tags/safe_rewrite.h"
 
 using namespace addon_test;
+using test_support::directory_entries;
 using test_support::id3v2_tag;
 using test_support::id3v2_text_frame;
 using test_support::mutagen_read;
@@ -121,12 +123,6 @@ struct stat stat_of(const std::string &path) {
     return st;
 }
 
-std::string listing(const std::string &directory) {
-    std::string out;
-    run_command("ls -A " + shell_quote(directory), &out);
-    return out;
-}
-
 std::string command_output(const std::string &command) {
     std::string out;
     EXPECT_EQ(0, run_command(command, &out)) << command;
@@ -217,7 +213,7 @@ TEST(RewriteFault, CopyBesideIsEditedThroughItsPathAndReplacesTheFile) {
     EXPECT_EQ(B_BAD_DATA, rewrite_file_copy(
                               again, [](const char *, int) { return B_BAD_DATA; }, nullptr));
     EXPECT_EQ(edited, read_file(path));
-    EXPECT_EQ("song.flac\n", listing(dir.Path()));
+    EXPECT_EQ(std::set<std::string>{"song.flac"}, directory_entries(dir.Path()));
 }
 
 // Another player's save holds the file: this player's save waits for it, and then either
@@ -275,7 +271,7 @@ TEST(RewriteFault, AHardLinkOrAnotherFileMadeJustBeforeTheRenameIsLeftAlone) {
     };
     EXPECT_EQ(REWRITE_FILE_CHANGED, copy_unchanged(path));
     EXPECT_EQ("another program's save", read_file(path));
-    EXPECT_EQ("song.mp3\n", listing(dir.Path()));
+    EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(dir.Path()));
 
     // Where names cannot be swapped, a plain rename after the last look.
     gNoRenameExchange = true;
@@ -284,7 +280,7 @@ TEST(RewriteFault, AHardLinkOrAnotherFileMadeJustBeforeTheRenameIsLeftAlone) {
     gNoRenameExchange = false;
     EXPECT_NE(inode, stat_of(path).st_ino);
     EXPECT_EQ("another program's save", read_file(path));
-    EXPECT_EQ("song.mp3\n", listing(dir.Path()));
+    EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(dir.Path()));
 }
 
 TEST(RewriteFault, ARewriteEndsWithExactlyTheOldFilesAcl) {
@@ -383,7 +379,7 @@ TEST(RewriteFault, ARewriteKeepsFileFlagsAndRefusesAnAttributeItCannotCarry) {
     });
     EXPECT_EQ(0, status);
     EXPECT_EQ(inode, stat_of(path).st_ino);
-    EXPECT_EQ("song.mp3\n", listing(dir.Path()));
+    EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(dir.Path()));
 }
 
 // The status line names why the ID3v2 tag was left: an immutable folder, an attribute the
