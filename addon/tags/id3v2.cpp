@@ -204,10 +204,39 @@ void change_texts(const id3v2_changes &changes, uint8 major, std::string *genre,
     }
 }
 
-// The frames of a 2.3 or 2.4 tag with the changed texts spliced in: a changed frame takes the
-// place of the first of its kind, later ones of its kind go, a new one goes at the end.
+// A text frame rendered for 2.3 as a 2.2 tag stores it: a 3-character id and a 3-byte size
+// before the same body (an encoding byte, then ISO-8859-1 or UTF-16 with its BOM).
+bool as_v22_frame(const char *id, const std::string &v23Frame, std::string *frame) {
+    constexpr size_t kV23HeaderSize = 10;
+    if (v23Frame.size() < kV23HeaderSize)
+        return false;
+    const size_t size = v23Frame.size() - kV23HeaderSize;
+    if (size >= (size_t(1) << 24))
+        return false;
+    *frame = std::string(id, 3);
+    for (int shift = 16; shift >= 0; shift -= 8)
+        frame->push_back(static_cast<char>((size >> shift) & 0xff));
+    frame->append(v23Frame, kV23HeaderSize, std::string::npos);
+    return true;
+}
+
+// A changed text as a frame of the tag's own version.
+bool render_frame(const id3v2_codec *taglib, const id3v2_header &header, int index,
+                  const char *text, std::string *frame) {
+    if (header.major != 2)
+        return taglib->render_text_frame(frame_ids[index], text, header.major, frame);
+    std::string v23Frame;
+    return taglib->render_text_frame(frame_ids[index], text, 3, &v23Frame) &&
+           as_v22_frame(v22_frame_ids[index], v23Frame, frame);
+}
+
+// The frames of a tag with the changed texts spliced in, in the tag's own version: a changed
+// frame takes the place of the first of its kind, later ones of its kind go, a new one goes
+// at the end. Every other frame keeps its bytes; `moved` tells whether any of them now
+// starts elsewhere in the frame area.
 status_t splice_frames(const id3v2_header &header, const std::string &tag,
-                       const char *const texts[], std::string *frames) {
+                       const char *const texts[], std::string *frames, bool *moved) {
+    *moved = false;
     std::string area;
     std::vector<id3v2_frame_span> spans;
     if (!id3v2_frame_area(header, tag, &area) || !split_id3v2_frames(header.major, area, &spans))
@@ -219,7 +248,7 @@ status_t splice_frames(const id3v2_header &header, const std::string &tag,
     for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
         if (texts[i] == nullptr || *texts[i] == '\0')
             continue;
-        if (!taglib->render_text_frame(frame_ids[i], texts[i], header.major, &rendered[i]))
+        if (!render_frame(taglib, header, i, texts[i], &rendered[i]))
             return B_BAD_DATA;
         // A 2.4 tag flagged unsynchronised is decoded frame by frame: ours must match.
         if (header.major == 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0)
@@ -229,6 +258,7 @@ status_t splice_frames(const id3v2_header &header, const std::string &tag,
     for (const id3v2_frame_span &span : spans) {
         int index = wanted_index(header.major, span.id);
         if (index < 0 || texts[index] == nullptr) {
+            *moved = *moved || frames->size() != span.offset;
             frames->append(area, span.offset, span.length);
         } else if (!placed[index]) {
             frames->append(rendered[index]);
@@ -242,24 +272,20 @@ status_t splice_frames(const id3v2_header &header, const std::string &tag,
     return B_OK;
 }
 
-// A 2.2 tag cannot take 2.3 frames: TagLib renders it whole as 2.3.
-status_t convert_frames(const std::string &tag, const char *const texts[], std::string *frames) {
-    const id3v2_codec *taglib = codec();
-    if (taglib == nullptr)
-        return B_MISSING_LIBRARY;
-    std::string rendered, area;
-    id3v2_header header;
-    std::vector<id3v2_frame_span> spans;
-    if (!taglib->render_as_v23(tag.data(), tag.size(), texts, &rendered) ||
-        rendered.size() < ID3V2_HEADER_SIZE || !parse_id3v2_header(rendered.data(), &header) ||
-        header.major != 3 || !id3v2_frame_area(header, rendered, &area) ||
-        !split_id3v2_frames(3, area, &spans)) {
-        return B_BAD_DATA;
-    }
-    // TagLib's padding goes: the caller sizes the tag.
-    size_t end = spans.empty() ? 0 : spans.back().offset + spans.back().length;
-    *frames = area.substr(0, end);
-    return B_OK;
+// Writes the bytes where `written` differs from `old` (the tag as the file holds it, of the
+// same size) and nothing else.
+status_t write_differences(BFile &file, const std::string &old, const std::string &written) {
+    size_t first = 0, end = written.size();
+    while (first < end && written[first] == old[first])
+        first++;
+    while (end > first && written[end - 1] == old[end - 1])
+        end--;
+    if (first == end)
+        return B_OK;
+    ssize_t count = file.WriteAt(static_cast<off_t>(first), written.data() + first, end - first);
+    if (count < 0)
+        return static_cast<status_t>(count);
+    return count == static_cast<ssize_t>(end - first) ? B_OK : B_IO_ERROR;
 }
 
 }  // namespace
@@ -327,34 +353,33 @@ status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *rep
     if (nothing_to_change(left))
         return B_OK;
 
-    uint8 major = header.major == 2 ? 3 : header.major;
+    const uint8 major = header.major;
     std::string genre;
     const char *texts[ID3V2_TEXT_COUNT];
     change_texts(left, major, &genre, texts);
     std::string frames;
-    status_t status = header.major == 2 ? convert_frames(tag, texts, &frames)
-                                        : splice_frames(header, tag, texts, &frames);
+    bool moved;
+    status_t status = splice_frames(header, tag, texts, &frames, &moved);
     if (status != B_OK)
         return status;
 
     // Extended header and footer are not carried over (their checksums and sizes would be
     // stale); 2.2 and 2.3 frames come out resynchronised.
     uint8 flags = major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
-    size_t oldTotal = header.TotalSize();
-    if (ID3V2_HEADER_SIZE + frames.size() <= oldTotal) {
-        std::string written = render_id3v2_header(major, flags, oldTotal - ID3V2_HEADER_SIZE);
-        written += frames;
-        written.resize(oldTotal, '\0');
-        ssize_t count = file.WriteAt(0, written.data(), written.size());
-        if (count < 0)
-            return static_cast<status_t>(count);
-        return count == static_cast<ssize_t>(written.size()) ? B_OK : B_IO_ERROR;
-    }
+    const size_t oldTotal = header.TotalSize();
+    const bool fits = ID3V2_HEADER_SIZE + frames.size() <= oldTotal;
+    const size_t size = fits ? oldTotal - ID3V2_HEADER_SIZE : frames.size() + GROW_PADDING;
+    std::string written = render_id3v2_header(major, flags, size);
+    written += frames;
+    written.resize(ID3V2_HEADER_SIZE + size, '\0');
+    // In place only when every frame left as it was stays where it is, in the file's own
+    // bytes: a kill mid-write then tears no frame but the changed ones' few bytes.
+    const bool samePlaces = !moved && (header.flags & ID3V2_FLAG_EXTENDED_HEADER) == 0 &&
+                            (major == 4 || (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) == 0);
+    if (fits && samePlaces)
+        return write_differences(file, tag, written);
 
-    std::string grown = render_id3v2_header(major, flags, frames.size() + GROW_PADDING);
-    grown += frames;
-    grown.resize(grown.size() + GROW_PADDING, '\0');
-    status = rewrite_file_head(file, static_cast<off_t>(oldTotal), grown.data(), grown.size(),
+    status = rewrite_file_head(file, static_cast<off_t>(oldTotal), written.data(), written.size(),
                                replacement);
     *replaced = status == B_OK;
     return status;

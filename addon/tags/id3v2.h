@@ -42,19 +42,20 @@ bool has_id3v2_tag(BFile &file);
 bool read_id3v2_fields(BFile &file, id3v2_fields *fields);
 
 // Writes `changes` into the file's existing ID3v2 tag, keeping every other frame byte for
-// byte and the tag's version (2.3 stays 2.3, 2.4 stays 2.4; a 2.2 tag becomes 2.3, whole).
-// A field the tag already holds as asked is left alone; with none left, nothing is written.
-// A file without a tag gets none. `file` must be open read-write.
+// byte and the tag's version (2.2 too: its frames, TDA, RVA or ones nobody knows, have no
+// lossless 2.3 form). A field the tag already holds as asked is left alone; with none left, nothing
+// is written. A file without a tag gets none. `file` must be open read-write.
 //
-// When the new tag fits the old one's room (its padding), it is written in place. Otherwise
-// the file is replaced as a whole (tags/safe_rewrite.h), with room for later edits: then
+// When the new tag fits the old one's room (its padding) and every other frame keeps its
+// place, only the bytes that change are written, in place. Otherwise the file is replaced as
+// a whole (tags/safe_rewrite.h), with room for later edits when the tag grew: then
 // `*replaced` is true, `file` refers to the old file that no name leads to any more, and
 // `replacement` names the new one.
 //
 // B_OK when written (or nothing asked for); B_ENTRY_NOT_FOUND when the file has no tag;
 // B_BAD_DATA when the tag is not one this code can rewrite without losing something (nothing
 // is written); B_MISSING_LIBRARY when TagLib's module cannot be loaded; REWRITE_HARD_LINKED
-// when the tag must grow but the file has other hard links (the tag is left as it was);
+// when the file must be replaced but has other hard links (the tag is left as it was);
 // REWRITE_FILE_CHANGED and the host's errors as rewrite_file_head gives them.
 status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *replaced,
                             node_ref *replacement);

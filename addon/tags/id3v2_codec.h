@@ -12,7 +12,7 @@
 #include <vector>
 
 // Raised whenever the table below changes; a module with another number is not used.
-constexpr unsigned ID3V2_CODEC_ABI = 1;
+constexpr unsigned ID3V2_CODEC_ABI = 2;
 
 // The module's file name; it lives beside the platform library.
 constexpr char ID3V2_CODEC_MODULE[] = "brindle-id3v2.so";
@@ -39,11 +39,6 @@ struct id3v2_codec {
     // version 2.`major` (3 or 4) stores it: ISO-8859-1 when every character has a Latin-1
     // form, else UTF-16 (2.3) or UTF-8 (2.4).
     bool (*render_text_frame)(const char *id, const char *text, int major, std::string *frame);
-    // A complete tag of any version rendered whole as 2.3, with `texts` (indexed by
-    // id3v2_text_index; nullptr leaves a frame, "" removes it) applied. TagLib's padding
-    // follows the frames.
-    bool (*render_as_v23)(const char *tag, size_t length, const char *const texts[],
-                          std::string *rendered);
     // TagLib's ID3v1 number for a genre name (it knows spellings other than ours), or 255.
     int (*genre_number)(const char *name);
 };

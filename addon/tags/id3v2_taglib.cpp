@@ -124,43 +124,11 @@ bool render_text_frame(const char *id, const char *text, int major, std::string 
     return true;
 }
 
-void set_text(TagLib::ID3v2::Tag *tag, const char *id, const char *text) {
-    TagLib::ID3v2::FrameList frames = tag->frameList(id);
-    if (*text == '\0') {
-        tag->removeFrames(id);
-        return;
-    }
-    if (frames.isEmpty()) {
-        auto frame = std::make_unique<TextIdentificationFrame>(ByteVector(id, 4), String::Latin1);
-        frame->setText(String(text, String::UTF8));
-        tag->addFrame(frame.release());
-        return;
-    }
-    frames.front()->setText(String(text, String::UTF8));
-    for (auto it = std::next(frames.begin()); it != frames.end(); ++it)
-        tag->removeFrame(*it, true);
-}
-
-bool render_as_v23(const char *tag, size_t length, const char *const texts[],
-                   std::string *rendered) {
-    tag_in_memory memory(tag, length);
-    TagLib::ID3v2::Tag *parsed = memory.Tag();
-    if (parsed == nullptr)
-        return false;
-    for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
-        if (texts[i] != nullptr)
-            set_text(parsed, frame_ids[i], texts[i]);
-    }
-    *rendered = to_std(parsed->render(TagLib::ID3v2::v3));
-    return true;
-}
-
 int genre_number(const char *name) {
     return TagLib::ID3v1::genreIndex(String(name, String::UTF8));
 }
 
-const id3v2_codec codec = {ID3V2_CODEC_ABI, read_texts, render_text_frame, render_as_v23,
-                           genre_number};
+const id3v2_codec codec = {ID3V2_CODEC_ABI, read_texts, render_text_frame, genre_number};
 
 }  // namespace
 

@@ -1,6 +1,9 @@
 #include "tags/safe_rewrite.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -11,6 +14,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +29,14 @@ public:
     ~scoped_fd() { Reset(); }
     scoped_fd(const scoped_fd &) = delete;
     scoped_fd &operator=(const scoped_fd &) = delete;
+    scoped_fd &operator=(scoped_fd &&other) noexcept {
+        if (this != &other) {
+            Reset();
+            fFd = other.fFd;
+            other.fFd = -1;
+        }
+        return *this;
+    }
 
     int Get() const { return fFd; }
     // Closes now; the close's own failure as a status (NFS reports write errors here).
@@ -48,11 +60,19 @@ bool same_file(const struct stat &a, const struct stat &b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Nothing but the name's owner may have touched the data since `before`.
-bool unchanged(const struct stat &before, const struct stat &after) {
+bool same_time(const struct timespec &a, const struct timespec &b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The same file with the same data as at `before` (a rename moves only its change time).
+bool same_data(const struct stat &before, const struct stat &after) {
     return same_file(before, after) && before.st_size == after.st_size &&
-           before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
-           before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
+           same_time(before.st_mtim, after.st_mtim);
+}
+
+// Nobody has touched the file since `before`: no write, no attribute, no new link.
+bool unchanged(const struct stat &before, const struct stat &after) {
+    return same_data(before, after) && same_time(before.st_ctim, after.st_ctim);
 }
 
 status_t write_all(int fd, const char *data, size_t length) {
@@ -90,21 +110,49 @@ status_t copy_range(int source, off_t from, off_t to, int target) {
     return B_OK;
 }
 
-// Every extended attribute of `source` onto `target` (POSIX ACLs are among them).
-status_t copy_xattrs(int source, int target) {
-    std::vector<char> names;
+// The names of `fd`'s extended attributes, each ending in a NUL; none on a file system that
+// keeps none.
+status_t list_xattrs(int fd, std::vector<char> *names) {
     for (;;) {
-        ssize_t size = flistxattr(source, nullptr, 0);
+        ssize_t size = flistxattr(fd, nullptr, 0);
+        if (size < 0 && errno == ENOTSUP) {
+            names->clear();
+            return B_OK;
+        }
         if (size < 0)
-            return errno == ENOTSUP ? B_OK : last_error();  // a file system that keeps none
-        names.resize(static_cast<size_t>(size));
-        size = flistxattr(source, names.data(), names.size());
+            return last_error();
+        names->resize(static_cast<size_t>(size));
+        size = flistxattr(fd, names->data(), names->size());
         if (size >= 0) {
-            names.resize(static_cast<size_t>(size));
-            break;
+            names->resize(static_cast<size_t>(size));
+            return B_OK;
         }
         if (errno != ERANGE)  // ERANGE: the list grew in between; ask again
             return last_error();
+    }
+}
+
+bool listed(const std::vector<char> &names, const char *name) {
+    for (size_t at = 0; at < names.size(); at += strlen(&names[at]) + 1) {
+        if (strcmp(&names[at], name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Every extended attribute of `source` onto `target`, POSIX ACLs among them, and no ACL the
+// folder's default gave `target` that `source` lacks: a private file stays private. (A
+// normal user's listing holds no trusted.* attribute, so those cannot be carried.)
+status_t copy_xattrs(int source, int target) {
+    std::vector<char> names;
+    status_t status = list_xattrs(source, &names);
+    if (status != B_OK)
+        return status;
+    for (const char *inherited : {"system.posix_acl_access", "system.posix_acl_default"}) {
+        if (!listed(names, inherited) && fremovexattr(target, inherited) != 0 && errno != ENODATA &&
+            errno != ENOTSUP) {
+            return last_error();
+        }
     }
     std::vector<char> value;
     for (size_t at = 0; at < names.size(); at += strlen(&names[at]) + 1) {
@@ -122,13 +170,38 @@ status_t copy_xattrs(int source, int target) {
         if (size < 0)
             return last_error();
         if (fsetxattr(target, name, value.data(), static_cast<size_t>(size), 0) != 0)
-            return last_error();
+            return errno == EPERM || errno == EACCES ? REWRITE_ATTRIBUTE_NOT_KEPT : last_error();
     }
     return B_OK;
 }
 
-// Owner first: changing it clears the set-id bits the mode then gives back.
-status_t copy_owner_and_mode(const struct stat &source, int target) {
+// The inode flags a file's owner may set (chattr's d, A, S, c, s, u, t, j, C); the file
+// system's own (extents, inline data) stay as the new file has them.
+constexpr int kCarriedFlags = FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL | FS_COMPR_FL |
+                              FS_NOCOMP_FL | FS_SECRM_FL | FS_UNRM_FL | FS_NOTAIL_FL |
+                              FS_JOURNAL_DATA_FL | FS_NOCOW_FL;
+
+// Only the data written after it is compressed, or kept from copy-on-write; a file written
+// synchronously would make the copy crawl: those go before the data, S after it.
+constexpr int kFlagsBeforeData = kCarriedFlags & ~FS_SYNC_FL;
+
+// `source`'s flags among `carried` onto `target`.
+status_t copy_flags(int source, int target, int carried) {
+    int from = 0, to = 0;
+    if (ioctl(source, FS_IOC_GETFLAGS, &from) != 0)
+        return errno == ENOTTY || errno == ENOTSUP || errno == EINVAL ? B_OK : last_error();
+    if ((from & carried) == 0)
+        return B_OK;
+    if (ioctl(target, FS_IOC_GETFLAGS, &to) != 0)
+        return REWRITE_FLAGS_NOT_KEPT;
+    int wanted = (to & ~carried) | (from & carried);
+    if (wanted != to && ioctl(target, FS_IOC_SETFLAGS, &wanted) != 0)
+        return REWRITE_FLAGS_NOT_KEPT;
+    return B_OK;
+}
+
+// Before the mode: changing the owner clears the set-id bits the mode then gives back.
+status_t copy_owner(const struct stat &source, int target) {
     struct stat made;
     if (fstat(target, &made) != 0)
         return last_error();
@@ -136,10 +209,24 @@ status_t copy_owner_and_mode(const struct stat &source, int target) {
         fchown(target, source.st_uid, source.st_gid) != 0) {
         return last_error();
     }
-    if (fchmod(target, source.st_mode & 07777) != 0)
-        return last_error();
     return B_OK;
 }
+
+// Everything the old file had but its data: owner, attributes and ACL, flags, then the mode
+// (last, so an ACL's mask cannot change it).
+status_t copy_metadata(int source, const struct stat &before, int target) {
+    status_t status = copy_owner(before, target);
+    if (status == B_OK)
+        status = copy_xattrs(source, target);
+    if (status == B_OK)
+        status = copy_flags(source, target, kCarriedFlags);
+    if (status == B_OK && fchmod(target, before.st_mode & 07777) != 0)
+        status = last_error();
+    return status;
+}
+
+// Writes the new file's content through its descriptor or its path.
+using fill_function = std::function<status_t(int target, const char *path)>;
 
 // A fresh hidden file in `directory`, created exclusively so nothing existing is reused.
 int create_temporary(int directory, std::string *name) {
@@ -150,7 +237,7 @@ int create_temporary(int directory, std::string *name) {
         char candidate[32];
         snprintf(candidate, sizeof(candidate), ".brindle-save-%02x%02x%02x%02x%02x%02x", random[0],
                  random[1], random[2], random[3], random[4], random[5]);
-        int fd = openat(directory, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        int fd = openat(directory, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) {
             *name = candidate;
             return fd;
@@ -177,24 +264,138 @@ status_t locate(int fd, std::string *directory, std::string *name) {
     return B_OK;
 }
 
-// The new file from `head` and `source`'s bytes after `oldLength`, complete and on the disk.
-status_t fill_new_file(int source, const struct stat &before, off_t oldLength, const char *head,
-                       size_t length, int target) {
-    status_t status = write_all(target, head, length);
+// The file being replaced: its descriptor, where its name lives, and what it was at the start.
+struct rewrite_site {
+    scoped_fd source;
+    scoped_fd directory;
+    std::string directoryPath;
+    std::string name;
+    struct stat before;
+};
+
+// Opens the site of `file`: a regular file with no other hard links, still under its name.
+status_t open_site(BFile &file, rewrite_site *site) {
+    int dup = file.Dup();
+    if (dup < 0)
+        return dup;
+    site->source = scoped_fd(dup);
+    if (fstat(site->source.Get(), &site->before) != 0)
+        return last_error();
+    if (!S_ISREG(site->before.st_mode))
+        return B_BAD_VALUE;
+    if (site->before.st_nlink == 0)
+        return REWRITE_FILE_CHANGED;  // removed since it was opened
+    if (site->before.st_nlink > 1)
+        return REWRITE_HARD_LINKED;
+
+    status_t status = locate(site->source.Get(), &site->directoryPath, &site->name);
+    if (status != B_OK)
+        return status;
+    site->directory =
+        scoped_fd(open(site->directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (site->directory.Get() < 0)
+        return last_error();
+    struct stat named;
+    if (fstatat(site->directory.Get(), site->name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !same_file(site->before, named)) {
+        return REWRITE_FILE_CHANGED;
+    }
+    return B_OK;
+}
+
+// Whether the site's name still leads to the file that was copied, untouched and with no
+// other name: B_OK, REWRITE_HARD_LINKED or REWRITE_FILE_CHANGED.
+status_t check_named(const rewrite_site &site, const struct stat &named) {
+    if (!same_data(site.before, named))
+        return REWRITE_FILE_CHANGED;
+    return named.st_nlink > 1 ? REWRITE_HARD_LINKED : B_OK;
+}
+
+status_t rename_failure() {
+    return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
+}
+
+// Puts the finished file `temporary` under the site's name. The two are swapped in one step,
+// then what came out is checked to be the untouched file that was copied; if it is not (a
+// hard link or another program's save came in between), they are swapped back. On a file
+// system without swaps, a last look and a plain rename. `*stuck` tells that a swap back
+// failed: the temporary name then holds the other file, which must not be removed.
+status_t swap_in(const rewrite_site &site, const char *temporary, bool *stuck) {
+    *stuck = false;
+    const int directory = site.directory.Get();
+    const char *name = site.name.c_str();
+    struct stat now;
+    if (fstat(site.source.Get(), &now) != 0)
+        return last_error();
+    if (!unchanged(site.before, now))
+        return REWRITE_FILE_CHANGED;
+    if (fstatat(directory, name, &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return REWRITE_FILE_CHANGED;
+    status_t status = check_named(site, now);
+    if (status != B_OK)
+        return status;
+
+    if (renameat2(directory, temporary, directory, name, RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return rename_failure();
+        return renameat(directory, temporary, directory, name) == 0 ? B_OK : rename_failure();
+    }
+    struct stat swapped;
+    status = fstatat(directory, temporary, &swapped, AT_SYMLINK_NOFOLLOW) == 0
+                 ? check_named(site, swapped)
+                 : REWRITE_FILE_CHANGED;
+    if (status != B_OK) {
+        *stuck = renameat2(directory, temporary, directory, name, RENAME_EXCHANGE) != 0;
+        return status;
+    }
+    // The old file, now under the temporary name.
+    unlinkat(directory, temporary, 0);
+    return B_OK;
+}
+
+// Writes a new file beside the site's one with `fill`, gives it the old file's metadata,
+// flushes it and swaps it in. No temporary file is left on failure (but for a failed swap
+// back, which leaves the other file under the temporary name rather than lose it).
+status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement) {
+    const int directory = site.directory.Get();
+    std::string temporary;
+    scoped_fd target(create_temporary(directory, &temporary));
+    if (target.Get() < 0)
+        return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
+    const std::string temporaryPath =
+        (site.directoryPath == "/" ? "" : site.directoryPath) + "/" + temporary;
+
+    status_t status = copy_flags(site.source.Get(), target.Get(), kFlagsBeforeData);
     if (status == B_OK)
-        status = copy_range(source, oldLength, before.st_size, target);
+        status = fill(target.Get(), temporaryPath.c_str());
     struct stat after;
-    if (status == B_OK && fstat(source, &after) != 0)
+    if (status == B_OK && fstat(site.source.Get(), &after) != 0)
         status = last_error();
-    if (status == B_OK && !unchanged(before, after))
+    if (status == B_OK && !unchanged(site.before, after))
         status = REWRITE_FILE_CHANGED;
     if (status == B_OK)
-        status = copy_owner_and_mode(before, target);
-    if (status == B_OK)
-        status = copy_xattrs(source, target);
-    if (status == B_OK && fsync(target) != 0)
+        status = copy_metadata(site.source.Get(), site.before, target.Get());
+    if (status == B_OK && fsync(target.Get()) != 0)
         status = last_error();
-    return status;
+    struct stat made;
+    if (status == B_OK && fstat(target.Get(), &made) != 0)
+        status = last_error();
+    status_t closed = target.Reset();
+    if (status == B_OK)
+        status = closed;
+    bool stuck = false;
+    if (status == B_OK)
+        status = swap_in(site, temporary.c_str(), &stuck);
+    if (status != B_OK) {
+        if (!stuck)
+            unlinkat(directory, temporary.c_str(), 0);
+        return status;
+    }
+    // The rename itself reaches the disk with the directory.
+    fsync(directory);
+    if (replacement != nullptr)
+        *replacement = node_ref(made.st_dev, made.st_ino);
+    return B_OK;
 }
 
 }  // namespace
@@ -203,64 +404,37 @@ status_t rewrite_file_head(BFile &file, off_t oldLength, const void *head, size_
                            node_ref *replacement) {
     if (head == nullptr && length > 0)
         return B_BAD_VALUE;
-    int dup = file.Dup();
-    if (dup < 0)
-        return dup;
-    scoped_fd source(dup);
-
-    struct stat before;
-    if (fstat(source.Get(), &before) != 0)
-        return last_error();
-    if (!S_ISREG(before.st_mode) || oldLength < 0 || oldLength > before.st_size)
-        return B_BAD_VALUE;
-    if (before.st_nlink == 0)
-        return REWRITE_FILE_CHANGED;  // removed since it was opened
-    if (before.st_nlink > 1)
-        return REWRITE_HARD_LINKED;
-
-    std::string directoryPath, name;
-    status_t status = locate(source.Get(), &directoryPath, &name);
+    rewrite_site site;
+    status_t status = open_site(file, &site);
     if (status != B_OK)
         return status;
-    scoped_fd directory(open(directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.Get() < 0)
-        return last_error();
-    struct stat named;
-    if (fstatat(directory.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !same_file(before, named)) {
-        return REWRITE_FILE_CHANGED;
-    }
+    if (oldLength < 0 || oldLength > site.before.st_size)
+        return B_BAD_VALUE;
+    return replace_file(
+        site,
+        [&](int target, const char *) {
+            status_t written = write_all(target, static_cast<const char *>(head), length);
+            if (written != B_OK)
+                return written;
+            return copy_range(site.source.Get(), oldLength, site.before.st_size, target);
+        },
+        replacement);
+}
 
-    std::string temporary;
-    scoped_fd target(create_temporary(directory.Get(), &temporary));
-    if (target.Get() < 0)
-        return last_error();
-
-    status = fill_new_file(source.Get(), before, oldLength, static_cast<const char *>(head), length,
-                           target.Get());
-    struct stat made;
-    if (status == B_OK && fstat(target.Get(), &made) != 0)
-        status = last_error();
-    status_t closed = target.Reset();
-    if (status == B_OK)
-        status = closed;
-    // The last look before the rename: the name must still lead to the file that was copied.
-    if (status == B_OK &&
-        (fstatat(directory.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-         !same_file(before, named) || named.st_nlink > 1)) {
-        status = REWRITE_FILE_CHANGED;
-    }
-    if (status == B_OK &&
-        renameat(directory.Get(), temporary.c_str(), directory.Get(), name.c_str()) != 0) {
-        status = last_error();
-    }
-    if (status != B_OK) {
-        unlinkat(directory.Get(), temporary.c_str(), 0);
+status_t rewrite_file_copy(BFile &file,
+                           const std::function<status_t(const char *copyPath, int copyFd)> &edit,
+                           node_ref *replacement) {
+    if (!edit)
+        return B_BAD_VALUE;
+    rewrite_site site;
+    status_t status = open_site(file, &site);
+    if (status != B_OK)
         return status;
-    }
-    // The rename itself reaches the disk with the directory.
-    fsync(directory.Get());
-    if (replacement != nullptr)
-        *replacement = node_ref(made.st_dev, made.st_ino);
-    return B_OK;
+    return replace_file(
+        site,
+        [&](int target, const char *path) {
+            status_t copied = copy_range(site.source.Get(), 0, site.before.st_size, target);
+            return copied == B_OK ? edit(path, target) : copied;
+        },
+        replacement);
 }

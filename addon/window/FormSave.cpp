@@ -12,6 +12,7 @@
 #include <MTextControl.h>
 
 #include "tags/desktop_rating.h"
+#include "tags/file_lock.h"
 #include "tags/genres.h"
 #include "tags/id3v2.h"
 #include "tags/safe_rewrite.h"
@@ -56,6 +57,12 @@ const char *id3v2_failure_reason(status_t status) {
             return "its folder is read-only";
         case B_NOT_ALLOWED:
             return "its owner cannot be kept";
+        case REWRITE_FOLDER_LOCKED:
+            return "its folder cannot be changed";
+        case REWRITE_ATTRIBUTE_NOT_KEPT:
+            return "one of its attributes cannot be carried over";
+        case REWRITE_FLAGS_NOT_KEPT:
+            return "its file flags cannot be kept";
         case B_DEVICE_FULL:
             return "the disk is full";
         case B_UNSUPPORTED:
@@ -63,6 +70,24 @@ const char *id3v2_failure_reason(status_t status) {
         default:
             return "the file cannot be rewritten";
     }
+}
+
+// Holds `file` for the whole save, so two saves of one file take turns. A save that waited
+// finds the name leading elsewhere when the other one replaced the file: it writes nothing.
+status_t lock_for_save(BFile &file, const entry_ref &ref, const node_ref &formNode, file_lock *lock,
+                       const char **reason) {
+    status_t status = lock->Lock(file);
+    if (status != B_OK) {
+        *reason = save_failure_reason(status);
+        return status;
+    }
+    BNode named(&ref);
+    node_ref found;
+    if (named.InitCheck() != B_OK || named.GetNodeRef(&found) != B_OK || found != formNode) {
+        *reason = kChangedOnDisk;
+        return B_MISMATCHED_VALUES;
+    }
+    return B_OK;
 }
 
 }  // namespace
@@ -88,8 +113,10 @@ bool PluginWindow::Impl::saveChangedAttrs(bool quiet) {
 
 bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     BFile file;
+    file_lock lock;
     const char *reason = nullptr;
-    if (openFormFile(&file, &reason) != B_OK) {
+    if (openFormFile(&file, &reason) != B_OK ||
+        lock_for_save(file, ref, formNode, &lock, &reason) != B_OK) {
         printf("Failed to init node\n");
         if (!quiet) {
             if (reason == nullptr)

@@ -156,6 +156,19 @@ off_t file_size(const std::string &path) {
     return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
 }
 
+std::set<std::string> directory_entries(const std::string &directory) {
+    std::set<std::string> names;
+    DIR *dir = opendir(directory.c_str());
+    while (dirent *entry = dir != nullptr ? readdir(dir) : nullptr) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.insert(name);
+    }
+    if (dir != nullptr)
+        closedir(dir);
+    return names;
+}
+
 std::string shell_quote(const std::string &text) {
     std::string quoted = "'";
     for (char c : text) {

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace test_support {
@@ -40,6 +41,8 @@ void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
 // The file's size, or -1 when it has none.
 off_t file_size(const std::string &path);
+// The names in a directory, "." and ".." left out (hidden ones included).
+std::set<std::string> directory_entries(const std::string &directory);
 
 // Runs a shell command; returns its exit status (or -1), standard output in `output`.
 int run_command(const std::string &command, std::string *output = nullptr);

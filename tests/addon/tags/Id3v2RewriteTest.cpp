@@ -2,7 +2,6 @@
 // other hard links is not replaced. Real faults: a file size limit and SIGKILL mid-write.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -23,6 +22,7 @@
 #include "tags/safe_rewrite.h"
 
 using namespace tags_test;
+using test_support::directory_entries;
 using test_support::getfattr_all;
 using test_support::id3v2_tag;
 using test_support::id3v2_text_frame;
@@ -32,19 +32,6 @@ using test_support::typed_value;
 namespace {
 
 const std::string kLongTitle(300, 'L');
-
-std::set<std::string> entries(const std::string &directory) {
-    std::set<std::string> names;
-    DIR *dir = opendir(directory.c_str());
-    while (dirent *entry = dir != nullptr ? readdir(dir) : nullptr) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.insert(name);
-    }
-    if (dir != nullptr)
-        closedir(dir);
-    return names;
-}
 
 status_t write_title(const std::string &path, const char *title, node_ref *replacement = nullptr) {
     BFile file(path.c_str(), B_READ_WRITE);
@@ -107,7 +94,7 @@ TEST_F(Id3v2Rewrite, GrowingTagReplacesTheFileWithItsAttributesModeAndOwner) {
     EXPECT_EQ("-6 dB", tag["TXXX:REPLAYGAIN"]);
     std::string now = read_file(fPath);
     EXPECT_EQ(fOld.substr(fTag.size()), now.substr(now.size() - (fOld.size() - fTag.size())));
-    EXPECT_EQ(std::set<std::string>{"song.mp3"}, entries(fDir.Path()));
+    EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(fDir.Path()));
 }
 
 TEST_F(Id3v2Rewrite, TextsTheTagAlreadyHoldsRewriteNothing) {
@@ -129,8 +116,8 @@ TEST_F(Id3v2Rewrite, ThroughASymbolicLinkTheRealFileIsReplacedInItsDirectory) {
     ASSERT_EQ(0, lstat(fPath.c_str(), &link));
     EXPECT_TRUE(S_ISLNK(link.st_mode));
     EXPECT_EQ(kLongTitle, mutagen_read(real + "/song.mp3")["TIT2"]);
-    EXPECT_EQ((std::set<std::string>{"music", "song.mp3"}), entries(fDir.Path()));
-    EXPECT_EQ(std::set<std::string>{"song.mp3"}, entries(real));
+    EXPECT_EQ((std::set<std::string>{"music", "song.mp3"}), directory_entries(fDir.Path()));
+    EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(real));
 }
 
 TEST_F(Id3v2Rewrite, HardLinkedFileIsWrittenOnlyInPlace) {
@@ -159,7 +146,8 @@ TEST_F(Id3v2Rewrite, RewriteCutShortByASizeLimitLeavesTheOldFileWhole) {
         });
         EXPECT_EQ(0, status) << "limit " << limit;
         EXPECT_EQ(fOld, read_file(fPath)) << "limit " << limit;
-        EXPECT_EQ(std::set<std::string>{"song.mp3"}, entries(fDir.Path())) << "limit " << limit;
+        EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(fDir.Path()))
+            << "limit " << limit;
     }
 }
 
@@ -196,7 +184,7 @@ TEST_F(Id3v2Rewrite, KilledRewriteLeavesTheOldFileOrTheNewOne) {
         ASSERT_TRUE(now == fOld || now == fNew) << "round " << round << ": a mixed file";
         (now == fOld ? oldSeen : newSeen)++;
         // A killed writer may leave its hidden temporary beside the file, never anything else.
-        for (const std::string &name : entries(fDir.Path())) {
+        for (const std::string &name : directory_entries(fDir.Path())) {
             if (name != "song.mp3") {
                 EXPECT_EQ(0u, name.rfind(".brindle-save-", 0)) << name;
                 unlink((fDir / name).c_str());
