@@ -170,7 +170,17 @@ bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *er
 
 bool RememberedFrames::Place(const std::string &id, const BRect &current, BMessage *config) {
     BRect frame;
-    const bool kept = fStore.Find(id, &frame) && on_a_screen(frame, fDisplay.ScreenFrames());
+    bool kept = fStore.Find(id, &frame);
+    if (kept) {
+        // The window keeps a size of its own (nothing grows taller): what must be seen is
+        // that size at the kept corner, not the rectangle kept.
+        BRect taken = frame;
+        if (current.IsValid())
+            taken =
+                BRect(frame.left, frame.top, frame.left + std::max(frame.Width(), current.Width()),
+                      frame.top + current.Height());
+        kept = on_a_screen(taken, fDisplay.ScreenFrames());
+    }
     if (!kept && !_BesideThePlayer(current, &frame))
         return false;
     config->AddRect("frame", frame);
@@ -189,12 +199,19 @@ void RememberedFrames::Remember(const std::string &id, const BMessage &config) {
 
 bool RememberedFrames::_BesideThePlayer(const BRect &current, BRect *frame) {
     BRect player;
-    if (!current.IsValid() || !fDisplay.PlayerWindowFrame(&player))
+    BRect decorated;
+    if (!current.IsValid() || !fDisplay.PlayerWindowFrame(&player, &decorated))
         return false;
     const std::vector<BRect> screens = fDisplay.ScreenFrames();
     const float width = current.Width();
     const float height = current.Height();
-    for (const float left : {player.right + 1 + kGap, player.left - kGap - width - 1}) {
+    // The new window will be decorated as the player's is: its decoration goes beside the
+    // player's, its own area level with the player's.
+    const float decorationLeft = player.left - decorated.left;
+    const float decorationRight = decorated.right - player.right;
+    const float lefts[] = {decorated.right + 1 + kGap + decorationLeft,
+                           decorated.left - kGap - 1 - decorationRight - width};
+    for (const float left : lefts) {
         const BRect beside(left, player.top, left + width, player.top + height);
         if (inside_a_screen(beside, screens)) {
             *frame = beside;

@@ -43,9 +43,10 @@ public:
     // so the front end can let its widgets catch up before the next one.
     virtual void CatchUp() {}
     // Where windows can go: the screens' areas (empty: unknown), and the frame of the
-    // player's own window (false: it has none).
+    // player's own window once the window system has placed it (false: it has none):
+    // its own area in `frame`, with the window manager's decoration in `decorated`.
     virtual std::vector<BRect> ScreenFrames() { return {}; }
-    virtual bool PlayerWindowFrame(BRect * /*frame*/) { return false; }
+    virtual bool PlayerWindowFrame(BRect * /*frame*/, BRect * /*decorated*/) { return false; }
 };
 
 class Follower;

@@ -291,8 +291,8 @@ bool widget_move(Call &call) {
         return false;
     return call.OnGui([&] {
         if (WindowMirror *mirror = call.Newest()) {
-            mirror->move(x, y);
-            mirror->UserMoved(mirror->pos());
+            mirror->setGeometry(QRect(QPoint(x, y), mirror->size()));
+            mirror->UserMoved(mirror->geometry().topLeft());
         }
     });
 }
@@ -322,11 +322,11 @@ void describe_geometry(WindowMirror *mirror, const std::vector<ViewSnapshot> &vi
 bool widget_geometry(Call &call) {
     return call.NoMore() && call.OnGui([&] {
         PlayerWindow *player = call.Player();
-        call.answer += geometry_line(QRect(player->pos(), player->size()), "player");
+        call.answer += geometry_line(player->geometry(), "player");
         WindowMirror *mirror = call.Newest();
         if (mirror == nullptr)
             return;
-        call.answer += geometry_line(QRect(mirror->pos(), mirror->size()), "window");
+        call.answer += geometry_line(mirror->geometry(), "window");
         describe_geometry(mirror, mirror->Shown().views, &call.answer);
     });
 }

@@ -52,7 +52,8 @@ public:
     void UserPressed(const BView *button);
     // Presses the default button as Enter does; false when there is no enabled one.
     bool PressDefault();
-    // The user moved the window to `where` (its frame's corner) or sized it to `size`.
+    // The user moved the window to `where` (its own area's corner, inside the window
+    // manager's decoration) or sized it to `size`.
     void UserMoved(const QPoint &where);
     void UserResized(const QSize &size);
 
@@ -85,6 +86,8 @@ private:
     QWidget *fContent = nullptr;
     std::map<const BView *, Control> fControls;
     bool fApplying = false;
+    // Whether the window has a close box; its flags are otherwise set once, when it is made.
+    bool fClosable;
     // Where the last move reported to the model went, until the model's frame comes back.
     std::optional<QPoint> fReportedPosition;
 };

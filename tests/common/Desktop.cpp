@@ -21,9 +21,8 @@ using test_support::required;
 // server must never fill a pipe nobody reads and stop.
 std::vector<std::string> logged(const std::vector<std::string> &program, const std::string &log,
                                 bool quiet) {
-    std::vector<std::string> argv = {"/bin/sh", "-c",
-                                     std::string("exec \"$@\" 2>>\"$0\"") + (quiet ? " >&2" : ""),
-                                     log};
+    std::vector<std::string> argv = {
+        "/bin/sh", "-c", std::string("exec \"$@\" 2>>\"$0\"") + (quiet ? " >&2" : ""), log};
     argv.insert(argv.end(), program.begin(), program.end());
     return argv;
 }
@@ -37,39 +36,64 @@ int number_after(const std::string &report, const std::string &key) {
 }  // namespace
 
 Desktop::Desktop() {
-    // Xvfb writes its display number to standard output once it takes connections.
-    fServer = std::make_unique<Process>(
-        logged({required("Xvfb"), "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten",
-                "tcp"},
-               fDir / "xvfb.log", false),
-        SpawnOptions());
-    const std::string number = fServer->WaitForLineStarting("");
-    if (number.empty())
-        throw std::runtime_error("Xvfb did not start: " + test_support::read_file(fDir / "xvfb.log"));
-    fDisplay = ":" + number;
     required("xdotool");
     required("xwininfo");
+    // Another program on this machine may take the display number Xvfb picked before its
+    // first client connects: start again on another, a few times at most.
+    std::string error;
+    for (int attempt = 0; attempt < 3; attempt++) {
+        error = _Start();
+        if (error.empty())
+            return;
+        _Stop();
+    }
+    throw std::runtime_error(error);
+}
+
+std::string Desktop::_Start() {
+    // Xvfb writes its display number to standard output once it takes connections.
+    fServer = std::make_unique<Process>(logged({required("Xvfb"), "-displayfd", "1", "-screen", "0",
+                                                "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                                               fDir / "xvfb.log", false),
+                                        SpawnOptions());
+    const std::string number = fServer->WaitForLineStarting("");
+    if (number.empty())
+        return "Xvfb did not start: " + test_support::read_file(fDir / "xvfb.log");
+    fDisplay = ":" + number;
     SpawnOptions manager = Options();
     manager.env["XDG_CONFIG_HOME"] = fDir / "config";
     manager.env["XDG_CACHE_HOME"] = fDir / "cache";
     fManager = std::make_unique<Process>(
         logged({required("openbox"), "--sm-disable"}, fDir / "openbox.log", true), manager);
-    // A window manager announces itself on the root window.
-    if (!eventually([&] {
-            return _Run({required("xprop"), "-root", "_NET_SUPPORTING_WM_CHECK"})
-                       .find("window id") != std::string::npos;
-        }))
-        throw std::runtime_error("openbox did not start: " +
-                                 test_support::read_file(fDir / "openbox.log"));
+    // A window manager announces itself on the root window; one that could not start
+    // says so in its log.
+    const std::string log = fDir / "openbox.log";
+    bool running = false;
+    eventually([&] {
+        running =
+            _Run({required("xprop"), "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
+            std::string::npos;
+        return running ||
+               test_support::read_file(log).find("Failed to open the display") != std::string::npos;
+    });
+    if (!running)
+        return "openbox did not start on " + fDisplay + ": " +
+               test_support::read_file(fDir / "openbox.log");
+    return std::string();
 }
 
-Desktop::~Desktop() {
+void Desktop::_Stop() {
     for (auto *process : {&fManager, &fServer}) {
         if (*process) {
             (*process)->Signal(SIGTERM);
             (*process)->Finish();
+            process->reset();
         }
     }
+}
+
+Desktop::~Desktop() {
+    _Stop();
 }
 
 SpawnOptions Desktop::Options() const {
@@ -86,8 +110,8 @@ std::string Desktop::_Run(const std::vector<std::string> &argv) const {
 }
 
 std::string Desktop::FindWindow(const std::string &title) const {
-    std::istringstream ids(_Run({required("xdotool"), "search", "--onlyvisible", "--name",
-                                 "^" + title + "$"}));
+    std::istringstream ids(
+        _Run({required("xdotool"), "search", "--onlyvisible", "--name", "^" + title + "$"}));
     std::string id;
     ids >> id;
     return id;

@@ -49,6 +49,9 @@ public:
     void Activate(const std::string &window) const;
 
 private:
+    // Starts the server and the window manager; "" or what went wrong.
+    std::string _Start();
+    void _Stop();
     // Runs an X tool on this display; its standard output.
     std::string _Run(const std::vector<std::string> &argv) const;
 

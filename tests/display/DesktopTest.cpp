@@ -13,6 +13,7 @@ namespace {
 using addon_test::TempDir;
 using desktop_test::Desktop;
 using desktop_test::drawn_player;
+using desktop_test::WindowState;
 using test_support::eventually;
 
 class DesktopWindow : public testing::Test {
@@ -52,13 +53,45 @@ TEST_F(DesktopWindow, FortyKeysTypedOneByOneIntoTitleAllReachItAndTheWindowStays
             return !fDesktop.Inspect(window).viewable ||
                    player->AskFor("widget-state", "= text Title:") == wanted;
         });
-        ASSERT_TRUE(fDesktop.Inspect(window).viewable) << "unmapped after " << typed.size()
-                                                       << " keys";
+        ASSERT_TRUE(fDesktop.Inspect(window).viewable)
+            << "unmapped after " << typed.size() << " keys";
         ASSERT_EQ(player->AskFor("widget-state", "= text Title:"), wanted);
     }
     EXPECT_EQ(player->AskFor("form", "= title "), "= title " + text);
     // Typing saves nothing: the file keeps no title until a save.
     EXPECT_EQ(addon_test::getfattr(files[0]).count("user.haiku.Audio:Title"), 0u);
+    EXPECT_EQ(player->Quit().exitStatus, 0);
+}
+
+TEST_F(DesktopWindow, OpensBesideThePlayerAndThreeClosesAndReopensLeaveItWhereItWas) {
+    auto player = drawn_player(fDesktop, fDir, Songs(1));
+    player->Ask("enable");
+    std::string window = fDesktop.WaitForWindow("Brindle");
+    ASSERT_FALSE(window.empty());
+    const WindowState first = fDesktop.Inspect(window);
+    const WindowState owner = fDesktop.Inspect(fDesktop.WaitForWindow("Brindle Player"));
+    // The first time: right of the player's window, level with it, not over it.
+    EXPECT_GT(first.x, owner.x + owner.width);
+    EXPECT_EQ(first.y, owner.y);
+
+    const std::string frames = addon_test::config_dir(fDir) + "/brindle-player/frames";
+    // What is kept is the window's own corner, inside the decoration, as it is given back.
+    const std::string kept =
+        "sp-brindle " + std::to_string(first.x) + " " + std::to_string(first.y) + " ";
+    for (int cycle = 1; cycle <= 3; cycle++) {
+        fDesktop.Activate(window);
+        fDesktop.Key("ctrl+w");
+        ASSERT_TRUE(eventually([&] { return fDesktop.FindWindow("Brindle").empty(); }))
+            << "cycle " << cycle;
+        EXPECT_EQ(addon_test::read_file(frames).rfind(kept, 0), 0u) << "cycle " << cycle;
+        player->Ask("enable");
+        window = fDesktop.WaitForWindow("Brindle");
+        ASSERT_FALSE(window.empty()) << "cycle " << cycle;
+        const WindowState again = fDesktop.Inspect(window);
+        EXPECT_EQ(std::vector<int>({again.x, again.y, again.width, again.height}),
+                  std::vector<int>({first.x, first.y, first.width, first.height}))
+            << "cycle " << cycle;
+    }
     EXPECT_EQ(player->Quit().exitStatus, 0);
 }
 
