@@ -73,6 +73,9 @@ public:
     // (follow/Follower.h). False with `error` set when it cannot.
     bool Follow(const std::string &name, std::string *error);
     bool Following() const { return fFollower != nullptr; }
+    // Any thread: what following is doing ("waiting for mpv", "following mpv", "mpv has
+    // quit"); "" without --follow.
+    std::string FollowerWords() const;
 
     // Enables interface `id`: B_OK (also when it was enabled already); B_NAME_NOT_FOUND
     // or B_BAD_TYPE (no such interface; `error` says so); B_ERROR when its entry points

@@ -131,6 +131,9 @@ void PluginWindow::MessageReceived(BMessage *msg) {
             // The label as it is now, not as it was when the item was chosen.
             fImpl->applyVolumeLabel();
             break;
+        case MSG_UNDO_EDITS:
+            fImpl->undoEdits();
+            break;
         default:
             // Dropped, not passed on: nothing else is meant for this window.
             break;

@@ -158,6 +158,7 @@ bool widget_state(Call &call) {
         QListWidget *list = call.Player()->Playlist();
         call.answer += "= playlist " + std::to_string(list->count()) + " " +
                        std::to_string(list->currentRow()) + "\n";
+        call.answer += "= statusbar " + call.Player()->StatusText().toStdString() + "\n";
     });
 }
 
@@ -353,7 +354,7 @@ const FrontEndCommand kFrontEndCommands[] = {
     {{"widget-close", "widget-close", "the close box of the newest add-on window"}, widget_close},
     {{"widget-state", "widget-state",
       "what the widgets show: = window, text, popup, button, "
-      "playlist lines"},
+      "playlist, statusbar lines"},
      widget_state},
     {{"widget-next", "widget-next", "click Next in the player's window"}, widget_next},
     {{"widget-prev", "widget-prev", "click Previous in the player's window"}, widget_prev},

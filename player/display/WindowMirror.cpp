@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <Button.h>
+#include <PluginInterface.h>
 #include <MenuItem.h>
 #include <TextControl.h>
 #include <Window.h>
@@ -449,7 +450,10 @@ void WindowMirror::keyPressEvent(QKeyEvent *event) {
             PressDefault();
     } else if (key == Qt::Key_S && control) {
         PressDefault();
-    } else if ((key == Qt::Key_Escape && plain) || (key == Qt::Key_W && control)) {
+    } else if (key == Qt::Key_Escape && plain) {
+        // The window decides: it takes back unsaved edits, or closes when there are none.
+        with_model(fShown.id, [](BWindow *window) { window->PostMessage(MSG_UNDO_EDITS); });
+    } else if (key == Qt::Key_W && control) {
         close();
     } else {
         QWidget::keyPressEvent(event);
