@@ -1,6 +1,7 @@
 #include "FrameStore.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +60,26 @@ bool write_all(int fd, const std::string &text) {
         done += static_cast<size_t>(count);
     }
     return true;
+}
+
+// A new file beside `path` with a random name, made by this call alone: never one that
+// existed, never through a symbolic link planted there (a folder another user can write
+// to). Its descriptor, or -1 with errno set.
+int create_temporary(const std::string &path, std::string *temporary) {
+    for (int attempt = 0; attempt < 8; attempt++) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        char suffix[2 * sizeof random + 1];
+        for (size_t i = 0; i < sizeof random; i++)
+            snprintf(suffix + 2 * i, 3, "%02x", random[i]);
+        *temporary = path + ".new-" + suffix;
+        const int fd =
+            open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 float overlap(float a1, float a2, float b1, float b2) {
@@ -147,13 +168,13 @@ bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *er
     const std::string directory = fPath.substr(0, fPath.rfind('/'));
     if (!make_directories(directory, error))
         return false;
-    const std::string temporary = fPath + ".new";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::string temporary;
+    const int fd = create_temporary(fPath, &temporary);
     if (fd < 0) {
-        *error = "cannot write " + temporary + ": " + strerror(errno);
+        *error = "cannot write beside " + fPath + ": " + strerror(errno);
         return false;
     }
-    const bool written = write_all(fd, text);
+    const bool written = write_all(fd, text) && fsync(fd) == 0;
     const int writeError = errno;
     if (close(fd) != 0 || !written) {
         *error = "cannot write " + temporary + ": " + strerror(written ? errno : writeError);

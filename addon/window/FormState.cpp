@@ -2,6 +2,7 @@
 // and the status line that tells the user what the last load or save did.
 #include <cstdlib>
 
+#include <AppDefs.h>
 #include <Menu.h>
 #include <MenuItem.h>
 

@@ -95,4 +95,39 @@ TEST_F(DesktopWindow, OpensBesideThePlayerAndThreeClosesAndReopensLeaveItWhereIt
     EXPECT_EQ(player->Quit().exitStatus, 0);
 }
 
+TEST_F(DesktopWindow, EscapeTakesBackUnsavedEditsAndWithNoneClosesTheWindow) {
+    const std::vector<std::string> files = Songs(1);
+    auto player = drawn_player(fDesktop, fDir, files);
+    player->Ask("enable");
+    const std::string window = fDesktop.WaitForWindow("Brindle");
+    ASSERT_FALSE(window.empty());
+    int x, y, width, height;
+    ASSERT_TRUE(desktop_test::widget_geometry(*player, "Album:", &x, &y, &width, &height));
+    fDesktop.Click(window, x + width / 2, y + height / 2);
+    fDesktop.Type("Alb");
+    ASSERT_TRUE(player->AskUntil("form", "= album Alb"));
+    // A Vol. Adjust picked meanwhile has moved the volume at once.
+    player->Ask("widget-pick volume 2");
+    ASSERT_EQ(player->AskFor("volume", "= volume "), "= volume 1.5");
+
+    // With edits: every field goes back, the volume too, and the window stays.
+    fDesktop.Key("Escape");
+    EXPECT_TRUE(player->AskUntil("status", "= status song0.mp3 \u2014 edits undone"));
+    auto form = addon_test::form_answers(player->Ask("form"));
+    EXPECT_EQ(form["album"], "");
+    EXPECT_EQ(form["volume"], "0");
+    EXPECT_EQ(player->AskFor("volume", "= volume "), "= volume 1");
+    EXPECT_TRUE(fDesktop.Inspect(window).viewable);
+
+    // With none: it closes as its close box does.
+    fDesktop.Key("Escape");
+    EXPECT_TRUE(eventually([&] { return fDesktop.FindWindow("Brindle").empty(); }));
+    const addon_test::RunResult result = player->Quit();
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(addon_test::count_lines(result.Lines(), "PluginWindow::QuiteRequested"), 1);
+    EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
+    // Nothing was ever saved.
+    EXPECT_TRUE(addon_test::getfattr(files[0]).empty());
+}
+
 }  // namespace
