@@ -213,9 +213,11 @@ void RememberedFrames::Remember(const std::string &id, const BMessage &config) {
     if (config.FindRect("frame", &frame) != B_OK)
         return;
     std::string error;
-    if (!fStore.Keep(id, frame, &error))
-        fprintf(stderr, "brindle-player: cannot keep the place of %s's window: %s\n", id.c_str(),
-                error.c_str());
+    if (fStore.Keep(id, frame, &error))
+        return;
+    const std::string text = "cannot keep the place of " + id + "'s window: " + error;
+    fprintf(stderr, "brindle-player: %s\n", text.c_str());
+    fDisplay.Notice(text);
 }
 
 bool RememberedFrames::_BesideThePlayer(const BRect &current, BRect *frame) {

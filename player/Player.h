@@ -47,6 +47,9 @@ public:
     // its own area in `frame`, with the window manager's decoration in `decorated`.
     virtual std::vector<BRect> ScreenFrames() { return {}; }
     virtual bool PlayerWindowFrame(BRect * /*frame*/, BRect * /*decorated*/) { return false; }
+    // A failure of the player's own that a person should see (standard error has it too):
+    // shown in the player's window.
+    virtual void Notice(const std::string & /*text*/) {}
 };
 
 class Follower;

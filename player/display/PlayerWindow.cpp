@@ -141,10 +141,17 @@ void PlayerWindow::Refresh() {
         fVolume->setValue(sliderValue);
     fVolume->setEnabled(open);
     fVolumeText->setText(QString::number(volume, 'g', 3));
-    const QString words = QString::fromStdString(fPlayer.FollowerWords());
+    QString words = QString::fromStdString(fPlayer.FollowerWords());
+    if (!fNotice.isEmpty())
+        words += (words.isEmpty() ? "" : " \u2014 ") + fNotice;
     if (fStatus->currentMessage() != words)
         fStatus->showMessage(words);
     fUpdating = false;
+}
+
+void PlayerWindow::SetNotice(const QString &text) {
+    fNotice = text;
+    Refresh();
 }
 
 QString PlayerWindow::StatusText() const {

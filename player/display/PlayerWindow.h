@@ -2,7 +2,7 @@
 // double-click makes an item current), Previous and Next, a volume slider 0..2 that
 // follows the playlist's volume (whoever changes it), Add Files…, an Interfaces menu
 // that enables or disables each loaded interface, and a status bar with what following
-// a player is doing (--follow).
+// a player is doing (--follow) and the player's own failures.
 //
 // GUI thread only. It reads the controller and the playlist (safe from any thread);
 // everything it changes goes to the player's command thread as a task, so the player's
@@ -43,6 +43,8 @@ public:
     QSlider *VolumeSlider() const { return fVolume; }
     QListWidget *Playlist() const { return fPlaylist; }
     QString StatusText() const;
+    // A failure of the player's own, shown after the follower's words until the next one.
+    void SetNotice(const QString &text);
     // The Interfaces menu's entry for interface `id`, or null.
     QAction *InterfaceAction(const std::string &id) const;
 
@@ -62,6 +64,7 @@ private:
     QLabel *fVolumeText;
     QMenu *fInterfaces;
     QStatusBar *fStatus;
+    QString fNotice;
     std::vector<std::pair<std::string, QAction *>> fInterfaceActions;
     std::vector<std::string> fShownPaths;
     int fShownCurrent = -2;

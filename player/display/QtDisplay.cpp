@@ -218,6 +218,10 @@ bool QtDisplay::PlayerWindowFrame(BRect *frame, BRect *decorated) {
     }
 }
 
+void QtDisplay::Notice(const std::string &text) {
+    PostToGui([this, text] { fPlayerWindow->SetNotice(QString::fromStdString(text)); });
+}
+
 std::vector<CommandHelp> QtDisplay::CommandsHelp() const {
     return front_end_command_help();
 }

@@ -50,6 +50,8 @@ public:
     // Waits (a little while at most) until the window system has shown the player's
     // window: before that, a window manager may still move it.
     bool PlayerWindowFrame(BRect *frame, BRect *decorated) override;
+    // Any thread: in the player's window's status bar.
+    void Notice(const std::string &text) override;
 
     // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);
