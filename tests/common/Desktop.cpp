@@ -171,13 +171,22 @@ std::unique_ptr<addon_test::CommandedPlayer> drawn_player(const Desktop &desktop
     return std::make_unique<addon_test::CommandedPlayer>(argv, spawn);
 }
 
-bool widget_geometry(addon_test::CommandedPlayer &player, const std::string &name, int *x, int *y,
-                     int *width, int *height) {
+std::string open_brindle(const Desktop &desktop, addon_test::CommandedPlayer &player) {
+    player.Ask("enable");
+    return desktop.WaitForWindow("Brindle");
+}
+
+bool click_into(const Desktop &desktop, addon_test::CommandedPlayer &player,
+                const std::string &window, const std::string &label) {
     for (const std::string &line : player.Ask("widget-geometry")) {
+        int x, y, width, height;
         int used = 0;
-        if (sscanf(line.c_str(), "= geometry %d %d %d %d %n", x, y, width, height, &used) == 4 &&
-            used > 0 && line.substr(used) == name)
+        if (sscanf(line.c_str(), "= geometry %d %d %d %d %n", &x, &y, &width, &height, &used) ==
+                4 &&
+            used > 0 && line.substr(used) == label) {
+            desktop.Click(window, x + width / 2, y + height / 2);
             return true;
+        }
     }
     return false;
 }

@@ -67,10 +67,14 @@ std::unique_ptr<addon_test::CommandedPlayer> drawn_player(
     const Desktop &desktop, const addon_test::TempDir &dir, const std::vector<std::string> &files,
     const std::vector<std::string> &options = {});
 
-// The geometry answer of the player's widget-geometry command for NAME ("window",
-// "player", "Title:") as x, y, width, height; false when it gave none.
-bool widget_geometry(addon_test::CommandedPlayer &player, const std::string &name, int *x, int *y,
-                     int *width, int *height);
+// Enables the Brindle window in `player` and waits until the window manager shows it;
+// its window id, or "" when it never came.
+std::string open_brindle(const Desktop &desktop, addon_test::CommandedPlayer &player);
+// Clicks into the middle of the control labelled `label` ("Title:", "Save") of the newest
+// add-on window `window`, where the player's widget-geometry says it is; false when it
+// has no such control.
+bool click_into(const Desktop &desktop, addon_test::CommandedPlayer &player,
+                const std::string &window, const std::string &label);
 
 }  // namespace desktop_test
 

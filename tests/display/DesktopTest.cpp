@@ -11,8 +11,10 @@
 namespace {
 
 using addon_test::TempDir;
+using desktop_test::click_into;
 using desktop_test::Desktop;
 using desktop_test::drawn_player;
+using desktop_test::open_brindle;
 using desktop_test::WindowState;
 using test_support::eventually;
 
@@ -35,12 +37,9 @@ protected:
 TEST_F(DesktopWindow, FortyKeysTypedOneByOneIntoTitleAllReachItAndTheWindowStaysUp) {
     const std::vector<std::string> files = Songs(3);
     auto player = drawn_player(fDesktop, fDir, files);
-    player->Ask("enable");
-    const std::string window = fDesktop.WaitForWindow("Brindle");
+    const std::string window = open_brindle(fDesktop, *player);
     ASSERT_FALSE(window.empty());
-    int x, y, width, height;
-    ASSERT_TRUE(desktop_test::widget_geometry(*player, "Title:", &x, &y, &width, &height));
-    fDesktop.Click(window, x + width / 2, y + height / 2);
+    ASSERT_TRUE(click_into(fDesktop, *player, window, "Title:"));
 
     const std::string text = "Typed one key at a time into Title, ok!!";
     ASSERT_EQ(text.size(), 40u);
@@ -65,8 +64,7 @@ TEST_F(DesktopWindow, FortyKeysTypedOneByOneIntoTitleAllReachItAndTheWindowStays
 
 TEST_F(DesktopWindow, OpensBesideThePlayerAndThreeClosesAndReopensLeaveItWhereItWas) {
     auto player = drawn_player(fDesktop, fDir, Songs(1));
-    player->Ask("enable");
-    std::string window = fDesktop.WaitForWindow("Brindle");
+    std::string window = open_brindle(fDesktop, *player);
     ASSERT_FALSE(window.empty());
     const WindowState first = fDesktop.Inspect(window);
     const WindowState owner = fDesktop.Inspect(fDesktop.WaitForWindow("Brindle Player"));
@@ -84,8 +82,7 @@ TEST_F(DesktopWindow, OpensBesideThePlayerAndThreeClosesAndReopensLeaveItWhereIt
         ASSERT_TRUE(eventually([&] { return fDesktop.FindWindow("Brindle").empty(); }))
             << "cycle " << cycle;
         EXPECT_EQ(addon_test::read_file(frames).rfind(kept, 0), 0u) << "cycle " << cycle;
-        player->Ask("enable");
-        window = fDesktop.WaitForWindow("Brindle");
+        window = open_brindle(fDesktop, *player);
         ASSERT_FALSE(window.empty()) << "cycle " << cycle;
         const WindowState again = fDesktop.Inspect(window);
         EXPECT_EQ(std::vector<int>({again.x, again.y, again.width, again.height}),
@@ -98,12 +95,9 @@ TEST_F(DesktopWindow, OpensBesideThePlayerAndThreeClosesAndReopensLeaveItWhereIt
 TEST_F(DesktopWindow, EscapeTakesBackUnsavedEditsAndWithNoneClosesTheWindow) {
     const std::vector<std::string> files = Songs(1);
     auto player = drawn_player(fDesktop, fDir, files);
-    player->Ask("enable");
-    const std::string window = fDesktop.WaitForWindow("Brindle");
+    const std::string window = open_brindle(fDesktop, *player);
     ASSERT_FALSE(window.empty());
-    int x, y, width, height;
-    ASSERT_TRUE(desktop_test::widget_geometry(*player, "Album:", &x, &y, &width, &height));
-    fDesktop.Click(window, x + width / 2, y + height / 2);
+    ASSERT_TRUE(click_into(fDesktop, *player, window, "Album:"));
     fDesktop.Type("Alb");
     ASSERT_TRUE(player->AskUntil("form", "= album Alb"));
     // A Vol. Adjust picked meanwhile has moved the volume at once.

@@ -20,8 +20,7 @@ TEST(FollowDesktop, WindowStaysUpWhileMpvQuitsAndComesBackAndTheStatusLinesSaySo
     run.display = desktop.Options().env;
     FollowingPlayer player(dir, bus, run);
     EXPECT_TRUE(player.AskUntil("widget-state", "= statusbar waiting for mpv"));
-    player.Ask("enable");
-    const std::string window = desktop.WaitForWindow("Brindle");
+    const std::string window = desktop_test::open_brindle(desktop, player);
     ASSERT_FALSE(window.empty());
     EXPECT_EQ(player.AskFor("status", "= status "), "= status no player");
 
