@@ -26,7 +26,7 @@ const int kScreenshotGap = 16;
 const int kTitleBarHeight = 22;
 // How long the player waits for the window system to show its window, and how often it
 // looks, before it places another window beside it.
-const std::chrono::seconds kPlacementWait(3);
+const std::chrono::seconds kPlacementWait(5);
 const std::chrono::milliseconds kPlacementPoll(10);
 
 }  // namespace
