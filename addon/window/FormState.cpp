@@ -122,7 +122,10 @@ void PluginWindow::Impl::undoEdits() {
     }
     if (changed[FIELD_VOLUME])
         applyVolumeLabel();
-    setFileStatus("edits undone");
+    if (ref.name != nullptr)
+        setFileStatus("edits undone");
+    else
+        setStatus("edits undone");
 }
 
 void PluginWindow::Impl::clearForm() {
