@@ -168,6 +168,9 @@ std::unique_ptr<addon_test::CommandedPlayer> drawn_player(const Desktop &desktop
     spawn.directory = dir.Path();
     spawn.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
     spawn.env["XDG_CONFIG_HOME"] = addon_test::config_dir(dir);
+    // No session bus here: without an address the bus library would start one through
+    // the X display (dbus-launch) and outlive the test.
+    spawn.env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:";
     return std::make_unique<addon_test::CommandedPlayer>(argv, spawn);
 }
 
