@@ -2,7 +2,6 @@
 // and the status line that tells the user what the last load or save did.
 #include <cstdlib>
 
-#include <AppDefs.h>
 #include <Menu.h>
 #include <MenuItem.h>
 
@@ -99,17 +98,15 @@ void mark_label(MPopup *popup, const BString &label) {
 
 }  // namespace
 
-void PluginWindow::Impl::undoEdits() {
+bool PluginWindow::Impl::undoEdits() {
     bool changed[FIELD_COUNT];
     bool any = false;
     for (int32 field = 0; field < FIELD_COUNT; field++) {
         changed[field] = fieldChanged(static_cast<FormField>(field));
         any = any || changed[field];
     }
-    if (!any) {
-        window->PostMessage(B_QUIT_REQUESTED);
-        return;
-    }
+    if (!any)
+        return false;
     MTextControl *texts[] = {titleControl, artistControl, albumControl};
     for (int32 field = FIELD_TITLE; field <= FIELD_ALBUM; field++) {
         if (changed[field])
@@ -126,6 +123,7 @@ void PluginWindow::Impl::undoEdits() {
         setFileStatus("edits undone");
     else
         setStatus("edits undone");
+    return true;
 }
 
 void PluginWindow::Impl::clearForm() {

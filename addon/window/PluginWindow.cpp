@@ -132,7 +132,10 @@ void PluginWindow::MessageReceived(BMessage *msg) {
             fImpl->applyVolumeLabel();
             break;
         case MSG_UNDO_EDITS:
-            fImpl->undoEdits();
+            // Nothing to take back: the close box's path, here and now, so the player
+            // hears of the close while it still waits on this message.
+            if (!fImpl->undoEdits())
+                QuitRequested();
             break;
         default:
             // Dropped, not passed on: nothing else is meant for this window.
