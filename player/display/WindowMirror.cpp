@@ -17,11 +17,12 @@
 #include <QWindow>
 
 #include <Button.h>
-#include <PluginInterface.h>
 #include <MenuItem.h>
 #include <TextControl.h>
 #include <Window.h>
 #include <WindowList.h>
+
+#include <PluginInterface.h>
 
 namespace {
 

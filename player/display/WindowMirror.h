@@ -6,9 +6,9 @@
 //
 // Keys, as in a dialog: Enter (Return) presses the focused button, or anywhere else the
 // window's default button; Ctrl+S presses the default button; Escape sends the window
-// the add-ons' undo message (it takes back unsaved edits, or closes when there are none);
-// Ctrl+W asks the window to close, as its close box does. A text the model loads into a field is
-// shown from its start.
+// MSG_UNDO_EDITS (it takes back unsaved edits, or closes when there are none); Ctrl+W
+// asks the window to close, as its close box does. A text the model loads into a field
+// is shown from its start.
 //
 // GUI thread only. User actions go back to the model through the kit's user-action
 // entry points (TypeText, Choose, Press, PressCloseBox, MoveTo, ResizeTo), each inside
