@@ -79,7 +79,7 @@ struct PlayerRun {
     bool offscreen;
     // Another player than the build's, with the add-ons it finds itself.
     std::string program;
-    // Windows drawn on this X display (Desktop::Env()), not headless.
+    // Windows drawn on this X display (Desktop::Options().env), not headless.
     std::map<std::string, std::string> display;
 };
 
