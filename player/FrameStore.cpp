@@ -1,6 +1,7 @@
 #include "FrameStore.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +60,26 @@ bool write_all(int fd, const std::string &text) {
         done += static_cast<size_t>(count);
     }
     return true;
+}
+
+// A new file beside `path` with a random name, made by this call alone: never one that
+// existed, never through a symbolic link planted there (a folder another user can write
+// to). Its descriptor, or -1 with errno set.
+int create_temporary(const std::string &path, std::string *temporary) {
+    for (int attempt = 0; attempt < 8; attempt++) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        char suffix[2 * sizeof random + 1];
+        for (size_t i = 0; i < sizeof random; i++)
+            snprintf(suffix + 2 * i, 3, "%02x", random[i]);
+        *temporary = path + ".new-" + suffix;
+        const int fd =
+            open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 float overlap(float a1, float a2, float b1, float b2) {
@@ -147,13 +168,13 @@ bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *er
     const std::string directory = fPath.substr(0, fPath.rfind('/'));
     if (!make_directories(directory, error))
         return false;
-    const std::string temporary = fPath + ".new";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::string temporary;
+    const int fd = create_temporary(fPath, &temporary);
     if (fd < 0) {
-        *error = "cannot write " + temporary + ": " + strerror(errno);
+        *error = "cannot write beside " + fPath + ": " + strerror(errno);
         return false;
     }
-    const bool written = write_all(fd, text);
+    const bool written = write_all(fd, text) && fsync(fd) == 0;
     const int writeError = errno;
     if (close(fd) != 0 || !written) {
         *error = "cannot write " + temporary + ": " + strerror(written ? errno : writeError);
@@ -170,7 +191,17 @@ bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *er
 
 bool RememberedFrames::Place(const std::string &id, const BRect &current, BMessage *config) {
     BRect frame;
-    const bool kept = fStore.Find(id, &frame) && on_a_screen(frame, fDisplay.ScreenFrames());
+    bool kept = fStore.Find(id, &frame);
+    if (kept) {
+        // The window keeps a size of its own (nothing grows taller): what must be seen is
+        // that size at the kept corner, not the rectangle kept.
+        BRect taken = frame;
+        if (current.IsValid())
+            taken =
+                BRect(frame.left, frame.top, frame.left + std::max(frame.Width(), current.Width()),
+                      frame.top + current.Height());
+        kept = on_a_screen(taken, fDisplay.ScreenFrames());
+    }
     if (!kept && !_BesideThePlayer(current, &frame))
         return false;
     config->AddRect("frame", frame);
@@ -182,19 +213,28 @@ void RememberedFrames::Remember(const std::string &id, const BMessage &config) {
     if (config.FindRect("frame", &frame) != B_OK)
         return;
     std::string error;
-    if (!fStore.Keep(id, frame, &error))
-        fprintf(stderr, "brindle-player: cannot keep the place of %s's window: %s\n", id.c_str(),
-                error.c_str());
+    if (fStore.Keep(id, frame, &error))
+        return;
+    const std::string text = "cannot keep the place of " + id + "'s window: " + error;
+    fprintf(stderr, "brindle-player: %s\n", text.c_str());
+    fDisplay.Notice(text);
 }
 
 bool RememberedFrames::_BesideThePlayer(const BRect &current, BRect *frame) {
     BRect player;
-    if (!current.IsValid() || !fDisplay.PlayerWindowFrame(&player))
+    BRect decorated;
+    if (!current.IsValid() || !fDisplay.PlayerWindowFrame(&player, &decorated))
         return false;
     const std::vector<BRect> screens = fDisplay.ScreenFrames();
     const float width = current.Width();
     const float height = current.Height();
-    for (const float left : {player.right + 1 + kGap, player.left - kGap - width - 1}) {
+    // The new window will be decorated as the player's is: its decoration goes beside the
+    // player's, its own area level with the player's.
+    const float decorationLeft = player.left - decorated.left;
+    const float decorationRight = decorated.right - player.right;
+    const float lefts[] = {decorated.right + 1 + kGap + decorationLeft,
+                           decorated.left - kGap - 1 - decorationRight - width};
+    for (const float left : lefts) {
         const BRect beside(left, player.top, left + width, player.top + height);
         if (inside_a_screen(beside, screens)) {
             *frame = beside;

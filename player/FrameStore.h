@@ -1,8 +1,8 @@
 // The place of each interface's window, remembered between runs when the player draws
 // its windows: the last frame an interface's getconfig gave before it was disabled,
-// handed to its setconfig right after the next getplugin. A frame that would be off
-// every screen is not handed back; without one, the window goes beside the player's
-// own window rather than over it.
+// handed to its setconfig right after the next getplugin. A frame whose window (its own
+// size at the kept corner) would be off every screen is not handed back; without one, the window
+// goes beside the player's own window rather than over it.
 //
 // The file is $XDG_CONFIG_HOME/brindle-player/frames (~/.config/… by default), one
 // line per interface: "ID L T R B". Headless players never use it, so their output
@@ -31,8 +31,9 @@ public:
     // The frame kept for `id`; false when there is none (or no readable file).
     bool Find(const std::string &id, BRect *frame) const;
     // Keeps `frame` for `id` beside the other interfaces' frames: the file is written
-    // anew beside the old one and renamed over it, its folder made if needed. False
-    // with `error` set when that fails.
+    // anew beside the old one, under a random name it creates exclusively (never through
+    // a symbolic link), and renamed over it, its folder made if needed. False with
+    // `error` set when that fails.
     bool Keep(const std::string &id, const BRect &frame, std::string *error);
 
 private:
@@ -47,7 +48,7 @@ public:
     RememberedFrames(const std::string &path, Display &display) : fStore(path), fDisplay(display) {}
 
     bool Place(const std::string &id, const BRect &current, BMessage *config) override;
-    // A failure to keep the frame is named on standard error.
+    // A failure to keep the frame is named on standard error and in the player's window.
     void Remember(const std::string &id, const BMessage &config) override;
 
 private:

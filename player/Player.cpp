@@ -44,6 +44,10 @@ bool Player::Follow(const std::string &name, std::string *error) {
     return true;
 }
 
+std::string Player::FollowerWords() const {
+    return fFollower != nullptr ? fFollower->Words() : std::string();
+}
+
 status_t Player::Enable(const std::string &id, std::string *error) {
     const LoadedDescriptor *source = fAddOns.Find(id);
     if (source == nullptr) {

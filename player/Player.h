@@ -43,9 +43,13 @@ public:
     // so the front end can let its widgets catch up before the next one.
     virtual void CatchUp() {}
     // Where windows can go: the screens' areas (empty: unknown), and the frame of the
-    // player's own window (false: it has none).
+    // player's own window once the window system has placed it (false: it has none):
+    // its own area in `frame`, with the window manager's decoration in `decorated`.
     virtual std::vector<BRect> ScreenFrames() { return {}; }
-    virtual bool PlayerWindowFrame(BRect * /*frame*/) { return false; }
+    virtual bool PlayerWindowFrame(BRect * /*frame*/, BRect * /*decorated*/) { return false; }
+    // A failure of the player's own that a person should see (standard error has it too):
+    // shown in the player's window.
+    virtual void Notice(const std::string & /*text*/) {}
 };
 
 class Follower;
@@ -72,6 +76,9 @@ public:
     // (follow/Follower.h). False with `error` set when it cannot.
     bool Follow(const std::string &name, std::string *error);
     bool Following() const { return fFollower != nullptr; }
+    // Any thread: what following is doing ("waiting for mpv", "following mpv", "mpv has
+    // quit"); "" without --follow.
+    std::string FollowerWords() const;
 
     // Enables interface `id`: B_OK (also when it was enabled already); B_NAME_NOT_FOUND
     // or B_BAD_TYPE (no such interface; `error` says so); B_ERROR when its entry points

@@ -163,8 +163,15 @@ int main(int argc, char **argv) {
             status = loop.RunCommands(STDIN_FILENO, false, isatty(STDIN_FILENO) != 0);
         else
             status = InputLoop::kInputUnreadable;
-        if (status == InputLoop::kInputUnreadable)
+        if (status == InputLoop::kInputUnreadable) {
+            // Nothing here will ever end by itself: say so once, where a person looks.
+            fprintf(stderr,
+                    "brindle-player: no commands to read on standard input; serving the "
+                    "interfaces until the last one ends or the player is stopped (Ctrl-C, or "
+                    "kill %d)\n",
+                    static_cast<int>(getpid()));
             status = loop.RunDetached();
+        }
     }
 
     player.Shutdown();

@@ -68,6 +68,11 @@ enum : uint32 {
     MSG_PLAYLIST_CURRENT = 0x706C0007,
 };
 
+// Sent by the player's display to an interface's window when the person presses Escape
+// in it: the window takes back its unsaved edits, or closes as its close box does when it
+// has none.
+enum : uint32 { MSG_UNDO_EDITS = 'AiUn' };
+
 // Sent through the roster to ask the player to enable an interface; its string field
 // "interface" names the plugin id.
 enum : uint32 { MSG_OPEN_INTERFACE = '!int' };

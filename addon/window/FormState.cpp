@@ -2,6 +2,7 @@
 // and the status line that tells the user what the last load or save did.
 #include <cstdlib>
 
+#include <Menu.h>
 #include <MenuItem.h>
 
 #include <MPopup.h>
@@ -80,6 +81,49 @@ void PluginWindow::Impl::takeBaseline(const bool keepsStored[FIELD_COUNT]) {
         baseline[field].value = fieldValue(static_cast<FormField>(field));
         baseline[field].keepsStored = keepsStored[field];
     }
+}
+
+namespace {
+
+// Marks the item labelled `label` without sending its message; "" unmarks every item.
+void mark_label(MPopup *popup, const BString &label) {
+    BMenu *menu = popup->Menu();
+    BMenuItem *item = label.IsEmpty() ? nullptr : menu->FindItem(label.String());
+    if (item != nullptr) {
+        popup->SetActive(menu->IndexOf(item), false);
+    } else if (BMenuItem *marked = popup->MenuItem()) {
+        marked->SetMarked(false);
+    }
+}
+
+}  // namespace
+
+bool PluginWindow::Impl::undoEdits() {
+    bool changed[FIELD_COUNT];
+    bool any = false;
+    for (int32 field = 0; field < FIELD_COUNT; field++) {
+        changed[field] = fieldChanged(static_cast<FormField>(field));
+        any = any || changed[field];
+    }
+    if (!any)
+        return false;
+    MTextControl *texts[] = {titleControl, artistControl, albumControl};
+    for (int32 field = FIELD_TITLE; field <= FIELD_ALBUM; field++) {
+        if (changed[field])
+            texts[field - FIELD_TITLE]->SetText(baseline[field].value.String());
+    }
+    MPopup *popups[] = {genrePopup, ratingPopup, volumePopup};
+    for (int32 field = FIELD_GENRE; field <= FIELD_VOLUME; field++) {
+        if (changed[field])
+            mark_label(popups[field - FIELD_GENRE], baseline[field].value);
+    }
+    if (changed[FIELD_VOLUME])
+        applyVolumeLabel();
+    if (ref.name != nullptr)
+        setFileStatus("edits undone");
+    else
+        setStatus("edits undone");
+    return true;
 }
 
 void PluginWindow::Impl::clearForm() {

@@ -31,6 +31,11 @@ void PluginWindow::Impl::controlsAdded(BMessage *msg) {
             // A playlist starts with no change of ours in its volume.
             volumeAdjustment = 0;
             volumeApplied = 0;
+            // Watching again: the form shows its file, if it has one, until the load.
+            if (ref.name != nullptr)
+                setFileStatus(nullptr);
+            else
+                setStatus("no file");
             playlist->Lock();
             playlist->AddListener(window);
             playlist->Unlock();
@@ -39,6 +44,9 @@ void PluginWindow::Impl::controlsAdded(BMessage *msg) {
         }
     } else {
         printf("PluginWindow::Impl::controlsAdded: no playlist available\n");
+        // A form that still shows a file says the player went away instead.
+        if (ref.name == nullptr)
+            setStatus("no player");
     }
     controller->Unlock();
 }
@@ -118,6 +126,11 @@ void PluginWindow::Impl::playlistLostControls(BMessage *msg) {
     haveFile = false;
     // What was applied to that playlist's volume is no longer ours to give back.
     volumeApplied = 0;
+    // The form keeps the last file; the status line says why it no longer follows.
+    if (ref.name != nullptr)
+        setFileStatus("the player has gone");
+    else
+        setStatus("no player");
     controlsAdded(msg);
 }
 

@@ -131,6 +131,12 @@ void PluginWindow::MessageReceived(BMessage *msg) {
             // The label as it is now, not as it was when the item was chosen.
             fImpl->applyVolumeLabel();
             break;
+        case MSG_UNDO_EDITS:
+            // Nothing to take back: the close box's path, here and now, so the player
+            // hears of the close while it still waits on this message.
+            if (!fImpl->undoEdits())
+                QuitRequested();
+            break;
         default:
             // Dropped, not passed on: nothing else is meant for this window.
             break;

@@ -139,6 +139,9 @@ public:
     bool fieldChanged(FormField field) const;
     // Records what every field shows as its baseline.
     void takeBaseline(const bool keepsStored[FIELD_COUNT]);
+    // Escape: puts every field back to its baseline (a Vol. Adjust taken back through the
+    // volume step) and says so; false, changing nothing, when nothing was unsaved.
+    bool undoEdits();
     // Empties the form as construction leaves it ("unknown", Rating unmarked, Vol.
     // Adjust "0") and lets it belong to no file.
     void clearForm();

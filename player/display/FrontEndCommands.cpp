@@ -158,6 +158,7 @@ bool widget_state(Call &call) {
         QListWidget *list = call.Player()->Playlist();
         call.answer += "= playlist " + std::to_string(list->count()) + " " +
                        std::to_string(list->currentRow()) + "\n";
+        call.answer += "= statusbar " + call.Player()->StatusText().toStdString() + "\n";
     });
 }
 
@@ -291,8 +292,8 @@ bool widget_move(Call &call) {
         return false;
     return call.OnGui([&] {
         if (WindowMirror *mirror = call.Newest()) {
-            mirror->move(x, y);
-            mirror->UserMoved(mirror->pos());
+            mirror->setGeometry(QRect(QPoint(x, y), mirror->size()));
+            mirror->UserMoved(mirror->geometry().topLeft());
         }
     });
 }
@@ -322,11 +323,11 @@ void describe_geometry(WindowMirror *mirror, const std::vector<ViewSnapshot> &vi
 bool widget_geometry(Call &call) {
     return call.NoMore() && call.OnGui([&] {
         PlayerWindow *player = call.Player();
-        call.answer += geometry_line(QRect(player->pos(), player->size()), "player");
+        call.answer += geometry_line(player->geometry(), "player");
         WindowMirror *mirror = call.Newest();
         if (mirror == nullptr)
             return;
-        call.answer += geometry_line(QRect(mirror->pos(), mirror->size()), "window");
+        call.answer += geometry_line(mirror->geometry(), "window");
         describe_geometry(mirror, mirror->Shown().views, &call.answer);
     });
 }
@@ -353,7 +354,7 @@ const FrontEndCommand kFrontEndCommands[] = {
     {{"widget-close", "widget-close", "the close box of the newest add-on window"}, widget_close},
     {{"widget-state", "widget-state",
       "what the widgets show: = window, text, popup, button, "
-      "playlist lines"},
+      "playlist, statusbar lines"},
      widget_state},
     {{"widget-next", "widget-next", "click Next in the player's window"}, widget_next},
     {{"widget-prev", "widget-prev", "click Previous in the player's window"}, widget_prev},

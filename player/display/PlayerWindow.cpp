@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -86,6 +87,10 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     volumeRow->addWidget(fVolumeText);
     column->addLayout(volumeRow);
 
+    fStatus = new QStatusBar(this);
+    fStatus->setSizeGripEnabled(false);
+    column->addWidget(fStatus);
+
     // The add-ons change the volume and the current item from their own threads;
     // the window looks again now and then, as well as after every command.
     auto *timer = new QTimer(this);
@@ -136,7 +141,21 @@ void PlayerWindow::Refresh() {
         fVolume->setValue(sliderValue);
     fVolume->setEnabled(open);
     fVolumeText->setText(QString::number(volume, 'g', 3));
+    QString words = QString::fromStdString(fPlayer.FollowerWords());
+    if (!fNotice.isEmpty())
+        words += (words.isEmpty() ? "" : " \u2014 ") + fNotice;
+    if (fStatus->currentMessage() != words)
+        fStatus->showMessage(words);
     fUpdating = false;
+}
+
+void PlayerWindow::SetNotice(const QString &text) {
+    fNotice = text;
+    Refresh();
+}
+
+QString PlayerWindow::StatusText() const {
+    return fStatus->currentMessage();
 }
 
 void PlayerWindow::ShowEnabled(const std::set<std::string> &enabled) {

@@ -1,7 +1,8 @@
 // The player's own window: playlist 0 (its items, the current one highlighted; a
 // double-click makes an item current), Previous and Next, a volume slider 0..2 that
-// follows the playlist's volume (whoever changes it), Add Files…, and an Interfaces
-// menu that enables or disables each loaded interface.
+// follows the playlist's volume (whoever changes it), Add Files…, an Interfaces menu
+// that enables or disables each loaded interface, and a status bar with what following
+// a player is doing (--follow) and the player's own failures.
 //
 // GUI thread only. It reads the controller and the playlist (safe from any thread);
 // everything it changes goes to the player's command thread as a task, so the player's
@@ -23,6 +24,7 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QSlider;
+class QStatusBar;
 
 class PlayerWindow : public QWidget {
     Q_OBJECT
@@ -40,6 +42,9 @@ public:
     double SliderVolume() const;
     QSlider *VolumeSlider() const { return fVolume; }
     QListWidget *Playlist() const { return fPlaylist; }
+    QString StatusText() const;
+    // A failure of the player's own, shown after the follower's words until the next one.
+    void SetNotice(const QString &text);
     // The Interfaces menu's entry for interface `id`, or null.
     QAction *InterfaceAction(const std::string &id) const;
 
@@ -58,6 +63,8 @@ private:
     QSlider *fVolume;
     QLabel *fVolumeText;
     QMenu *fInterfaces;
+    QStatusBar *fStatus;
+    QString fNotice;
     std::vector<std::pair<std::string, QAction *>> fInterfaceActions;
     std::vector<std::string> fShownPaths;
     int fShownCurrent = -2;

@@ -1,11 +1,13 @@
 #include "QtDisplay.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 #include <WindowList.h>
 
@@ -22,6 +24,10 @@ namespace {
 // Gap between windows in a screenshot, and its background.
 const int kScreenshotGap = 16;
 const int kTitleBarHeight = 22;
+// How long the player waits for the window system to show its window, and how often it
+// looks, before it places another window beside it.
+const std::chrono::seconds kPlacementWait(5);
+const std::chrono::milliseconds kPlacementPoll(10);
 
 }  // namespace
 
@@ -194,13 +200,26 @@ std::vector<BRect> QtDisplay::ScreenFrames() {
     return frames;
 }
 
-bool QtDisplay::PlayerWindowFrame(BRect *frame) {
-    bool shown = false;
-    RunOnGui([&] {
-        shown = fPlayerWindow->isVisible();
-        *frame = to_rect(fPlayerWindow->frameGeometry());
-    });
-    return shown;
+bool QtDisplay::PlayerWindowFrame(BRect *frame, BRect *decorated) {
+    const auto deadline = std::chrono::steady_clock::now() + kPlacementWait;
+    for (;;) {
+        bool shown = false;
+        bool exposed = false;
+        RunOnGui([&] {
+            shown = fPlayerWindow->isVisible();
+            QWindow *native = fPlayerWindow->windowHandle();
+            exposed = native != nullptr && native->isExposed();
+            *frame = to_rect(fPlayerWindow->geometry());
+            *decorated = to_rect(fPlayerWindow->frameGeometry());
+        });
+        if (!shown || exposed || std::chrono::steady_clock::now() > deadline)
+            return shown;
+        std::this_thread::sleep_for(kPlacementPoll);
+    }
+}
+
+void QtDisplay::Notice(const std::string &text) {
+    PostToGui([this, text] { fPlayerWindow->SetNotice(QString::fromStdString(text)); });
 }
 
 std::vector<CommandHelp> QtDisplay::CommandsHelp() const {

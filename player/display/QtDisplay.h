@@ -47,7 +47,11 @@ public:
     std::vector<CommandHelp> CommandsHelp() const override;
     // Command thread.
     std::vector<BRect> ScreenFrames() override;
-    bool PlayerWindowFrame(BRect *frame) override;
+    // Waits (a little while at most) until the window system has shown the player's
+    // window: before that, a window manager may still move it.
+    bool PlayerWindowFrame(BRect *frame, BRect *decorated) override;
+    // Any thread: in the player's window's status bar.
+    void Notice(const std::string &text) override;
 
     // Any thread: what closing the player's window does.
     void SetPlayerWindowCloseAction(std::function<void()> action);

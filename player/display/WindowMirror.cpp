@@ -14,12 +14,15 @@
 #include <QResizeEvent>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <Button.h>
 #include <MenuItem.h>
 #include <TextControl.h>
 #include <Window.h>
 #include <WindowList.h>
+
+#include <PluginInterface.h>
 
 namespace {
 
@@ -47,9 +50,20 @@ bool with_model(const BWindow *model, Action action) {
     return found;
 }
 
+// The flags the window is made with, once: setWindowFlags() on a shown window hides it
+// and makes its native window again, and under a window manager the keys typed meanwhile
+// go elsewhere.
+Qt::WindowFlags window_flags(bool closable) {
+    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
+    if (closable)
+        flags |= Qt::WindowCloseButtonHint;
+    return flags;
+}
+
 }  // namespace
 
-WindowMirror::WindowMirror(const WindowSnapshot &snapshot) : QWidget(nullptr) {
+WindowMirror::WindowMirror(const WindowSnapshot &snapshot)
+    : QWidget(nullptr, window_flags(snapshot.closable)), fClosable(snapshot.closable) {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
     _Build(snapshot);
@@ -273,15 +287,21 @@ void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
     const QString title = QString::fromStdString(snapshot.title);
     if (windowTitle() != title)
         setWindowTitle(title);
-    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
-    if (snapshot.closable)
-        flags |= Qt::WindowCloseButtonHint;
-    if (windowFlags() != flags)
-        setWindowFlags(flags);
+    if (snapshot.closable != fClosable) {
+        // Only the close box may come and go: told to the native window in place (Qt
+        // adds flags of its own to what windowFlags() reports, so that is no measure).
+        fClosable = snapshot.closable;
+        if (QWindow *native = windowHandle())
+            native->setFlag(Qt::WindowCloseButtonHint, fClosable);
+        overrideWindowFlags(window_flags(fClosable));
+    }
     // The model's sizes count inclusive edges: a Width() of w covers w + 1 pixels.
     setMaximumSize(std::max(pixels(snapshot.maxWidth + 1), 1),
                    std::max(pixels(snapshot.maxHeight + 1), 1));
     if (snapshot.frame.IsValid()) {
+        // The model's frame is the window's own area, without the window manager's
+        // decoration, as geometry() is: the two are read and set the same way, so a
+        // place handed back is the place that was read.
         const QRect wanted(static_cast<int>(snapshot.frame.left),
                            static_cast<int>(snapshot.frame.top), pixels(snapshot.frame.Width() + 1),
                            pixels(snapshot.frame.Height() + 1));
@@ -291,10 +311,14 @@ void WindowMirror::_ApplyWindow(const WindowSnapshot &snapshot) {
         const bool reported =
             fReportedPosition.has_value() && *fReportedPosition == wanted.topLeft();
         fReportedPosition.reset();
-        if (wanted.topLeft() != pos() && !reported)
-            move(wanted.topLeft());
-        if (wanted.size() != size())
-            resize(wanted.size().expandedTo(minimumSizeHint()));
+        const QRect now = geometry();
+        QRect next = now;
+        if (wanted.topLeft() != now.topLeft() && !reported)
+            next.moveTopLeft(wanted.topLeft());
+        if (wanted.size() != now.size())
+            next.setSize(wanted.size().expandedTo(minimumSizeHint()));
+        if (next != now)
+            setGeometry(next);
     }
     fShown.defaultButton = snapshot.defaultButton;
     for (auto &entry : fControls) {
@@ -427,7 +451,10 @@ void WindowMirror::keyPressEvent(QKeyEvent *event) {
             PressDefault();
     } else if (key == Qt::Key_S && control) {
         PressDefault();
-    } else if ((key == Qt::Key_Escape && plain) || (key == Qt::Key_W && control)) {
+    } else if (key == Qt::Key_Escape && plain) {
+        // The window decides: it takes back unsaved edits, or closes when there are none.
+        with_model(fShown.id, [](BWindow *window) { window->PostMessage(MSG_UNDO_EDITS); });
+    } else if (key == Qt::Key_W && control) {
         close();
     } else {
         QWidget::keyPressEvent(event);
@@ -441,7 +468,7 @@ void WindowMirror::moveEvent(QMoveEvent *event) {
     // Moves the window system reports (a user dragging the window); the ones that
     // follow the model come back with the model's own values and change nothing.
     if (!fApplying && event->spontaneous())
-        UserMoved(pos());
+        UserMoved(geometry().topLeft());
 }
 
 void WindowMirror::resizeEvent(QResizeEvent *event) {

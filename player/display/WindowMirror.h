@@ -5,9 +5,10 @@
 // with labels as wide as the layout library's dividers so DivideSame columns line up).
 //
 // Keys, as in a dialog: Enter (Return) presses the focused button, or anywhere else the
-// window's default button; Ctrl+S presses the default button; Escape and Ctrl+W ask
-// the window to close, as its close box does. A text the model loads into a field is
-// shown from its start.
+// window's default button; Ctrl+S presses the default button; Escape sends the window
+// MSG_UNDO_EDITS (it takes back unsaved edits, or closes when there are none); Ctrl+W
+// asks the window to close, as its close box does. A text the model loads into a field
+// is shown from its start.
 //
 // GUI thread only. User actions go back to the model through the kit's user-action
 // entry points (TypeText, Choose, Press, PressCloseBox, MoveTo, ResizeTo), each inside
@@ -52,7 +53,8 @@ public:
     void UserPressed(const BView *button);
     // Presses the default button as Enter does; false when there is no enabled one.
     bool PressDefault();
-    // The user moved the window to `where` (its frame's corner) or sized it to `size`.
+    // The user moved the window to `where` (its own area's corner, inside the window
+    // manager's decoration) or sized it to `size`.
     void UserMoved(const QPoint &where);
     void UserResized(const QSize &size);
 
@@ -85,6 +87,8 @@ private:
     QWidget *fContent = nullptr;
     std::map<const BView *, Control> fControls;
     bool fApplying = false;
+    // Whether the window has a close box; its flags are otherwise set once, when it is made.
+    bool fClosable;
     // Where the last move reported to the model went, until the model's frame comes back.
     std::optional<QPoint> fReportedPosition;
 };

@@ -28,6 +28,16 @@ std::string find_module(std::string *tried) {
     return std::string();
 }
 
+// The name a person knows a player by: its bus name after the MPRIS prefix, without the
+// ".instanceN" a second copy of it adds.
+std::string player_name(const std::string &busName) {
+    const std::string prefix = follow::kMprisPrefix;
+    std::string name =
+        busName.compare(0, prefix.size(), prefix) == 0 ? busName.substr(prefix.size()) : busName;
+    const size_t instance = name.find(".instance");
+    return instance == std::string::npos ? name : name.substr(0, instance);
+}
+
 }  // namespace
 
 Follower::Follower(Player &player) : fPlayer(player) {}
@@ -54,8 +64,19 @@ bool Follower::Start(const std::string &name, std::string *error) {
         *error = path + " has no " + follow::kStartSymbol;
         return false;
     }
+    _SetWords(name.empty() ? "waiting for a player" : "waiting for " + name);
     fClient.reset(start(name.c_str(), this, error));
     return fClient != nullptr;
+}
+
+std::string Follower::Words() const {
+    std::lock_guard<std::mutex> hold(fWordsLock);
+    return fWords;
+}
+
+void Follower::_SetWords(const std::string &words) {
+    std::lock_guard<std::mutex> hold(fWordsLock);
+    fWords = words;
 }
 
 void Follower::Stop() {
@@ -108,6 +129,8 @@ void Follower::_Appeared(const follow::MprisState &state) {
         });
     });
     fPlaylist = PlaylistPtr(fFollowed);
+    fFollowedName = player_name(state.busName);
+    _SetWords("following " + fFollowedName);
     // Filled before it opens: the add-on attaches to it whole.
     fFollowed->MirrorVolume(state.hasVolume ? static_cast<float>(state.volume) : 1.0f);
     fFollowed->Show(state, false);
@@ -129,6 +152,7 @@ void Follower::_Left() {
     fPlaylist = PlaylistPtr();
     fGeneration++;
     fVolumesSent.clear();
+    _SetWords(fFollowedName + " has quit");
 }
 
 void Follower::_VolumeFromPlayer(double volume) {

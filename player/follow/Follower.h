@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <PrivatePlaylist.h>
@@ -39,6 +40,11 @@ public:
     // playlist stays where it is (the player is ending).
     void Stop();
 
+    // Any thread: what following is doing, in the person's words for the player's
+    // window: "waiting for NAME" ("waiting for a player" without a name), "following
+    // NAME", "NAME has quit"; "" before Start().
+    std::string Words() const;
+
     // follow::MprisListener, on the bus thread.
     void PlayerChanged(const follow::MprisState &state, unsigned changes) override;
     void Report(const std::string &line) override;
@@ -49,6 +55,7 @@ private:
     void _Left();
     void _VolumeFromPlayer(double volume);
     void _VolumeFromPlaylist(float volume);
+    void _SetWords(const std::string &words);
 
     Player &fPlayer;
     std::unique_ptr<follow::MprisClient> fClient;
@@ -59,6 +66,10 @@ private:
     // of an earlier one must not undo a later one.
     std::deque<double> fVolumesSent;
     double fPlayerVolume = -1;  // the player's last reported volume
+    std::string fFollowedName;  // the followed player's name (after the MPRIS prefix)
+
+    mutable std::mutex fWordsLock;
+    std::string fWords;  // guarded by fWordsLock
 };
 
 #endif  // BRINDLE_FOLLOW_FOLLOWER_H

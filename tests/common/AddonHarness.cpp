@@ -17,6 +17,8 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/mpegfile.h>
 
+#include "Polling.h"
+
 namespace addon_test {
 
 namespace {
@@ -141,6 +143,51 @@ PlayerSession::PlayerSession(const TempDir &dir, const std::vector<std::string> 
           options.input = test_support::Input::kPipe;
           return options;
       }()) {}
+
+CommandedPlayer::CommandedPlayer(const std::vector<std::string> &argv, SpawnOptions options)
+    : fProcess(argv, [&] {
+          options.input = test_support::Input::kPipe;
+          return options;
+      }()) {
+    // A player that ended (a bad command in a script) is seen as such, not as SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+std::vector<std::string> CommandedPlayer::Ask(const std::string &command) {
+    const size_t from = fProcess.Output().size();
+    // The add-ons' answer marks the end: commands run one at a time, in order.
+    if (fGone || !fProcess.Send(command) || !fProcess.Send("add-ons") ||
+        fProcess.WaitForLineStarting("= add-on ").empty()) {
+        fGone = true;
+        return {};
+    }
+    std::vector<std::string> answers;
+    for (const std::string &line : split_lines(fProcess.Output().substr(from))) {
+        if (line.compare(0, 2, "= ") == 0 && line.compare(0, 9, "= add-on ") != 0)
+            answers.push_back(line);
+    }
+    return answers;
+}
+
+std::string CommandedPlayer::AskFor(const std::string &command, const std::string &prefix) {
+    const std::vector<std::string> found = lines_starting(Ask(command), prefix);
+    return found.empty() ? std::string() : found.front();
+}
+
+bool CommandedPlayer::AskUntil(const std::string &command, const std::string &answer) {
+    bool found = false;
+    test_support::eventually([&] {
+        for (const std::string &line : Ask(command))
+            found = found || line == answer;
+        return found || fGone;
+    });
+    return found;
+}
+
+RunResult CommandedPlayer::Quit() {
+    fProcess.Send("quit");
+    return fProcess.Finish();
+}
 
 bool PlayerSession::Sync() {
     return Send("add-ons") && !fProcess.WaitForLineStarting("= add-on ").empty();

@@ -92,6 +92,30 @@ private:
     Process fProcess;
 };
 
+// The player with the add-on, taking commands from a pipe one at a time, each asked and
+// answered in turn (`argv` should end in `--script -`, or take typed commands).
+class CommandedPlayer {
+public:
+    CommandedPlayer(const std::vector<std::string> &argv, SpawnOptions options);
+    // Sends `command`; returns the answer lines ("= ...") it gave (none when the player
+    // stopped answering).
+    std::vector<std::string> Ask(const std::string &command);
+    // The first answer of `command` that starts with `prefix`, or "".
+    std::string AskFor(const std::string &command, const std::string &prefix);
+    // Asks `command` until one of its answers is `answer` (false when the time limit
+    // passes or the player ends first).
+    bool AskUntil(const std::string &command, const std::string &answer);
+    // Reads standard output until the whole line `line` comes.
+    bool WaitForLine(const std::string &line) { return fProcess.WaitForLine(line); }
+    pid_t Pid() const { return fProcess.Pid(); }
+    // Sends `quit` and waits for the player to end.
+    RunResult Quit();
+
+private:
+    Process fProcess;
+    bool fGone = false;  // it stopped answering
+};
+
 // Files.
 using test_support::file_size;
 using test_support::id3v1_tag;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -433,6 +434,23 @@ TEST(DrawnPlayer, TheWindowsPlaceIsKeptAcrossRunsAndAPlaceOffEveryScreenIsIgnore
     const std::vector<std::string> frame = answers(third, "= frame ");
     ASSERT_EQ(frame.size(), 1u);
     EXPECT_EQ(frame[0].find("90000"), std::string::npos) << frame[0];
+}
+
+TEST(DrawnPlayer, APlaceThatCannotBeKeptIsSaidInThePlayersWindow) {
+    TempDir dir;
+    // Where the frames file's folder should be, a file.
+    ASSERT_EQ(mkdir(addon_test::config_dir(dir).c_str(), 0700), 0);
+    addon_test::write_file(addon_test::config_dir(dir) + "/brindle-player", "");
+    const RunResult result =
+        run_drawn(dir, "enable\nwidget-close\nwidget-state\n", titled_files(dir, {"A"}));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::vector<std::string> bar = answers(result, "= statusbar ");
+    ASSERT_EQ(bar.size(), 1u) << result.out;
+    EXPECT_EQ(bar[0].rfind("= statusbar cannot keep the place of sp-brindle's window: ", 0), 0u)
+        << bar[0];
+    EXPECT_NE(result.err.find("brindle-player: cannot keep the place of sp-brindle's window"),
+              std::string::npos)
+        << result.err;
 }
 
 }  // namespace

@@ -203,4 +203,8 @@ TEST(InterfaceLifecycle, DetachedPlayerKeepsRunningUntilSignalled) {
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 128 + SIGTERM) << result.err;
     EXPECT_EQ(result.OutLines().back(), "TestWindow - destructor");
+    // It said once what it was doing and how to stop it.
+    EXPECT_EQ(lines_starting(result.ErrLines(), "brindle-player: no commands to read").size(), 1u)
+        << result.err;
+    EXPECT_NE(result.err.find("kill " + std::to_string(player.Pid())), std::string::npos);
 }

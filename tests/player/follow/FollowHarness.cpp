@@ -3,19 +3,15 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
-#include <thread>
 
 namespace follow_test {
 
 namespace {
 
 using addon_test::SpawnOptions;
-
-constexpr std::chrono::seconds kTimeLimit(30);
-constexpr std::chrono::milliseconds kPollInterval(20);
+using test_support::required;
 
 SpawnOptions on_bus(const SessionBus &bus) {
     SpawnOptions options;
@@ -23,41 +19,7 @@ SpawnOptions on_bus(const SessionBus &bus) {
     return options;
 }
 
-std::string required(const std::string &program) {
-    const std::string path = installed(program);
-    if (path.empty())
-        throw std::runtime_error(program + " is not installed (scripts/install-deps)");
-    return path;
-}
-
 }  // namespace
-
-bool eventually(const std::function<bool()> &condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
-    for (;;) {
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-}
-
-std::string installed(const std::string &program) {
-    const char *path = getenv("PATH");
-    const std::string directories = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= directories.size()) {
-        size_t end = directories.find(':', start);
-        if (end == std::string::npos)
-            end = directories.size();
-        const std::string candidate = directories.substr(start, end - start) + "/" + program;
-        if (candidate[0] == '/' && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return std::string();
-}
 
 std::vector<std::string> tied_to_test(const std::vector<std::string> &argv) {
     std::vector<std::string> tied = {required("setpriv"), "--pdeathsig", "KILL", "--"};
@@ -126,11 +88,11 @@ std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arg
 }
 
 FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus, const PlayerRun &run)
-    : fProcess(
+    : CommandedPlayer(
           [&] {
               std::vector<std::string> argv = {run.program.empty() ? addon_test::player_path()
                                                                    : run.program};
-              if (!run.offscreen)
+              if (!run.offscreen && run.display.empty())
                   argv.push_back("--headless");
               if (run.program.empty())
                   argv.insert(argv.end(), {"--add-on", addon_test::addon_path()});
@@ -141,49 +103,17 @@ FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus, cons
           }(),
           [&] {
               SpawnOptions spawn = on_bus(bus);
-              spawn.input = test_support::Input::kPipe;
               spawn.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
+              spawn.env["XDG_CONFIG_HOME"] = addon_test::config_dir(dir);
               spawn.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
               if (run.offscreen)
                   spawn.env["QT_QPA_PLATFORM"] = "offscreen";
               else
                   spawn.unset.push_back("QT_QPA_PLATFORM");
+              for (const auto &variable : run.display)
+                  spawn.env[variable.first] = variable.second;
               return spawn;
-          }()) {
-    // A player that ended (a bad command in a script) is seen as such, not as SIGPIPE.
-    signal(SIGPIPE, SIG_IGN);
-}
-
-std::vector<std::string> FollowingPlayer::Ask(const std::string &command) {
-    const size_t from = fProcess.Output().size();
-    // The add-ons' answer marks the end: commands run one at a time, in order.
-    if (!fProcess.Send(command) || !fProcess.Send("add-ons") ||
-        fProcess.WaitForLineStarting("= add-on ").empty()) {
-        fGone = true;
-        return {};
-    }
-    std::vector<std::string> answers;
-    for (const std::string &line : addon_test::split_lines(fProcess.Output().substr(from))) {
-        if (line.compare(0, 2, "= ") == 0 && line.compare(0, 9, "= add-on ") != 0)
-            answers.push_back(line);
-    }
-    return answers;
-}
-
-bool FollowingPlayer::AskUntil(const std::string &command, const std::string &answer) {
-    bool found = false;
-    eventually([&] {
-        for (const std::string &line : Ask(command))
-            found = found || line == answer;
-        return found || fGone;
-    });
-    return found;
-}
-
-RunResult FollowingPlayer::Quit() {
-    fProcess.Send("quit");
-    return fProcess.Finish();
-}
+          }()) {}
 
 std::vector<std::string> titled_mp3s(const TempDir &dir, const std::vector<std::string> &names) {
     std::vector<std::string> paths;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AddonHarness.h"
+#include "Polling.h"
 
 namespace follow_test {
 
@@ -20,11 +21,8 @@ using addon_test::Process;
 using addon_test::RunResult;
 using addon_test::TempDir;
 
-// Polls `condition` until it holds (true) or the time limit passes (false).
-bool eventually(const std::function<bool()> &condition);
-
-// The absolute path of `program` on PATH, or "" when it is not installed.
-std::string installed(const std::string &program);
+using test_support::eventually;
+using test_support::installed;
 
 // A session bus of the test's own; it ends with the object. `otherUsers` lets processes
 // of other users connect (VLC refuses to run as root).
@@ -81,25 +79,14 @@ struct PlayerRun {
     bool offscreen;
     // Another player than the build's, with the add-ons it finds itself.
     std::string program;
+    // Windows drawn on this X display (Desktop::Options().env), not headless.
+    std::map<std::string, std::string> display;
 };
 
-class FollowingPlayer {
+// The player following on `bus`.
+class FollowingPlayer : public addon_test::CommandedPlayer {
 public:
     FollowingPlayer(const TempDir &dir, const SessionBus &bus, const PlayerRun &run);
-    // Sends `command`; returns the answer lines ("= ...") it gave.
-    std::vector<std::string> Ask(const std::string &command);
-    // Asks `command` until one of its answers is `answer` (false when the time limit
-    // passes or the player ends first).
-    bool AskUntil(const std::string &command, const std::string &answer);
-    // Reads standard output until the whole line `line` comes.
-    bool WaitForLine(const std::string &line) { return fProcess.WaitForLine(line); }
-    pid_t Pid() const { return fProcess.Pid(); }
-    // Sends `quit` and waits for the player to end.
-    RunResult Quit();
-
-private:
-    Process fProcess;
-    bool fGone = false;  // it stopped answering
 };
 
 // MP3 files `names` in `dir`, each with its name as its Title attribute, so the form's
