@@ -99,6 +99,9 @@ bool add_id3_info(BFile &file);
 // The first genre id (0 to NUM_GENRES - 1) whose name equals `name` byte for byte, else
 // UNKNOWN_GENRE_VALUE (so for "unknown", "" and nullptr too).
 uint8 get_genre_id(const char *name);
+// The same search, ignoring the case of ASCII letters ("rock" is Rock): for genre texts
+// other programs wrote into a file's tag.
+uint8 get_genre_id_ignoring_case(const char *name);
 // The same search in Genre-menu order: the name's alpha index.
 uint8 get_genre_alpha_index(const char *name);
 

@@ -1,6 +1,8 @@
-// Writing the form into the file it was loaded from: the attributes, and for MPEG files the
-// ID3v1 tag and an existing ID3v2 tag as mirrors; a Rating also goes to the desktop's own
-// rating. Nothing is written into any other file; the status line says what the save did.
+// Writing the form into the file it was loaded from: the attributes, and as mirrors the
+// file's own tags: for MPEG files the ID3v1 tag and an existing ID3v2 tag, for FLAC, Ogg
+// Vorbis, Opus and MP4 their comment block or ilst; a Rating also goes to the desktop's own
+// rating where the file has one or the person chose it. Nothing is written into any other file; the
+// status line says what the save did.
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +14,7 @@
 #include <MTextControl.h>
 
 #include "tags/desktop_rating.h"
+#include "tags/format_tags.h"
 #include "tags/genres.h"
 #include "tags/id3v2.h"
 #include "tags/safe_rewrite.h"
@@ -40,7 +43,8 @@ const char *save_failure_reason(status_t status) {
     }
 }
 
-// Why an existing ID3v2 tag was left as it was, in the status line's words.
+// Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
+// line's words.
 const char *id3v2_failure_reason(status_t status) {
     switch (status) {
         case REWRITE_HARD_LINKED:
@@ -100,6 +104,8 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
         return false;
     }
 
+    // Ratings are added where the file has none only when the person chose one.
+    const bool ratingChosen = fieldChanged(FIELD_RATING);
     // What was written becomes the field's baseline; the first failure is the reason.
     status_t failure = B_OK;
     auto record = [&](FormField field, status_t status) {
@@ -128,8 +134,10 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     if (write.Has(FIELD_RATING)) {
         status_t status = saveAttr(file, AUDIO_RATING_ATTR, ratingPopup);
         int32 rating;
-        // The desktop keeps the same number (0 to 10), as text, where its tools look.
-        if (status == B_OK && popup_number(ratingPopup, &rating))
+        // The desktop keeps the same number (0 to 10), as text, where its tools look; a file
+        // it never rated gets one only when the person rated it here.
+        if (status == B_OK && popup_number(ratingPopup, &rating) &&
+            (ratingChosen || has_desktop_rating(file)))
             status = write_desktop_rating(file, rating);
         record(FIELD_RATING, status);
     }
@@ -145,6 +153,8 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
         id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
     // Last, since a tag that must grow replaces the file with a copy of all written above.
     const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
+    // The other formats' own tag takes what ID3v1 takes for MPEG, and the rating.
+    const status_t formatStatus = writeFormatTag(file, write, ratingChosen);
 
     if (!quiet) {
         if (failure != B_OK)
@@ -155,10 +165,12 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
             setFileStatus("not saved", reason);
         else if (id3v2Status != B_OK)
             setFileStatus("saved, but not in its ID3v2 tag", id3v2_failure_reason(id3v2Status));
+        else if (formatStatus != B_OK)
+            setFileStatus("saved, but not in its tag", id3v2_failure_reason(formatStatus));
         else
             setFileStatus("saved");
     }
-    return failure == B_OK && tagWritten && id3v2Status == B_OK;
+    return failure == B_OK && tagWritten && id3v2Status == B_OK && formatStatus == B_OK;
 }
 
 status_t PluginWindow::Impl::openFormFile(BFile *file, const char **reason) {
@@ -255,6 +267,33 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
         printf("Saved id3v2 info\n");
     else
         printf("Failed to save id3v2 info\n");
+    return status;
+}
+
+status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen) {
+    tag_format format;
+    if ((!write.AnyTagField() && !write.Has(FIELD_RATING)) || !get_tag_format(file, &format))
+        return B_OK;
+    format_changes changes;
+    if (write.Has(FIELD_TITLE))
+        changes.title = titleControl->Text();
+    if (write.Has(FIELD_ARTIST))
+        changes.artist = artistControl->Text();
+    if (write.Has(FIELD_ALBUM))
+        changes.album = albumControl->Text();
+    BString genreLabel;
+    // "unknown" leaves the tag's genre as it was, as in ID3v1.
+    if (write.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
+        changes.genre = get_genre_id(genreLabel.String());
+    if (write.Has(FIELD_RATING) && popup_number(ratingPopup, &changes.rating))
+        changes.createRating = ratingChosen;
+
+    bool replaced = false;
+    node_ref replacement;
+    status_t status = write_format_fields(file, format, changes, &replaced, &replacement);
+    // The file under the name is a new one now; the form belongs to it.
+    if (replaced)
+        formNode = replacement;
     return status;
 }
 
