@@ -158,23 +158,17 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
     }
     std::string ratings[RATING_CONVENTION_COUNT];
     if (changes.rating >= RATING_MIN && changes.rating <= RATING_MAX) {
-        bool carried = false;
+        // The convention KDE's writer uses for this format is added when the person chose
+        // the rating; every convention already carried follows it.
+        const int created = format == TAG_FORMAT_MP4 ? RATING_MP4_RATE : RATING_COMMENT;
         for (int i = 0; i < RATING_CONVENTION_COUNT; i++) {
             const auto convention = static_cast<rating_convention>(i);
-            if (current.ratings[i].empty())
-                continue;
-            carried = true;
-            if (rating_from(convention, current.ratings[i]) == changes.rating)
+            const bool carried = !current.ratings[i].empty();
+            if (carried ? rating_from(convention, current.ratings[i]) == changes.rating
+                        : !(changes.createRating && i == created))
                 continue;
             ratings[i] = rating_text(convention, changes.rating);
             edit.ratings[i] = ratings[i].c_str();
-            any = true;
-        }
-        if (!carried && changes.createRating) {
-            const rating_convention created =
-                format == TAG_FORMAT_MP4 ? RATING_MP4_RATE : RATING_COMMENT;
-            ratings[created] = rating_text(created, changes.rating);
-            edit.ratings[created] = ratings[created].c_str();
             any = true;
         }
     }

@@ -40,7 +40,8 @@ bool read_format_fields(BFile &file, tag_format format, format_fields *fields);
 
 // What a save changes: a null text leaves its field, "" removes it; a genre of
 // UNKNOWN_GENRE_VALUE leaves it. A rating of 1 to 10 goes to every convention the tag carries;
-// with `createRating` a tag carrying none gets one (a RATING comment, MP4's rate item).
+// with `createRating` the one KDE's writer uses is added if missing (a RATING comment, MP4's
+// rate item).
 struct format_changes {
     const char *title = nullptr;
     const char *artist = nullptr;

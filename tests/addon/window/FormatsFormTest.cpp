@@ -1,0 +1,159 @@
+// FLAC, Ogg Vorbis, Opus and M4A files through the real player: their own tag fills the form
+// and takes what the form writes, with ratings in every convention; for MP3s with both ID3
+// tags, the full ID3v2 text wins over the ID3v1 cut. Files come from the formats' own
+// encoders, tags are made and read back by mutagen, and mpv shows what a player sees.
+#include <gtest/gtest.h>
+
+#include "AddonHarness.h"
+#include "Id3v2Files.h"
+
+using namespace addon_test;
+using test_support::mutagen_read;
+using test_support::mutagen_read_other;
+using test_support::mutagen_strip_other;
+using test_support::mutagen_tag;
+using test_support::mutagen_tag_other;
+
+namespace {
+
+// The title mpv shows for the file, as its status line prints it.
+std::string mpv_title(const std::string &path) {
+    std::string output;
+    test_support::run_command(
+        "mpv --no-config --ao=null --vo=null --end=0.1 "
+        "--term-playing-msg='TITLE=${metadata/by-key/title}' " +
+            test_support::shell_quote(path) + " 2>/dev/null",
+        &output);
+    for (const std::string &line : split_lines(output)) {
+        if (line.compare(0, 6, "TITLE=") == 0)
+            return line.substr(6);
+    }
+    return "(no title line)";
+}
+
+class FormatsForm : public ::testing::TestWithParam<std::string> {
+protected:
+    // A file of the format under test, fresh from its encoder.
+    std::string Make(const std::string &name) {
+        std::string path = fDir / (name + "." + GetParam());
+        make_audio(path, GetParam());
+        return path;
+    }
+    // The name of the format's rating convention KDE's writer uses.
+    std::string OwnRatingKey() const { return GetParam() == "m4a" ? "rate" : "RATING"; }
+
+    TempDir fDir;
+};
+
+TEST_P(FormatsForm, TheTagFillsTheFormAndAnEditReachesItKeepingEverythingElse) {
+    std::string path = Make("song");
+    mutagen_tag_other(path, {{"title", "Tag Title"},
+                             {"artist", "Tag Artist"},
+                             {"genre", "rock"},
+                             {"picture", "1"},
+                             {"replaygain", "-3.50 dB"}});
+    auto before = mutagen_read_other(path);
+
+    RunResult result =
+        run_player(fDir, "enable\nform\nset title Edited Title\nsave\nstatus\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    auto shown = form_answers(result.Lines());
+    EXPECT_EQ(shown["title"], "Tag Title");
+    EXPECT_EQ(shown["artist"], "Tag Artist");
+    EXPECT_EQ(shown["genre"], "Rock");  // matched in any case
+    EXPECT_EQ(status_answers(result.Lines()),
+              std::vector<std::string>{"song." + GetParam() + " \u2014 saved"});
+
+    auto after = mutagen_read_other(path);
+    EXPECT_EQ(after["title"], "Edited Title");
+    EXPECT_EQ(after["artist"], "Tag Artist");
+    EXPECT_EQ(after["genre"], "rock");  // the same genre: its text stays
+    EXPECT_EQ(after["picture"], before["picture"]);
+    EXPECT_EQ(after["replaygain"], before["replaygain"]);
+    // Save wrote the Rating the form showed untouched: no rating appears anywhere but in the
+    // attribute.
+    EXPECT_EQ(after.count(OwnRatingKey()), 0u);
+    auto attributes = getfattr(path);
+    EXPECT_EQ(attributes.count("user.baloo.rating"), 0u);
+    EXPECT_EQ(attributes["user.haiku.Audio:Rating"], stored_int32(1));
+    EXPECT_EQ(mpv_title(path), "Edited Title");
+}
+
+TEST_P(FormatsForm, AFileWithoutATagGetsOneWithWhatTheFormWrites) {
+    std::string path = Make("bare");
+    mutagen_strip_other(path);
+    ASSERT_EQ(mutagen_read_other(path)["tag"], "none");
+
+    RunResult result = run_player(
+        fDir, "enable\nset title New Title\nset artist New Artist\npick genre Jazz\nnext\n",
+        {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    auto tag = mutagen_read_other(path);
+    EXPECT_EQ(tag["title"], "New Title");
+    EXPECT_EQ(tag["artist"], "New Artist");
+    EXPECT_EQ(tag["genre"], "Jazz");
+    EXPECT_EQ(tag.count("album"), 0u);  // an automatic save writes only the edited fields
+}
+
+TEST_P(FormatsForm, ARatingIsReadFromItsConventionAndWrittenBackWhereItIs) {
+    // Each format with a convention other programs write: 8 of 10 in each one's scale.
+    const std::map<std::string, std::pair<std::string, std::string>> carried = {
+        {"flac", {"RATING", "80"}},
+        {"ogg", {"FMPS_RATING", "0.8"}},
+        {"opus", {"FMPS_Rating", "0.8"}},
+        {"m4a", {"rate", "80"}}};
+    const auto &[key, value] = carried.at(GetParam());
+    std::string path = Make("rated");
+    mutagen_tag_other(path, {{key, value}});
+
+    RunResult result = run_player(fDir, "enable\nform\npick rating 4\nsave\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(form_answers(result.Lines())["rating"], "8");
+    auto tag = mutagen_read_other(path);
+    const std::string upper = key == "FMPS_Rating" ? "FMPS_RATING" : key;
+    EXPECT_EQ(tag[upper], upper == "FMPS_RATING" ? "0.4" : "40");
+    // The person chose it: KDE's own convention and the desktop's rating are added.
+    EXPECT_EQ(tag[OwnRatingKey()], "40");
+    EXPECT_EQ(getfattr(path)["user.baloo.rating"], "4");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FormatsForm, ::testing::Values("flac", "ogg", "opus", "m4a"),
+                         [](const auto &info) { return info.param; });
+
+TEST(FormatsFormTags, AGenreTheMenuLacksShowsUnknownAndKeepsItsText) {
+    TempDir dir;
+    std::string path = dir / "song.flac";
+    make_audio(path, "flac");
+    mutagen_tag_other(path, {{"genre", "Shoegaze"}});
+
+    RunResult result = run_player(dir, "enable\nform\nset title Edited\nsave\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(form_answers(result.Lines())["genre"], "unknown");
+    EXPECT_EQ(mutagen_read_other(path)["genre"], "Shoegaze");
+}
+
+// An MP3 with both ID3 tags shows the full ID3v2 texts, and a save keeps them there, where
+// the ID3v1 tag holds its 30-byte cut (or texts of its own).
+TEST(FormatsFormTags, BothId3TagsShowTheFullId3v2TextAndASaveKeepsIt) {
+    TempDir dir;
+    const std::string longTitle = "A Very Long Song Title That Goes Past Thirty Characters";
+    std::string path = dir / "both.mp3";
+    make_mp3(path);
+    mutagen_tag(path, {{"title", longTitle}, {"artist", "Both Tags V2 Artist"}});
+    write_file(path, read_file(path) + id3v1_tag(longTitle, "Both Tags V1 Artist", "", 17));
+
+    RunResult result = run_player(dir, "enable\nform\npick rating 7\nsave\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    auto shown = form_answers(result.Lines());
+    EXPECT_EQ(shown["title"], longTitle);
+    EXPECT_EQ(shown["artist"], "Both Tags V2 Artist");
+    EXPECT_EQ(shown["genre"], "Rock");  // from ID3v1, where ID3v2 has none
+    EXPECT_EQ(count_lines(result.Lines(), "Checking for id3 info"), 2);  // load and save
+    auto tag = mutagen_read(path);
+    EXPECT_EQ(tag["TIT2"], longTitle);
+    EXPECT_EQ(tag["TPE1"], "Both Tags V2 Artist");
+    EXPECT_EQ(taglib_id3v1(path).title, longTitle.substr(0, 30));
+    EXPECT_EQ(taglib_id3v1(path).artist, "Both Tags V2 Artist");
+}
+
+}  // namespace
