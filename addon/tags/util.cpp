@@ -113,12 +113,12 @@ uint8 get_id3_byte(BFile &file, int64 offset) {
     return value;
 }
 
-void write_id3_string(BFile &file, int64 offset, const char *text, int32 length) {
+void write_id3_string(BFile &file, int64 offset, const char *text, int32 length, bool latin1) {
     if (length < 0)
         return;
     std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(length) + 1]());
     if (text != nullptr)
-        utf8_to_id3_text(text, buffer.get(), static_cast<size_t>(length));
+        utf8_to_id3_text(text, buffer.get(), static_cast<size_t>(length), latin1);
     if (seek_from_end(file, offset))
         file.Write(buffer.get(), static_cast<size_t>(length));
 }

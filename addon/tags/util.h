@@ -86,9 +86,11 @@ bool has_id3_info(BFile &file);
 vesk::str_t get_id3_string(BFile &file, int64 offset, int32 length);
 // The byte at `offset`; UNKNOWN_GENRE_VALUE when unreadable.
 uint8 get_id3_byte(BFile &file, int64 offset);
-// Stores the UTF-8 `text` at `offset` in at most `length` bytes (Latin-1 when it can, as
-// encoding.h says; never a split character), NUL-filling the rest of the area.
-void write_id3_string(BFile &file, int64 offset, const char *text, int32 length);
+// Stores the UTF-8 `text` at `offset` in at most `length` bytes (Latin-1 when it can and
+// `latin1` allows it, as encoding.h says; never a split character), NUL-filling the rest of
+// the area.
+void write_id3_string(BFile &file, int64 offset, const char *text, int32 length,
+                      bool latin1 = true);
 void write_id3_byte(BFile &file, int64 offset, uint8 value);
 
 // Appends an empty tag ("TAG", zero bytes, genre byte ID3_NO_GENRE) to a non-empty file. Returns

@@ -13,7 +13,9 @@
 #include <MPopup.h>
 #include <MTextControl.h>
 
+#include "support/str.h"
 #include "tags/desktop_rating.h"
+#include "tags/encoding.h"
 #include "tags/format_tags.h"
 #include "tags/genres.h"
 #include "tags/id3v2.h"
@@ -222,13 +224,27 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
         mirror.fields[FIELD_ALBUM] = mirror.fields[FIELD_GENRE] = true;
     }
 
+    // One encoding per tag: Latin-1 when every text can be, else UTF-8 for all of them, the
+    // texts left as they are re-encoded (never changed) to follow.
+    struct {
+        FormField field;
+        int64 offset;
+        MTextControl *control;
+        vesk::str_t text;
+    } texts[] = {{FIELD_TITLE, ID3_TITLE_OFFSET, titleControl, {}},
+                 {FIELD_ARTIST, ID3_ARTIST_OFFSET, artistControl, {}},
+                 {FIELD_ALBUM, ID3_ALBUM_OFFSET, albumControl, {}}};
+    bool latin1 = true;
+    for (auto &text : texts) {
+        text.text = mirror.Has(text.field) ? vesk::str_t(text.control->Text())
+                                           : get_id3_string(file, text.offset, ID3_TEXT_LENGTH);
+        latin1 = latin1 && has_latin1_form(text.text.c_str());
+    }
     printf("Saving id3 info\n");
-    if (mirror.Has(FIELD_TITLE))
-        write_id3_string(file, ID3_TITLE_OFFSET, titleControl->Text(), ID3_TEXT_LENGTH);
-    if (mirror.Has(FIELD_ARTIST))
-        write_id3_string(file, ID3_ARTIST_OFFSET, artistControl->Text(), ID3_TEXT_LENGTH);
-    if (mirror.Has(FIELD_ALBUM))
-        write_id3_string(file, ID3_ALBUM_OFFSET, albumControl->Text(), ID3_TEXT_LENGTH);
+    for (const auto &text : texts) {
+        if (mirror.Has(text.field) || !latin1)
+            write_id3_string(file, text.offset, text.text.c_str(), ID3_TEXT_LENGTH, latin1);
+    }
     BString genreLabel;
     if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel)) {
         uint8 id = get_genre_id(genreLabel.String());

@@ -157,3 +157,23 @@ TEST(FormatsFormTags, BothId3TagsShowTheFullId3v2TextAndASaveKeepsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// An ID3v1 tag holds one encoding: a title beyond Latin-1 makes the whole tag UTF-8, the
+// artist left as it was re-encoded with it, its text the same.
+TEST(FormatsFormTags, AnId3v1TagHoldsOneEncoding) {
+    TempDir dir;
+    std::string path = dir / "song.mp3";
+    make_mp3(path);
+    write_file(path, read_file(path) + id3v1_tag("Old", "Caf\xE9", "", 255));
+
+    RunResult result = run_player(dir, "enable\nform\nset title 夜の歌\nnext\n", {path});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(form_answers(result.Lines())["artist"], "Café");
+    const std::string tag = read_file(path).substr(file_size(path) - 128);
+    EXPECT_EQ(tag.substr(3, 30), std::string("夜の歌") + std::string(21, '\0'));
+    EXPECT_EQ(tag.substr(33, 30), std::string("Café") + std::string(25, '\0'));
+}
+
+}  // namespace
