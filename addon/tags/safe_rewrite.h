@@ -12,8 +12,6 @@
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 
-#include <functional>
-
 // The file has other hard links: replacing it would part them, so it is left alone.
 constexpr status_t REWRITE_HARD_LINKED = B_NAME_IN_USE;
 // The file's name no longer leads to it, or the file changed while it was being copied.
@@ -28,13 +26,6 @@ constexpr status_t REWRITE_FILE_CHANGED = B_CANCELED;
 // error (B_PERMISSION_DENIED for a directory the process may not write, B_DEVICE_FULL for a
 // full disk or a file size limit, B_NOT_ALLOWED when the owner cannot be given, ...).
 status_t rewrite_file_head(BFile &file, off_t oldLength, const void *head, size_t length,
-                           node_ref *replacement);
-
-// Writes a complete copy of `file` beside it (same folder, following a symlink), lets `edit`
-// change the copy through its path / read-write descriptor, flushes it and replaces the file by
-// it, keeping xattrs, ACL, inode flags, owner, mode; a hard-linked file is left alone.
-status_t rewrite_file_copy(BFile &file,
-                           const std::function<status_t(const char *copyPath, int copyFd)> &edit,
                            node_ref *replacement);
 
 #endif  // BRINDLE_TAGS_SAFE_REWRITE_H
