@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ public:
     ~scoped_fd() { Reset(); }
     scoped_fd(const scoped_fd &) = delete;
     scoped_fd &operator=(const scoped_fd &) = delete;
+    scoped_fd &operator=(scoped_fd &&other) noexcept {
+        if (this != &other) {
+            Reset();
+            fFd = other.fFd;
+            other.fFd = -1;
+        }
+        return *this;
+    }
 
     int Get() const { return fFd; }
     // Closes now; the close's own failure as a status (NFS reports write errors here).
@@ -141,6 +150,9 @@ status_t copy_owner_and_mode(const struct stat &source, int target) {
     return B_OK;
 }
 
+// Writes the new file's content through its descriptor or its path.
+using fill_function = std::function<status_t(int target, const char *path)>;
+
 // A fresh hidden file in `directory`, created exclusively so nothing existing is reused.
 int create_temporary(int directory, std::string *name) {
     for (int attempt = 0; attempt < 100; attempt++) {
@@ -150,7 +162,7 @@ int create_temporary(int directory, std::string *name) {
         char candidate[32];
         snprintf(candidate, sizeof(candidate), ".brindle-save-%02x%02x%02x%02x%02x%02x", random[0],
                  random[1], random[2], random[3], random[4], random[5]);
-        int fd = openat(directory, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        int fd = openat(directory, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) {
             *name = candidate;
             return fd;
@@ -177,24 +189,92 @@ status_t locate(int fd, std::string *directory, std::string *name) {
     return B_OK;
 }
 
-// The new file from `head` and `source`'s bytes after `oldLength`, complete and on the disk.
-status_t fill_new_file(int source, const struct stat &before, off_t oldLength, const char *head,
-                       size_t length, int target) {
-    status_t status = write_all(target, head, length);
-    if (status == B_OK)
-        status = copy_range(source, oldLength, before.st_size, target);
+// The file being replaced: its descriptor, where its name lives, and what it was at the start.
+struct rewrite_site {
+    scoped_fd source;
+    scoped_fd directory;
+    std::string directoryPath;
+    std::string name;
+    struct stat before;
+};
+
+// Opens the site of `file`: a regular file with no other hard links, still under its name.
+status_t open_site(BFile &file, rewrite_site *site) {
+    int dup = file.Dup();
+    if (dup < 0)
+        return dup;
+    site->source = scoped_fd(dup);
+    if (fstat(site->source.Get(), &site->before) != 0)
+        return last_error();
+    if (!S_ISREG(site->before.st_mode))
+        return B_BAD_VALUE;
+    if (site->before.st_nlink == 0)
+        return REWRITE_FILE_CHANGED;  // removed since it was opened
+    if (site->before.st_nlink > 1)
+        return REWRITE_HARD_LINKED;
+
+    status_t status = locate(site->source.Get(), &site->directoryPath, &site->name);
+    if (status != B_OK)
+        return status;
+    site->directory =
+        scoped_fd(open(site->directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (site->directory.Get() < 0)
+        return last_error();
+    struct stat named;
+    if (fstatat(site->directory.Get(), site->name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !same_file(site->before, named)) {
+        return REWRITE_FILE_CHANGED;
+    }
+    return B_OK;
+}
+
+// Writes a new file beside the site's one with `fill`, gives it the old file's metadata,
+// flushes it and renames it over the old one. No temporary file is left on failure.
+status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement) {
+    const int directory = site.directory.Get();
+    std::string temporary;
+    scoped_fd target(create_temporary(directory, &temporary));
+    if (target.Get() < 0)
+        return last_error();
+    const std::string temporaryPath =
+        (site.directoryPath == "/" ? "" : site.directoryPath) + "/" + temporary;
+
+    status_t status = fill(target.Get(), temporaryPath.c_str());
     struct stat after;
-    if (status == B_OK && fstat(source, &after) != 0)
+    if (status == B_OK && fstat(site.source.Get(), &after) != 0)
         status = last_error();
-    if (status == B_OK && !unchanged(before, after))
+    if (status == B_OK && !unchanged(site.before, after))
         status = REWRITE_FILE_CHANGED;
     if (status == B_OK)
-        status = copy_owner_and_mode(before, target);
+        status = copy_owner_and_mode(site.before, target.Get());
     if (status == B_OK)
-        status = copy_xattrs(source, target);
-    if (status == B_OK && fsync(target) != 0)
+        status = copy_xattrs(site.source.Get(), target.Get());
+    if (status == B_OK && fsync(target.Get()) != 0)
         status = last_error();
-    return status;
+    struct stat made;
+    if (status == B_OK && fstat(target.Get(), &made) != 0)
+        status = last_error();
+    status_t closed = target.Reset();
+    if (status == B_OK)
+        status = closed;
+    // The last look before the rename: the name must still lead to the file that was copied.
+    struct stat named;
+    if (status == B_OK &&
+        (fstatat(directory, site.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+         !same_file(site.before, named) || named.st_nlink > 1)) {
+        status = REWRITE_FILE_CHANGED;
+    }
+    if (status == B_OK && renameat(directory, temporary.c_str(), directory, site.name.c_str()) != 0)
+        status = last_error();
+    if (status != B_OK) {
+        unlinkat(directory, temporary.c_str(), 0);
+        return status;
+    }
+    // The rename itself reaches the disk with the directory.
+    fsync(directory);
+    if (replacement != nullptr)
+        *replacement = node_ref(made.st_dev, made.st_ino);
+    return B_OK;
 }
 
 }  // namespace
@@ -203,64 +283,37 @@ status_t rewrite_file_head(BFile &file, off_t oldLength, const void *head, size_
                            node_ref *replacement) {
     if (head == nullptr && length > 0)
         return B_BAD_VALUE;
-    int dup = file.Dup();
-    if (dup < 0)
-        return dup;
-    scoped_fd source(dup);
-
-    struct stat before;
-    if (fstat(source.Get(), &before) != 0)
-        return last_error();
-    if (!S_ISREG(before.st_mode) || oldLength < 0 || oldLength > before.st_size)
-        return B_BAD_VALUE;
-    if (before.st_nlink == 0)
-        return REWRITE_FILE_CHANGED;  // removed since it was opened
-    if (before.st_nlink > 1)
-        return REWRITE_HARD_LINKED;
-
-    std::string directoryPath, name;
-    status_t status = locate(source.Get(), &directoryPath, &name);
+    rewrite_site site;
+    status_t status = open_site(file, &site);
     if (status != B_OK)
         return status;
-    scoped_fd directory(open(directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.Get() < 0)
-        return last_error();
-    struct stat named;
-    if (fstatat(directory.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !same_file(before, named)) {
-        return REWRITE_FILE_CHANGED;
-    }
+    if (oldLength < 0 || oldLength > site.before.st_size)
+        return B_BAD_VALUE;
+    return replace_file(
+        site,
+        [&](int target, const char *) {
+            status_t written = write_all(target, static_cast<const char *>(head), length);
+            if (written != B_OK)
+                return written;
+            return copy_range(site.source.Get(), oldLength, site.before.st_size, target);
+        },
+        replacement);
+}
 
-    std::string temporary;
-    scoped_fd target(create_temporary(directory.Get(), &temporary));
-    if (target.Get() < 0)
-        return last_error();
-
-    status = fill_new_file(source.Get(), before, oldLength, static_cast<const char *>(head), length,
-                           target.Get());
-    struct stat made;
-    if (status == B_OK && fstat(target.Get(), &made) != 0)
-        status = last_error();
-    status_t closed = target.Reset();
-    if (status == B_OK)
-        status = closed;
-    // The last look before the rename: the name must still lead to the file that was copied.
-    if (status == B_OK &&
-        (fstatat(directory.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-         !same_file(before, named) || named.st_nlink > 1)) {
-        status = REWRITE_FILE_CHANGED;
-    }
-    if (status == B_OK &&
-        renameat(directory.Get(), temporary.c_str(), directory.Get(), name.c_str()) != 0) {
-        status = last_error();
-    }
-    if (status != B_OK) {
-        unlinkat(directory.Get(), temporary.c_str(), 0);
+status_t rewrite_file_copy(BFile &file,
+                           const std::function<status_t(const char *copyPath, int copyFd)> &edit,
+                           node_ref *replacement) {
+    if (!edit)
+        return B_BAD_VALUE;
+    rewrite_site site;
+    status_t status = open_site(file, &site);
+    if (status != B_OK)
         return status;
-    }
-    // The rename itself reaches the disk with the directory.
-    fsync(directory.Get());
-    if (replacement != nullptr)
-        *replacement = node_ref(made.st_dev, made.st_ino);
-    return B_OK;
+    return replace_file(
+        site,
+        [&](int target, const char *path) {
+            status_t copied = copy_range(site.source.Get(), 0, site.before.st_size, target);
+            return copied == B_OK ? edit(path, target) : copied;
+        },
+        replacement);
 }

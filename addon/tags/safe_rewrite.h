@@ -1,4 +1,5 @@
-// Growing the front of a file without ever leaving a half-written file under its name.
+// Growing the front of a file, or changing it through a copy, without ever leaving a half-written
+// file under its name.
 //
 // A complete new file is written beside the old one, in the directory the file really lives
 // in (symbolic links followed), given the old file's extended attributes, owner and mode,
@@ -7,6 +8,8 @@
 // beside it (".brindle-save-…").
 #ifndef BRINDLE_TAGS_SAFE_REWRITE_H
 #define BRINDLE_TAGS_SAFE_REWRITE_H
+
+#include <functional>
 
 #include <File.h>
 #include <StorageDefs.h>
@@ -26,6 +29,18 @@ constexpr status_t REWRITE_FILE_CHANGED = B_CANCELED;
 // error (B_PERMISSION_DENIED for a directory the process may not write, B_DEVICE_FULL for a
 // full disk or a file size limit, B_NOT_ALLOWED when the owner cannot be given, ...).
 status_t rewrite_file_head(BFile &file, off_t oldLength, const void *head, size_t length,
+                           node_ref *replacement);
+
+// Writes a complete copy of `file` beside it (same folder, following a symlink), lets `edit`
+// change the copy through its path / read-write descriptor, flushes it and replaces the file by
+// it, keeping xattrs, ACL, inode flags, owner, mode; a hard-linked file is left alone.
+//
+// `edit` gets the copy's absolute path and a descriptor open for reading and writing at the
+// copy's end; it may open the path itself (TagLib does) and may change the size. What it
+// returns other than B_OK stops the save: the copy is removed and that status returned. The
+// results are those of rewrite_file_head, whose contract holds here too.
+status_t rewrite_file_copy(BFile &file,
+                           const std::function<status_t(const char *copyPath, int copyFd)> &edit,
                            node_ref *replacement);
 
 #endif  // BRINDLE_TAGS_SAFE_REWRITE_H
