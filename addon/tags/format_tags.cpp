@@ -72,6 +72,8 @@ std::string rating_text(rating_convention convention, int32 rating) {
     char text[16];
     if (convention == RATING_FMPS)
         snprintf(text, sizeof(text), "%.1f", rating / 10.0);
+    else if (convention == RATING_POPM)
+        snprintf(text, sizeof(text), "%d", static_cast<int>(rating));
     else
         snprintf(text, sizeof(text), "%d", static_cast<int>(rating * 10));
     return text;
@@ -137,6 +139,9 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
     format_texts current;
     if (!read_texts(file, format, &current))
         return codec() == nullptr ? static_cast<status_t>(B_MISSING_LIBRARY) : B_BAD_DATA;
+    // An MPEG file gets no ID3v2 tag it does not have.
+    if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
+        return B_OK;
 
     // Only what differs from the tag goes into the edit.
     format_edit edit;
@@ -160,7 +165,9 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
     if (changes.rating >= RATING_MIN && changes.rating <= RATING_MAX) {
         // The convention KDE's writer uses for this format is added when the person chose
         // the rating; every convention already carried follows it.
-        const int created = format == TAG_FORMAT_MP4 ? RATING_MP4_RATE : RATING_COMMENT;
+        const int created = format == TAG_FORMAT_MP4     ? RATING_MP4_RATE
+                            : format == TAG_FORMAT_ID3V2 ? RATING_POPM
+                                                         : RATING_COMMENT;
         for (int i = 0; i < RATING_CONVENTION_COUNT; i++) {
             const auto convention = static_cast<rating_convention>(i);
             const bool carried = !current.ratings[i].empty();

@@ -12,17 +12,26 @@
 #include <vector>
 
 // Raised whenever the table below changes; a module with another number is not used.
-constexpr unsigned FORMATS_CODEC_ABI = 1;
+constexpr unsigned FORMATS_CODEC_ABI = 2;
 
 constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
 
-// Where a format keeps its tag: the Vorbis comment of FLAC, Vorbis and Opus; MP4's ilst.
-enum tag_format { TAG_FORMAT_FLAC, TAG_FORMAT_VORBIS, TAG_FORMAT_OPUS, TAG_FORMAT_MP4 };
+// Where a format keeps its tag: the Vorbis comment of FLAC, Vorbis and Opus; MP4's ilst. An
+// MPEG file's ID3v2 tag is here only for its ratings (tags/id3v2.h has its texts): TagLib
+// reads them and edits them in a tag of version 2.3 or 2.4, never adding a tag.
+enum tag_format {
+    TAG_FORMAT_FLAC,
+    TAG_FORMAT_VORBIS,
+    TAG_FORMAT_OPUS,
+    TAG_FORMAT_MP4,
+    TAG_FORMAT_ID3V2
+};
 
 // A rating convention a tag may carry, in the order they are read.
 enum rating_convention {
-    RATING_FMPS,      // FMPS_RATING (or FMPS_Rating): 0.0 to 1.0
+    RATING_POPM,      // ID3v2 POPM frames, as 0 to 10 through KDE's tables; every frame is set
+    RATING_FMPS,      // FMPS_RATING (or FMPS_Rating; ID3v2: a TXXX frame): 0.0 to 1.0
     RATING_COMMENT,   // RATING: 0 to 100
     RATING_MP4_RATE,  // MP4's rate item: 0 to 100
     RATING_CONVENTION_COUNT
@@ -55,8 +64,8 @@ struct formats_codec {
     // read the file as `format`.
     bool (*read)(int fd, tag_format format, format_texts *texts);
     // Applies `edit` to the file open read-write on `fd` (which it closes), creating the
-    // comment block or ilst when missing, and saves it. Every other field, comment and
-    // picture stays. false when TagLib could not read or save it.
+    // comment block or ilst when missing (an ID3v2 tag is never created), and saves it. Every other
+    // field, comment and picture stays. false when TagLib could not read or save it.
     bool (*write)(int fd, tag_format format, const format_edit &edit);
 };
 

@@ -185,6 +185,9 @@ void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
         artist = tag.artist;
         album = tag.album;
         genre = tag.genre;
+        format_fields rated;
+        if (ratingWanted && read_format_fields(file, TAG_FORMAT_ID3V2, &rated))
+            rating = rated.rating;
     } else if (get_tag_format(file, &format)) {
         format_fields tag;
         if (!read_format_fields(file, format, &tag))

@@ -155,7 +155,7 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
         id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
     // Last, since a tag that must grow replaces the file with a copy of all written above.
     const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
-    // The other formats' own tag takes what ID3v1 takes for MPEG, and the rating.
+    // The other formats' own tag takes what ID3v1 takes for MPEG, and every tag the rating.
     const status_t formatStatus = writeFormatTag(file, write, ratingChosen);
 
     if (!quiet) {
@@ -288,19 +288,26 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
 
 status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen) {
     tag_format format;
-    if ((!write.AnyTagField() && !write.Has(FIELD_RATING)) || !get_tag_format(file, &format))
-        return B_OK;
     format_changes changes;
-    if (write.Has(FIELD_TITLE))
-        changes.title = titleControl->Text();
-    if (write.Has(FIELD_ARTIST))
-        changes.artist = artistControl->Text();
-    if (write.Has(FIELD_ALBUM))
-        changes.album = albumControl->Text();
-    BString genreLabel;
-    // "unknown" leaves the tag's genre as it was, as in ID3v1.
-    if (write.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
-        changes.genre = get_genre_id(genreLabel.String());
+    if (has_mpeg_type(file)) {
+        // An MPEG file's ID3v2 tag has its texts from writeId3v2Tag: here only its ratings.
+        if (!write.Has(FIELD_RATING) || !has_id3v2_tag(file))
+            return B_OK;
+        format = TAG_FORMAT_ID3V2;
+    } else {
+        if ((!write.AnyTagField() && !write.Has(FIELD_RATING)) || !get_tag_format(file, &format))
+            return B_OK;
+        if (write.Has(FIELD_TITLE))
+            changes.title = titleControl->Text();
+        if (write.Has(FIELD_ARTIST))
+            changes.artist = artistControl->Text();
+        if (write.Has(FIELD_ALBUM))
+            changes.album = albumControl->Text();
+        BString genreLabel;
+        // "unknown" leaves the tag's genre as it was, as in ID3v1.
+        if (write.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
+            changes.genre = get_genre_id(genreLabel.String());
+    }
     if (write.Has(FIELD_RATING) && popup_number(ratingPopup, &changes.rating))
         changes.createRating = ratingChosen;
 

@@ -135,8 +135,9 @@ public:
     // the tag was left as it was (REWRITE_HARD_LINKED for a file with other hard links).
     status_t writeId3v2Tag(BFile &file, const FieldSet &mirror);
     // Writes the fields of `write` ID3v1 takes for MPEG, and Rating, into the tag of a FLAC,
-    // Ogg Vorbis, Opus or MP4 file (tags/format_tags.h); a rating convention the file lacks
-    // is added only when `ratingChosen`. As writeId3v2Tag, the form then belongs to the
+    // Ogg Vorbis, Opus or MP4 file (tags/format_tags.h), and Rating into an MPEG file's ID3v2
+    // tag (POPM, FMPS_Rating); a rating convention the file lacks is added only when
+    // `ratingChosen`. As writeId3v2Tag, the form then belongs to the
     // replacement. B_OK, or why the tag was left as it was.
     status_t writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen);
 

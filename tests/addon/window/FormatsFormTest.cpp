@@ -177,3 +177,36 @@ TEST(FormatsFormTags, AnId3v1TagHoldsOneEncoding) {
 }
 
 }  // namespace
+
+namespace {
+
+// An MP3's ID3v2 tag rates it through POPM (every frame, its e-mail and play counter kept)
+// and FMPS_Rating; one POPM is added, with KDE's e-mail, only when the person chose a rating.
+TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
+    TempDir dir;
+    std::string rated = dir / "rated.mp3", unrated = dir / "unrated.mp3";
+    make_mp3(rated);
+    make_mp3(unrated);
+    mutagen_tag(
+        rated,
+        {{"title", "Rated"}, {"popm", "Windows Media Player 9 Series:196:5"}, {"fmps", "0.8"}});
+    mutagen_tag(unrated, {{"title", "Unrated"}});
+
+    RunResult result = run_player(dir,
+                                  "enable\nform\npick rating 4\nnext\nsave\nstatus\n"
+                                  "pick rating 10\nsave\n",
+                                  {rated, unrated});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(form_answers(result.Lines())["rating"], "8");
+    auto tag = mutagen_read(rated);
+    EXPECT_EQ(tag["POPM:Windows Media Player 9 Series"], "64 5");
+    EXPECT_EQ(tag["TXXX:FMPS_Rating"], "0.4");
+    EXPECT_EQ(tag.count("POPM:org.kde.kfilemetadata"), 0u);  // it carries one already
+    EXPECT_EQ(getfattr(rated)["user.baloo.rating"], "4");
+    EXPECT_EQ(status_answers(result.Lines()), std::vector<std::string>{"unrated.mp3 \u2014 saved"});
+    tag = mutagen_read(unrated);
+    EXPECT_EQ(tag["POPM:org.kde.kfilemetadata"], "255 0");
+    EXPECT_EQ(getfattr(unrated)["user.baloo.rating"], "10");
+}
+
+}  // namespace
