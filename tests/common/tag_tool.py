@@ -5,7 +5,8 @@
   tag_tool.py strip FILE               remove FILE's tag (FLAC: its comment block; MP4: ilst)
   tag_tool.py dump FILE                print the tag as KEY=VALUE lines ("tag=none" if none)
 
-make keys: title, artist, album, genre, picture (any value: a PNG cover), replaygain
+make keys: title, artist, album, genre, picture (a PNG cover: 1 for a tiny one, a larger
+number for one of that many bytes), replaygain
 (REPLAYGAIN_TRACK_GAIN; MP4: its iTunes freeform item), and any rating convention by its own
 name: RATING, FMPS_RATING, FMPS_Rating (comments) or rate (MP4). dump keys: title, artist,
 album, genre, picture (a SHA-1 of each picture), replaygain, and every rating convention
@@ -28,9 +29,14 @@ MP4_GAIN = "----:com.apple.iTunes:REPLAYGAIN_TRACK_GAIN"
 COMMENT_NAMES = {"replaygain": "REPLAYGAIN_TRACK_GAIN"}
 
 
-def picture():
+def cover(size):
+    size = int(size)
+    return PNG if size <= len(PNG) else PNG + bytes(size - len(PNG))
+
+
+def picture(size):
     pic = Picture()
-    pic.type, pic.mime, pic.desc, pic.data = 3, "image/png", "cover", PNG
+    pic.type, pic.mime, pic.desc, pic.data = 3, "image/png", "cover", cover(size)
     return pic
 
 
@@ -41,7 +47,7 @@ def make(path, keys):
     if isinstance(audio, MP4):
         for key, value in keys.items():
             if key == "picture":
-                audio.tags["covr"] = [MP4Cover(PNG, MP4Cover.FORMAT_PNG)]
+                audio.tags["covr"] = [MP4Cover(cover(value), MP4Cover.FORMAT_PNG)]
             elif key == "replaygain":
                 audio.tags[MP4_GAIN] = [MP4FreeForm(value.encode())]
             else:
@@ -51,9 +57,9 @@ def make(path, keys):
             if key != "picture":
                 audio.tags[COMMENT_NAMES.get(key, key)] = [value]
             elif isinstance(audio, FLAC):
-                audio.add_picture(picture())
+                audio.add_picture(picture(value))
             else:
-                data = base64.b64encode(picture().write()).decode()
+                data = base64.b64encode(picture(value).write()).decode()
                 audio.tags["METADATA_BLOCK_PICTURE"] = [data]
     audio.save()
 
