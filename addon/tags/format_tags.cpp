@@ -14,6 +14,7 @@
 #include "tags/safe_rewrite.h"
 #include "tags/tag_module.h"
 #include "tags/util.h"
+#include "tags/vorbis_comment.h"
 
 namespace {
 
@@ -89,6 +90,9 @@ uint8 genre_from(const std::vector<std::string> &genres) {
 }
 
 bool read_texts(BFile &file, tag_format format, format_texts *texts) {
+    // Vorbis comments are read without TagLib: a browse never loads it for them.
+    if (format == TAG_FORMAT_FLAC || format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS)
+        return read_vorbis_comment(file, format, texts);
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
         return false;
@@ -137,8 +141,11 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
                              bool *replaced, node_ref *replacement) {
     *replaced = false;
     format_texts current;
+    const formats_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
     if (!read_texts(file, format, &current))
-        return codec() == nullptr ? static_cast<status_t>(B_MISSING_LIBRARY) : B_BAD_DATA;
+        return B_BAD_DATA;
     // An MPEG file gets no ID3v2 tag it does not have.
     if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
         return B_OK;
@@ -183,7 +190,6 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
     if (!any)
         return B_OK;
 
-    const formats_codec *taglib = codec();
     status_t status = rewrite_file_copy(
         file,
         [&](const char *, int copyFd) -> status_t {
