@@ -210,3 +210,33 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
 }
 
 }  // namespace
+
+namespace {
+
+bool maps_module(pid_t pid, const std::string &module) {
+    return read_file("/proc/" + std::to_string(pid) + "/maps").find(module) != std::string::npos;
+}
+
+// Browsing files whose fields all come from attributes never loads TagLib; a file whose tag
+// TagLib reads loads it then.
+TEST(FormatsFormTags, TagLibIsLoadedOnlyForAFieldTheAttributesLeaveEmpty) {
+    TempDir dir;
+    std::string described = dir / "described.m4a", bare = dir / "bare.m4a";
+    make_audio(described, "m4a");
+    make_audio(bare, "m4a");
+    for (const char *name : {"Audio:Title", "Audio:Artist", "Audio:Album"})
+        set_string_attr(described, name, "Set");
+    set_string_attr(described, "Audio:Genre", "Rock");
+    set_int32_attr(described, "Audio:Rating", 5);
+
+    PlayerSession session(dir, {described, bare});
+    ASSERT_TRUE(session.Send("enable"));
+    ASSERT_TRUE(session.Sync());
+    EXPECT_FALSE(maps_module(session.GetProcess().Pid(), "brindle-formats.so"));
+    ASSERT_TRUE(session.Send("next"));
+    ASSERT_TRUE(session.Sync());
+    EXPECT_TRUE(maps_module(session.GetProcess().Pid(), "brindle-formats.so"));
+    EXPECT_EQ(session.Finish().exitStatus, 0);
+}
+
+}  // namespace
