@@ -187,9 +187,10 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
     std::string rated = dir / "rated.mp3", unrated = dir / "unrated.mp3";
     make_mp3(rated);
     make_mp3(unrated);
-    mutagen_tag(
-        rated,
-        {{"title", "Rated"}, {"popm", "Windows Media Player 9 Series:196:5"}, {"fmps", "0.8"}});
+    mutagen_tag(rated, {{"title", "Rated"},
+                        {"genre", "jazz"},
+                        {"popm", "Windows Media Player 9 Series:196:5"},
+                        {"fmps", "0.8"}});
     mutagen_tag(unrated, {{"title", "Unrated"}});
 
     RunResult result = run_player(dir,
@@ -198,6 +199,7 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
                                   {rated, unrated});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(form_answers(result.Lines())["rating"], "8");
+    EXPECT_EQ(form_answers(result.Lines())["genre"], "Jazz");  // TCON's text in any case
     auto tag = mutagen_read(rated);
     EXPECT_EQ(tag["POPM:Windows Media Player 9 Series"], "64 5");
     EXPECT_EQ(tag["TXXX:FMPS_Rating"], "0.4");
