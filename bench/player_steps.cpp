@@ -220,13 +220,13 @@ const TaggedFormat &tagged_format(const std::string &name) {
 std::string tagged_bytes(const std::string &work, const TaggedFormat &format, int seconds,
                          int coverBytes) {
     const std::string path = work + "/template." + format.name;
-    const std::string encode = "ffmpeg -nostdin -loglevel error -y -f lavfi -i anoisesrc=d=" +
-                               std::to_string(seconds) + ":a=0.05 -ac 1 -ar 48000 " +
-                               format.codec + " '" + path + "'";
-    const std::string tag = std::string("/usr/bin/python3 '") + BRINDLE_SOURCE_DIR +
-                            "/tests/common/tag_tool.py' make '" + path +
-                            "' title=Song artist=Examples album=Bench genre=Rock picture=" +
-                            std::to_string(coverBytes);
+    const std::string encode =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i anoisesrc=d=" + std::to_string(seconds) +
+        ":a=0.05 -ac 1 -ar 48000 " + format.codec + " '" + path + "'";
+    const std::string tag =
+        std::string("/usr/bin/python3 '") + BRINDLE_SOURCE_DIR +
+        "/tests/common/tag_tool.py' make '" + path +
+        "' title=Song artist=Examples album=Bench genre=Rock picture=" + std::to_string(coverBytes);
     if (system(encode.c_str()) != 0 || system(tag.c_str()) != 0)
         fail(std::string("making a ") + format.name + " file (scripts/install-deps)");
     return read_file(path);
@@ -482,10 +482,11 @@ int main(int argc, char **argv) {
         else if (i + 1 < argc && option == "--only")
             only = argv[++i];
         else {
-            fprintf(stderr,
-                    "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
-                    "[--only browse,untyped,edit,id3v2-browse,id3v2-edit,formats,mixed,sizes,startup] "
-                    "[--cpu N]\n");
+            fprintf(
+                stderr,
+                "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
+                "[--only browse,untyped,edit,id3v2-browse,id3v2-edit,formats,mixed,sizes,startup] "
+                "[--cpu N]\n");
             return 2;
         }
     }
@@ -534,11 +535,11 @@ int main(int argc, char **argv) {
                                                                   format.type, count),
                                                 steps, false, nullptr));
             if (strcmp(format.name, "flac") == 0) {
-                formatSeries.emplace("flac-edit",
-                                     Series(work,
-                                            make_tagged_files(work, "flac-edit", bytes, "flac",
-                                                              format.type, count),
-                                            steps, true, nullptr));
+                formatSeries.emplace(
+                    "flac-edit",
+                    Series(work,
+                           make_tagged_files(work, "flac-edit", bytes, "flac", format.type, count),
+                           steps, true, nullptr));
             }
         }
         for (const char *name : {"ogg", "m4a"}) {
@@ -546,10 +547,9 @@ int main(int argc, char **argv) {
             const std::string bytes = tagged_bytes(work, format, 320, 4096);
             const std::string edit = std::string(name) + "-edit-5mb";
             const int few = std::min(count, 20);
-            formatSeries.emplace(edit, Series(work,
-                                              make_tagged_files(work, edit, bytes, name,
-                                                                format.type, few),
-                                              std::min<long>(steps, 100), true, nullptr));
+            formatSeries.emplace(
+                edit, Series(work, make_tagged_files(work, edit, bytes, name, format.type, few),
+                             std::min<long>(steps, 100), true, nullptr));
         }
     }
     std::vector<Series> mixedSeries;
@@ -634,10 +634,10 @@ int main(int argc, char **argv) {
     }
     for (const Series &series : mixedSeries) {
         const StepFigures figures = series.Figures();
-        rows.push_back({"browse step, 10,000 files of five formats",
-                        format("%.1f us, peak RSS %.1f MiB", figures.playerMicros,
-                               figures.peakKiB / 1024.0),
-                        "RSS <= 20 MiB", figures.peakKiB / 1024.0 / 20});
+        rows.push_back(
+            {"browse step, 10,000 files of five formats",
+             format("%.1f us, peak RSS %.1f MiB", figures.playerMicros, figures.peakKiB / 1024.0),
+             "RSS <= 20 MiB", figures.peakKiB / 1024.0 / 20});
     }
     if (scenarios.count("untyped") && scenarios.count("browse")) {
         const double ratio = scenarios["untyped"].playerMicros / scenarios["browse"].playerMicros;
