@@ -71,6 +71,22 @@ const char *id3v2_failure_reason(status_t status) {
     }
 }
 
+// The texts and genre of `fields` as a tag's changes (id3v2_changes and format_changes alike):
+// a field not in `fields` stays as the tag has it.
+template <typename Changes>
+void take_tag_fields(const PluginWindow::Impl &impl, const FieldSet &fields, Changes *changes) {
+    if (fields.Has(FIELD_TITLE))
+        changes->title = impl.titleControl->Text();
+    if (fields.Has(FIELD_ARTIST))
+        changes->artist = impl.artistControl->Text();
+    if (fields.Has(FIELD_ALBUM))
+        changes->album = impl.albumControl->Text();
+    BString genreLabel;
+    // "unknown" leaves the tag's genre as it was, as in ID3v1.
+    if (fields.Has(FIELD_GENRE) && popup_label(impl.genrePopup, &genreLabel))
+        changes->genre = get_genre_id(genreLabel.String());
+}
+
 }  // namespace
 
 void PluginWindow::Impl::saveAttrs() {
@@ -261,16 +277,7 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
     if (!mirror.AnyTagField() || !has_id3v2_tag(file))
         return B_OK;
     id3v2_changes changes;
-    if (mirror.Has(FIELD_TITLE))
-        changes.title = titleControl->Text();
-    if (mirror.Has(FIELD_ARTIST))
-        changes.artist = artistControl->Text();
-    if (mirror.Has(FIELD_ALBUM))
-        changes.album = albumControl->Text();
-    BString genreLabel;
-    // "unknown" leaves the tag's genre as it was, as in ID3v1.
-    if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
-        changes.genre = get_genre_id(genreLabel.String());
+    take_tag_fields(*this, mirror, &changes);
 
     printf("Saving id3v2 info\n");
     bool replaced = false;
@@ -297,16 +304,7 @@ status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, 
     } else {
         if ((!write.AnyTagField() && !write.Has(FIELD_RATING)) || !get_tag_format(file, &format))
             return B_OK;
-        if (write.Has(FIELD_TITLE))
-            changes.title = titleControl->Text();
-        if (write.Has(FIELD_ARTIST))
-            changes.artist = artistControl->Text();
-        if (write.Has(FIELD_ALBUM))
-            changes.album = albumControl->Text();
-        BString genreLabel;
-        // "unknown" leaves the tag's genre as it was, as in ID3v1.
-        if (write.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
-            changes.genre = get_genre_id(genreLabel.String());
+        take_tag_fields(*this, write, &changes);
     }
     if (write.Has(FIELD_RATING) && popup_number(ratingPopup, &changes.rating))
         changes.createRating = ratingChosen;
