@@ -97,14 +97,14 @@ private:
     }
 
     bool NextPage() {
-        unsigned char header[27];
-        if (!read_exactly(fFile, fPageEnd, header, sizeof(header)) ||
-            memcmp(header, "OggS", 4) != 0 || header[4] != 0)
+        // The header and its segment table in one read: at most 27 + 255 bytes, fewer only
+        // where the file ends.
+        unsigned char header[27 + 255];
+        ssize_t count = fFile.ReadAt(fPageEnd, header, sizeof(header));
+        if (count < 27 || memcmp(header, "OggS", 4) != 0 || header[4] != 0 ||
+            count < 27 + header[26])
             return false;
-        fSegments.resize(header[26]);
-        if (!fSegments.empty() &&
-            !read_exactly(fFile, fPageEnd + 27, &fSegments[0], fSegments.size()))
-            return false;
+        fSegments.assign(reinterpret_cast<const char *>(header) + 27, header[26]);
         fSegment = 0;
         fDataOffset = fPageEnd + 27 + static_cast<off_t>(fSegments.size());
         off_t data = 0;

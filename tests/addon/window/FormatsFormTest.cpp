@@ -4,6 +4,8 @@
 // encoders, tags are made and read back by mutagen, and mpv shows what a player sees.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "AddonHarness.h"
 #include "Id3v2Files.h"
 
@@ -239,6 +241,29 @@ TEST(FormatsFormTags, TagLibIsLoadedOnlyForAFieldTheAttributesLeaveEmpty) {
     ASSERT_TRUE(session.Sync());
     EXPECT_TRUE(maps_module(session.GetProcess().Pid(), "brindle-formats.so"));
     EXPECT_EQ(session.Finish().exitStatus, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A file with other hard links is never replaced: its tag stays as it was, and the status
+// line says why.
+TEST(FormatsFormTags, AHardLinkedFileKeepsItsTagAndTheStatusLineSaysSo) {
+    TempDir dir;
+    std::string path = dir / "song.opus";
+    make_audio(path, "opus");
+    mutagen_tag_other(path, {{"title", "Old"}});
+    ASSERT_EQ(0, link(path.c_str(), (dir / "linked.opus").c_str()));
+
+    RunResult result = run_player(dir, "enable\nset title New\nsave\n", {path});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("song.opus \u2014 saved, but not in its tag: the file has other "
+                              "hard links"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(mutagen_read_other(path)["title"], "Old");
+    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string("New"));
 }
 
 }  // namespace
