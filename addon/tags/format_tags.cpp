@@ -141,11 +141,8 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
                              bool *replaced, node_ref *replacement) {
     *replaced = false;
     format_texts current;
-    const formats_codec *taglib = codec();
-    if (taglib == nullptr)
-        return B_MISSING_LIBRARY;
     if (!read_texts(file, format, &current))
-        return B_BAD_DATA;
+        return codec() == nullptr ? static_cast<status_t>(B_MISSING_LIBRARY) : B_BAD_DATA;
     // An MPEG file gets no ID3v2 tag it does not have.
     if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
         return B_OK;
@@ -186,9 +183,13 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
             any = true;
         }
     }
-    // A file without a tag gets one only for something to put in it.
+    // A file without a tag gets one only for something to put in it, and TagLib is loaded
+    // only for a change.
     if (!any)
         return B_OK;
+    const formats_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
 
     status_t status = rewrite_file_copy(
         file,
