@@ -23,8 +23,18 @@ std::map<std::string, std::string> saved_attributes(const std::string &title,
         {"user.haiku.Audio:Genre", stored_string(genre)},
         {"user.haiku.Audio:Rating", stored_int32(rating)},
         {"user.haiku.Audio:VolumeAdjustment", stored_int32(volume)},
-        {"user.baloo.rating", std::to_string(rating)},
     };
+}
+
+// The same, with the desktop's rating a rating chosen in the form adds.
+std::map<std::string, std::string> saved_rated_attributes(const std::string &title,
+                                                          const std::string &artist,
+                                                          const std::string &album,
+                                                          const std::string &genre, int rating,
+                                                          int volume) {
+    auto attributes = saved_attributes(title, artist, album, genre, rating, volume);
+    attributes["user.baloo.rating"] = std::to_string(rating);
+    return attributes;
 }
 
 std::vector<std::string> after(const std::vector<std::string> &lines, const std::string &line) {
@@ -72,7 +82,7 @@ TEST(FormSave, SaveAppendsTagToUntaggedMpegFile) {
         << result.out;
 
     EXPECT_EQ(getfattr(path),
-              saved_attributes("Night Drive", "The Testers", "Loops", "Rock", 7, 1));
+              saved_rated_attributes("Night Drive", "The Testers", "Loops", "Rock", 7, 1));
     std::string saved = read_file(path);
     ASSERT_EQ(saved.size(), audio.size() + 128);
     EXPECT_EQ(saved.substr(0, audio.size()), audio);
@@ -99,6 +109,7 @@ TEST(FormSave, AnUntaggedMpegFileMovedPastIsUntouchedAndSaveTagsItWithNoGenre) {
     // Played, not edited: not a byte, attribute or time of it changed.
     EXPECT_EQ(file_state(second), passed);
     // Save writes the form as it shows; the tag it appends names no genre.
+    // A Rating the person never touched adds no desktop rating ("1" would be half a star).
     EXPECT_EQ(getfattr(first), saved_attributes("", "", "", "unknown", 1, 0));
     EXPECT_EQ(read_file(first), audio + id3v1_tag("", "", "", 255));
     EXPECT_EQ(taglib_id3v1(first).genre, 255u);
