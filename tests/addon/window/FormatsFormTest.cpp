@@ -158,10 +158,6 @@ TEST(FormatsFormTags, BothId3TagsShowTheFullId3v2TextAndASaveKeepsIt) {
     EXPECT_EQ(taglib_id3v1(path).artist, "Both Tags V2 Artist");
 }
 
-}  // namespace
-
-namespace {
-
 // An ID3v1 tag holds one encoding: a title beyond Latin-1 makes the whole tag UTF-8, the
 // artist left as it was re-encoded with it, its text the same.
 TEST(FormatsFormTags, AnId3v1TagHoldsOneEncoding) {
@@ -177,10 +173,6 @@ TEST(FormatsFormTags, AnId3v1TagHoldsOneEncoding) {
     EXPECT_EQ(tag.substr(3, 30), std::string("夜の歌") + std::string(21, '\0'));
     EXPECT_EQ(tag.substr(33, 30), std::string("Café") + std::string(25, '\0'));
 }
-
-}  // namespace
-
-namespace {
 
 // An MP3's ID3v2 tag rates it through POPM (every frame, its e-mail and play counter kept)
 // and FMPS_Rating; one POPM is added, with KDE's e-mail, only when the person chose a rating.
@@ -213,10 +205,6 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
     EXPECT_EQ(getfattr(unrated)["user.baloo.rating"], "10");
 }
 
-}  // namespace
-
-namespace {
-
 bool maps_module(pid_t pid, const std::string &module) {
     return read_file("/proc/" + std::to_string(pid) + "/maps").find(module) != std::string::npos;
 }
@@ -242,10 +230,6 @@ TEST(FormatsFormTags, TagLibIsLoadedOnlyForAFieldTheAttributesLeaveEmpty) {
     EXPECT_TRUE(maps_module(session.GetProcess().Pid(), "brindle-formats.so"));
     EXPECT_EQ(session.Finish().exitStatus, 0);
 }
-
-}  // namespace
-
-namespace {
 
 // A file with other hard links is never replaced: its tag stays as it was, and the status
 // line says why.
