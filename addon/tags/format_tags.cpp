@@ -187,6 +187,8 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
     // only for a change.
     if (!any)
         return B_OK;
+    if (!current.writable)
+        return TAG_NOT_WRITABLE;
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
         return B_MISSING_LIBRARY;

@@ -9,6 +9,7 @@
 #ifndef BRINDLE_TAGS_FORMAT_TAGS_H
 #define BRINDLE_TAGS_FORMAT_TAGS_H
 
+#include <Errors.h>
 #include <File.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
@@ -51,12 +52,17 @@ struct format_changes {
     bool createRating = false;
 };
 
+// The tag holds a change TagLib cannot write without losing something (a rating for an
+// ID3v2.2 tag): nothing was written.
+constexpr status_t TAG_NOT_WRITABLE = B_BAD_TYPE;
+
 // Writes `changes` into `file`'s tag, creating the comment block or ilst when it has none.
 // What the tag already holds as asked is left alone; with nothing left, nothing is written.
 // Otherwise the file is replaced by an edited copy: then `*replaced` is true and
 // `replacement` names the new file. B_OK when written (or nothing asked for);
 // B_MISSING_LIBRARY when TagLib's module cannot be loaded; B_BAD_DATA when TagLib cannot
-// read or save the file; REWRITE_HARD_LINKED and the rest as rewrite_file_copy gives them.
+// read or save the file; TAG_NOT_WRITABLE; REWRITE_HARD_LINKED and the rest as rewrite_file_copy
+// gives them.
 status_t write_format_fields(BFile &file, tag_format format, const format_changes &changes,
                              bool *replaced, node_ref *replacement);
 

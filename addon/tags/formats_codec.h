@@ -12,7 +12,7 @@
 #include <vector>
 
 // Raised whenever the table below changes; a module with another number is not used.
-constexpr unsigned FORMATS_CODEC_ABI = 2;
+constexpr unsigned FORMATS_CODEC_ABI = 3;
 
 constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
@@ -39,7 +39,8 @@ enum rating_convention {
 
 // What a tag holds, as UTF-8.
 struct format_texts {
-    bool hasTag = false;  // false: the file has no comment block or ilst yet
+    bool hasTag = false;   // false: the file has no comment block or ilst yet
+    bool writable = true;  // false: TagLib cannot write the tag as it is (an ID3v2.2 tag)
     std::string title;
     std::string artist;
     std::string album;

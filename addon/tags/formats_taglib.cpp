@@ -146,8 +146,9 @@ TagLib::ID3v2::UserTextIdentificationFrame *fmps_frame(TagLib::ID3v2::Tag *tag) 
 void read_id3v2(TagLib::ID3v2::Tag *tag, format_texts *texts) {
     if (tag == nullptr)
         return;
-    // TagLib writes no 2.2 tag: one is read, but counts as none to write into.
-    texts->hasTag = tag->header()->majorVersion() >= 3;
+    texts->hasTag = true;
+    // TagLib writes no 2.2 tag: it would drop the frames 2.3 lacks.
+    texts->writable = tag->header()->majorVersion() >= 3;
     const TagLib::ID3v2::FrameList popm = tag->frameList("POPM");
     if (!popm.isEmpty()) {
         auto *frame = dynamic_cast<TagLib::ID3v2::PopularimeterFrame *>(popm.front());

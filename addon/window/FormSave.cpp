@@ -55,6 +55,8 @@ const char *id3v2_failure_reason(status_t status) {
             return kChangedOnDisk;
         case B_BAD_DATA:
             return "the tag is damaged";
+        case TAG_NOT_WRITABLE:
+            return "an ID3v2.2 tag takes no rating";
         case B_MISSING_LIBRARY:
             return "TagLib is missing";
         case B_PERMISSION_DENIED:

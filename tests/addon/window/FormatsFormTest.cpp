@@ -250,4 +250,24 @@ TEST(FormatsFormTags, AHardLinkedFileKeepsItsTagAndTheStatusLineSaysSo) {
     EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string("New"));
 }
 
+// TagLib cannot write an ID3v2.2 tag without dropping frames: a chosen rating stays out of
+// it, and the status line says so.
+TEST(FormatsFormTags, AnId3v22TagTakesNoRatingAndTheStatusLineSaysSo) {
+    TempDir dir;
+    std::string path = dir / "old.mp3";
+    make_mp3(path);
+    const std::string tag =
+        test_support::id3v2_tag(2, test_support::id3v2_text_frame(2, "TT2", "Old"), 64);
+    write_file(path, tag + read_file(path));
+
+    RunResult result = run_player(dir, "enable\npick rating 6\nsave\n", {path});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("old.mp3 \u2014 saved, but not in its tag: an ID3v2.2 tag takes no "
+                              "rating"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(read_file(path).substr(0, tag.size()), tag);
+    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Rating"], stored_int32(6));
+}
+
 }  // namespace
