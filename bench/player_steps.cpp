@@ -9,7 +9,8 @@
 //             little
 //   --rounds  interleaved rounds; every figure is the median over them (default 5)
 //   --sizes   playlist sizes for the per-step and memory figures (default 10,100,1000,10000)
-//   --only    browse, untyped, edit, id3v2-browse, id3v2-edit, sizes, startup (default: all)
+//   --only    browse, untyped, edit, id3v2-browse, id3v2-edit, formats, mixed, sizes, startup
+//             (default: all)
 //   --cpu N   the CPU every measured process runs on (default: the last one this may use);
 //             --cpu -1 lets the scheduler place them
 //
@@ -21,6 +22,13 @@
 // ID3v2.3 tag as taggers write it (four texts, a 30 KB cover, padding; no attributes, no
 // ID3v1 tag), so every field of the form comes from ID3v2, and an edit writes it there:
 //   id3v2-browse, id3v2-edit   (no floor of their own: the figure is set beside browse/edit)
+// and, on files of the other formats made by ffmpeg and tagged by mutagen (tests/common/
+// tag_tool.py) with the four texts and a 200 KB cover, no attributes, their type recorded:
+//   formats  FLAC-, Ogg Vorbis-, Opus- and M4A-browse set beside id3v2-browse; FLAC-edit
+//            (the comment block fits its padding) beside id3v2-edit; Ogg Vorbis- and
+//            M4A-edit on 5 MB files, where the copy beside the file is the cost (fewer files
+//            and steps), for reference
+//   mixed    peak RSS browsing 10,000 files of all five formats (small covers)
 // A step's cost is (time of a run with S steps - time of a run with none) / S, for the
 // player and for its floor alike; the four runs of a round are interleaved so a load on
 // the machine falls on both. Context switches per step come from the same two runs'
@@ -181,6 +189,65 @@ std::vector<std::string> make_id3v2_files(const std::string &root, const std::st
             fail("write " + paths.back());
         set_attribute(fd, "user.haiku.BEOS:TYPE",
                       typed("MIMS", std::string("audio/x-mpeg") + '\0'));
+        close(fd);
+    }
+    return paths;
+}
+
+// The other formats the add-on reads, by the type libmagic gives them.
+struct TaggedFormat {
+    const char *name;
+    const char *type;
+    const char *codec;  // ffmpeg's options
+};
+const TaggedFormat kTaggedFormats[] = {
+    {"flac", "audio/flac", "-c:a flac"},
+    {"ogg", "audio/ogg", "-c:a libvorbis -b:a 128k"},
+    {"opus", "audio/ogg", "-c:a libopus -b:a 128k"},
+    {"m4a", "audio/x-m4a", "-c:a aac -b:a 128k -f ipod"},
+};
+
+const TaggedFormat &tagged_format(const std::string &name) {
+    for (const TaggedFormat &format : kTaggedFormats) {
+        if (name == format.name)
+            return format;
+    }
+    fail("no format " + name);
+}
+
+// `seconds` of quiet noise in `format`, tagged with the four texts and a cover of
+// `coverBytes`, as bytes.
+std::string tagged_bytes(const std::string &work, const TaggedFormat &format, int seconds,
+                         int coverBytes) {
+    const std::string path = work + "/template." + format.name;
+    const std::string encode =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i anoisesrc=d=" + std::to_string(seconds) +
+        ":a=0.05 -ac 1 -ar 48000 " + format.codec + " '" + path + "'";
+    const std::string tag =
+        std::string("/usr/bin/python3 '") + BRINDLE_SOURCE_DIR +
+        "/tests/common/tag_tool.py' make '" + path +
+        "' title=Song artist=Examples album=Bench genre=Rock picture=" + std::to_string(coverBytes);
+    if (system(encode.c_str()) != 0 || system(tag.c_str()) != 0)
+        fail(std::string("making a ") + format.name + " file (scripts/install-deps)");
+    return read_file(path);
+}
+
+// `count` copies of `bytes` in a new folder under `root`, each with its recorded `type` and
+// no other attribute.
+std::vector<std::string> make_tagged_files(const std::string &root, const std::string &name,
+                                           const std::string &bytes, const char *extension,
+                                           const char *type, int count) {
+    const std::string directory = root + "/" + name;
+    std::filesystem::create_directory(directory);
+    std::vector<std::string> paths;
+    char leaf[32];
+    for (int i = 0; i < count; i++) {
+        snprintf(leaf, sizeof leaf, "/%05d.%s", i, extension);
+        paths.push_back(directory + leaf);
+        const int fd = open(paths.back().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            fail("write " + paths.back());
+        set_attribute(fd, "user.haiku.BEOS:TYPE", typed("MIMS", std::string(type) + '\0'));
         close(fd);
     }
     return paths;
@@ -399,7 +466,7 @@ int main(int argc, char **argv) {
     long leastSteps = 4000;
     int cpu = last_usable_cpu();
     std::vector<int> sizes = {10, 100, 1000, 10000};
-    std::string only = "browse,untyped,edit,id3v2-browse,id3v2-edit,sizes,startup";
+    std::string only = "browse,untyped,edit,id3v2-browse,id3v2-edit,formats,mixed,sizes,startup";
     for (int i = 1; i < argc; i++) {
         const std::string option = argv[i];
         if (i + 1 < argc && option == "--files")
@@ -415,10 +482,11 @@ int main(int argc, char **argv) {
         else if (i + 1 < argc && option == "--only")
             only = argv[++i];
         else {
-            fprintf(stderr,
-                    "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
-                    "[--only browse,untyped,edit,id3v2-browse,id3v2-edit,sizes,startup] "
-                    "[--cpu N]\n");
+            fprintf(
+                stderr,
+                "usage: player_steps [--files N] [--steps S] [--rounds R] [--sizes N,N,...] "
+                "[--only browse,untyped,edit,id3v2-browse,id3v2-edit,formats,mixed,sizes,startup] "
+                "[--cpu N]\n");
             return 2;
         }
     }
@@ -454,6 +522,55 @@ int main(int argc, char **argv) {
                                             : make_files(work, scenario, mp3, count, withType),
                                       steps, edit, id3v2 ? nullptr : scenario));
     }
+    // The other formats: browse steps on small files with a 200 KB cover, a FLAC edit step,
+    // and edit steps on 5 MB Ogg and M4A files (fewer files and steps: each one is a copy).
+    std::map<std::string, Series> formatSeries;
+    if (wanted("formats")) {
+        for (const TaggedFormat &format : kTaggedFormats) {
+            fprintf(stderr, "player_steps: files for %s\n", format.name);
+            const std::string bytes = tagged_bytes(work, format, 1, 200 * 1024);
+            const std::string browse = std::string(format.name) + "-browse";
+            formatSeries.emplace(browse, Series(work,
+                                                make_tagged_files(work, browse, bytes, format.name,
+                                                                  format.type, count),
+                                                steps, false, nullptr));
+            if (strcmp(format.name, "flac") == 0) {
+                formatSeries.emplace(
+                    "flac-edit",
+                    Series(work,
+                           make_tagged_files(work, "flac-edit", bytes, "flac", format.type, count),
+                           steps, true, nullptr));
+            }
+        }
+        for (const char *name : {"ogg", "m4a"}) {
+            const TaggedFormat &format = tagged_format(name);
+            const std::string bytes = tagged_bytes(work, format, 320, 4096);
+            const std::string edit = std::string(name) + "-edit-5mb";
+            const int few = std::min(count, 20);
+            formatSeries.emplace(
+                edit, Series(work, make_tagged_files(work, edit, bytes, name, format.type, few),
+                             std::min<long>(steps, 100), true, nullptr));
+        }
+    }
+    std::vector<Series> mixedSeries;
+    if (wanted("mixed")) {
+        const int largest = 10000;
+        fprintf(stderr, "player_steps: %d files of mixed formats\n", largest);
+        std::vector<std::vector<std::string>> byFormat = {
+            make_files(work, "mixed-mp3", mp3, largest / 5, true)};
+        for (const TaggedFormat &format : kTaggedFormats) {
+            byFormat.push_back(make_tagged_files(work, std::string("mixed-") + format.name,
+                                                 tagged_bytes(work, format, 1, 4096), format.name,
+                                                 format.type, largest / 5));
+        }
+        std::vector<std::string> mixed;
+        for (int i = 0; i < largest / 5; i++) {
+            for (const auto &files : byFormat)
+                mixed.push_back(files[i]);
+        }
+        mixedSeries.emplace_back(work, mixed, std::max<long>(largest - 1, leastSteps), false,
+                                 nullptr);
+    }
     std::vector<Series> sizeSeries;
     if (wanted("sizes") && !sizes.empty()) {
         const int largest = *std::max_element(sizes.begin(), sizes.end());
@@ -467,6 +584,10 @@ int main(int argc, char **argv) {
     for (int round = 0; round < rounds; round++) {
         fprintf(stderr, "player_steps: round %d of %d\n", round + 1, rounds);
         for (auto &[name, series] : scenarioSeries)
+            series.RunRound(round);
+        for (auto &[name, series] : formatSeries)
+            series.RunRound(round);
+        for (Series &series : mixedSeries)
             series.RunRound(round);
         for (Series &series : sizeSeries)
             series.RunRound(round);
@@ -496,6 +617,27 @@ int main(int argc, char **argv) {
                                figures.floorMicros, ratio),
                         goal > 0 ? format("<= %.2fx floor", goal) : "(its floor, for reference)",
                         goal > 0 ? ratio / goal : -1});
+    }
+    for (const auto &[name, series] : formatSeries) {
+        const StepFigures figures = series.Figures();
+        const bool edit = name.find("-edit") != std::string::npos;
+        const bool bigFile = name.find("-5mb") != std::string::npos;
+        const std::string beside = edit ? "id3v2-edit" : "id3v2-browse";
+        const double ratio = !bigFile && scenarios.count(beside)
+                                 ? figures.playerMicros / scenarios[beside].playerMicros
+                                 : 0;
+        rows.push_back({name + " step (" + (edit ? "set title + next" : "next") + ")",
+                        ratio > 0 ? format("%.1f us: %.2fx the %s step", figures.playerMicros,
+                                           ratio, beside.c_str())
+                                  : format("%.1f us", figures.playerMicros),
+                        ratio > 0 ? "<= 1.50x" : "(for reference)", ratio > 0 ? ratio / 1.5 : -1});
+    }
+    for (const Series &series : mixedSeries) {
+        const StepFigures figures = series.Figures();
+        rows.push_back(
+            {"browse step, 10,000 files of five formats",
+             format("%.1f us, peak RSS %.1f MiB", figures.playerMicros, figures.peakKiB / 1024.0),
+             "RSS <= 20 MiB", figures.peakKiB / 1024.0 / 20});
     }
     if (scenarios.count("untyped") && scenarios.count("browse")) {
         const double ratio = scenarios["untyped"].playerMicros / scenarios["browse"].playerMicros;

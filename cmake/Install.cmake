@@ -1,8 +1,8 @@
 # `cmake --install`: the layout DESIGN.md gives, under the prefix.
 #   bin/brindle-player, bin/brindle
 #   lib/brindle/          the platform and layout libraries, player modules (brindle-follow.so,
-#                         libbrindle-display.so), the add-on's TagLib module (brindle-id3v2.so,
-#                         found beside the platform library)
+#                         libbrindle-display.so), the add-on's TagLib modules (brindle-id3v2.so,
+#                         brindle-formats.so, found beside the platform library)
 #   lib/brindle/add-ons/  the add-on image
 #   lib/brindle/apps/     the roster's app entries
 #   share/applications/brindle.desktop
@@ -26,6 +26,7 @@ brindle_install(layout ${brindle_libdir} "$ORIGIN")
 brindle_install(brindle_follow ${brindle_libdir} "$ORIGIN")
 brindle_install(brindle-display ${brindle_libdir} "$ORIGIN")
 brindle_install(brindle_id3v2 ${brindle_libdir} "$ORIGIN")
+brindle_install(brindle_formats ${brindle_libdir} "$ORIGIN")
 brindle_install(brindle_addon ${brindle_libdir}/add-ons "$ORIGIN/..")
 
 if(EXISTS ${CMAKE_BINARY_DIR}/apps)

@@ -82,7 +82,22 @@ BString id3_text_to_utf8(const char *bytes, size_t length) {
     return text;
 }
 
-size_t utf8_to_id3_text(const char *text, char *area, size_t length) {
+bool has_latin1_form(const char *text) {
+    const byte *bytes = reinterpret_cast<const byte *>(text);
+    const size_t textLength = strlen(text);
+    if (!is_valid_utf8(text, textLength))
+        return true;
+    size_t position = 0;
+    unsigned codePoint = 0;
+    while (position < textLength) {
+        next_code_point(bytes, textLength, &position, &codePoint);
+        if (codePoint > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+size_t utf8_to_id3_text(const char *text, char *area, size_t length, bool latin1) {
     const byte *bytes = reinterpret_cast<const byte *>(text);
     const size_t textLength = strlen(text);
     if (!is_valid_utf8(text, textLength)) {
@@ -95,12 +110,7 @@ size_t utf8_to_id3_text(const char *text, char *area, size_t length) {
     size_t position = 0;
     size_t count = 0;
     unsigned codePoint = 0;
-    bool latin1 = true;
-    while (position < textLength && latin1) {
-        next_code_point(bytes, textLength, &position, &codePoint);
-        latin1 = codePoint <= 0xFF;
-    }
-    if (latin1) {
+    if (latin1 && has_latin1_form(text)) {
         position = 0;
         while (position < textLength && count < length) {
             next_code_point(bytes, textLength, &position, &codePoint);

@@ -22,6 +22,12 @@ BString id3_text_to_utf8(const char *bytes, size_t length);
 // (the caller NUL-fills the rest): Latin-1 when `text` is valid UTF-8 whose characters all
 // have a Latin-1 form, else the UTF-8 bytes, cut so that no character is split. Text that
 // is not UTF-8 at all is copied as it is, cut at `length`.
-size_t utf8_to_id3_text(const char *text, char *area, size_t length);
+// With `latin1` false, valid UTF-8 goes in as UTF-8 even when it has a Latin-1 form: so that
+// a tag holds one encoding when another of its fields needs UTF-8.
+size_t utf8_to_id3_text(const char *text, char *area, size_t length, bool latin1 = true);
+
+// True unless `text` is valid UTF-8 with a character beyond Latin-1 (text that is not UTF-8
+// at all goes into a tag as it is, so it needs nothing).
+bool has_latin1_form(const char *text);
 
 #endif  // BRINDLE_TAGS_ENCODING_H

@@ -80,7 +80,7 @@ int wanted_index(uint8 major, const std::string &id) {
 }
 
 // TCON's values, in order: the first that names a genre wins. A number is its genre id; a
-// name is looked up in our table, then in TagLib's, which knows other spellings.
+// name is looked up in our table, in any case, then in TagLib's, which knows other spellings.
 uint8 genre_from(const id3v2_texts &texts, const id3v2_codec *taglib) {
     for (const std::string &value : texts.genres) {
         if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
@@ -89,7 +89,7 @@ uint8 genre_from(const id3v2_texts &texts, const id3v2_codec *taglib) {
                 return static_cast<uint8>(number);
             continue;
         }
-        uint8 id = get_genre_id(value.c_str());
+        uint8 id = get_genre_id_ignoring_case(value.c_str());
         if (id == UNKNOWN_GENRE_VALUE) {
             int number = taglib->genre_number(value.c_str());
             id = number >= 0 && number < NUM_GENRES ? static_cast<uint8>(number) : id;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <memory>
 
 #include <NodeInfo.h>
@@ -17,12 +18,13 @@ bool seek_from_end(BFile &file, int64 offset) {
     return file.Seek(offset, SEEK_END) > 0;
 }
 
-uint8 find_genre(const char *const table[], const char *name) {
+uint8 find_genre(const char *const table[], const char *name,
+                 int (*compare)(const char *, const char *) = strcmp) {
     if (name == nullptr)
         return UNKNOWN_GENRE_VALUE;
     // Entry NUM_GENRES ("unknown") is never matched: it names no genre.
     for (int32 i = 0; i < NUM_GENRES; i++) {
-        if (strcmp(table[i], name) == 0)
+        if (compare(table[i], name) == 0)
             return static_cast<uint8>(i);
     }
     return UNKNOWN_GENRE_VALUE;
@@ -111,12 +113,12 @@ uint8 get_id3_byte(BFile &file, int64 offset) {
     return value;
 }
 
-void write_id3_string(BFile &file, int64 offset, const char *text, int32 length) {
+void write_id3_string(BFile &file, int64 offset, const char *text, int32 length, bool latin1) {
     if (length < 0)
         return;
     std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(length) + 1]());
     if (text != nullptr)
-        utf8_to_id3_text(text, buffer.get(), static_cast<size_t>(length));
+        utf8_to_id3_text(text, buffer.get(), static_cast<size_t>(length), latin1);
     if (seek_from_end(file, offset))
         file.Write(buffer.get(), static_cast<size_t>(length));
 }
@@ -148,6 +150,10 @@ bool add_id3_info(BFile &file) {
 
 uint8 get_genre_id(const char *name) {
     return find_genre(genres, name);
+}
+
+uint8 get_genre_id_ignoring_case(const char *name) {
+    return find_genre(genres, name, strcasecmp);
 }
 
 uint8 get_genre_alpha_index(const char *name) {

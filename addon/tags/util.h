@@ -86,9 +86,11 @@ bool has_id3_info(BFile &file);
 vesk::str_t get_id3_string(BFile &file, int64 offset, int32 length);
 // The byte at `offset`; UNKNOWN_GENRE_VALUE when unreadable.
 uint8 get_id3_byte(BFile &file, int64 offset);
-// Stores the UTF-8 `text` at `offset` in at most `length` bytes (Latin-1 when it can, as
-// encoding.h says; never a split character), NUL-filling the rest of the area.
-void write_id3_string(BFile &file, int64 offset, const char *text, int32 length);
+// Stores the UTF-8 `text` at `offset` in at most `length` bytes (Latin-1 when it can and
+// `latin1` allows it, as encoding.h says; never a split character), NUL-filling the rest of
+// the area.
+void write_id3_string(BFile &file, int64 offset, const char *text, int32 length,
+                      bool latin1 = true);
 void write_id3_byte(BFile &file, int64 offset, uint8 value);
 
 // Appends an empty tag ("TAG", zero bytes, genre byte ID3_NO_GENRE) to a non-empty file. Returns
@@ -99,6 +101,9 @@ bool add_id3_info(BFile &file);
 // The first genre id (0 to NUM_GENRES - 1) whose name equals `name` byte for byte, else
 // UNKNOWN_GENRE_VALUE (so for "unknown", "" and nullptr too).
 uint8 get_genre_id(const char *name);
+// The same search, ignoring the case of ASCII letters ("rock" is Rock): for genre texts
+// other programs wrote into a file's tag.
+uint8 get_genre_id_ignoring_case(const char *name);
 // The same search in Genre-menu order: the name's alpha index.
 uint8 get_genre_alpha_index(const char *name);
 

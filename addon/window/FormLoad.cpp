@@ -1,6 +1,7 @@
 // Filling the form from the file in `ref`: its attributes, then for what they leave empty
-// the ID3v1 tag of MPEG files, then the places other programs look (ID3v2, the desktop's
-// rating). The load records which file it read and, per field, whether the form shows the
+// the places other programs look: the desktop's rating, the file's own tag (ID3v2 for MPEG
+// files, the Vorbis comment of FLAC, Ogg Vorbis and Opus, MP4's ilst), then the ID3v1 tag
+// of MPEG files. The load records which file it read and, per field, whether the form shows the
 // stored value exactly (FieldBaseline).
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "support/str.h"
 #include "tags/desktop_rating.h"
 #include "tags/encoding.h"
+#include "tags/format_tags.h"
 #include "tags/genres.h"
 #include "tags/id3v2.h"
 #include "tags/util.h"
@@ -118,6 +120,10 @@ void PluginWindow::Impl::readAttrs() {
                  VOLUME_ADJUSTMENT_MAX, VOLUME_ADJUSTMENT_DEFAULT);
     exact[FIELD_TITLE] = setEditField(file, AUDIO_TITLE_ATTR, titleControl);
 
+    // The file's own tag comes before ID3v1, as in every player: a 30-byte ID3v1 cut of an
+    // ID3v2 title never stands in for the full one.
+    fillFromOtherPlaces(file, ratingMissing);
+
     if (has_id3_info(file)) {
         if (albumControl->TextLength() == 0)
             albumControl->SetText(get_id3_string(file, ID3_ALBUM_OFFSET, ID3_TEXT_LENGTH).c_str());
@@ -136,8 +142,6 @@ void PluginWindow::Impl::readAttrs() {
             titleControl->SetText(get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
     }
 
-    fillFromOtherPlaces(file, ratingMissing);
-
     // A form just loaded is ready for typing the title.
     titleControl->MakeFocus(true);
 
@@ -147,35 +151,66 @@ void PluginWindow::Impl::readAttrs() {
     takeBaseline(keepsStored);
     formLoaded = true;
     formNode = node;
-    setFileStatus(has_mpeg_type(file) ? nullptr : "not an MPEG file");
+    tag_format format;
+    setFileStatus(has_mpeg_type(file) || get_tag_format(file, &format) ? nullptr
+                                                                       : "not an MPEG file");
 }
 
 void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
+    bool ratingWanted = ratingMissing;
     if (ratingMissing) {
         int32 rating = get_desktop_rating(file);
-        if (rating >= RATING_MIN)
+        if (rating >= RATING_MIN) {
             ratingPopup->SetActive(rating - RATING_MIN, false);
+            ratingWanted = false;
+        }
     }
 
     BString genreLabel;
     const bool genreUnknown = popup_label(genrePopup, &genreLabel) && genreLabel == "unknown";
-    // Not even the tag's header is read while every field has its text.
-    if ((!genreUnknown && titleControl->TextLength() > 0 && artistControl->TextLength() > 0 &&
-         albumControl->TextLength() > 0) ||
-        !has_mpeg_type(file)) {
+    // Not even the tag's header is read while every field has its value.
+    if (!genreUnknown && !ratingWanted && titleControl->TextLength() > 0 &&
+        artistControl->TextLength() > 0 && albumControl->TextLength() > 0) {
         return;
     }
-    id3v2_fields tag;
-    if (!read_id3v2_fields(file, &tag))
+    vesk::str_t title, artist, album;
+    uint8 genre = UNKNOWN_GENRE_VALUE;
+    int32 rating = 0;
+    tag_format format;
+    if (has_mpeg_type(file)) {
+        id3v2_fields tag;
+        if (!read_id3v2_fields(file, &tag))
+            return;
+        title = tag.title;
+        artist = tag.artist;
+        album = tag.album;
+        genre = tag.genre;
+        format_fields rated;
+        if (ratingWanted && read_format_fields(file, TAG_FORMAT_ID3V2, &rated))
+            rating = rated.rating;
+    } else if (get_tag_format(file, &format)) {
+        format_fields tag;
+        if (!read_format_fields(file, format, &tag))
+            return;
+        title = tag.title;
+        artist = tag.artist;
+        album = tag.album;
+        genre = tag.genre;
+        rating = tag.rating;
+    } else {
         return;
+    }
     if (albumControl->TextLength() == 0)
-        albumControl->SetText(tag.album.c_str());
+        albumControl->SetText(album.c_str());
     if (artistControl->TextLength() == 0)
-        artistControl->SetText(tag.artist.c_str());
-    if (genreUnknown && tag.genre < NUM_GENRES)
-        genrePopup->SetActive(get_genre_alpha_index(genres[tag.genre]), false);
+        artistControl->SetText(artist.c_str());
+    // A genre text the menu lacks leaves "unknown", and the tag keeps its text.
+    if (genreUnknown && genre < NUM_GENRES)
+        genrePopup->SetActive(get_genre_alpha_index(genres[genre]), false);
     if (titleControl->TextLength() == 0)
-        titleControl->SetText(tag.title.c_str());
+        titleControl->SetText(title.c_str());
+    if (ratingWanted && rating >= RATING_MIN)
+        ratingPopup->SetActive(rating - RATING_MIN, false);
 }
 
 bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextControl *field) {

@@ -1,6 +1,8 @@
-// Writing the form into the file it was loaded from: the attributes, and for MPEG files the
-// ID3v1 tag and an existing ID3v2 tag as mirrors; a Rating also goes to the desktop's own
-// rating. Nothing is written into any other file; the status line says what the save did.
+// Writing the form into the file it was loaded from: the attributes, and as mirrors the
+// file's own tags: for MPEG files the ID3v1 tag and an existing ID3v2 tag, for FLAC, Ogg
+// Vorbis, Opus and MP4 their comment block or ilst; a Rating also goes to the desktop's own
+// rating where the file has one or the person chose it. Nothing is written into any other file; the
+// status line says what the save did.
 #include <cstdio>
 #include <cstring>
 
@@ -11,8 +13,11 @@
 #include <MPopup.h>
 #include <MTextControl.h>
 
+#include "support/str.h"
 #include "tags/desktop_rating.h"
+#include "tags/encoding.h"
 #include "tags/file_lock.h"
+#include "tags/format_tags.h"
 #include "tags/genres.h"
 #include "tags/id3v2.h"
 #include "tags/safe_rewrite.h"
@@ -41,7 +46,8 @@ const char *save_failure_reason(status_t status) {
     }
 }
 
-// Why an existing ID3v2 tag was left as it was, in the status line's words.
+// Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
+// line's words.
 const char *id3v2_failure_reason(status_t status) {
     switch (status) {
         case REWRITE_HARD_LINKED:
@@ -50,6 +56,8 @@ const char *id3v2_failure_reason(status_t status) {
             return kChangedOnDisk;
         case B_BAD_DATA:
             return "the tag is damaged";
+        case TAG_NOT_WRITABLE:
+            return "an ID3v2.2 tag takes no rating";
         case B_MISSING_LIBRARY:
             return "TagLib is missing";
         case B_PERMISSION_DENIED:
@@ -90,6 +98,22 @@ status_t lock_for_save(BFile &file, const entry_ref &ref, const node_ref &formNo
     return B_OK;
 }
 
+// The texts and genre of `fields` as a tag's changes (id3v2_changes and format_changes alike):
+// a field not in `fields` stays as the tag has it.
+template <typename Changes>
+void take_tag_fields(const PluginWindow::Impl &impl, const FieldSet &fields, Changes *changes) {
+    if (fields.Has(FIELD_TITLE))
+        changes->title = impl.titleControl->Text();
+    if (fields.Has(FIELD_ARTIST))
+        changes->artist = impl.artistControl->Text();
+    if (fields.Has(FIELD_ALBUM))
+        changes->album = impl.albumControl->Text();
+    BString genreLabel;
+    // "unknown" leaves the tag's genre as it was, as in ID3v1.
+    if (fields.Has(FIELD_GENRE) && popup_label(impl.genrePopup, &genreLabel))
+        changes->genre = get_genre_id(genreLabel.String());
+}
+
 }  // namespace
 
 void PluginWindow::Impl::saveAttrs() {
@@ -127,6 +151,8 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
         return false;
     }
 
+    // Ratings are added where the file has none only when the person chose one.
+    const bool ratingChosen = fieldChanged(FIELD_RATING);
     // What was written becomes the field's baseline; the first failure is the reason.
     status_t failure = B_OK;
     auto record = [&](FormField field, status_t status) {
@@ -155,8 +181,10 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     if (write.Has(FIELD_RATING)) {
         status_t status = saveAttr(file, AUDIO_RATING_ATTR, ratingPopup);
         int32 rating;
-        // The desktop keeps the same number (0 to 10), as text, where its tools look.
-        if (status == B_OK && popup_number(ratingPopup, &rating))
+        // The desktop keeps the same number (0 to 10), as text, where its tools look; a file
+        // it never rated gets one only when the person rated it here.
+        if (status == B_OK && popup_number(ratingPopup, &rating) &&
+            (ratingChosen || has_desktop_rating(file)))
             status = write_desktop_rating(file, rating);
         record(FIELD_RATING, status);
     }
@@ -172,6 +200,8 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
         id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
     // Last, since a tag that must grow replaces the file with a copy of all written above.
     const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
+    // The other formats' own tag takes what ID3v1 takes for MPEG, and every tag the rating.
+    const status_t formatStatus = writeFormatTag(file, write, ratingChosen);
 
     if (!quiet) {
         if (failure != B_OK)
@@ -182,10 +212,12 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
             setFileStatus("not saved", reason);
         else if (id3v2Status != B_OK)
             setFileStatus("saved, but not in its ID3v2 tag", id3v2_failure_reason(id3v2Status));
+        else if (formatStatus != B_OK)
+            setFileStatus("saved, but not in its tag", id3v2_failure_reason(formatStatus));
         else
             setFileStatus("saved");
     }
-    return failure == B_OK && tagWritten && id3v2Status == B_OK;
+    return failure == B_OK && tagWritten && id3v2Status == B_OK && formatStatus == B_OK;
 }
 
 status_t PluginWindow::Impl::openFormFile(BFile *file, const char **reason) {
@@ -237,13 +269,27 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
         mirror.fields[FIELD_ALBUM] = mirror.fields[FIELD_GENRE] = true;
     }
 
+    // One encoding per tag: Latin-1 when every text can be, else UTF-8 for all of them, the
+    // texts left as they are re-encoded (never changed) to follow.
+    struct {
+        FormField field;
+        int64 offset;
+        MTextControl *control;
+        vesk::str_t text;
+    } texts[] = {{FIELD_TITLE, ID3_TITLE_OFFSET, titleControl, {}},
+                 {FIELD_ARTIST, ID3_ARTIST_OFFSET, artistControl, {}},
+                 {FIELD_ALBUM, ID3_ALBUM_OFFSET, albumControl, {}}};
+    bool latin1 = true;
+    for (auto &text : texts) {
+        text.text = mirror.Has(text.field) ? vesk::str_t(text.control->Text())
+                                           : get_id3_string(file, text.offset, ID3_TEXT_LENGTH);
+        latin1 = latin1 && has_latin1_form(text.text.c_str());
+    }
     printf("Saving id3 info\n");
-    if (mirror.Has(FIELD_TITLE))
-        write_id3_string(file, ID3_TITLE_OFFSET, titleControl->Text(), ID3_TEXT_LENGTH);
-    if (mirror.Has(FIELD_ARTIST))
-        write_id3_string(file, ID3_ARTIST_OFFSET, artistControl->Text(), ID3_TEXT_LENGTH);
-    if (mirror.Has(FIELD_ALBUM))
-        write_id3_string(file, ID3_ALBUM_OFFSET, albumControl->Text(), ID3_TEXT_LENGTH);
+    for (const auto &text : texts) {
+        if (mirror.Has(text.field) || !latin1)
+            write_id3_string(file, text.offset, text.text.c_str(), ID3_TEXT_LENGTH, latin1);
+    }
     BString genreLabel;
     if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel)) {
         uint8 id = get_genre_id(genreLabel.String());
@@ -260,16 +306,7 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
     if (!mirror.AnyTagField() || !has_id3v2_tag(file))
         return B_OK;
     id3v2_changes changes;
-    if (mirror.Has(FIELD_TITLE))
-        changes.title = titleControl->Text();
-    if (mirror.Has(FIELD_ARTIST))
-        changes.artist = artistControl->Text();
-    if (mirror.Has(FIELD_ALBUM))
-        changes.album = albumControl->Text();
-    BString genreLabel;
-    // "unknown" leaves the tag's genre as it was, as in ID3v1.
-    if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel))
-        changes.genre = get_genre_id(genreLabel.String());
+    take_tag_fields(*this, mirror, &changes);
 
     printf("Saving id3v2 info\n");
     bool replaced = false;
@@ -282,6 +319,31 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
         printf("Saved id3v2 info\n");
     else
         printf("Failed to save id3v2 info\n");
+    return status;
+}
+
+status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen) {
+    tag_format format;
+    format_changes changes;
+    if (has_mpeg_type(file)) {
+        // An MPEG file's ID3v2 tag has its texts from writeId3v2Tag: here only its ratings.
+        if (!write.Has(FIELD_RATING) || !has_id3v2_tag(file))
+            return B_OK;
+        format = TAG_FORMAT_ID3V2;
+    } else {
+        if ((!write.AnyTagField() && !write.Has(FIELD_RATING)) || !get_tag_format(file, &format))
+            return B_OK;
+        take_tag_fields(*this, write, &changes);
+    }
+    if (write.Has(FIELD_RATING) && popup_number(ratingPopup, &changes.rating))
+        changes.createRating = ratingChosen;
+
+    bool replaced = false;
+    node_ref replacement;
+    status_t status = write_format_fields(file, format, changes, &replaced, &replacement);
+    // The file under the name is a new one now; the form belongs to it.
+    if (replaced)
+        formNode = replacement;
     return status;
 }
 

@@ -105,9 +105,10 @@ public:
     // `readStatus`, when given, receives the read's result (B_ENTRY_NOT_FOUND: nothing stored).
     bool setPopup(BNode &node, const char *name, MPopup *popup, int32 min, int32 max,
                   int32 defaultValue, ssize_t *readStatus = nullptr);
-    // Where other programs look, for what the attributes and ID3v1 left empty: the ID3v2
-    // tag of an MPEG file for the texts and an "unknown" Genre, the desktop's rating for a
-    // file without "Audio:Rating".
+    // Where other programs look, for what the attributes left empty: the desktop's rating for
+    // a file without "Audio:Rating", then the file's own tag (ID3v2 for MPEG, the Vorbis
+    // comment or ilst for the other formats) for the texts, an "unknown" Genre and a rating
+    // still missing.
     void fillFromOtherPlaces(BFile &file, bool ratingMissing);
     // Save pressed: every field, but an unchanged one that keeps its stored value.
     void saveAttrs();
@@ -133,6 +134,12 @@ public:
     // replaces the file, and the form then belongs to the new one (`formNode`). B_OK, or why
     // the tag was left as it was (REWRITE_HARD_LINKED for a file with other hard links).
     status_t writeId3v2Tag(BFile &file, const FieldSet &mirror);
+    // Writes the fields of `write` ID3v1 takes for MPEG, and Rating, into the tag of a FLAC,
+    // Ogg Vorbis, Opus or MP4 file (tags/format_tags.h), and Rating into an MPEG file's ID3v2
+    // tag (POPM, FMPS_Rating); a rating convention the file lacks is added only when
+    // `ratingChosen`. As writeId3v2Tag, the form then belongs to the
+    // replacement. B_OK, or why the tag was left as it was.
+    status_t writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen);
 
     // What the form knows of its file (FormState.cpp).
     BString fieldValue(FormField field) const;

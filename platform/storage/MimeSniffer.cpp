@@ -1,5 +1,6 @@
 #include <MimeSniffer.h>
 
+#include <AudioFormatProbe.h>
 #include <Errors.h>
 #include <MagicLibrary.h>
 #include <MpegAudioProbe.h>
@@ -156,6 +157,10 @@ status_t MimeSniffer::_Guess(int fd, char *type, bool remembered) {
         return static_cast<status_t>(length);
     if (probe_mpeg_audio(fd, head.get(), static_cast<size_t>(length))) {
         std::memcpy(type, kMpegType, sizeof(kMpegType));
+        return B_OK;
+    }
+    if (const char *known = probe_audio_format(head.get(), static_cast<size_t>(length))) {
+        std::strcpy(type, known);
         return B_OK;
     }
     // Only libmagic's answers are worth remembering; the probe costs less than the lookup.

@@ -1,6 +1,7 @@
 # The storage kit: entries, nodes, files, attributes and file types.
 target_sources(be PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AttributeStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AudioFormatProbe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Entry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EntryRef.cpp
   ${CMAKE_CURRENT_LIST_DIR}/File.cpp

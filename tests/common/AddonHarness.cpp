@@ -197,18 +197,26 @@ std::string make_wav_bytes(double seconds, int frequency) {
     return test_support::sine_wav(seconds, 8000, frequency);
 }
 
-void make_mp3(const std::string &path) {
-    // lame runs once per test process; every file after that is a copy of its output.
-    static std::string encoded;
-    if (encoded.empty()) {
+void make_audio(const std::string &path, const std::string &format) {
+    // Each encoder runs once per test process; every file after that is a copy of its output.
+    static std::map<std::string, std::string> encoded;
+    std::string &bytes = encoded[format];
+    if (bytes.empty()) {
         TempDir scratch;
-        if (!test_support::encode_mp3(make_wav_bytes(0.3, 440), scratch / "tone.mp3"))
-            throw std::runtime_error("lame failed");
-        encoded = read_file(scratch / "tone.mp3");
-        if (encoded.size() <= 128)
-            throw std::runtime_error("lame wrote too little");
+        const std::string made = scratch / ("tone." + format);
+        const std::string wav = make_wav_bytes(0.3, 440);
+        if (!(format == "mp3" ? test_support::encode_mp3(wav, made)
+                              : test_support::encode_audio(wav, made, format)))
+            throw std::runtime_error("the " + format + " encoder failed");
+        bytes = read_file(made);
+        if (bytes.size() <= 128)
+            throw std::runtime_error("the " + format + " encoder wrote too little");
     }
-    write_file(path, encoded);
+    write_file(path, bytes);
+}
+
+void make_mp3(const std::string &path) {
+    make_audio(path, "mp3");
 }
 
 std::string bytes_at_tag_position(const std::string &path) {

@@ -125,6 +125,9 @@ using test_support::write_file;
 std::string make_wav_bytes(double seconds, int frequency);
 // An MP3 without tags, encoded by lame from a WAV (made once, copied for each call).
 void make_mp3(const std::string &path);
+// The same in another format, from its own encoder (test_support::encode_audio's names:
+// "flac", "ogg", "opus", "m4a"; "mp3" is make_mp3).
+void make_audio(const std::string &path, const std::string &format);
 // The text "has_id3_info" prints for a file without a tag: its bytes at -128, at most
 // three, up to the first NUL.
 std::string bytes_at_tag_position(const std::string &path);

@@ -53,6 +53,30 @@ bool encode_mp3(const std::string &wav, const std::string &mp3Path,
     return status == 0;
 }
 
+bool encode_audio(const std::string &wav, const std::string &path, const std::string &format) {
+    const std::string in = shell_quote(path + ".wav"), out = shell_quote(path);
+    const std::string ffmpeg = "ffmpeg -nostdin -loglevel error -y -i " + in;
+    std::string command;
+    if (format == "flac")
+        command = "flac --silent --force -o " + out + " " + in;
+    else if (format == "ogg")
+        command = "oggenc --quiet -o " + out + " " + in;
+    else if (format == "opus")
+        command = "opusenc --quiet " + in + " " + out;
+    else if (format == "m4a")
+        command = ffmpeg + " -c:a aac -f ipod " + out;
+    else if (format == "ogg-flac")
+        command = ffmpeg + " -c:a flac -f ogg " + out;
+    else if (format == "mp4")
+        command = ffmpeg + " -c:a aac -f mp4 " + out;
+    else
+        return false;
+    write_file(path + ".wav", wav);
+    int status = run_command(command + " >/dev/null 2>&1");
+    unlink((path + ".wav").c_str());
+    return status == 0;
+}
+
 std::string id3v1_tag(const std::string &title, const std::string &artist, const std::string &album,
                       unsigned char genre) {
     auto field = [](const std::string &text) {

@@ -18,6 +18,12 @@ bool have_lame();
 bool encode_mp3(const std::string &wav, const std::string &mp3Path,
                 const std::string &lameOptions = "");
 
+// The other formats people's libraries hold, each from its usual encoder: "flac" (flac),
+// "ogg" (oggenc), "opus" (opusenc), "m4a" (ffmpeg's own AAC encoder), and two that are none
+// of these to the type check: "ogg-flac" (FLAC in Ogg) and "mp4" (an ISO brand), by ffmpeg.
+// Encodes the WAV `wav` to `path`; false when the encoder is missing or failed.
+bool encode_audio(const std::string &wav, const std::string &path, const std::string &format);
+
 // A 128-byte ID3v1 tag: text fields are placed as given (the caller pads them) and cut or
 // NUL-filled to 30 bytes; year and comment are NULs.
 std::string id3v1_tag(const std::string &title, const std::string &artist, const std::string &album,

@@ -9,10 +9,35 @@ namespace test_support {
 
 namespace {
 
-std::string id3_tool() {
-    // Debian's own interpreter, where python3-mutagen is installed.
+// One of the mutagen scripts beside this file, run by Debian's own interpreter, where
+// python3-mutagen is installed.
+std::string tool(const char *script) {
     return "/usr/bin/python3 " +
-           shell_quote(std::string(BRINDLE_SOURCE_DIR) + "/tests/common/id3_tool.py");
+           shell_quote(std::string(BRINDLE_SOURCE_DIR) + "/tests/common/" + script);
+}
+
+void run_make(const char *script, const std::string &path,
+              const std::map<std::string, std::string> &keys) {
+    std::string command = tool(script) + " make " + shell_quote(path);
+    for (const auto &[key, value] : keys)
+        command += " " + shell_quote(key + "=" + value);
+    if (run_command(command + " 2>&1") != 0)
+        throw std::runtime_error("mutagen could not tag " + path);
+}
+
+std::map<std::string, std::string> run_dump(const char *script, const std::string &path) {
+    std::string output;
+    if (run_command(tool(script) + " dump " + shell_quote(path), &output) != 0)
+        throw std::runtime_error("mutagen could not read " + path);
+    std::map<std::string, std::string> result;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            result[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return result;
 }
 
 std::string syncsafe(size_t size) {
@@ -30,26 +55,24 @@ std::string big_endian(size_t size, int bytes) {
 }  // namespace
 
 void mutagen_tag(const std::string &path, const std::map<std::string, std::string> &keys) {
-    std::string command = id3_tool() + " make " + shell_quote(path);
-    for (const auto &[key, value] : keys)
-        command += " " + shell_quote(key + "=" + value);
-    if (run_command(command + " 2>&1") != 0)
-        throw std::runtime_error("mutagen could not tag " + path);
+    run_make("id3_tool.py", path, keys);
 }
 
 std::map<std::string, std::string> mutagen_read(const std::string &path) {
-    std::string output;
-    if (run_command(id3_tool() + " dump " + shell_quote(path), &output) != 0)
-        throw std::runtime_error("mutagen could not read " + path);
-    std::map<std::string, std::string> result;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            result[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return result;
+    return run_dump("id3_tool.py", path);
+}
+
+void mutagen_tag_other(const std::string &path, const std::map<std::string, std::string> &keys) {
+    run_make("tag_tool.py", path, keys);
+}
+
+void mutagen_strip_other(const std::string &path) {
+    if (run_command(tool("tag_tool.py") + " strip " + shell_quote(path) + " 2>&1") != 0)
+        throw std::runtime_error("mutagen could not strip " + path);
+}
+
+std::map<std::string, std::string> mutagen_read_other(const std::string &path) {
+    return run_dump("tag_tool.py", path);
 }
 
 std::string id3v2_text_frame(int major, const std::string &id, const std::string &text) {

@@ -1,6 +1,6 @@
-// ID3v2 tags for tests: made and read back by mutagen (tests/common/id3_tool.py), a tagger we
-// did not write, and built byte by byte where a test needs a tag no tagger writes (no
-// padding, version 2.2).
+// ID3v2 tags, and the other formats' tags, for tests: made and read back by mutagen
+// (tests/common/id3_tool.py, tag_tool.py), a tagger we did not write, and built byte by byte where
+// a test needs a tag no tagger writes (no padding, version 2.2).
 #ifndef BRINDLE_TESTS_COMMON_ID3V2_FILES_H
 #define BRINDLE_TESTS_COMMON_ID3V2_FILES_H
 
@@ -17,6 +17,15 @@ void mutagen_tag(const std::string &path, const std::map<std::string, std::strin
 // ("TIT2", "TIT2.encoding", "genres", "APIC", "USLT", "TXXX:REPLAYGAIN_TRACK_GAIN"), or
 // {"tag": "none"}. Throws std::runtime_error when mutagen fails.
 std::map<std::string, std::string> mutagen_read(const std::string &path);
+
+// The same for FLAC, Ogg Vorbis, Opus and MP4 files (tests/common/tag_tool.py): adds `keys`
+// (title, artist, album, genre, picture, replaygain, RATING, FMPS_RATING, rate) to the
+// file's tag, creating it; strips the tag (a FLAC file's comment block, an MP4 file's ilst);
+// reads it back under the same keys, or {"tag": "none"}. Throw std::runtime_error when
+// mutagen fails.
+void mutagen_tag_other(const std::string &path, const std::map<std::string, std::string> &keys);
+void mutagen_strip_other(const std::string &path);
+std::map<std::string, std::string> mutagen_read_other(const std::string &path);
 
 // A text frame with an ISO-8859-1 `text` (encoding byte 0): a 6-byte header for 2.2, a
 // 10-byte one for 2.3 (plain size) and 2.4 (syncsafe size).

@@ -144,6 +144,27 @@ std::vector<CorpusFile> make_type_corpus(const std::string &directory,
         missing->push_back("mp3 hand-built id3v2.4");
     }
 
+    // The other tagged formats, from their own encoders, and two that only look alike.
+    const struct {
+        const char *name, *file, *format;
+    } others[] = {
+        {"flac", "sound.flac", "flac"},          {"ogg vorbis by oggenc", "vorbis.ogg", "ogg"},
+        {"opus", "sound.opus", "opus"},          {"m4a", "sound.m4a", "m4a"},
+        {"flac in ogg", "flac.oga", "ogg-flac"}, {"mp4 iso brand", "sound.mp4", "mp4"},
+    };
+    for (const auto &other : others) {
+        const std::string path = directory + "/" + other.file;
+        if (encode_audio(wav44, path, other.format))
+            corpus.push_back({other.name, path});
+        else if (missing != nullptr)
+            missing->push_back(other.name);
+    }
+    if (encode_audio(wav44, plain, "flac")) {
+        add("flac behind an id3v2 tag", "id3v2.flac",
+            id3v2_header(10) + std::string(10, '\0') + read_file(plain));
+        unlink(plain.c_str());
+    }
+
     add("text", "notes.txt", "Liner notes: recorded live, one take, no overdubs.\n");
     add("text starting with ID3", "id3-notes.txt",
         "ID3 tags explained: a header, frames, then padding.\n");

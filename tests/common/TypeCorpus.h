@@ -1,5 +1,6 @@
 // A corpus for content type checks, made on the spot: encoder-made MP3s of every kind the
-// type check must call MPEG audio, and other formats built by hand that it must not.
+// type check must call MPEG audio, encoder-made FLAC, Ogg Vorbis, Opus and M4A files its
+// quick path must name as libmagic does, and other formats that it must not.
 #ifndef BRINDLE_TESTS_COMMON_TYPE_CORPUS_H
 #define BRINDLE_TESTS_COMMON_TYPE_CORPUS_H
 
@@ -13,8 +14,9 @@ struct CorpusFile {
     std::string path;
 };
 
-// Writes the corpus into `directory` and returns its files. The MP3s need lame: without it
-// (or when an encoding fails) they are left out, and `missing` says which.
+// Writes the corpus into `directory` and returns its files. The encoded files need lame, flac,
+// vorbis-tools, opus-tools and ffmpeg: without one (or when an encoding fails) they are left out,
+// and `missing` says which.
 std::vector<CorpusFile> make_type_corpus(const std::string &directory,
                                          std::vector<std::string> *missing = nullptr);
 

@@ -6,12 +6,13 @@
 
 make keys: version (3 or 4), encoding (0 Latin-1, 1 UTF-16, 3 UTF-8), padding (bytes),
 title, artist, album, genre (TCON's text as given), picture (any value: a PNG cover),
-lyrics (USLT), replaygain (TXXX:REPLAYGAIN_TRACK_GAIN).
+lyrics (USLT), replaygain (TXXX:REPLAYGAIN_TRACK_GAIN), popm (EMAIL:RATING:COUNT, a POPM
+frame), fmps (TXXX:FMPS_Rating). dump prints a POPM frame as POPM:EMAIL=RATING COUNT.
 """
 import hashlib
 import sys
 
-from mutagen.id3 import (APIC, ID3, TALB, TCON, TIT2, TPE1, TXXX, USLT,
+from mutagen.id3 import (APIC, ID3, POPM, TALB, TCON, TIT2, TPE1, TXXX, USLT,
                          ID3NoHeaderError)
 
 # A 1x1 PNG: a picture frame as taggers store cover art.
@@ -32,6 +33,11 @@ def make(path, keys):
         tag.add(USLT(encoding=encoding, lang="eng", desc="", text=keys["lyrics"]))
     if "replaygain" in keys:
         tag.add(TXXX(encoding=0, desc="REPLAYGAIN_TRACK_GAIN", text=[keys["replaygain"]]))
+    if "popm" in keys:
+        email, rating, count = keys["popm"].rsplit(":", 2)
+        tag.add(POPM(email=email, rating=int(rating), count=int(count)))
+    if "fmps" in keys:
+        tag.add(TXXX(encoding=0, desc="FMPS_Rating", text=[keys["fmps"]]))
     padding = int(keys.get("padding", 1024))
     tag.save(path, v2_version=int(keys.get("version", 4)), padding=lambda info: padding)
 
@@ -51,6 +57,8 @@ def dump(path):
             print("%s.encoding=%d" % (key, frame.encoding))
         elif key.startswith("APIC"):
             print("APIC=%s %s" % (frame.mime, hashlib.sha1(frame.data).hexdigest()))
+        elif key.startswith("POPM"):
+            print("%s=%d %d" % (key, frame.rating, getattr(frame, "count", 0)))
         elif key.startswith("USLT"):
             print("USLT=" + frame.text)
         else:

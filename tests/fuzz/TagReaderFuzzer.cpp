@@ -1,7 +1,7 @@
-// The add-on's tag and attribute readers (ID3v1, ID3v2, attributes) on a real file written
-// from the input: its content, its file type record and the raw extended attributes of its
-// texts. Whatever the
-// bytes, the readers give bounded, NUL-free texts and never touch the file.
+// The add-on's tag and attribute readers (ID3v1, ID3v2, Vorbis comments, attributes) on a
+// real file written from the input: its content, its file type record and the raw extended
+// attributes of its texts. Whatever the bytes, the readers give bounded, NUL-free texts and
+// never touch the file.
 //
 // Input: one byte choosing the type record, then for each text attribute a length byte and
 // that many raw bytes (type code included, so short and foreign values come up too), then
@@ -23,6 +23,7 @@
 #include <string>
 
 #include "tags/id3v2.h"
+#include "tags/vorbis_comment.h"
 #include "tags/util.h"
 
 namespace {
@@ -106,6 +107,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 check_text(*text, 4 * content.size());
             if (fields.genre > UNKNOWN_GENRE_VALUE)
                 std::abort();
+        }
+        // The Vorbis comment, as each format that keeps one: texts cut at 4 KB.
+        for (tag_format format : {TAG_FORMAT_FLAC, TAG_FORMAT_VORBIS, TAG_FORMAT_OPUS}) {
+            format_texts texts;
+            if (read_vorbis_comment(file, format, &texts)) {
+                for (const std::string *text : {&texts.title, &texts.artist, &texts.album}) {
+                    if (text->size() > 4096 + 16)
+                        std::abort();
+                }
+            }
         }
     }
     // Reading changed nothing.

@@ -3,6 +3,7 @@
 // "audio/x-mpeg").
 #include "StorageTestSupport.h"
 
+#include <AudioFormatProbe.h>
 #include <Errors.h>
 #include <MimeSniffer.h>
 #include <MpegAudioProbe.h>
@@ -48,7 +49,7 @@ protected:
     TempDir fDir;
 };
 
-TEST_F(TypeCheck, AnswersAsLibmagicDoesOnTheCorpusAndProbesOnlyMp3s) {
+TEST_F(TypeCheck, AnswersAsLibmagicDoesOnTheCorpusAndProbesOnlyWhatItKnows) {
     if (!have_lame())
         GTEST_SKIP() << "lame is not installed";
     std::vector<std::string> missing;
@@ -67,6 +68,14 @@ TEST_F(TypeCheck, AnswersAsLibmagicDoesOnTheCorpusAndProbesOnlyMp3s) {
         ssize_t length = pread(fd, head, sizeof(head), 0);
         ASSERT_GE(length, 0);
         EXPECT_EQ(BPrivate::probe_mpeg_audio(fd, head, static_cast<size_t>(length)), isMp3);
+        // The quick path names exactly the encoders' tagged formats, in libmagic's words.
+        const char *probed = BPrivate::probe_audio_format(head, static_cast<size_t>(length));
+        const bool tagged = file.name == "flac" || file.name == "ogg vorbis by oggenc" ||
+                            file.name == "ogg vorbis" || file.name == "opus" || file.name == "m4a";
+        EXPECT_EQ(probed != nullptr, tagged);
+        if (probed != nullptr) {
+            EXPECT_EQ(probed, expected);
+        }
         char type[B_MIME_TYPE_LENGTH];
         ASSERT_EQ(BPrivate::MimeSniffer::Guess(fd, type), B_OK);
         EXPECT_EQ(type, expected);

@@ -1,0 +1,207 @@
+#include "tags/format_tags.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <Errors.h>
+#include <NodeInfo.h>
+
+#include "tags/safe_rewrite.h"
+#include "tags/tag_module.h"
+#include "tags/util.h"
+#include "tags/vorbis_comment.h"
+
+namespace {
+
+const formats_codec *codec() {
+    static const formats_codec *loaded = []() -> const formats_codec * {
+        auto table = static_cast<const formats_codec *>(
+            load_tag_module(FORMATS_CODEC_MODULE, FORMATS_CODEC_ENTRY));
+        return table != nullptr && table->abi == FORMATS_CODEC_ABI ? table : nullptr;
+    }();
+    return loaded;
+}
+
+bool type_is(const char *type, std::initializer_list<const char *> names) {
+    for (const char *name : names) {
+        if (strcmp(type, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The codec of an Ogg file, from the first packet of its first page.
+bool ogg_codec(BFile &file, tag_format *format) {
+    unsigned char page[27 + 255 + 8];
+    ssize_t length = file.ReadAt(0, page, sizeof(page));
+    if (length < 28 || memcmp(page, "OggS", 4) != 0)
+        return false;
+    const size_t packet = 27 + page[26];
+    auto starts = [&](const char *bytes, size_t count) {
+        return packet + count <= static_cast<size_t>(length) &&
+               memcmp(page + packet, bytes, count) == 0;
+    };
+    if (starts("\x01vorbis", 7))
+        *format = TAG_FORMAT_VORBIS;
+    else if (starts("OpusHead", 8))
+        *format = TAG_FORMAT_OPUS;
+    else
+        return false;
+    return true;
+}
+
+// A rating convention's stored text as 1 to 10; 0 for none, "not rated" or no number.
+int32 rating_from(rating_convention convention, const std::string &text) {
+    if (text.empty())
+        return 0;
+    char *end = nullptr;
+    double value = strtod(text.c_str(), &end);
+    if (end == text.c_str() || !std::isfinite(value))
+        return 0;
+    // FMPS: 0.0 to 1.0. The others, as KDE reads them: 0 to 100 in steps of ten.
+    long rating =
+        convention == RATING_FMPS ? std::lround(value * 10) : static_cast<long>(value) / 10;
+    return rating >= RATING_MIN && rating <= RATING_MAX ? static_cast<int32>(rating) : 0;
+}
+
+std::string rating_text(rating_convention convention, int32 rating) {
+    char text[16];
+    if (convention == RATING_FMPS)
+        snprintf(text, sizeof(text), "%.1f", rating / 10.0);
+    else if (convention == RATING_POPM)
+        snprintf(text, sizeof(text), "%d", static_cast<int>(rating));
+    else
+        snprintf(text, sizeof(text), "%d", static_cast<int>(rating * 10));
+    return text;
+}
+
+uint8 genre_from(const std::vector<std::string> &genres) {
+    for (const std::string &genre : genres) {
+        uint8 id = get_genre_id_ignoring_case(genre.c_str());
+        if (id != UNKNOWN_GENRE_VALUE)
+            return id;
+    }
+    return UNKNOWN_GENRE_VALUE;
+}
+
+bool read_texts(BFile &file, tag_format format, format_texts *texts) {
+    // Vorbis comments are read without TagLib: a browse never loads it for them.
+    if (format == TAG_FORMAT_FLAC || format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS)
+        return read_vorbis_comment(file, format, texts);
+    const formats_codec *taglib = codec();
+    if (taglib == nullptr)
+        return false;
+    int fd = file.Dup();
+    return fd >= 0 && taglib->read(fd, format, texts);
+}
+
+}  // namespace
+
+bool get_tag_format(BFile &file, tag_format *format) {
+    BNodeInfo info(&file);
+    char type[B_MIME_TYPE_LENGTH] = {};
+    if (info.InitCheck() < 0 || info.GetType(type) < 0)
+        return false;
+    type[sizeof(type) - 1] = '\0';
+    if (type_is(type, {"audio/flac", "audio/x-flac"})) {
+        *format = TAG_FORMAT_FLAC;
+        return true;
+    }
+    if (type_is(type, {"audio/x-m4a", "audio/mp4", "audio/m4a"})) {
+        *format = TAG_FORMAT_MP4;
+        return true;
+    }
+    if (type_is(type, {"audio/ogg", "application/ogg", "audio/x-vorbis+ogg", "audio/vorbis",
+                       "audio/x-opus+ogg", "audio/opus"}))
+        return ogg_codec(file, format);
+    return false;
+}
+
+bool read_format_fields(BFile &file, tag_format format, format_fields *fields) {
+    format_texts texts;
+    if (!read_texts(file, format, &texts))
+        return false;
+    format_fields result;
+    result.title = texts.title.c_str();
+    result.artist = texts.artist.c_str();
+    result.album = texts.album.c_str();
+    result.genre = genre_from(texts.genres);
+    for (int i = 0; i < RATING_CONVENTION_COUNT && result.rating == 0; i++)
+        result.rating = rating_from(static_cast<rating_convention>(i), texts.ratings[i]);
+    *fields = result;
+    return true;
+}
+
+status_t write_format_fields(BFile &file, tag_format format, const format_changes &changes,
+                             bool *replaced, node_ref *replacement) {
+    *replaced = false;
+    format_texts current;
+    if (!read_texts(file, format, &current))
+        return codec() == nullptr ? static_cast<status_t>(B_MISSING_LIBRARY) : B_BAD_DATA;
+    // An MPEG file gets no ID3v2 tag it does not have.
+    if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
+        return B_OK;
+
+    // Only what differs from the tag goes into the edit.
+    format_edit edit;
+    bool any = false;
+    auto text = [&](const char *wanted, const std::string &held, const char **slot) {
+        if (wanted != nullptr && held != wanted) {
+            *slot = wanted;
+            any = true;
+        }
+    };
+    text(changes.title, current.title, &edit.title);
+    text(changes.artist, current.artist, &edit.artist);
+    text(changes.album, current.album, &edit.album);
+    std::string genre;
+    if (changes.genre < NUM_GENRES && genre_from(current.genres) != changes.genre) {
+        genre = genres[changes.genre];
+        edit.genre = genre.c_str();
+        any = true;
+    }
+    std::string ratings[RATING_CONVENTION_COUNT];
+    if (changes.rating >= RATING_MIN && changes.rating <= RATING_MAX) {
+        // The convention KDE's writer uses for this format is added when the person chose
+        // the rating; every convention already carried follows it.
+        const int created = format == TAG_FORMAT_MP4     ? RATING_MP4_RATE
+                            : format == TAG_FORMAT_ID3V2 ? RATING_POPM
+                                                         : RATING_COMMENT;
+        for (int i = 0; i < RATING_CONVENTION_COUNT; i++) {
+            const auto convention = static_cast<rating_convention>(i);
+            const bool carried = !current.ratings[i].empty();
+            if (carried ? rating_from(convention, current.ratings[i]) == changes.rating
+                        : !(changes.createRating && i == created))
+                continue;
+            ratings[i] = rating_text(convention, changes.rating);
+            edit.ratings[i] = ratings[i].c_str();
+            any = true;
+        }
+    }
+    // A file without a tag gets one only for something to put in it, and TagLib is loaded
+    // only for a change.
+    if (!any)
+        return B_OK;
+    if (!current.writable)
+        return TAG_NOT_WRITABLE;
+    const formats_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
+
+    status_t status = rewrite_file_copy(
+        file,
+        [&](const char *, int copyFd) -> status_t {
+            int fd = dup(copyFd);
+            if (fd < 0)
+                return B_NO_MORE_FDS;
+            return taglib->write(fd, format, edit) ? B_OK : B_BAD_DATA;
+        },
+        replacement);
+    *replaced = status == B_OK;
+    return status;
+}

@@ -1,0 +1,262 @@
+#include "tags/vorbis_comment.h"
+
+#include <strings.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The longest value kept of a field; a longer one is cut here.
+constexpr size_t kMaxValue = 4096;
+// Bytes enough to hold the longest name wanted and its '=' ("FMPS_RATING=").
+constexpr size_t kNameBytes = 16;
+
+uint32_t le32(const unsigned char *bytes) {
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+bool read_exactly(BFile &file, off_t offset, void *buffer, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        ssize_t count = file.ReadAt(offset + static_cast<off_t>(done),
+                                    static_cast<char *>(buffer) + done, length - done);
+        if (count <= 0)
+            return false;
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+// The bytes of one packet, or of one FLAC block, read in order; Skip passes over bytes
+// without reading them.
+class comment_source {
+public:
+    virtual ~comment_source() = default;
+    virtual bool Read(void *buffer, size_t length) = 0;
+    virtual bool Skip(size_t length) = 0;
+};
+
+// A FLAC metadata block: contiguous bytes of the file.
+class block_source : public comment_source {
+public:
+    block_source(BFile &file, off_t start, size_t length)
+        : fFile(file), fOffset(start), fLeft(length) {}
+
+    bool Read(void *buffer, size_t length) override {
+        if (length > fLeft || !read_exactly(fFile, fOffset, buffer, length))
+            return false;
+        return Skip(length);
+    }
+    bool Skip(size_t length) override {
+        if (length > fLeft)
+            return false;
+        fOffset += static_cast<off_t>(length);
+        fLeft -= length;
+        return true;
+    }
+
+private:
+    BFile &fFile;
+    off_t fOffset;
+    size_t fLeft;
+};
+
+// The second packet of an Ogg stream (its comment header), across as many pages as it
+// spans: only their headers are read for the bytes skipped.
+class ogg_packet_source : public comment_source {
+public:
+    explicit ogg_packet_source(BFile &file) : fFile(file) {}
+
+    // Finds the start of the second packet; false when the file is no Ogg stream.
+    bool Start() {
+        // Packet 0 ends at the first lacing value below 255.
+        for (;;) {
+            if (!NextSegment())
+                return false;
+            const auto lacing = static_cast<unsigned char>(fSegments[fSegment++]);
+            fDataOffset += lacing;
+            if (lacing < 255)
+                break;
+        }
+        return Begin();
+    }
+
+    bool Read(void *buffer, size_t length) override { return Move(buffer, length); }
+    bool Skip(size_t length) override { return Move(nullptr, length); }
+
+private:
+    // Makes fSegment name a segment, moving to later pages (an empty page has none).
+    bool NextSegment() {
+        while (fSegment == fSegments.size()) {
+            if (!NextPage())
+                return false;
+        }
+        return true;
+    }
+
+    bool NextPage() {
+        // The header and its segment table in one read: at most 27 + 255 bytes, fewer only
+        // where the file ends.
+        unsigned char header[27 + 255];
+        ssize_t count = fFile.ReadAt(fPageEnd, header, sizeof(header));
+        if (count < 27 || memcmp(header, "OggS", 4) != 0 || header[4] != 0 ||
+            count < 27 + header[26])
+            return false;
+        fSegments.assign(reinterpret_cast<const char *>(header) + 27, header[26]);
+        fSegment = 0;
+        fDataOffset = fPageEnd + 27 + static_cast<off_t>(fSegments.size());
+        off_t data = 0;
+        for (char lacing : fSegments)
+            data += static_cast<unsigned char>(lacing);
+        fPageEnd = fDataOffset + data;
+        return true;
+    }
+
+    // Opens the next segment of the packet; false past its end.
+    bool Begin() {
+        if (fEnded || !NextSegment())
+            return false;
+        fLeft = static_cast<unsigned char>(fSegments[fSegment++]);
+        fEnded = fLeft < 255;
+        return true;
+    }
+
+    bool Move(void *buffer, size_t length) {
+        auto *bytes = static_cast<char *>(buffer);
+        while (length > 0) {
+            if (fLeft == 0 && !Begin())
+                return false;
+            const size_t step = length < fLeft ? length : fLeft;
+            if (bytes != nullptr) {
+                if (!read_exactly(fFile, fDataOffset, bytes, step))
+                    return false;
+                bytes += step;
+            }
+            fDataOffset += static_cast<off_t>(step);
+            fLeft -= step;
+            length -= step;
+        }
+        return true;
+    }
+
+    BFile &fFile;
+    off_t fPageEnd = 0;
+    off_t fDataOffset = 0;
+    std::string fSegments;
+    size_t fSegment = 0;
+    size_t fLeft = 0;  // bytes left in the current segment
+    bool fEnded = false;
+};
+
+// Where a field goes, by its name; nullptr for a field not wanted.
+std::string *slot_for(const std::string &name, format_texts *texts, bool *many) {
+    *many = false;
+    const struct {
+        const char *name;
+        std::string *slot;
+    } slots[] = {{"TITLE", &texts->title},
+                 {"ARTIST", &texts->artist},
+                 {"ALBUM", &texts->album},
+                 {"FMPS_RATING", &texts->ratings[RATING_FMPS]},
+                 {"RATING", &texts->ratings[RATING_COMMENT]}};
+    for (const auto &entry : slots) {
+        if (strcasecmp(name.c_str(), entry.name) == 0)
+            return entry.slot->empty() ? entry.slot : nullptr;
+    }
+    *many = strcasecmp(name.c_str(), "GENRE") == 0;
+    return nullptr;
+}
+
+// The comment itself: vendor, count, then each field's length and "NAME=value".
+bool parse_comment(comment_source &source, format_texts *texts) {
+    unsigned char number[4];
+    if (!source.Read(number, 4) || !source.Skip(le32(number)) || !source.Read(number, 4))
+        return false;
+    const uint32_t count = le32(number);
+    for (uint32_t i = 0; i < count; i++) {
+        if (!source.Read(number, 4))
+            return false;
+        const size_t length = le32(number);
+        char head[kNameBytes];
+        const size_t headLength = length < sizeof(head) ? length : sizeof(head);
+        if (!source.Read(head, headLength))
+            return false;
+        const char *equals = static_cast<const char *>(memchr(head, '=', headLength));
+        bool many = false;
+        std::string *slot = nullptr;
+        std::string value;
+        if (equals != nullptr) {
+            slot = slot_for(std::string(head, static_cast<size_t>(equals - head)), texts, &many);
+            value.assign(equals + 1, static_cast<size_t>(head + headLength - (equals + 1)));
+        }
+        size_t rest = length - headLength;
+        if (slot != nullptr || many) {
+            const size_t kept = rest < kMaxValue ? rest : kMaxValue;
+            const size_t start = value.size();
+            value.resize(start + kept);
+            if (kept > 0 && !source.Read(&value[start], kept))
+                return false;
+            rest -= kept;
+            if (slot != nullptr)
+                *slot = value;
+            else
+                texts->genres.push_back(value);
+        }
+        if (!source.Skip(rest))
+            return false;
+    }
+    return true;
+}
+
+bool read_flac(BFile &file, format_texts *texts) {
+    unsigned char head[10];
+    off_t offset = 0;
+    // A tag some programs put in front of FLAC: its header says how far to skip.
+    if (read_exactly(file, 0, head, 10) && memcmp(head, "ID3", 3) == 0)
+        offset = 10 + ((head[6] & 0x7f) << 21 | (head[7] & 0x7f) << 14 | (head[8] & 0x7f) << 7 |
+                       (head[9] & 0x7f));
+    if (!read_exactly(file, offset, head, 4) || memcmp(head, "fLaC", 4) != 0)
+        return false;
+    offset += 4;
+    for (;;) {
+        unsigned char block[4];
+        if (!read_exactly(file, offset, block, 4))
+            return false;
+        const size_t length = static_cast<size_t>(block[1] << 16 | block[2] << 8 | block[3]);
+        offset += 4;
+        if ((block[0] & 0x7f) == 4) {
+            texts->hasTag = true;
+            block_source source(file, offset, length);
+            return parse_comment(source, texts);
+        }
+        if ((block[0] & 0x80) != 0)
+            return true;  // the last block: no comment
+        offset += static_cast<off_t>(length);
+    }
+}
+
+bool read_ogg(BFile &file, tag_format format, format_texts *texts) {
+    ogg_packet_source source(file);
+    const char *magic = format == TAG_FORMAT_OPUS ? "OpusTags" : "\x03vorbis";
+    const size_t magicLength = format == TAG_FORMAT_OPUS ? 8 : 7;
+    char start[8];
+    if (!source.Start() || !source.Read(start, magicLength) || memcmp(start, magic, magicLength))
+        return false;
+    texts->hasTag = true;
+    return parse_comment(source, texts);
+}
+
+}  // namespace
+
+bool read_vorbis_comment(BFile &file, tag_format format, format_texts *texts) {
+    format_texts result;
+    bool read = format == TAG_FORMAT_FLAC ? read_flac(file, &result)
+                : format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS
+                    ? read_ogg(file, format, &result)
+                    : false;
+    if (read)
+        *texts = result;
+    return read;
+}
