@@ -98,6 +98,19 @@ status_t lock_for_save(BFile &file, const entry_ref &ref, const node_ref &formNo
     return B_OK;
 }
 
+// After a rewrite `file` is the old file no name leads to: it becomes the replacement, which
+// must still be under the name, locked for the rest of the save.
+status_t follow_replacement(BFile *file, const entry_ref &ref, const node_ref &replacement,
+                            file_lock *lock) {
+    status_t status = file->SetTo(&ref, B_READ_WRITE);
+    node_ref found;
+    if (status == B_OK && (file->GetNodeRef(&found) != B_OK || found != replacement))
+        status = REWRITE_FILE_CHANGED;
+    if (status == B_OK)
+        status = lock->Lock(*file);
+    return status;
+}
+
 // The texts and genre of `fields` as a tag's changes (id3v2_changes and format_changes alike):
 // a field not in `fields` stays as the tag has it.
 template <typename Changes>
@@ -199,9 +212,16 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     for (FormField field : {FIELD_TITLE, FIELD_ARTIST, FIELD_ALBUM, FIELD_GENRE})
         id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
     // Last, since a tag that must grow replaces the file with a copy of all written above.
+    const node_ref written = formNode;
     const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
-    // The other formats' own tag takes what ID3v1 takes for MPEG, and every tag the rating.
-    const status_t formatStatus = writeFormatTag(file, write, ratingChosen);
+    // The other formats' own tag takes what ID3v1 takes for MPEG, and every tag the rating;
+    // after a replacement, in the new file under the name, held as the old one was.
+    file_lock replacementLock;
+    status_t formatStatus = B_OK;
+    if (formNode != written)
+        formatStatus = follow_replacement(&file, ref, formNode, &replacementLock);
+    if (formatStatus == B_OK)
+        formatStatus = writeFormatTag(file, write, ratingChosen);
 
     if (!quiet) {
         if (failure != B_OK)

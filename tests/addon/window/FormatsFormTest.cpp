@@ -188,13 +188,17 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
     mutagen_tag(unrated, {{"title", "Unrated"}});
 
     RunResult result = run_player(dir,
-                                  "enable\nform\npick rating 4\nnext\nsave\nstatus\n"
+                                  "enable\nform\nset title A Longer Rated Title\npick rating 4\n"
+                                  "next\nsave\nstatus\n"
                                   "pick rating 10\nsave\n",
                                   {rated, unrated});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(form_answers(result.Lines())["rating"], "8");
     EXPECT_EQ(form_answers(result.Lines())["genre"], "Jazz");  // TCON's text in any case
     auto tag = mutagen_read(rated);
+    // The longer title moves the frames after it, so the tag is rewritten beside the file;
+    // the ratings then go into the new file, not the one the rename replaced.
+    EXPECT_EQ(tag["TIT2"], "A Longer Rated Title");
     EXPECT_EQ(tag["POPM:Windows Media Player 9 Series"], "64 5");
     EXPECT_EQ(tag["TXXX:FMPS_Rating"], "0.4");
     EXPECT_EQ(tag.count("POPM:org.kde.kfilemetadata"), 0u);  // it carries one already
