@@ -9,6 +9,7 @@
 
 #include <Button.h>
 #include <Entry.h>
+#include <Errors.h>
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <Message.h>
@@ -565,7 +566,7 @@ Result Commands::Set() {
         }
         status_t status = control->TypeText(text.c_str());
         if (status != B_OK) {
-            _Fail(std::string("typing into \"") + label + "\" failed: " + strerror(-status));
+            _Fail(std::string("typing into \"") + label + "\" failed: " + status_text(status));
             return;
         }
         done = true;

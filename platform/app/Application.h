@@ -73,7 +73,6 @@ private:
     status_t fInitStatus = B_NO_INIT;
     status_t fRegistrationStatus = B_NO_INIT;
     BString fSignature;
-    bool fRunning = false;
     std::mutex fHookLock;
     roster_message_hook fHook;
     std::unique_ptr<BPrivate::RosterServer> fRosterServer;
