@@ -37,6 +37,7 @@ bool BMenu::AddItem(BMenuItem *item, int32 index) {
         if (index < 0 || static_cast<size_t>(index) > fItems.size())
             index = static_cast<int32>(fItems.size());
         fItems.insert(fItems.begin() + index, item);
+        fLabelIndexValid = false;
         at = index;
         // An item marked before it joined a radio-mode menu takes the mark over.
         if (fRadioMode && item->IsMarked()) {
@@ -59,6 +60,7 @@ BMenuItem *BMenu::RemoveItem(int32 index) {
             return nullptr;
         item = fItems[index];
         fItems.erase(fItems.begin() + index);
+        fLabelIndexValid = false;
     }
     item->fMenu.store(nullptr, std::memory_order_release);
     _Notify(B_MENU_ITEM_REMOVED, item, index);
@@ -94,11 +96,24 @@ BMenuItem *BMenu::FindItem(const char *label) const {
     if (label == nullptr)
         return nullptr;
     std::lock_guard<std::mutex> lock(fMenuLock);
-    for (BMenuItem *item : fItems) {
-        if (item->LabelCopy() == label)
-            return item;
+    const int32 index = _IndexOfLabel(label);
+    return index >= 0 ? fItems[index] : nullptr;
+}
+
+int32 BMenu::_IndexOfLabel(const char *label) const {
+    if (!fLabelIndexValid) {
+        fLabelIndex.clear();
+        for (size_t i = 0; i < fItems.size(); i++)
+            fLabelIndex.emplace(fItems[i]->LabelCopy().String(), static_cast<int32>(i));
+        fLabelIndexValid = true;
     }
-    return nullptr;
+    auto found = fLabelIndex.find(label);
+    return found != fLabelIndex.end() ? found->second : -1;
+}
+
+void BMenu::_LabelChanged() {
+    std::lock_guard<std::mutex> lock(fMenuLock);
+    fLabelIndexValid = false;
 }
 
 BMenuItem *BMenu::FindMarked() const {

@@ -13,6 +13,8 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <DisplayHook.h>
@@ -42,7 +44,8 @@ public:
     BMenuItem *ItemAt(int32 index) const;
     int32 CountItems() const;
     int32 IndexOf(const BMenuItem *item) const;
-    // The first item with exactly that label, or null.
+    // The first item with exactly that label, or null. Found through an index of the labels
+    // (a long menu, the genres, is searched often and changed rarely).
     BMenuItem *FindItem(const char *label) const;
     // The first marked item, or null.
     BMenuItem *FindMarked() const;
@@ -75,10 +78,19 @@ private:
     void _MarkItem(BMenuItem *item, bool marked);
     void _AimItem(BMenuItem *item, BWindow *window);
     void _Notify(display_change_kind kind, BMenuItem *item, int32 index) const;
+    // An item's label changed: the label index is out of date.
+    void _LabelChanged();
+
+    // REQUIRES: fMenuLock held. The index of the first item with `label`, or -1.
+    int32 _IndexOfLabel(const char *label) const;
 
     const BString fName;
     mutable std::mutex fMenuLock;
     std::vector<BMenuItem *> fItems;
+    // Each label's first position in fItems, built on demand, dropped by every change
+    // of the items or their labels.
+    mutable std::unordered_map<std::string, int32> fLabelIndex;
+    mutable bool fLabelIndexValid = false;
     BMessenger fDefaultTarget;
     bool fHasDefaultTarget = false;
     bool fRadioMode = false;

@@ -31,8 +31,10 @@ void BMenuItem::SetLabel(const char *label) {
         fLabel.SetTo(label != nullptr ? label : "");
     }
     BMenu *menu = Menu();
-    if (menu != nullptr)
+    if (menu != nullptr) {
+        menu->_LabelChanged();
         menu->_Notify(B_MENU_ITEM_CHANGED, this, menu->IndexOf(this));
+    }
 }
 
 void BMenuItem::SetMarked(bool marked) {

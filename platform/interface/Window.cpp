@@ -83,12 +83,7 @@ void BWindow::AddChild(BView *child, BView *before) {
     child->fTopLevel.store(true, std::memory_order_release);
     child->_Attach(this);
 
-    display_change change{B_VIEW_ADDED};
-    change.window = this;
-    change.view = child;
-    notify_display(change);
-
-    ContentChanged();
+    BView::_TreeChanged(B_VIEW_ADDED, this, child, nullptr);
 }
 
 bool BWindow::RemoveChild(BView *child) {
@@ -104,12 +99,7 @@ bool BWindow::RemoveChild(BView *child) {
     _ForgetViewsIn(child);
     child->_Detach();
 
-    display_change change{B_VIEW_REMOVED};
-    change.window = this;
-    change.view = child;
-    notify_display(change);
-
-    ContentChanged();
+    BView::_TreeChanged(B_VIEW_REMOVED, this, child, nullptr);
     return true;
 }
 

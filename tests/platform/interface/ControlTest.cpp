@@ -106,6 +106,27 @@ TEST(Menu, NonRadioMenusKeepSeveralMarks) {
     EXPECT_EQ(marks(&menu), (std::vector<bool>{false, true}));
 }
 
+// The label lookup keeps up with every change: the first of equal labels, a relabelled
+// item, items inserted before and removed.
+TEST(Menu, FindsTheFirstItemWithALabelAfterEveryChange) {
+    BPopUpMenu menu("m");
+    BMenuItem *first = new BMenuItem("Rock", nullptr);
+    BMenuItem *second = new BMenuItem("Rock", nullptr);
+    menu.AddItem(first);
+    menu.AddItem(second);
+    EXPECT_EQ(menu.FindItem("Rock"), first);
+    menu.AddItem(new BMenuItem("Pop", nullptr), 0);
+    EXPECT_EQ(menu.FindItem("Rock"), first);
+    EXPECT_EQ(menu.FindItem("Pop"), menu.ItemAt(0));
+    first->SetLabel("Jazz");
+    EXPECT_EQ(menu.FindItem("Rock"), second);
+    EXPECT_EQ(menu.FindItem("Jazz"), first);
+    EXPECT_TRUE(menu.RemoveItem(first));
+    EXPECT_EQ(menu.FindItem("Jazz"), nullptr);
+    EXPECT_EQ(menu.FindItem("Rock"), second);
+    delete first;
+}
+
 TEST(Menu, KeepsOrderAndFindsItemsByLabelAndIndex) {
     BPopUpMenu menu("m");
     BMenuItem *b = new BMenuItem("b", nullptr);
