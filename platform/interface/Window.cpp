@@ -137,20 +137,12 @@ BView *BWindow::CurrentFocus() const {
 void BWindow::SetDefaultButton(BButton *button) {
     if (button != nullptr && !_HasView(button))
         return;
-    BButton *previous;
-    {
-        MutexLock lock(fStateLock);
-        if (fDefaultButton == button)
-            return;
-        previous = fDefaultButton;
-        fDefaultButton = button;
-    }
-    _NotifyReplaced(B_WINDOW_DEFAULT_BUTTON_CHANGED, button, previous);
+    _Replace(B_WINDOW_DEFAULT_BUTTON_CHANGED, button);
 }
 
 BButton *BWindow::DefaultButton() const {
     MutexLock lock(fStateLock);
-    return fDefaultButton;
+    return static_cast<BButton *>(fDefaultButton);
 }
 
 void BWindow::DispatchMessage(BMessage *message, BHandler *handler) {
@@ -369,18 +361,19 @@ status_t BWindow::PressCloseBox() {
 void BWindow::ContentChanged() {}
 
 void BWindow::_SetFocus(BView *view) {
+    _Replace(B_VIEW_FOCUS_CHANGED, view);
+}
+
+void BWindow::_Replace(int32 kind, BView *view) {
     BView *previous;
     {
         MutexLock lock(fStateLock);
-        if (fFocus == view)
+        BView *&field = kind == B_VIEW_FOCUS_CHANGED ? fFocus : fDefaultButton;
+        if (field == view)
             return;
-        previous = fFocus;
-        fFocus = view;
+        previous = field;
+        field = view;
     }
-    _NotifyReplaced(B_VIEW_FOCUS_CHANGED, view, previous);
-}
-
-void BWindow::_NotifyReplaced(int32 kind, BView *view, BView *previous) {
     // Told outside the lock: a display may ask the window about itself.
     display_change change{static_cast<display_change_kind>(kind)};
     change.window = this;

@@ -153,9 +153,9 @@ private:
     friend class BTextControl;
 
     void _SetFocus(BView *view) EXCLUDES(fStateLock);
-    // Tells the display that the focus or default button (`kind`, a display_change_kind)
-    // went from `previous` to `view`.
-    void _NotifyReplaced(int32 kind, BView *view, BView *previous) EXCLUDES(fStateLock);
+    // The focus (`kind` B_VIEW_FOCUS_CHANGED) or the default button (the other kind)
+    // becomes `view`, and the display is told, unless it was so.
+    void _Replace(int32 kind, BView *view) EXCLUDES(fStateLock);
     // Forgets the focus and the default button when they are in `subtree`.
     void _ForgetViewsIn(BView *subtree) EXCLUDES(fStateLock);
     bool _HasView(const BView *view) const EXCLUDES(fStateLock);
@@ -170,7 +170,7 @@ private:
     bool fRunCalled GUARDED_BY(fStateLock) = false;
     bool fInWindowList GUARDED_BY(fStateLock) = false;
     BView *fFocus GUARDED_BY(fStateLock) = nullptr;
-    BButton *fDefaultButton GUARDED_BY(fStateLock) = nullptr;
+    BView *fDefaultButton GUARDED_BY(fStateLock) = nullptr;  // a BButton
     std::vector<BView *> fTopViews GUARDED_BY(fStateLock);
     float fMinWidth GUARDED_BY(fStateLock) = 0;
     float fMaxWidth GUARDED_BY(fStateLock) = 32768;
