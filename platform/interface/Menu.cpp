@@ -12,7 +12,7 @@ BMenu::BMenu(const char *name) : fName(name != nullptr ? name : "") {}
 BMenu::~BMenu() {
     std::vector<BMenuItem *> items;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         items.swap(fItems);
     }
     for (BMenuItem *item : items) {
@@ -33,7 +33,7 @@ bool BMenu::AddItem(BMenuItem *item, int32 index) {
         return false;
     int32 at;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         if (index < 0 || static_cast<size_t>(index) > fItems.size())
             index = static_cast<int32>(fItems.size());
         fItems.insert(fItems.begin() + index, item);
@@ -55,7 +55,7 @@ bool BMenu::AddItem(BMenuItem *item, int32 index) {
 BMenuItem *BMenu::RemoveItem(int32 index) {
     BMenuItem *item = nullptr;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         if (index < 0 || static_cast<size_t>(index) >= fItems.size())
             return nullptr;
         item = fItems[index];
@@ -75,19 +75,19 @@ bool BMenu::RemoveItem(BMenuItem *item) {
 }
 
 BMenuItem *BMenu::ItemAt(int32 index) const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     if (index < 0 || static_cast<size_t>(index) >= fItems.size())
         return nullptr;
     return fItems[index];
 }
 
 int32 BMenu::CountItems() const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     return static_cast<int32>(fItems.size());
 }
 
 int32 BMenu::IndexOf(const BMenuItem *item) const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     auto at = std::find(fItems.begin(), fItems.end(), item);
     return at == fItems.end() ? -1 : static_cast<int32>(at - fItems.begin());
 }
@@ -95,7 +95,7 @@ int32 BMenu::IndexOf(const BMenuItem *item) const {
 BMenuItem *BMenu::FindItem(const char *label) const {
     if (label == nullptr)
         return nullptr;
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     const int32 index = _IndexOfLabel(label);
     return index >= 0 ? fItems[index] : nullptr;
 }
@@ -112,12 +112,12 @@ int32 BMenu::_IndexOfLabel(const char *label) const {
 }
 
 void BMenu::_LabelChanged() {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     fLabelIndexValid = false;
 }
 
 BMenuItem *BMenu::FindMarked() const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     for (BMenuItem *item : fItems) {
         if (item->IsMarked())
             return item;
@@ -126,7 +126,7 @@ BMenuItem *BMenu::FindMarked() const {
 }
 
 int32 BMenu::FindMarkedIndex() const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     for (size_t i = 0; i < fItems.size(); i++) {
         if (fItems[i]->IsMarked())
             return static_cast<int32>(i);
@@ -135,22 +135,22 @@ int32 BMenu::FindMarkedIndex() const {
 }
 
 void BMenu::SetRadioMode(bool on) {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     fRadioMode = on;
 }
 
 bool BMenu::IsRadioMode() const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     return fRadioMode;
 }
 
 void BMenu::SetLabelFromMarked(bool on) {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     fLabelFromMarked = on;
 }
 
 bool BMenu::IsLabelFromMarked() const {
-    std::lock_guard<std::mutex> lock(fMenuLock);
+    brindle::MutexLock lock(fMenuLock);
     return fLabelFromMarked;
 }
 
@@ -161,7 +161,7 @@ status_t BMenu::SetTargetForItems(BHandler *target) {
 status_t BMenu::SetTargetForItems(BMessenger messenger) {
     std::vector<BMenuItem *> items;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         fDefaultTarget = messenger;
         fHasDefaultTarget = messenger.IsValid();
         items = fItems;
@@ -181,7 +181,7 @@ BWindow *BMenu::Window() const {
 void BMenu::AimItemsAt(BWindow *window) {
     std::vector<BMenuItem *> items;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         items = fItems;
     }
     for (BMenuItem *item : items)
@@ -194,7 +194,7 @@ void BMenu::_AimItem(BMenuItem *item, BWindow *window) {
     BMessenger target;
     bool hasDefault = false;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         target = fDefaultTarget;
         hasDefault = fHasDefaultTarget;
     }
@@ -208,7 +208,7 @@ void BMenu::_MarkItem(BMenuItem *item, bool marked) {
     // The items whose mark changed, to report once the lock is released.
     std::vector<std::pair<BMenuItem *, int32>> changed;
     {
-        std::lock_guard<std::mutex> lock(fMenuLock);
+        brindle::MutexLock lock(fMenuLock);
         for (size_t i = 0; i < fItems.size(); i++) {
             BMenuItem *other = fItems[i];
             const bool was = other->IsMarked();

@@ -12,13 +12,13 @@
 #define BRINDLE_INTERFACE_MENU_H
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include <DisplayHook.h>
 #include <Messenger.h>
+#include <Mutex.h>
 #include <String.h>
 
 class BHandler;
@@ -81,20 +81,20 @@ private:
     // An item's label changed: the label index is out of date.
     void _LabelChanged();
 
-    // REQUIRES: fMenuLock held. The index of the first item with `label`, or -1.
-    int32 _IndexOfLabel(const char *label) const;
+    // The index of the first item with `label`, or -1.
+    int32 _IndexOfLabel(const char *label) const REQUIRES(fMenuLock);
 
     const BString fName;
-    mutable std::mutex fMenuLock;
-    std::vector<BMenuItem *> fItems;
+    mutable brindle::Mutex fMenuLock;
+    std::vector<BMenuItem *> fItems GUARDED_BY(fMenuLock);
     // Each label's first position in fItems, built on demand, dropped by every change
     // of the items or their labels.
-    mutable std::unordered_map<std::string, int32> fLabelIndex;
-    mutable bool fLabelIndexValid = false;
-    BMessenger fDefaultTarget;
-    bool fHasDefaultTarget = false;
-    bool fRadioMode = false;
-    bool fLabelFromMarked = false;
+    mutable std::unordered_map<std::string, int32> fLabelIndex GUARDED_BY(fMenuLock);
+    mutable bool fLabelIndexValid GUARDED_BY(fMenuLock) = false;
+    BMessenger fDefaultTarget GUARDED_BY(fMenuLock);
+    bool fHasDefaultTarget GUARDED_BY(fMenuLock) = false;
+    bool fRadioMode GUARDED_BY(fMenuLock) = false;
+    bool fLabelFromMarked GUARDED_BY(fMenuLock) = false;
     std::atomic<BView *> fOwner{nullptr};
 };
 

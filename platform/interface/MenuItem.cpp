@@ -16,18 +16,18 @@ BMenuItem::~BMenuItem() {
 }
 
 const char *BMenuItem::Label() const {
-    std::lock_guard<std::mutex> lock(fLabelLock);
+    brindle::MutexLock lock(fLabelLock);
     return fLabel.String();
 }
 
 BString BMenuItem::LabelCopy() const {
-    std::lock_guard<std::mutex> lock(fLabelLock);
+    brindle::MutexLock lock(fLabelLock);
     return fLabel;
 }
 
 void BMenuItem::SetLabel(const char *label) {
     {
-        std::lock_guard<std::mutex> lock(fLabelLock);
+        brindle::MutexLock lock(fLabelLock);
         fLabel.SetTo(label != nullptr ? label : "");
     }
     BMenu *menu = Menu();
