@@ -38,6 +38,7 @@ bool BMenu::AddItem(BMenuItem *item, int32 index) {
             index = static_cast<int32>(fItems.size());
         fItems.insert(fItems.begin() + index, item);
         fLabelIndexValid = false;
+        fMarkKnown = false;
         at = index;
         // An item marked before it joined a radio-mode menu takes the mark over.
         if (fRadioMode && item->IsMarked()) {
@@ -61,6 +62,7 @@ BMenuItem *BMenu::RemoveItem(int32 index) {
         item = fItems[index];
         fItems.erase(fItems.begin() + index);
         fLabelIndexValid = false;
+        fMarkKnown = false;
     }
     item->fMenu.store(nullptr, std::memory_order_release);
     _Notify(B_MENU_ITEM_REMOVED, item, index);
@@ -118,20 +120,31 @@ void BMenu::_LabelChanged() {
 
 BMenuItem *BMenu::FindMarked() const {
     brindle::MutexLock lock(fMenuLock);
-    for (BMenuItem *item : fItems) {
-        if (item->IsMarked())
-            return item;
-    }
-    return nullptr;
+    const int32 index = _FirstMarked();
+    return index >= 0 ? fItems[index] : nullptr;
 }
 
 int32 BMenu::FindMarkedIndex() const {
     brindle::MutexLock lock(fMenuLock);
+    return _FirstMarked();
+}
+
+int32 BMenu::_FirstMarked() const {
+    if (fMarkKnown)
+        return fMarked;
+    int32 first = -1;
+    int32 count = 0;
     for (size_t i = 0; i < fItems.size(); i++) {
-        if (fItems[i]->IsMarked())
-            return static_cast<int32>(i);
+        if (fItems[i]->IsMarked()) {
+            if (first < 0)
+                first = static_cast<int32>(i);
+            count++;
+        }
     }
-    return -1;
+    // Several marks (a menu that is not in radio mode) are found by a scan each time.
+    fMarkKnown = count <= 1;
+    fMarked = first;
+    return first;
 }
 
 void BMenu::SetRadioMode(bool on) {
@@ -205,21 +218,45 @@ void BMenu::_AimItem(BMenuItem *item, BWindow *window) {
 }
 
 void BMenu::_MarkItem(BMenuItem *item, bool marked) {
-    // The items whose mark changed, to report once the lock is released.
+    // The items whose mark changed, to report once the lock is released, in menu order.
     std::vector<std::pair<BMenuItem *, int32>> changed;
     {
         brindle::MutexLock lock(fMenuLock);
-        for (size_t i = 0; i < fItems.size(); i++) {
-            BMenuItem *other = fItems[i];
-            const bool was = other->IsMarked();
-            bool want = was;
-            if (other == item)
-                want = marked;
-            else if (fRadioMode && marked)
-                want = false;
-            // Only a change is written: most of a long menu (the genres) keeps its mark.
-            if (want != was && other->fMarked.exchange(want, std::memory_order_acq_rel) != want)
-                changed.emplace_back(other, static_cast<int32>(i));
+        const auto at = std::find(fItems.begin(), fItems.end(), item);
+        const int32 index = at != fItems.end() ? static_cast<int32>(at - fItems.begin()) : -1;
+        const bool radioPick = fRadioMode && marked && index >= 0;
+        if (radioPick)
+            _FirstMarked();  // learns where the mark is, when there is one at most
+        if (radioPick && fMarkKnown) {
+            // Only the old mark and the new one change: a long menu (the genres) is not
+            // walked for every pick.
+            const int32 previous = fMarked;
+            if (previous != index) {
+                if (previous >= 0) {
+                    fItems[previous]->fMarked.store(false, std::memory_order_release);
+                    changed.emplace_back(fItems[previous], previous);
+                }
+                item->fMarked.store(true, std::memory_order_release);
+                changed.emplace_back(item, index);
+                if (previous > index)
+                    std::swap(changed.front(), changed.back());
+                fMarked = index;
+            }
+        } else {
+            for (size_t i = 0; i < fItems.size(); i++) {
+                BMenuItem *other = fItems[i];
+                const bool was = other->IsMarked();
+                bool want = was;
+                if (other == item)
+                    want = marked;
+                else if (fRadioMode && marked)
+                    want = false;
+                if (want != was && other->fMarked.exchange(want, std::memory_order_acq_rel) != want)
+                    changed.emplace_back(other, static_cast<int32>(i));
+            }
+            // A pick in radio mode leaves one mark, the new one's.
+            fMarkKnown = radioPick;
+            fMarked = radioPick ? index : -1;
         }
     }
     for (const auto &entry : changed)

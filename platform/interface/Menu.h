@@ -83,6 +83,9 @@ private:
 
     // The index of the first item with `label`, or -1.
     int32 _IndexOfLabel(const char *label) const REQUIRES(fMenuLock);
+    // The index of the first marked item, or -1; learns where the mark is when one item
+    // at most is marked.
+    int32 _FirstMarked() const REQUIRES(fMenuLock);
 
     const BString fName;
     mutable brindle::Mutex fMenuLock;
@@ -91,6 +94,11 @@ private:
     // of the items or their labels.
     mutable std::unordered_map<std::string, int32> fLabelIndex GUARDED_BY(fMenuLock);
     mutable bool fLabelIndexValid GUARDED_BY(fMenuLock) = false;
+    // When fMarkKnown, fMarked is the only marked item's index (-1: none is marked).
+    // Marks change only under fMenuLock while an item is in a menu; adding or removing
+    // items forgets it.
+    mutable int32 fMarked GUARDED_BY(fMenuLock) = -1;
+    mutable bool fMarkKnown GUARDED_BY(fMenuLock) = false;
     BMessenger fDefaultTarget GUARDED_BY(fMenuLock);
     bool fHasDefaultTarget GUARDED_BY(fMenuLock) = false;
     bool fRadioMode GUARDED_BY(fMenuLock) = false;

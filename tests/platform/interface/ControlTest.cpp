@@ -106,6 +106,33 @@ TEST(Menu, NonRadioMenusKeepSeveralMarks) {
     EXPECT_EQ(marks(&menu), (std::vector<bool>{false, true}));
 }
 
+// In radio mode the one mark moves from item to item, through picks, an item that joins
+// marked, and the marked item leaving.
+TEST(Menu, FindsTheOneMarkInRadioModeAsItMovesAndItemsComeAndGo) {
+    BPopUpMenu menu("m");
+    for (const char *label : {"a", "b", "c", "d"})
+        menu.AddItem(new BMenuItem(label, nullptr));
+    EXPECT_EQ(menu.FindMarked(), nullptr);
+    menu.ItemAt(3)->SetMarked(true);
+    menu.ItemAt(1)->SetMarked(true);
+    EXPECT_EQ(marks(&menu), (std::vector<bool>{false, true, false, false}));
+    EXPECT_EQ(menu.FindMarked(), menu.ItemAt(1));
+    BMenuItem *joining = new BMenuItem("e", nullptr);
+    joining->SetMarked(true);
+    menu.AddItem(joining, 0);
+    EXPECT_EQ(marks(&menu), (std::vector<bool>{true, false, false, false, false}));
+    EXPECT_EQ(menu.FindMarkedIndex(), 0);
+    menu.ItemAt(4)->SetMarked(true);
+    EXPECT_EQ(menu.FindMarked(), menu.ItemAt(4));
+    delete menu.ItemAt(4);
+    EXPECT_EQ(menu.FindMarked(), nullptr);
+    menu.ItemAt(2)->SetMarked(true);
+    menu.ItemAt(2)->SetMarked(false);
+    EXPECT_EQ(menu.FindMarkedIndex(), -1);
+    menu.ItemAt(0)->SetMarked(true);
+    EXPECT_EQ(marks(&menu), (std::vector<bool>{true, false, false, false}));
+}
+
 // The label lookup keeps up with every change: the first of equal labels, a relabelled
 // item, items inserted before and removed.
 TEST(Menu, FindsTheFirstItemWithALabelAfterEveryChange) {
