@@ -23,7 +23,7 @@ std::vector<MView *> MWindow::_Contents() const {
 }
 
 void MWindow::RecalcSize() {
-    std::lock_guard<std::recursive_mutex> lock(fLayoutLock);
+    brindle::MutexLock lock(fLayoutLock);
     std::vector<MView *> contents = _Contents();
     if (contents.empty())
         return;
@@ -45,11 +45,15 @@ void MWindow::RecalcSize() {
                   std::max(minHeight - 1, 0.0f), std::max(maxHeight - 1, 0.0f));
     if (!Frame().IsValid())
         ResizeTo(std::max(minWidth - 1, 0.0f), std::max(minHeight - 1, 0.0f));
-    _LayoutContents();
+    _LayOut();
 }
 
 void MWindow::_LayoutContents() {
-    std::lock_guard<std::recursive_mutex> lock(fLayoutLock);
+    brindle::MutexLock lock(fLayoutLock);
+    _LayOut();
+}
+
+void MWindow::_LayOut() {
     std::vector<MView *> contents = _Contents();
     if (contents.empty())
         return;

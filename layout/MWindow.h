@@ -19,9 +19,9 @@
 #ifndef BRINDLE_LAYOUT_M_WINDOW_H
 #define BRINDLE_LAYOUT_M_WINDOW_H
 
-#include <mutex>
 #include <vector>
 
+#include <Mutex.h>
 #include <Window.h>
 #include <minimax.h>
 
@@ -34,10 +34,10 @@ public:
     virtual ~MWindow();
 
     // Recomputes the limits from the contents, resizes as needed and lays out.
-    void RecalcSize();
+    void RecalcSize() EXCLUDES(fLayoutLock);
 
     void Show() override;
-    void FrameResized(float width, float height) override;
+    void FrameResized(float width, float height) override EXCLUDES(fLayoutLock);
 
 protected:
     void ContentChanged() override;
@@ -45,9 +45,13 @@ protected:
 private:
     std::vector<MView *> _Contents() const;
     void _DefaultToTheOnlyButton();
-    void _LayoutContents();
+    void _LayoutContents() EXCLUDES(fLayoutLock);
+    // Lays the contents out in the window's bounds.
+    void _LayOut() REQUIRES(fLayoutLock);
 
-    std::recursive_mutex fLayoutLock;
+    // Serializes the layout passes (it guards no field of its own: what a pass changes
+    // are the views' frames, each under its view's lock).
+    brindle::Mutex fLayoutLock;
 };
 
 #endif  // BRINDLE_LAYOUT_M_WINDOW_H

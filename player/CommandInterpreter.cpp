@@ -9,6 +9,7 @@
 
 #include <Button.h>
 #include <Entry.h>
+#include <Errors.h>
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <Message.h>
@@ -21,6 +22,7 @@
 #include "Help.h"
 #include "Player.h"
 #include "Playlist.h"
+#include "SaveOutcome.h"
 #include "WindowAccess.h"
 #include "WindowControls.h"
 
@@ -64,8 +66,6 @@ BString marked_label(BMenuField *field) {
 
 class Commands {
 public:
-    static std::vector<std::string> Names();
-
     Commands(Player &player, const std::string &name, Arguments &arguments, std::string *error)
         : fPlayer(player), fName(name), fArguments(arguments), fError(error) {}
 
@@ -73,8 +73,9 @@ public:
 
 private:
     typedef Result (Commands::*Handler)();
+    // The front end's commands have the same shape (display/FrontEndCommands.cpp).
     struct Entry {
-        const char *name;
+        CommandHelp help;
         Handler handler;
     };
     static const Entry kCommands[];
@@ -127,45 +128,50 @@ private:
     std::string *fError;
 };
 
+// Every command of the player: its name, synopsis and one line of help (what `help` prints)
+// and its handler, in the order `help` lists them.
 const Commands::Entry Commands::kCommands[] = {
-    {"next", &Commands::Next},
-    {"prev", &Commands::Prev},
-    {"goto", &Commands::Goto},
-    {"current", &Commands::Current},
-    {"add", &Commands::Add},
-    {"add-ons", &Commands::AddOns},
-    {"enable", &Commands::Enable},
-    {"disable", &Commands::Disable},
-    {"show", &Commands::Show},
-    {"hide", &Commands::Hide},
-    {"setconfig", &Commands::SetConfig},
-    {"getconfig", &Commands::GetConfig},
-    {"new-playlist", &Commands::NewPlaylist},
-    {"close-playlist", &Commands::ClosePlaylist},
-    {"volume", &Commands::Volume},
-    {"form", &Commands::Form},
-    {"items", &Commands::Items},
-    {"set", &Commands::Set},
-    {"pick", &Commands::Pick},
-    {"save", &Commands::Save},
-    {"status", &Commands::Status},
-    {"close", &Commands::Close},
-    {"send", &Commands::Send},
-    {"screenshot", &Commands::Screenshot},
-    {"help", &Commands::Help},
-    {"quit", &Commands::Quit},
+    {{"add-ons", "add-ons", "list the loaded descriptors"}, &Commands::AddOns},
+    {{"enable", "enable [ID]", "open interface ID (default sp-brindle): getplugin, then show"},
+     &Commands::Enable},
+    {{"disable", "disable [ID]", "end interface ID (default sp-brindle): destroyplugin"},
+     &Commands::Disable},
+    {{"show", "show", "call the interface's show"}, &Commands::Show},
+    {{"hide", "hide", "call the interface's hide"}, &Commands::Hide},
+    {{"setconfig", "setconfig [L T R B]", "hand the interface a frame (none: an empty message)"},
+     &Commands::SetConfig},
+    {{"getconfig", "getconfig", "ask the interface for its frame: = frame L T R B, or none"},
+     &Commands::GetConfig},
+    {{"new-playlist", "new-playlist", "open a new playlist"}, &Commands::NewPlaylist},
+    {{"close-playlist", "close-playlist [N]", "close playlist N (default 0)"},
+     &Commands::ClosePlaylist},
+    {{"add", "add PATH", "append PATH to playlist 0, opening one first if none is open"},
+     &Commands::Add},
+    {{"goto", "goto N", "make item N of playlist 0 current (-1: none)"}, &Commands::Goto},
+    {{"next", "next", "move playlist 0's current item one forward"}, &Commands::Next},
+    {{"prev", "prev", "move playlist 0's current item one back"}, &Commands::Prev},
+    {{"current", "current", "tell the listeners the current item again: = current N PATH"},
+     &Commands::Current},
+    {{"volume", "volume [V]", "set playlist 0's volume (0 or more); alone: = volume V"},
+     &Commands::Volume},
+    {{"form", "form", "what the Brindle window shows, one = line per field"}, &Commands::Form},
+    {{"items", "items genre|rating|volume", "the items of that menu, one = item line each"},
+     &Commands::Items},
+    {{"set", "set title|album|artist TEXT", "type TEXT into that field"}, &Commands::Set},
+    {{"pick", "pick genre|rating|volume LABEL", "choose the item labelled LABEL"}, &Commands::Pick},
+    {{"save", "save", "press Save"}, &Commands::Save},
+    {{"close", "close", "ask the window to close, as its close box does"}, &Commands::Close},
+    {{"status", "status", "the window's status line: = status TEXT"}, &Commands::Status},
+    {{"send", "send CODE", "send the window a message ('abcd' or 0x...)"}, &Commands::Send},
+    {{"screenshot", "screenshot PATH", "write a PNG of the shown windows (needs a display)"},
+     &Commands::Screenshot},
+    {{"help", "help [CMD]", "the commands, one line each, or command CMD"}, &Commands::Help},
+    {{"quit", "quit", "end every interface and exit"}, &Commands::Quit},
 };
-
-std::vector<std::string> Commands::Names() {
-    std::vector<std::string> names;
-    for (const Entry &entry : kCommands)
-        names.push_back(entry.name);
-    return names;
-}
 
 Result Commands::Run() {
     for (const Entry &entry : kCommands) {
-        if (fName == entry.name)
+        if (fName == entry.help.name)
             return (this->*entry.handler)();
     }
     // The front end's own commands, where there is one.
@@ -565,7 +571,7 @@ Result Commands::Set() {
         }
         status_t status = control->TypeText(text.c_str());
         if (status != B_OK) {
-            _Fail(std::string("typing into \"") + label + "\" failed: " + strerror(-status));
+            _Fail(std::string("typing into \"") + label + "\" failed: " + status_text(status));
             return;
         }
         done = true;
@@ -619,13 +625,10 @@ Result Commands::Save() {
     if (!found || !done)
         return CommandInterpreter::kFailed;
     // The press is handled on the window's thread; then its status line says whether the
-    // save wrote everything it meant to ("NAME — saved").
+    // save wrote everything it meant to.
     wait_for_windows_idle();
-    static const std::string kSaved = " \xE2\x80\x94 saved";
     std::string status;
-    if (_StatusLine(&status) &&
-        (status.size() < kSaved.size() ||
-         status.compare(status.size() - kSaved.size(), kSaved.size(), kSaved) != 0))
+    if (_StatusLine(&status) && !status_line_says_saved(status))
         return _Fail("the form was not saved (" + status + ")");
     return CommandInterpreter::kDone;
 }
@@ -703,7 +706,9 @@ Result Commands::Help() {
     const bool one = fArguments.Next(&name);
     if (!_NoMore())
         return CommandInterpreter::kFailed;
-    std::vector<CommandHelp> commands = player_command_help();
+    std::vector<CommandHelp> commands;
+    for (const Entry &entry : kCommands)
+        commands.push_back(entry.help);
     if (Display *display = fPlayer.GetDisplay()) {
         const std::vector<CommandHelp> more = display->CommandsHelp();
         commands.insert(commands.end(), more.begin(), more.end());
@@ -741,8 +746,4 @@ CommandInterpreter::Result CommandInterpreter::Execute(const std::string &line,
     const std::string name = line.substr(start, end - start);
     Arguments arguments(line, end);
     return Commands(fPlayer, name, arguments, error).Run();
-}
-
-std::vector<std::string> CommandInterpreter::CommandNames() {
-    return Commands::Names();
 }

@@ -5,7 +5,6 @@
 #define BRINDLE_PLAYER_COMMAND_INTERPRETER_H
 
 #include <string>
-#include <vector>
 
 class Player;
 
@@ -22,9 +21,6 @@ public:
     // Runs one command (without its line end). Blank lines and lines starting with '#'
     // are ignored.
     Result Execute(const std::string &line, std::string *error);
-
-    // The names of the player's own commands (the front end's come from the display).
-    static std::vector<std::string> CommandNames();
 
 private:
     Player &fPlayer;

@@ -1,4 +1,6 @@
-// What `help` says: one line per command, its synopsis and what it does.
+// What `help` says: one line per command, its synopsis and what it does. The player's
+// commands carry theirs in its command table (CommandInterpreter.cpp), the front end's in
+// its own.
 #ifndef BRINDLE_PLAYER_HELP_H
 #define BRINDLE_PLAYER_HELP_H
 
@@ -10,9 +12,6 @@ struct CommandHelp {
     const char *synopsis;  // "add PATH"
     const char *summary;   // "append PATH to playlist 0, opening one first if none is open"
 };
-
-// The player's own commands, in the order `help` lists them.
-const std::vector<CommandHelp> &player_command_help();
 
 // The help of command `name` among `commands`, or null.
 const CommandHelp *find_command_help(const std::vector<CommandHelp> &commands,

@@ -12,6 +12,7 @@ status_t ListenerList::Add(const BHandler *handler) {
     BMessenger messenger(handler, nullptr, &status);
     if (status != B_OK)
         return status;
+    brindle::MutexLock lock(fLock);
     if (fList && std::find(fList->begin(), fList->end(), messenger) != fList->end())
         return B_OK;
     auto list = fList ? std::make_shared<std::vector<BMessenger>>(*fList)
@@ -24,11 +25,12 @@ status_t ListenerList::Add(const BHandler *handler) {
 status_t ListenerList::Remove(const BHandler *handler) {
     if (handler == nullptr)
         return B_BAD_VALUE;
-    if (!fList)
-        return B_NAME_NOT_FOUND;
     // Compare by token, not through a new messenger: a handler that already left its
     // looper must still be removable.
     const int32 token = handler->Token();
+    brindle::MutexLock lock(fLock);
+    if (!fList)
+        return B_NAME_NOT_FOUND;
     auto matches = [token](const BMessenger &messenger) {
         return messenger.HandlerToken() == token;
     };

@@ -1,4 +1,9 @@
 // What a playlist holds; the player's own, behind the contract's PrivatePlaylist.
+//
+// One lock guards the items, the current index and the volume. It is recursive, because
+// the contract lets an add-on hold it (PrivatePlaylist::Lock()) around calls that each
+// take it again; so it carries no thread-safety annotations (the analysis cannot follow
+// a recursive lock). Every method takes it; Lock()/Unlock() hold it across several.
 #ifndef BRINDLE_PLAYER_PLAYLIST_DATA_H
 #define BRINDLE_PLAYER_PLAYLIST_DATA_H
 
@@ -6,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "ListenerList.h"
 
@@ -16,7 +22,45 @@ struct PlaylistItem {
 
 class PlaylistData {
 public:
-    std::recursive_mutex lock;
+    void Lock() { lock.lock(); }
+    void Unlock() { lock.unlock(); }
+
+    // Appends an item and returns its id.
+    int32 AddItem(const char *path);
+    int32 CountItems() const;
+    // -1 when none is current.
+    int32 CurrentIndex() const;
+    // False (changing nothing) when `index` is neither -1 nor an item's.
+    bool SetCurrent(int32 index);
+    // Moves the current item by `delta`, stopping at either end; from none, a step
+    // forward lands on the first item.
+    void Step(int32 delta);
+    // -1 when `index` is out of range.
+    int32 IDForItemAt(int32 index) const;
+    // Null for an unknown id. The text stays valid while the playlist lives and the item
+    // is not replaced (ReplaceItems).
+    const char *PathForItem(int32 id) const;
+
+    // Makes `paths` the items (new ids, unless the paths are the same as now) and item
+    // `current` current; returns whether the current item's path or index changed.
+    bool ReplaceItems(const std::vector<std::string> &paths, int32 current);
+
+    float Volume() const;
+    // Stores the volume and tells the observer (on the caller's thread, without the lock).
+    void SetVolume(float volume);
+    // Stores the volume and tells nobody.
+    void MirrorVolume(float volume);
+    // Told of every SetVolume; set before the playlist is shared, never changed after.
+    void SetVolumeObserver(std::function<void(float)> observer) { volumeSet = std::move(observer); }
+
+    ListenerList &Listeners() { return listeners; }
+
+private:
+    // The followed playlist still reaches these directly; ReplaceItems and MirrorVolume
+    // are its way in.
+    friend class FollowedPlaylist;
+
+    mutable std::recursive_mutex lock;
     // A deque: appending never moves an item, so PathForItem's pointers stay valid.
     // Ids grow with the position (items are only appended), so they are found by
     // binary search.
@@ -25,8 +69,6 @@ public:
     int32 current = -1;
     float volume = 1.0f;
     ListenerList listeners;
-    // Told of every SetVolume, on the caller's thread, after the lock is released; set
-    // before the playlist is shared, never changed after.
     std::function<void(float)> volumeSet;
 };
 

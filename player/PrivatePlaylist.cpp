@@ -1,8 +1,6 @@
 // The contract's playlist operations, as add-ons call them, and the counted handle.
 #include <PrivatePlaylist.h>
 
-#include <algorithm>
-
 #include "PlaylistData.h"
 
 PrivatePlaylist::PrivatePlaylist() : fData(new PlaylistData), fReferences(0) {}
@@ -12,63 +10,44 @@ PrivatePlaylist::~PrivatePlaylist() {
 }
 
 bool PrivatePlaylist::Lock() {
-    fData->lock.lock();
+    fData->Lock();
     return true;
 }
 
 void PrivatePlaylist::Unlock() {
-    fData->lock.unlock();
+    fData->Unlock();
 }
 
 status_t PrivatePlaylist::AddListener(BHandler *handler) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return fData->listeners.Add(handler);
+    return fData->Listeners().Add(handler);
 }
 
 status_t PrivatePlaylist::RemoveListener(BHandler *handler) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return fData->listeners.Remove(handler);
+    return fData->Listeners().Remove(handler);
 }
 
 int32 PrivatePlaylist::CurrentIndex() {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return fData->current;
+    return fData->CurrentIndex();
 }
 
 int32 PrivatePlaylist::CountItems() {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return static_cast<int32>(fData->items.size());
+    return fData->CountItems();
 }
 
 int32 PrivatePlaylist::IDForItemAt(int32 index) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    if (index < 0 || static_cast<size_t>(index) >= fData->items.size())
-        return -1;
-    return fData->items[index].id;
+    return fData->IDForItemAt(index);
 }
 
 const char *PrivatePlaylist::PathForItem(int32 id) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    auto found =
-        std::lower_bound(fData->items.begin(), fData->items.end(), id,
-                         [](const PlaylistItem &item, int32 wanted) { return item.id < wanted; });
-    if (found == fData->items.end() || found->id != id)
-        return nullptr;
-    return found->path.c_str();
+    return fData->PathForItem(id);
 }
 
 float PrivatePlaylist::Volume() {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return fData->volume;
+    return fData->Volume();
 }
 
 void PrivatePlaylist::SetVolume(float volume) {
-    {
-        std::lock_guard<std::recursive_mutex> lock(fData->lock);
-        fData->volume = volume;
-    }
-    if (fData->volumeSet)
-        fData->volumeSet(volume);
+    fData->SetVolume(volume);
 }
 
 void PrivatePlaylist::Acquire() {

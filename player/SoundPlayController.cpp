@@ -10,41 +10,32 @@ SoundPlayController::~SoundPlayController() {
 }
 
 bool SoundPlayController::Lock() {
-    fData->lock.lock();
+    fData->Lock();
     return true;
 }
 
 void SoundPlayController::Unlock() {
-    fData->lock.unlock();
+    fData->Unlock();
 }
 
 status_t SoundPlayController::AddListener(BHandler *handler) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return fData->listeners.Add(handler);
+    return fData->Listeners().Add(handler);
 }
 
 status_t SoundPlayController::RemoveListener(BHandler *handler) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return fData->listeners.Remove(handler);
+    return fData->Listeners().Remove(handler);
 }
 
 int32 SoundPlayController::CountPlaylists() {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    return static_cast<int32>(fData->playlists.size());
+    return fData->CountPlaylists();
 }
 
 PlaylistPtr SoundPlayController::PlaylistAt(uint32 index) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    if (index >= fData->playlists.size())
-        return PlaylistPtr();
-    return fData->playlists[index];
+    return fData->PlaylistAt(index);
 }
 
 status_t SoundPlayController::DisableInterface(const char *id) {
     if (id == nullptr)
         return B_BAD_VALUE;
-    if (!fData->disable)
-        return B_NO_INIT;
-    fData->disable(id);
-    return B_OK;
+    return fData->Disable(id) ? B_OK : B_NO_INIT;
 }

@@ -6,19 +6,19 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 
 #include <Looper.h>
+#include <Mutex.h>
 
 namespace {
 
 // Beyond this the collection is written out at once, as a full buffer is.
 const size_t kMostKept = 64 * 1024;
 
-std::mutex sLock;
-std::string sCollected;  // whole lines not yet written; guarded by sLock
-bool sDirect = false;    // after the exit flush: straight through; guarded by sLock
+brindle::Mutex sLock;
+std::string sCollected GUARDED_BY(sLock);  // whole lines not yet written
+bool sDirect GUARDED_BY(sLock) = false;    // after the exit flush: straight through
 
 // Writes all of `size` bytes to `fd`, waiting while a non-blocking descriptor is full.
 // Bytes nobody can take any more (the reader went away) are dropped, as the C library
@@ -38,8 +38,7 @@ void write_all(int fd, const char *data, size_t size) {
     }
 }
 
-// REQUIRES: sLock held.
-void write_collected() {
+void write_collected() REQUIRES(sLock) {
     if (sCollected.empty())
         return;
     const int saved = errno;
@@ -50,7 +49,7 @@ void write_collected() {
 
 // The C library hands the standard output stream's text here, a line at a time.
 ssize_t collect(void *, const char *data, size_t size) {
-    std::lock_guard<std::mutex> lock(sLock);
+    brindle::MutexLock lock(sLock);
     if (sDirect) {
         write_all(STDOUT_FILENO, data, size);
         return static_cast<ssize_t>(size);
@@ -64,7 +63,7 @@ ssize_t collect(void *, const char *data, size_t size) {
 // And the standard error stream's text here: the output collected before it goes first.
 ssize_t write_error(void *, const char *data, size_t size) {
     {
-        std::lock_guard<std::mutex> lock(sLock);
+        brindle::MutexLock lock(sLock);
         write_collected();
     }
     const int saved = errno;
@@ -77,7 +76,7 @@ void flush_at_exit() {
     // What is still in the stream (a last line without its newline) joins the rest; from
     // here on, whatever late destructors print goes straight out.
     fflush(stdout);
-    std::lock_guard<std::mutex> lock(sLock);
+    brindle::MutexLock lock(sLock);
     write_collected();
     sDirect = true;
 }
@@ -117,6 +116,6 @@ void setup_standard_output() {
 }
 
 void flush_standard_output() {
-    std::lock_guard<std::mutex> lock(sLock);
+    brindle::MutexLock lock(sLock);
     write_collected();
 }

@@ -18,7 +18,7 @@ TaskQueue::~TaskQueue() {
 void TaskQueue::Post(Task task) {
     bool wasEmpty;
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         wasEmpty = fTasks.empty();
         fTasks.push_back(std::move(task));
     }
@@ -54,7 +54,7 @@ size_t TaskQueue::RunPending() {
     ClearWake();
     std::deque<Task> tasks;
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         tasks.swap(fTasks);
     }
     for (Task &task : tasks)
@@ -63,6 +63,6 @@ size_t TaskQueue::RunPending() {
 }
 
 bool TaskQueue::IsEmpty() const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     return fTasks.empty();
 }

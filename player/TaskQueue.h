@@ -9,7 +9,8 @@
 
 #include <deque>
 #include <functional>
-#include <mutex>
+
+#include <Mutex.h>
 
 class TaskQueue {
 public:
@@ -23,7 +24,7 @@ public:
     // False when the wake-up descriptor could not be made.
     bool InitCheck() const { return fWakeFd >= 0; }
 
-    void Post(Task task);
+    void Post(Task task) EXCLUDES(fLock);
     // Makes WakeFd() readable without queuing anything. Async-signal-safe.
     void Wake();
 
@@ -32,14 +33,14 @@ public:
 
     // Runs the tasks queued before the call, in order. Tasks queued meanwhile wait for
     // the next call. Returns how many ran. Makes no system call when nothing is queued.
-    size_t RunPending();
-    bool IsEmpty() const;
+    size_t RunPending() EXCLUDES(fLock);
+    bool IsEmpty() const EXCLUDES(fLock);
     // Consumes a wake-up, once poll() reported WakeFd() readable.
     void ClearWake();
 
 private:
-    mutable std::mutex fLock;
-    std::deque<Task> fTasks;
+    mutable brindle::Mutex fLock;
+    std::deque<Task> fTasks GUARDED_BY(fLock);
     int fWakeFd = -1;
 };
 

@@ -57,7 +57,7 @@ BApplication::~BApplication() {
 status_t BApplication::_DeliverRosterMessage(BMessage *message) {
     roster_message_hook hook;
     {
-        std::lock_guard<std::mutex> lock(fHookLock);
+        brindle::MutexLock lock(fHookLock);
         hook = fHook;
     }
     if (hook) {
@@ -68,7 +68,7 @@ status_t BApplication::_DeliverRosterMessage(BMessage *message) {
 }
 
 void BApplication::SetRosterMessageHook(roster_message_hook hook) {
-    std::lock_guard<std::mutex> lock(fHookLock);
+    brindle::MutexLock lock(fHookLock);
     fHook = std::move(hook);
 }
 

@@ -21,10 +21,10 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include <Looper.h>
 #include <Messenger.h>
+#include <Mutex.h>
 #include <String.h>
 
 namespace BPrivate {
@@ -73,9 +73,8 @@ private:
     status_t fInitStatus = B_NO_INIT;
     status_t fRegistrationStatus = B_NO_INIT;
     BString fSignature;
-    bool fRunning = false;
-    std::mutex fHookLock;
-    roster_message_hook fHook;
+    brindle::Mutex fHookLock;
+    roster_message_hook fHook GUARDED_BY(fHookLock);
     std::unique_ptr<BPrivate::RosterServer> fRosterServer;
 };
 

@@ -1,10 +1,10 @@
 #include <HandlerRegistry.h>
 
 #include <atomic>
-#include <mutex>
 #include <unordered_map>
 
 #include <LooperState.h>
+#include <Mutex.h>
 
 namespace BPrivate {
 namespace handler_registry {
@@ -20,10 +20,10 @@ struct Entry {
 };
 
 struct Registry {
-    std::mutex lock;
-    std::unordered_map<int32, Entry> entries;
-    std::unordered_map<const BLooper *, int32> loopers;
-    int32 nextToken = 1;
+    brindle::Mutex lock;
+    std::unordered_map<int32, Entry> entries GUARDED_BY(lock);
+    std::unordered_map<const BLooper *, int32> loopers GUARDED_BY(lock);
+    int32 nextToken GUARDED_BY(lock) = 1;
 };
 
 // Never destroyed: handlers in static objects may outlive any other static.
@@ -36,7 +36,7 @@ Registry &registry() {
 
 int32 add_handler(BHandler *handler) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     int32 token = table.nextToken++;
     table.entries[token].handler = handler;
     return token;
@@ -44,13 +44,13 @@ int32 add_handler(BHandler *handler) {
 
 void remove_handler(int32 token) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     table.entries.erase(token);
 }
 
 void set_handler_looper(int32 token, int32 looperToken) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto found = table.entries.find(token);
     if (found != table.entries.end())
         found->second.looperToken = looperToken;
@@ -58,7 +58,7 @@ void set_handler_looper(int32 token, int32 looperToken) {
 
 BHandler *handler_in_looper(int32 token, int32 looperToken) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto found = table.entries.find(token);
     if (found == table.entries.end() || found->second.looperToken != looperToken)
         return nullptr;
@@ -67,7 +67,7 @@ BHandler *handler_in_looper(int32 token, int32 looperToken) {
 
 int32 looper_of_handler(int32 token) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto found = table.entries.find(token);
     if (found == table.entries.end())
         return B_BAD_HANDLER;
@@ -76,7 +76,7 @@ int32 looper_of_handler(int32 token) {
 
 void add_looper(int32 token, BLooper *looper, std::shared_ptr<LooperState> state) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     Entry &entry = table.entries[token];
     entry.looper = looper;
     entry.looperToken = token;
@@ -86,7 +86,7 @@ void add_looper(int32 token, BLooper *looper, std::shared_ptr<LooperState> state
 
 void remove_looper(int32 token, BLooper *looper) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto found = table.entries.find(token);
     if (found != table.entries.end()) {
         found->second.looper = nullptr;
@@ -100,7 +100,7 @@ void remove_looper(int32 token, BLooper *looper) {
 
 LooperReference find_looper(int32 token) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto found = table.entries.find(token);
     if (found == table.entries.end() || found->second.state == nullptr)
         return {};
@@ -110,7 +110,7 @@ LooperReference find_looper(int32 token) {
 status_t find_target(int32 handlerToken, int32 looperToken, bool preferred,
                      LooperReference *target) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto looper = table.entries.find(looperToken);
     if (looper == table.entries.end() || looper->second.state == nullptr)
         return B_BAD_PORT_ID;
@@ -125,7 +125,7 @@ status_t find_target(int32 handlerToken, int32 looperToken, bool preferred,
 
 std::shared_ptr<LooperState> find_looper_state(const BLooper *looper) {
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     auto byAddress = table.loopers.find(looper);
     if (byAddress == table.loopers.end())
         return nullptr;
@@ -136,7 +136,7 @@ BLooper *looper_for_thread(thread_id thread) {
     if (thread < 0)
         return nullptr;
     Registry &table = registry();
-    std::lock_guard<std::mutex> lock(table.lock);
+    brindle::MutexLock lock(table.lock);
     for (const auto &entry : table.loopers) {
         const std::shared_ptr<LooperState> &state = table.entries[entry.second].state;
         if (state != nullptr && state->Thread() == thread)

@@ -40,7 +40,7 @@ BLooper::~BLooper() {
 void BLooper::_DetachHandlers() {
     std::vector<BHandler *> handlers;
     {
-        std::lock_guard<std::mutex> lock(fHandlersLock);
+        brindle::MutexLock lock(fHandlersLock);
         handlers.swap(fHandlers);
         fPreferred = nullptr;
     }
@@ -177,7 +177,7 @@ void BLooper::AddHandler(BHandler *handler) {
     if (handler == nullptr || handler->Looper() != nullptr)
         return;
     {
-        std::lock_guard<std::mutex> lock(fHandlersLock);
+        brindle::MutexLock lock(fHandlersLock);
         fHandlers.push_back(handler);
     }
     handler->_SetLooper(this);
@@ -187,7 +187,7 @@ bool BLooper::RemoveHandler(BHandler *handler) {
     if (handler == nullptr || handler == this)
         return false;
     {
-        std::lock_guard<std::mutex> lock(fHandlersLock);
+        brindle::MutexLock lock(fHandlersLock);
         auto found = std::find(fHandlers.begin(), fHandlers.end(), handler);
         if (found == fHandlers.end())
             return false;
@@ -200,30 +200,30 @@ bool BLooper::RemoveHandler(BHandler *handler) {
 }
 
 int32 BLooper::CountHandlers() const {
-    std::lock_guard<std::mutex> lock(fHandlersLock);
+    brindle::MutexLock lock(fHandlersLock);
     return static_cast<int32>(fHandlers.size());
 }
 
 BHandler *BLooper::HandlerAt(int32 index) const {
-    std::lock_guard<std::mutex> lock(fHandlersLock);
+    brindle::MutexLock lock(fHandlersLock);
     if (index < 0 || static_cast<size_t>(index) >= fHandlers.size())
         return nullptr;
     return fHandlers[index];
 }
 
 int32 BLooper::IndexOf(BHandler *handler) const {
-    std::lock_guard<std::mutex> lock(fHandlersLock);
+    brindle::MutexLock lock(fHandlersLock);
     auto found = std::find(fHandlers.begin(), fHandlers.end(), handler);
     return found == fHandlers.end() ? -1 : static_cast<int32>(found - fHandlers.begin());
 }
 
 BHandler *BLooper::PreferredHandler() const {
-    std::lock_guard<std::mutex> lock(fHandlersLock);
+    brindle::MutexLock lock(fHandlersLock);
     return fPreferred;
 }
 
 void BLooper::SetPreferredHandler(BHandler *handler) {
-    std::lock_guard<std::mutex> lock(fHandlersLock);
+    brindle::MutexLock lock(fHandlersLock);
     if (handler != nullptr &&
         std::find(fHandlers.begin(), fHandlers.end(), handler) == fHandlers.end())
         handler = nullptr;

@@ -26,12 +26,12 @@
 #define BRINDLE_APP_LOOPER_H
 
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include <Handler.h>
 #include <Message.h>
+#include <Mutex.h>
 #include <SupportDefs.h>
 
 #ifndef B_INFINITE_TIMEOUT
@@ -142,9 +142,9 @@ private:
     std::thread fThread;  // assigned in Run() under the state's mutex
     BMessage *fCurrentMessage = nullptr;
     bool fCurrentDetached = false;
-    mutable std::mutex fHandlersLock;
-    std::vector<BHandler *> fHandlers;
-    BHandler *fPreferred = nullptr;
+    mutable brindle::Mutex fHandlersLock;
+    std::vector<BHandler *> fHandlers GUARDED_BY(fHandlersLock);
+    BHandler *fPreferred GUARDED_BY(fHandlersLock) = nullptr;
 };
 
 #endif  // BRINDLE_APP_LOOPER_H

@@ -11,6 +11,8 @@
 
 namespace BPrivate {
 
+using brindle::MutexLock;
+
 namespace {
 
 std::atomic<void (*)()> sIdleHook{nullptr};
@@ -22,40 +24,50 @@ thread_id current_thread() {
     return id;
 }
 
-bool LooperState::_WaitUntil(std::condition_variable &condition, std::unique_lock<std::mutex> &lock,
-                             bigtime_t timeout, const std::function<bool()> &done) {
-    if (timeout == B_INFINITE_TIMEOUT) {
-        condition.wait(lock, done);
+LooperState::Deadline LooperState::_DeadlineAfter(bigtime_t timeout) {
+    Deadline deadline{timeout == B_INFINITE_TIMEOUT, brindle::ConditionVariable::Clock::now()};
+    if (!deadline.never && timeout > 0)
+        deadline.at += std::chrono::microseconds(timeout);
+    return deadline;
+}
+
+bool LooperState::_Wait(brindle::ConditionVariable &condition, const Deadline &deadline) {
+    if (deadline.never) {
+        condition.Wait(fMutex);
         return true;
     }
-    if (timeout < 0)
-        timeout = 0;
-    return condition.wait_for(lock, std::chrono::microseconds(timeout), done);
+    return condition.WaitUntil(fMutex, deadline.at);
+}
+
+bool LooperState::_LockRefused(bool forLoop) const {
+    return fLoopEnded || fStop || (fQuitting && !forLoop);
 }
 
 void LooperState::_NotifyQuitting() {
     // Callers hold a reference to the state, since a woken thread may end the looper.
     // Lock() refuses from now on, Take() may have to end, the idle waiters and the life
     // cycle's may be done.
-    fLockFreed.notify_all();
-    fQueued.notify_all();
-    fIdle.notify_all();
-    fLifeCycle.notify_all();
+    fLockFreed.NotifyAll();
+    fQueued.NotifyAll();
+    fIdle.NotifyAll();
+    fLifeCycle.NotifyAll();
 }
 
 status_t LooperState::Lock(bigtime_t timeout, bool forLoop) {
     thread_id self = current_thread();
-    std::unique_lock<std::mutex> lock(fMutex);
-    auto refused = [&] { return fLoopEnded || fStop || (fQuitting && !forLoop); };
+    const Deadline deadline = _DeadlineAfter(timeout);
+    MutexLock lock(fMutex);
     if (fOwner == self) {
         fLockCount++;
         return B_OK;
     }
-    if (refused())
+    if (_LockRefused(forLoop))
         return B_BAD_VALUE;
-    if (!_WaitUntil(fLockFreed, lock, timeout, [&] { return fOwner < 0 || refused(); }))
-        return B_TIMED_OUT;
-    if (refused())
+    while (fOwner >= 0 && !_LockRefused(forLoop)) {
+        if (!_Wait(fLockFreed, deadline) && fOwner >= 0 && !_LockRefused(forLoop))
+            return B_TIMED_OUT;
+    }
+    if (_LockRefused(forLoop))
         return B_BAD_VALUE;
     fOwner = self;
     fLockCount = 1;
@@ -65,21 +77,21 @@ status_t LooperState::Lock(bigtime_t timeout, bool forLoop) {
 void LooperState::Unlock() {
     std::shared_ptr<LooperState> self;
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         // Unlocking a lock the caller does not hold changes nothing.
         if (fOwner != current_thread() || --fLockCount != 0)
             return;
         fOwner = -1;
         self = shared_from_this();
     }
-    fLockFreed.notify_all();
+    fLockFreed.NotifyAll();
 }
 
 int32 LooperState::ReleaseAll() {
     int32 released;
     std::shared_ptr<LooperState> self;
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         if (fOwner != current_thread())
             return 0;
         self = shared_from_this();
@@ -87,40 +99,40 @@ int32 LooperState::ReleaseAll() {
         fOwner = -1;
         fLockCount = 0;
     }
-    fLockFreed.notify_all();
+    fLockFreed.NotifyAll();
     return released;
 }
 
 bool LooperState::IsLockedByCaller() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fOwner >= 0 && fOwner == current_thread();
 }
 
 thread_id LooperState::LockingThread() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fOwner;
 }
 
 int32 LooperState::CountLocks() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fLockCount;
 }
 
 status_t LooperState::Post(QueuedMessage entry) {
     std::shared_ptr<LooperState> self;
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         if (fQuitting || fLoopEnded)
             return B_BAD_PORT_ID;
         fQueue.push_back(std::move(entry));
         self = shared_from_this();
     }
-    fQueued.notify_one();
+    fQueued.NotifyOne();
     return B_OK;
 }
 
 bool LooperState::IsMessageWaiting() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return _MessageQueued();
 }
 
@@ -137,18 +149,19 @@ void LooperState::SetIdleHook(void (*hook)()) {
 }
 
 bool LooperState::Take(QueuedMessage *entry) {
-    std::unique_lock<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     void (*hook)() = sIdleHook.load(std::memory_order_relaxed);
     if (fDispatching && hook != nullptr && !_MessageQueued()) {
         // Still dispatching as far as WaitForIdle can tell: the hook is done before an
         // idle waiter is let go.
-        lock.unlock();
+        lock.Unlock();
         hook();
-        lock.lock();
+        lock.Lock();
     }
     fDispatching = false;
     for (;;) {
-        fQueued.wait(lock, [&] { return fStop || !fQueue.empty(); });
+        while (!fStop && fQueue.empty())
+            fQueued.Wait(fMutex);
         if (fStop)
             return false;
         QueuedMessage front = std::move(fQueue.front());
@@ -156,9 +169,9 @@ bool LooperState::Take(QueuedMessage *entry) {
         switch (front.kind) {
             case QueuedMessage::kIdleMarker:
                 fPassedMarker = front.marker;
-                lock.unlock();
-                fIdle.notify_all();
-                lock.lock();
+                lock.Unlock();
+                fIdle.NotifyAll();
+                lock.Lock();
                 continue;
             case QueuedMessage::kQuit:
                 return false;
@@ -171,7 +184,7 @@ bool LooperState::Take(QueuedMessage *entry) {
 }
 
 thread_id LooperState::StartThread(std::thread *slot, std::function<void()> body) {
-    std::unique_lock<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     if (fRunning || fQuitting)
         return B_BAD_THREAD_STATE;
     fRunning = true;
@@ -179,18 +192,19 @@ thread_id LooperState::StartThread(std::thread *slot, std::function<void()> body
     // thread can look at it (it detaches it when the looper ends itself).
     *slot = std::thread([this, body = std::move(body)] {
         {
-            std::lock_guard<std::mutex> started(fMutex);
+            MutexLock started(fMutex);
             fThread = current_thread();
-            fLifeCycle.notify_all();
+            fLifeCycle.NotifyAll();
         }
         body();
     });
-    fLifeCycle.wait(lock, [&] { return fThread >= 0; });
+    while (fThread < 0)
+        fLifeCycle.Wait(fMutex);
     return fThread;
 }
 
 thread_id LooperState::StartOnCaller() {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     if (fRunning || fQuitting)
         return B_BAD_THREAD_STATE;
     fRunning = true;
@@ -199,24 +213,24 @@ thread_id LooperState::StartOnCaller() {
 }
 
 bool LooperState::IsRunning() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fRunning;
 }
 
 bool LooperState::IsQuitting() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fQuitting || fLoopEnded;
 }
 
 thread_id LooperState::Thread() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fThread;
 }
 
 void LooperState::MarkQuitting() {
     const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         fQuitting = true;
     }
     _NotifyQuitting();
@@ -226,7 +240,7 @@ bool LooperState::RequestQuitOnOwnThread() {
     const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
     bool first;
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         fQuitting = true;
         fEndAfterDispatch = true;
         first = fMode == kNotQuitting;
@@ -240,7 +254,7 @@ bool LooperState::RequestQuitOnOwnThread() {
 bool LooperState::RequestQuitFromOtherThread() {
     const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         if (fMode != kNotQuitting)
             return false;
         fMode = kQuitFromOtherThread;
@@ -256,7 +270,7 @@ bool LooperState::RequestQuitFromOtherThread() {
 void LooperState::RequestStop() {
     const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         if (fMode == kNotQuitting)
             fMode = kDestroyed;
         fQuitting = true;
@@ -266,12 +280,12 @@ void LooperState::RequestStop() {
 }
 
 LooperState::QuitMode LooperState::Mode() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fMode;
 }
 
 bool LooperState::ShouldEndLoop() const {
-    std::lock_guard<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     return fEndAfterDispatch || fStop;
 }
 
@@ -279,7 +293,7 @@ void LooperState::LoopEnded() {
     const std::shared_ptr<LooperState> self = shared_from_this();  // see _NotifyQuitting
     std::deque<QueuedMessage> dropped;
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        MutexLock lock(fMutex);
         fLoopEnded = true;
         fQuitting = true;
         fDispatching = false;
@@ -290,15 +304,17 @@ void LooperState::LoopEnded() {
 }
 
 void LooperState::WaitForLoopEnd() {
-    std::unique_lock<std::mutex> lock(fMutex);
+    MutexLock lock(fMutex);
     if (!fRunning)
         return;
-    fLifeCycle.wait(lock, [&] { return fLoopEnded; });
+    while (!fLoopEnded)
+        fLifeCycle.Wait(fMutex);
 }
 
 status_t LooperState::WaitForIdle(bigtime_t timeout) {
     thread_id self = current_thread();
-    std::unique_lock<std::mutex> lock(fMutex);
+    const Deadline deadline = _DeadlineAfter(timeout);
+    MutexLock lock(fMutex);
     // Waiting while holding the lock, or on the loop's own thread, could never end.
     if (fOwner == self || fThread == self)
         return B_NOT_ALLOWED;
@@ -314,15 +330,16 @@ status_t LooperState::WaitForIdle(bigtime_t timeout) {
     marker.marker = ++fNextMarker;
     uint64 wanted = marker.marker;
     fQueue.push_back(std::move(marker));
-    lock.unlock();
-    fQueued.notify_one();
-    lock.lock();
+    lock.Unlock();
+    fQueued.NotifyOne();
+    lock.Lock();
     // Woken only when a marker passes or the loop ends, never by the lock's traffic.
-    bool finished =
-        _WaitUntil(fIdle, lock, timeout, [&] { return fPassedMarker >= wanted || fLoopEnded; });
+    bool timedOut = false;
+    while (fPassedMarker < wanted && !fLoopEnded && !timedOut)
+        timedOut = !_Wait(fIdle, deadline);
     if (fPassedMarker >= wanted)
         return B_OK;
-    if (finished)
+    if (fLoopEnded)
         return B_BAD_PORT_ID;
     return B_TIMED_OUT;
 }

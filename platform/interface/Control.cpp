@@ -19,11 +19,8 @@ void BControl::AttachedToWindow() {
 }
 
 void BControl::SetLabel(const char *label) {
-    {
-        std::lock_guard<std::mutex> lock(fControlLock);
-        fLabel.SetTo(label != nullptr ? label : "");
-    }
-    NotifyDisplay(B_CONTROL_LABEL_CHANGED);
+    SetAndNotify(fControlLock, fLabel, label != nullptr ? label : "", B_CONTROL_LABEL_CHANGED,
+                 true);
 }
 
 const char *BControl::Label() const {
@@ -37,13 +34,7 @@ BString BControl::LabelCopy() const {
 }
 
 void BControl::SetValue(int32 value) {
-    {
-        std::lock_guard<std::mutex> lock(fControlLock);
-        if (fValue == value)
-            return;
-        fValue = value;
-    }
-    NotifyDisplay(B_CONTROL_VALUE_CHANGED);
+    SetAndNotify(fControlLock, fValue, value, B_CONTROL_VALUE_CHANGED);
 }
 
 int32 BControl::Value() const {
@@ -52,13 +43,7 @@ int32 BControl::Value() const {
 }
 
 void BControl::SetEnabled(bool enabled) {
-    {
-        std::lock_guard<std::mutex> lock(fControlLock);
-        if (fEnabled == enabled)
-            return;
-        fEnabled = enabled;
-    }
-    NotifyDisplay(B_CONTROL_ENABLED_CHANGED);
+    SetAndNotify(fControlLock, fEnabled, enabled, B_CONTROL_ENABLED_CHANGED);
 }
 
 bool BControl::IsEnabled() const {

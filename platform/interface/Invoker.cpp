@@ -19,7 +19,7 @@ BInvoker::~BInvoker() {
 status_t BInvoker::SetMessage(BMessage *message) {
     BMessage *previous = nullptr;
     {
-        std::lock_guard<std::mutex> lock(fInvokerLock);
+        brindle::MutexLock lock(fInvokerLock);
         if (message == fMessage)
             return B_OK;
         previous = fMessage;
@@ -30,19 +30,19 @@ status_t BInvoker::SetMessage(BMessage *message) {
 }
 
 BMessage *BInvoker::Message() const {
-    std::lock_guard<std::mutex> lock(fInvokerLock);
+    brindle::MutexLock lock(fInvokerLock);
     return fMessage;
 }
 
 uint32 BInvoker::Command() const {
-    std::lock_guard<std::mutex> lock(fInvokerLock);
+    brindle::MutexLock lock(fInvokerLock);
     return fMessage != nullptr ? fMessage->what : 0;
 }
 
 bool BInvoker::CopyMessage(BMessage *copy) const {
     if (copy == nullptr)
         return false;
-    std::lock_guard<std::mutex> lock(fInvokerLock);
+    brindle::MutexLock lock(fInvokerLock);
     if (fMessage == nullptr)
         return false;
     *copy = *fMessage;
@@ -57,13 +57,13 @@ status_t BInvoker::SetTarget(const BHandler *handler, const BLooper *looper) {
 }
 
 status_t BInvoker::SetTarget(BMessenger messenger) {
-    std::lock_guard<std::mutex> lock(fInvokerLock);
+    brindle::MutexLock lock(fInvokerLock);
     fMessenger = messenger;
     return B_OK;
 }
 
 BMessenger BInvoker::Messenger() const {
-    std::lock_guard<std::mutex> lock(fInvokerLock);
+    brindle::MutexLock lock(fInvokerLock);
     return fMessenger;
 }
 
@@ -82,7 +82,7 @@ status_t BInvoker::Invoke(BMessage *message) {
 
 status_t BInvoker::CopyInvocation(const BMessage *message, BMessage *copy,
                                   BMessenger *target) const {
-    std::lock_guard<std::mutex> lock(fInvokerLock);
+    brindle::MutexLock lock(fInvokerLock);
     const BMessage *source = message != nullptr ? message : fMessage;
     if (source == nullptr)
         return B_BAD_VALUE;

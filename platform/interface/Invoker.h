@@ -7,10 +7,9 @@
 #ifndef BRINDLE_INTERFACE_INVOKER_H
 #define BRINDLE_INTERFACE_INVOKER_H
 
-#include <mutex>
-
 #include <Message.h>
 #include <Messenger.h>
+#include <Mutex.h>
 
 class BHandler;
 class BLooper;
@@ -53,9 +52,9 @@ protected:
     static int64 InvocationTime();
 
 private:
-    mutable std::mutex fInvokerLock;
-    BMessage *fMessage = nullptr;
-    BMessenger fMessenger;
+    mutable brindle::Mutex fInvokerLock;
+    BMessage *fMessage GUARDED_BY(fInvokerLock) = nullptr;
+    BMessenger fMessenger GUARDED_BY(fInvokerLock);
 };
 
 #endif  // BRINDLE_INTERFACE_INVOKER_H

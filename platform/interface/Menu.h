@@ -12,11 +12,13 @@
 #define BRINDLE_INTERFACE_MENU_H
 
 #include <atomic>
-#include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <DisplayHook.h>
 #include <Messenger.h>
+#include <Mutex.h>
 #include <String.h>
 
 class BHandler;
@@ -42,7 +44,8 @@ public:
     BMenuItem *ItemAt(int32 index) const;
     int32 CountItems() const;
     int32 IndexOf(const BMenuItem *item) const;
-    // The first item with exactly that label, or null.
+    // The first item with exactly that label, or null. Found through an index of the labels
+    // (a long menu, the genres, is searched often and changed rarely).
     BMenuItem *FindItem(const char *label) const;
     // The first marked item, or null.
     BMenuItem *FindMarked() const;
@@ -75,14 +78,31 @@ private:
     void _MarkItem(BMenuItem *item, bool marked);
     void _AimItem(BMenuItem *item, BWindow *window);
     void _Notify(display_change_kind kind, BMenuItem *item, int32 index) const;
+    // An item's label changed: the label index is out of date.
+    void _LabelChanged();
+
+    // The index of the first item with `label`, or -1.
+    int32 _IndexOfLabel(const char *label) const REQUIRES(fMenuLock);
+    // The index of the first marked item, or -1; learns where the mark is when one item
+    // at most is marked.
+    int32 _FirstMarked() const REQUIRES(fMenuLock);
 
     const BString fName;
-    mutable std::mutex fMenuLock;
-    std::vector<BMenuItem *> fItems;
-    BMessenger fDefaultTarget;
-    bool fHasDefaultTarget = false;
-    bool fRadioMode = false;
-    bool fLabelFromMarked = false;
+    mutable brindle::Mutex fMenuLock;
+    std::vector<BMenuItem *> fItems GUARDED_BY(fMenuLock);
+    // Each label's first position in fItems, built on demand, dropped by every change
+    // of the items or their labels.
+    mutable std::unordered_map<std::string, int32> fLabelIndex GUARDED_BY(fMenuLock);
+    mutable bool fLabelIndexValid GUARDED_BY(fMenuLock) = false;
+    // When fMarkKnown, fMarked is the only marked item's index (-1: none is marked).
+    // Marks change only under fMenuLock while an item is in a menu; adding or removing
+    // items forgets it.
+    mutable int32 fMarked GUARDED_BY(fMenuLock) = -1;
+    mutable bool fMarkKnown GUARDED_BY(fMenuLock) = false;
+    BMessenger fDefaultTarget GUARDED_BY(fMenuLock);
+    bool fHasDefaultTarget GUARDED_BY(fMenuLock) = false;
+    bool fRadioMode GUARDED_BY(fMenuLock) = false;
+    bool fLabelFromMarked GUARDED_BY(fMenuLock) = false;
     std::atomic<BView *> fOwner{nullptr};
 };
 

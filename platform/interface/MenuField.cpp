@@ -33,11 +33,7 @@ void BMenuField::AttachedToWindow() {
 }
 
 void BMenuField::SetLabel(const char *label) {
-    {
-        std::lock_guard<std::mutex> lock(fFieldLock);
-        fLabel.SetTo(label != nullptr ? label : "");
-    }
-    NotifyDisplay(B_CONTROL_LABEL_CHANGED);
+    SetAndNotify(fFieldLock, fLabel, label != nullptr ? label : "", B_CONTROL_LABEL_CHANGED, true);
 }
 
 const char *BMenuField::Label() const {
@@ -51,13 +47,7 @@ BString BMenuField::LabelCopy() const {
 }
 
 void BMenuField::SetDivider(float position) {
-    {
-        std::lock_guard<std::mutex> lock(fFieldLock);
-        if (fDivider == position)
-            return;
-        fDivider = position;
-    }
-    NotifyDisplay(B_CONTROL_DIVIDER_CHANGED);
+    SetAndNotify(fFieldLock, fDivider, position, B_CONTROL_DIVIDER_CHANGED);
 }
 
 float BMenuField::Divider() const {
@@ -66,13 +56,7 @@ float BMenuField::Divider() const {
 }
 
 void BMenuField::SetEnabled(bool enabled) {
-    {
-        std::lock_guard<std::mutex> lock(fFieldLock);
-        if (fEnabled == enabled)
-            return;
-        fEnabled = enabled;
-    }
-    NotifyDisplay(B_CONTROL_ENABLED_CHANGED);
+    SetAndNotify(fFieldLock, fEnabled, enabled, B_CONTROL_ENABLED_CHANGED);
 }
 
 bool BMenuField::IsEnabled() const {

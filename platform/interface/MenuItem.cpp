@@ -16,23 +16,25 @@ BMenuItem::~BMenuItem() {
 }
 
 const char *BMenuItem::Label() const {
-    std::lock_guard<std::mutex> lock(fLabelLock);
+    brindle::MutexLock lock(fLabelLock);
     return fLabel.String();
 }
 
 BString BMenuItem::LabelCopy() const {
-    std::lock_guard<std::mutex> lock(fLabelLock);
+    brindle::MutexLock lock(fLabelLock);
     return fLabel;
 }
 
 void BMenuItem::SetLabel(const char *label) {
     {
-        std::lock_guard<std::mutex> lock(fLabelLock);
+        brindle::MutexLock lock(fLabelLock);
         fLabel.SetTo(label != nullptr ? label : "");
     }
     BMenu *menu = Menu();
-    if (menu != nullptr)
+    if (menu != nullptr) {
+        menu->_LabelChanged();
         menu->_Notify(B_MENU_ITEM_CHANGED, this, menu->IndexOf(this));
+    }
 }
 
 void BMenuItem::SetMarked(bool marked) {

@@ -7,9 +7,9 @@
 #define BRINDLE_INTERFACE_MENU_ITEM_H
 
 #include <atomic>
-#include <mutex>
 
 #include <Invoker.h>
+#include <Mutex.h>
 #include <String.h>
 
 class BMenu;
@@ -49,8 +49,8 @@ public:
 private:
     friend class BMenu;
 
-    mutable std::mutex fLabelLock;
-    BString fLabel;
+    mutable brindle::Mutex fLabelLock;
+    BString fLabel GUARDED_BY(fLabelLock);
     std::atomic<bool> fMarked{false};
     std::atomic<bool> fEnabled{true};
     std::atomic<BMenu *> fMenu{nullptr};

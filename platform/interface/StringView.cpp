@@ -10,13 +10,7 @@ BStringView::BStringView(const char *name, const char *text, uint32 flags)
 BStringView::~BStringView() = default;
 
 void BStringView::SetText(const char *text) {
-    {
-        std::lock_guard<std::mutex> lock(fTextLock);
-        if (fText == (text != nullptr ? text : ""))
-            return;
-        fText.SetTo(text != nullptr ? text : "");
-    }
-    NotifyDisplay(B_CONTROL_TEXT_CHANGED);
+    SetAndNotify(fTextLock, fText, text != nullptr ? text : "", B_CONTROL_TEXT_CHANGED);
 }
 
 const char *BStringView::Text() const {

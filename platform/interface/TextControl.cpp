@@ -15,11 +15,7 @@ BTextControl::BTextControl(const char *name, const char *label, const char *text
 BTextControl::~BTextControl() = default;
 
 void BTextControl::SetText(const char *text) {
-    {
-        std::lock_guard<std::mutex> lock(fTextLock);
-        fText.SetTo(text != nullptr ? text : "");
-    }
-    NotifyDisplay(B_CONTROL_TEXT_CHANGED);
+    SetAndNotify(fTextLock, fText, text != nullptr ? text : "", B_CONTROL_TEXT_CHANGED, true);
 }
 
 const char *BTextControl::Text() const {
@@ -38,13 +34,7 @@ int32 BTextControl::TextLength() const {
 }
 
 void BTextControl::SetDivider(float position) {
-    {
-        std::lock_guard<std::mutex> lock(fTextLock);
-        if (fDivider == position)
-            return;
-        fDivider = position;
-    }
-    NotifyDisplay(B_CONTROL_DIVIDER_CHANGED);
+    SetAndNotify(fTextLock, fDivider, position, B_CONTROL_DIVIDER_CHANGED);
 }
 
 float BTextControl::Divider() const {

@@ -50,14 +50,7 @@ void BView::AddChild(BView *child, BView *before) {
     if (window != nullptr)
         child->_Attach(window);
 
-    display_change change{B_VIEW_ADDED};
-    change.window = window;
-    change.view = child;
-    change.other = this;
-    notify_display(change);
-
-    if (window != nullptr)
-        window->ContentChanged();
+    _TreeChanged(B_VIEW_ADDED, window, child, this);
 }
 
 bool BView::RemoveChild(BView *child) {
@@ -78,14 +71,7 @@ bool BView::RemoveChild(BView *child) {
         child->_Detach();
     }
 
-    display_change change{B_VIEW_REMOVED};
-    change.window = window;
-    change.view = child;
-    change.other = this;
-    notify_display(change);
-
-    if (window != nullptr)
-        window->ContentChanged();
+    _TreeChanged(B_VIEW_REMOVED, window, child, this);
     return true;
 }
 
@@ -169,13 +155,7 @@ void BView::ResizeTo(float width, float height) {
 }
 
 void BView::SetFrame(BRect frame) {
-    {
-        std::lock_guard<std::mutex> lock(fLock);
-        if (fFrame == frame)
-            return;
-        fFrame = frame;
-    }
-    NotifyDisplay(B_VIEW_FRAME_CHANGED);
+    SetAndNotify(fLock, fFrame, frame, B_VIEW_FRAME_CHANGED);
 }
 
 void BView::SetLayoutInfo(const view_layout_info &info) {
@@ -197,6 +177,16 @@ void BView::NotifyDisplay(display_change &change) const {
 void BView::NotifyDisplay(display_change_kind kind) const {
     display_change change{kind};
     NotifyDisplay(change);
+}
+
+void BView::_TreeChanged(display_change_kind kind, BWindow *window, BView *child, BView *parent) {
+    display_change change{kind};
+    change.window = window;
+    change.view = child;
+    change.other = parent;
+    notify_display(change);
+    if (window != nullptr)
+        window->ContentChanged();
 }
 
 std::vector<BView *> BView::_ChildrenCopy() const {

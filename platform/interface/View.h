@@ -86,9 +86,28 @@ protected:
     void NotifyDisplay(display_change &change) const;
     void NotifyDisplay(display_change_kind kind) const;
 
+    // How every model setter changes its state: under `lock`, `field` takes `value`; then,
+    // with the lock let go, the display hears `kind`. Unless `always`, a value the field
+    // holds already changes nothing and tells nobody.
+    template <typename Field, typename Value>
+    void SetAndNotify(std::mutex &lock, Field &field, const Value &value, display_change_kind kind,
+                      bool always = false) {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            if (!always && field == value)
+                return;
+            field = value;
+        }
+        NotifyDisplay(kind);
+    }
+
 private:
     friend class BWindow;
 
+    // Tells the display that `child` joined or left `parent` (null: the window's top level)
+    // in `window` (may be null), then lets the window lay itself out again.
+    static void _TreeChanged(display_change_kind kind, BWindow *window, BView *child,
+                             BView *parent);
     std::vector<BView *> _ChildrenCopy() const;
     bool _IsAncestorOrSelf(const BView *view) const;
     // Sets the window of this subtree and runs the hooks.

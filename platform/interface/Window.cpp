@@ -10,6 +10,8 @@
 #include <WindowList.h>
 #include <TypeTextMessage.h>
 
+using brindle::MutexLock;
+
 namespace {
 
 float finite_or_zero(float value) {
@@ -26,7 +28,7 @@ BWindow::BWindow(BRect frame, const char *title, window_type type, uint32 flags,
       fFlags(flags),
       fWorkspaces(workspace) {
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         fInWindowList = true;
     }
     BPrivate::add_window(this);
@@ -40,7 +42,7 @@ BWindow::~BWindow() {
 
     std::vector<BView *> views;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         views = fTopViews;
     }
     for (BView *view : views) {
@@ -62,7 +64,7 @@ void BWindow::Quit() {
 
 thread_id BWindow::Run() {
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         fRunCalled = true;
     }
     return BLooper::Run();
@@ -72,7 +74,7 @@ void BWindow::AddChild(BView *child, BView *before) {
     if (child == nullptr || child->Parent() != nullptr || child->Window() != nullptr)
         return;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         if (std::find(fTopViews.begin(), fTopViews.end(), child) != fTopViews.end())
             return;
         auto at = std::find(fTopViews.begin(), fTopViews.end(), before);
@@ -81,19 +83,14 @@ void BWindow::AddChild(BView *child, BView *before) {
     child->fTopLevel.store(true, std::memory_order_release);
     child->_Attach(this);
 
-    display_change change{B_VIEW_ADDED};
-    change.window = this;
-    change.view = child;
-    notify_display(change);
-
-    ContentChanged();
+    BView::_TreeChanged(B_VIEW_ADDED, this, child, nullptr);
 }
 
 bool BWindow::RemoveChild(BView *child) {
     if (child == nullptr)
         return false;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         auto at = std::find(fTopViews.begin(), fTopViews.end(), child);
         if (at == fTopViews.end())
             return false;
@@ -102,22 +99,17 @@ bool BWindow::RemoveChild(BView *child) {
     _ForgetViewsIn(child);
     child->_Detach();
 
-    display_change change{B_VIEW_REMOVED};
-    change.window = this;
-    change.view = child;
-    notify_display(change);
-
-    ContentChanged();
+    BView::_TreeChanged(B_VIEW_REMOVED, this, child, nullptr);
     return true;
 }
 
 int32 BWindow::CountChildren() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return static_cast<int32>(fTopViews.size());
 }
 
 BView *BWindow::ChildAt(int32 index) const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     if (index < 0 || static_cast<size_t>(index) >= fTopViews.size())
         return nullptr;
     return fTopViews[index];
@@ -126,7 +118,7 @@ BView *BWindow::ChildAt(int32 index) const {
 BView *BWindow::FindView(const char *name) const {
     std::vector<BView *> views;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         views = fTopViews;
     }
     for (BView *view : views) {
@@ -138,19 +130,19 @@ BView *BWindow::FindView(const char *name) const {
 }
 
 BView *BWindow::CurrentFocus() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return fFocus;
 }
 
 void BWindow::SetDefaultButton(BButton *button) {
     if (button != nullptr && !_HasView(button))
         return;
-    _Replace(fDefaultButton, button, B_WINDOW_DEFAULT_BUTTON_CHANGED);
+    _Replace(B_WINDOW_DEFAULT_BUTTON_CHANGED, button);
 }
 
 BButton *BWindow::DefaultButton() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
-    return fDefaultButton;
+    MutexLock lock(fStateLock);
+    return static_cast<BButton *>(fDefaultButton);
 }
 
 void BWindow::DispatchMessage(BMessage *message, BHandler *handler) {
@@ -204,7 +196,7 @@ void BWindow::Show() {
     bool runNow = false;
     bool becameVisible = false;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         becameVisible = fHidden;
         fHidden = false;
         // Decided and recorded under the lock: two threads showing the window for the
@@ -224,7 +216,7 @@ void BWindow::Show() {
 void BWindow::Hide() {
     bool becameHidden = false;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         becameHidden = !fHidden;
         fHidden = true;
     }
@@ -236,7 +228,7 @@ void BWindow::Hide() {
 }
 
 bool BWindow::IsHidden() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return fHidden;
 }
 
@@ -248,7 +240,7 @@ void BWindow::MoveTo(float x, float y) {
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         if (fFrame.left == x && fFrame.top == y)
             return;
         fFrame.OffsetTo(x, y);
@@ -278,7 +270,7 @@ void BWindow::ResizeBy(float dx, float dy) {
 
 void BWindow::_ResizeTo(float width, float height) {
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         width = std::min(std::max(width, fMinWidth), fMaxWidth);
         height = std::min(std::max(height, fMinHeight), fMaxHeight);
         if (fFrame.Width() == width && fFrame.Height() == height)
@@ -297,28 +289,28 @@ void BWindow::_ResizeTo(float width, float height) {
 }
 
 BRect BWindow::Frame() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return fFrame;
 }
 
 BRect BWindow::Bounds() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return BRect(0, 0, fFrame.Width(), fFrame.Height());
 }
 
 const char *BWindow::Title() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return fTitle.String();
 }
 
 BString BWindow::TitleCopy() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return fTitle;
 }
 
 void BWindow::SetTitle(const char *title) {
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         fTitle.SetTo(title != nullptr ? title : "");
     }
     display_change change{B_WINDOW_TITLE_CHANGED};
@@ -333,7 +325,7 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
     maxHeight = std::max(std::isnan(maxHeight) ? minHeight : maxHeight, minHeight);
     BRect frame;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         fMinWidth = minWidth;
         fMaxWidth = maxWidth;
         fMinHeight = minHeight;
@@ -351,7 +343,7 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
 
 void BWindow::GetSizeLimits(float *minWidth, float *maxWidth, float *minHeight,
                             float *maxHeight) const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     if (minWidth != nullptr)
         *minWidth = fMinWidth;
     if (maxWidth != nullptr)
@@ -369,14 +361,14 @@ status_t BWindow::PressCloseBox() {
 void BWindow::ContentChanged() {}
 
 void BWindow::_SetFocus(BView *view) {
-    _Replace(fFocus, view, B_VIEW_FOCUS_CHANGED);
+    _Replace(B_VIEW_FOCUS_CHANGED, view);
 }
 
-template <typename View>
-void BWindow::_Replace(View *&field, View *view, int32 kind) {
-    View *previous = nullptr;
+void BWindow::_Replace(int32 kind, BView *view) {
+    BView *previous;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
+        BView *&field = kind == B_VIEW_FOCUS_CHANGED ? fFocus : fDefaultButton;
         if (field == view)
             return;
         previous = field;
@@ -406,7 +398,7 @@ bool BWindow::_HasView(const BView *view) const {
     // a search from the top, which dereferences nothing but live views.
     std::vector<BView *> pending;
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         pending = fTopViews;
     }
     while (!pending.empty()) {
@@ -421,13 +413,13 @@ bool BWindow::_HasView(const BView *view) const {
 }
 
 bool BWindow::_IsRunning() const {
-    std::lock_guard<std::mutex> lock(fStateLock);
+    MutexLock lock(fStateLock);
     return fRunCalled;
 }
 
 void BWindow::_RemoveFromWindowList() {
     {
-        std::lock_guard<std::mutex> lock(fStateLock);
+        MutexLock lock(fStateLock);
         if (!fInWindowList)
             return;
         fInWindowList = false;

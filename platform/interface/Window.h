@@ -5,12 +5,12 @@
 // caller's thread never races the window's own thread.
 //
 // The window's own state (frame, title, hidden flag, size limits, focus, top-level
-// views) is guarded by a mutex of the window's, NOT by the looper lock. So Show(),
-// Hide(), MoveTo(), ResizeTo(), Frame(), Title() and the rest are safe from any thread
-// (the player's, a display's) while the window's thread dispatches, and they never
-// wait for a message in progress: no deadlock with a window that is itself waiting
-// for a lock the caller holds. The looper lock keeps its usual meaning (Quit, and
-// exclusion between the window's thread and another thread that takes it).
+// views) is guarded by a mutex of the window's (GUARDED_BY below), NOT by the looper
+// lock. So Show(), Hide(), MoveTo(), ResizeTo(), Frame(), Title() and the rest are safe
+// from any thread (the player's, a display's) while the window's thread dispatches, and
+// they never wait for a message in progress: no deadlock with a window that is itself
+// waiting for a lock the caller holds. The looper lock keeps its usual meaning (Quit,
+// and exclusion between the window's thread and another thread that takes it).
 //
 // Moves and resizes take effect at once (Frame() reflects them) and reach the window's
 // thread as B_WINDOW_MOVED / B_WINDOW_RESIZED messages, where FrameMoved() and
@@ -26,10 +26,10 @@
 #ifndef BRINDLE_INTERFACE_WINDOW_H
 #define BRINDLE_INTERFACE_WINDOW_H
 
-#include <mutex>
 #include <vector>
 
 #include <Looper.h>
+#include <Mutex.h>
 #include <Rect.h>
 #include <String.h>
 #include <View.h>
@@ -152,31 +152,30 @@ private:
     friend class BView;
     friend class BTextControl;
 
-    void _SetFocus(BView *view);
-    // Sets `field` (guarded by fStateLock) to `view` and tells the display, unless it was so;
-    // `kind` is the display_change_kind to report.
-    template <typename View>
-    void _Replace(View *&field, View *view, int32 kind);
+    void _SetFocus(BView *view) EXCLUDES(fStateLock);
+    // The focus (`kind` B_VIEW_FOCUS_CHANGED) or the default button (the other kind)
+    // becomes `view`, and the display is told, unless it was so.
+    void _Replace(int32 kind, BView *view) EXCLUDES(fStateLock);
     // Forgets the focus and the default button when they are in `subtree`.
-    void _ForgetViewsIn(BView *subtree);
-    bool _HasView(const BView *view) const;
-    bool _IsRunning() const;
-    void _ResizeTo(float width, float height);
-    void _RemoveFromWindowList();
+    void _ForgetViewsIn(BView *subtree) EXCLUDES(fStateLock);
+    bool _HasView(const BView *view) const EXCLUDES(fStateLock);
+    bool _IsRunning() const EXCLUDES(fStateLock);
+    void _ResizeTo(float width, float height) EXCLUDES(fStateLock);
+    void _RemoveFromWindowList() EXCLUDES(fStateLock);
 
-    mutable std::mutex fStateLock;
-    BString fTitle;
-    BRect fFrame;
-    bool fHidden = true;
-    bool fRunCalled = false;
-    bool fInWindowList = false;
-    BView *fFocus = nullptr;
-    BButton *fDefaultButton = nullptr;
-    std::vector<BView *> fTopViews;
-    float fMinWidth = 0;
-    float fMaxWidth = 32768;
-    float fMinHeight = 0;
-    float fMaxHeight = 32768;
+    mutable brindle::Mutex fStateLock;
+    BString fTitle GUARDED_BY(fStateLock);
+    BRect fFrame GUARDED_BY(fStateLock);
+    bool fHidden GUARDED_BY(fStateLock) = true;
+    bool fRunCalled GUARDED_BY(fStateLock) = false;
+    bool fInWindowList GUARDED_BY(fStateLock) = false;
+    BView *fFocus GUARDED_BY(fStateLock) = nullptr;
+    BView *fDefaultButton GUARDED_BY(fStateLock) = nullptr;  // a BButton
+    std::vector<BView *> fTopViews GUARDED_BY(fStateLock);
+    float fMinWidth GUARDED_BY(fStateLock) = 0;
+    float fMaxWidth GUARDED_BY(fStateLock) = 32768;
+    float fMinHeight GUARDED_BY(fStateLock) = 0;
+    float fMaxHeight GUARDED_BY(fStateLock) = 32768;
     const window_type fType;
     const uint32 fFlags;
     const uint32 fWorkspaces;

@@ -1,13 +1,13 @@
 #include <MagicLibrary.h>
 
 #include <Errors.h>
+#include <Mutex.h>
 #include <StorageDefs.h>
 
 #include <dlfcn.h>
 #include <magic.h>
 
 #include <cstring>
-#include <mutex>
 
 namespace BPrivate {
 
@@ -16,12 +16,12 @@ namespace {
 // The library, its entry points and one loaded database; all guarded by `lock`. Once
 // loaded they stay for the life of the process.
 struct Magic {
-    std::mutex lock;
-    bool loadAttempted = false;
-    magic_t cookie = nullptr;
-    decltype(&magic_buffer) buffer = nullptr;
+    brindle::Mutex lock;
+    bool loadAttempted GUARDED_BY(lock) = false;
+    magic_t cookie GUARDED_BY(lock) = nullptr;
+    decltype(&magic_buffer) buffer GUARDED_BY(lock) = nullptr;
 
-    bool Load() {
+    bool Load() REQUIRES(lock) {
         loadAttempted = true;
         void *library = dlopen("libmagic.so.1", RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr)
@@ -50,7 +50,7 @@ Magic &magic() {
 
 status_t magic_identify(const void *content, size_t length, char *type) {
     Magic &m = magic();
-    std::lock_guard<std::mutex> guard(m.lock);
+    brindle::MutexLock guard(m.lock);
     if (!m.loadAttempted)
         m.Load();
     if (m.cookie == nullptr)
@@ -68,7 +68,7 @@ status_t magic_identify(const void *content, size_t length, char *type) {
 
 bool magic_loaded() {
     Magic &m = magic();
-    std::lock_guard<std::mutex> guard(m.lock);
+    brindle::MutexLock guard(m.lock);
     return m.cookie != nullptr;
 }
 

@@ -4,6 +4,7 @@
 #include <Errors.h>
 #include <MagicLibrary.h>
 #include <MpegAudioProbe.h>
+#include <Mutex.h>
 #include <StorageDefs.h>
 
 #include <sys/stat.h>
@@ -13,7 +14,6 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <new>
 
 namespace BPrivate {
@@ -52,7 +52,7 @@ ssize_t read_at(int fd, off_t offset, unsigned char *buffer, size_t length) {
 class SniffCache {
 public:
     bool Find(const struct stat &st, char *type) {
-        std::lock_guard<std::mutex> guard(fLock);
+        brindle::MutexLock guard(fLock);
         for (const Entry &entry : fEntries) {
             if (entry.valid && entry.Matches(st)) {
                 std::memcpy(type, entry.type, B_MIME_TYPE_LENGTH);
@@ -63,7 +63,7 @@ public:
     }
 
     void Store(const struct stat &st, const char *type) {
-        std::lock_guard<std::mutex> guard(fLock);
+        brindle::MutexLock guard(fLock);
         Entry &entry = fEntries[fNext];
         fNext = (fNext + 1) % fEntries.size();
         entry.valid = true;
@@ -90,9 +90,9 @@ private:
         }
     };
 
-    std::mutex fLock;
-    std::array<Entry, 32> fEntries;
-    size_t fNext = 0;
+    brindle::Mutex fLock;
+    std::array<Entry, 32> fEntries GUARDED_BY(fLock);
+    size_t fNext GUARDED_BY(fLock) = 0;
 };
 
 SniffCache &sniff_cache() {

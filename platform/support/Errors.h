@@ -98,4 +98,11 @@ enum {
 // host errors become status codes; every kit goes through it.
 int32_t status_from_errno(int error);
 
+// The words for a status code, to show a person: the host's own (strerror's) for the codes
+// that stand for a host error, the kit's for the rest ("Bad port ID"), and "Unknown error
+// N" for a value that is neither. A positive value is taken as a host errno. Safe from any
+// thread; the text is static, except an unknown value's, which the calling thread's next
+// call replaces.
+const char *status_text(int32_t status);
+
 #endif  // BRINDLE_SUPPORT_ERRORS_H

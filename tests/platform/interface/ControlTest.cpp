@@ -106,6 +106,54 @@ TEST(Menu, NonRadioMenusKeepSeveralMarks) {
     EXPECT_EQ(marks(&menu), (std::vector<bool>{false, true}));
 }
 
+// In radio mode the one mark moves from item to item, through picks, an item that joins
+// marked, and the marked item leaving.
+TEST(Menu, FindsTheOneMarkInRadioModeAsItMovesAndItemsComeAndGo) {
+    BPopUpMenu menu("m");
+    for (const char *label : {"a", "b", "c", "d"})
+        menu.AddItem(new BMenuItem(label, nullptr));
+    EXPECT_EQ(menu.FindMarked(), nullptr);
+    menu.ItemAt(3)->SetMarked(true);
+    menu.ItemAt(1)->SetMarked(true);
+    EXPECT_EQ(marks(&menu), (std::vector<bool>{false, true, false, false}));
+    EXPECT_EQ(menu.FindMarked(), menu.ItemAt(1));
+    BMenuItem *joining = new BMenuItem("e", nullptr);
+    joining->SetMarked(true);
+    menu.AddItem(joining, 0);
+    EXPECT_EQ(marks(&menu), (std::vector<bool>{true, false, false, false, false}));
+    EXPECT_EQ(menu.FindMarkedIndex(), 0);
+    menu.ItemAt(4)->SetMarked(true);
+    EXPECT_EQ(menu.FindMarked(), menu.ItemAt(4));
+    delete menu.ItemAt(4);
+    EXPECT_EQ(menu.FindMarked(), nullptr);
+    menu.ItemAt(2)->SetMarked(true);
+    menu.ItemAt(2)->SetMarked(false);
+    EXPECT_EQ(menu.FindMarkedIndex(), -1);
+    menu.ItemAt(0)->SetMarked(true);
+    EXPECT_EQ(marks(&menu), (std::vector<bool>{true, false, false, false}));
+}
+
+// The label lookup keeps up with every change: the first of equal labels, a relabelled
+// item, items inserted before and removed.
+TEST(Menu, FindsTheFirstItemWithALabelAfterEveryChange) {
+    BPopUpMenu menu("m");
+    BMenuItem *first = new BMenuItem("Rock", nullptr);
+    BMenuItem *second = new BMenuItem("Rock", nullptr);
+    menu.AddItem(first);
+    menu.AddItem(second);
+    EXPECT_EQ(menu.FindItem("Rock"), first);
+    menu.AddItem(new BMenuItem("Pop", nullptr), 0);
+    EXPECT_EQ(menu.FindItem("Rock"), first);
+    EXPECT_EQ(menu.FindItem("Pop"), menu.ItemAt(0));
+    first->SetLabel("Jazz");
+    EXPECT_EQ(menu.FindItem("Rock"), second);
+    EXPECT_EQ(menu.FindItem("Jazz"), first);
+    EXPECT_TRUE(menu.RemoveItem(first));
+    EXPECT_EQ(menu.FindItem("Jazz"), nullptr);
+    EXPECT_EQ(menu.FindItem("Rock"), second);
+    delete first;
+}
+
 TEST(Menu, KeepsOrderAndFindsItemsByLabelAndIndex) {
     BPopUpMenu menu("m");
     BMenuItem *b = new BMenuItem("b", nullptr);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -30,6 +31,23 @@ TEST(StatusCodes, HostErrorsMapToNegativeStatuses) {
     EXPECT_EQ(status_from_errno(ENOSPC), B_DEVICE_FULL);
     for (int error = 1; error < 134; ++error)
         EXPECT_LT(status_from_errno(error), 0) << "errno " << error;
+}
+
+// A status near INT32_MIN is the kit's, never a negated errno: it reads as the host error it
+// stands for, or in the kit's own words.
+TEST(StatusCodes, ReadAsTheHostErrorTheyStandForOrInTheKitsWords) {
+    EXPECT_STREQ(status_text(B_ENTRY_NOT_FOUND), strerror(ENOENT));
+    EXPECT_STREQ(status_text(B_NO_MEMORY), strerror(ENOMEM));
+    EXPECT_STREQ(status_text(B_PERMISSION_DENIED), strerror(EACCES));
+    EXPECT_STREQ(status_text(EISDIR), strerror(EISDIR));
+    EXPECT_STREQ(status_text(B_BAD_PORT_ID), "Bad port ID");
+    EXPECT_STREQ(status_text(B_NAME_NOT_FOUND), "Name not found");
+    EXPECT_STREQ(status_text(B_OK), "No error");
+    EXPECT_STREQ(status_text(B_POSIX_ERROR_BASE + 999), "Unknown error -2147453977");
+    // Every host error the kit maps reads back as that error's own words, unless several
+    // errors share one code.
+    for (int error : {ENOENT, EACCES, EIO, EEXIST, ENOTDIR, EROFS, ENOSPC, EXDEV, ENOTSUP})
+        EXPECT_STREQ(status_text(status_from_errno(error)), strerror(error)) << error;
 }
 
 TEST(AtomicAdd, ReturnsPreviousValueAndLosesNoIncrement) {
