@@ -122,9 +122,10 @@ TEST_F(Package, MenuEntryMetadataAndIconValidateAndNameOneId) {
 // every command the built player knows is on it, as man shows it.
 TEST_F(Package, PlayerManualPageListsEveryOptionAndCommand) {
     int status;
-    std::string page = output_of(
-        "MANWIDTH=200 man -l " + shell_quote(Unpacked("/usr/share/man/man1/brindle-player.1.gz")),
-        &status);
+    std::string page =
+        output_of("LC_ALL=C MANWIDTH=200 man -l " +
+                      shell_quote(Unpacked("/usr/share/man/man1/brindle-player.1.gz")),
+                  &status);
     ASSERT_EQ(status, 0) << page;
     const std::string player = std::string(BRINDLE_BUILD_DIR) + "/brindle-player";
     std::istringstream usage(output_of(shell_quote(player) + " --help"));
