@@ -82,6 +82,14 @@ protected:
         return fRoot.Path() + path;
     }
 
+    // The package's version, as its control file has it.
+    std::string Version() const {
+        std::string version = output_of("dpkg-deb -f " + shell_quote(fPackage) + " Version");
+        if (!version.empty() && version.back() == '\n')
+            version.pop_back();
+        return version;
+    }
+
     std::string fPackage;
     TempDir fRoot;
     bool fUnpacked = false;
@@ -116,6 +124,11 @@ TEST_F(Package, MenuEntryMetadataAndIconValidateAndNameOneId) {
     EXPECT_THAT(
         test_support::read_file(Unpacked("/usr/share/icons/hicolor/scalable/apps/" + id + ".svg")),
         HasSubstr("<svg"));
+    // The latest release each of them names is the package's.
+    EXPECT_THAT(component, HasSubstr("<release version=\"" + Version() + "\""));
+    EXPECT_THAT(output_of("zcat " + shell_quote(Unpacked("/usr/share/doc/brindle/changelog.gz")) +
+                          " | head -n 1"),
+                HasSubstr("brindle (" + Version() + ") "));
 }
 
 // The player's page is written from the player's own --help and help: every option and
@@ -192,7 +205,7 @@ TEST_F(Package, InstalledFromUsrBinItFollowsMpvAndRemovalLeavesNothing) {
     } remover;
     for (const std::string &path : paths)
         EXPECT_TRUE(exists(path)) << path;
-    EXPECT_EQ(output_of("/usr/bin/brindle-player --version"), "brindle-player 1.0.0\n");
+    EXPECT_EQ(output_of("/usr/bin/brindle-player --version"), "brindle-player " + Version() + "\n");
     EXPECT_THAT(output_of("man -w brindle-player"),
                 HasSubstr("/usr/share/man/man1/brindle-player.1.gz"));
     {
