@@ -45,9 +45,12 @@ def commands(listing):
     """(command with its arguments, what it does) for each `= ` line of `help`."""
     found = []
     for line in listing.splitlines():
+        if not line.startswith("= "):
+            continue
         match = re.match(r"^= (\S.*?)\s{2,}(\S.*)$", line)
-        if match:
-            found.append(match.groups())
+        if not match:  # a page that leaves a command out would be worse than none
+            sys.exit(f"player-manpage: cannot read the help line {line!r}")
+        found.append(match.groups())
     if not found:
         sys.exit("player-manpage: `help` lists no commands")
     return found
