@@ -155,8 +155,12 @@ TEST_F(Package, PlayerManualPageListsEveryOptionAndCommand) {
     int listed = 0;
     for (std::string line; std::getline(commands, line);) {
         std::smatch command;
-        if (!std::regex_search(line, command, std::regex("^= (\\S.*?)\\s{2,}(\\S.*)$")))
+        if (line.compare(0, 2, "= ") != 0)
             continue;
+        if (!std::regex_search(line, command, std::regex("^= (\\S.*?)\\s{2,}(\\S.*)$"))) {
+            ADD_FAILURE() << "a help line the page cannot have: " << line;
+            continue;
+        }
         EXPECT_THAT(page, HasSubstr(command[1].str()));
         EXPECT_THAT(page, HasSubstr(command[2].str()));
         ++listed;
