@@ -225,6 +225,10 @@ TEST_F(Package, InstalledFromUsrBinItFollowsMpvAndRemovalLeavesNothing) {
 
     ASSERT_EQ(dpkg("-r brindle", &output), 0) << output;
     EXPECT_FALSE(installed_package());
+    // Nothing for a purge to do: dpkg keeps no record of it (no maintainer script, no list).
+    EXPECT_THAT(output_of("dpkg-query -W -f='${Status}' brindle"),
+                HasSubstr("no packages found matching brindle"));
+    EXPECT_EQ(output_of("ls /var/lib/dpkg/info | grep '^brindle\\.'"), "");
     std::vector<std::string> after;
     for (const std::string &path : paths)
         if (exists(path))
