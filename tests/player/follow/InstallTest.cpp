@@ -40,11 +40,14 @@ TEST_F(Install, LaysOutThePrefixWithADesktopEntryThatFollows) {
     for (const char *name :
          {"bin/brindle-player", "bin/brindle", "lib/brindle/libbe.so", "lib/brindle/liblayout.so",
           "lib/brindle/brindle-follow.so", "lib/brindle/libbrindle-display.so",
-          "lib/brindle/brindle-id3v2.so", "lib/brindle/add-ons/brindle.so",
-          "lib/brindle/apps/application%x-vnd.tarvik-soundplay",
-          "share/applications/brindle.desktop"})
+          "lib/brindle/brindle-id3v2.so", "lib/brindle/brindle-formats.so",
+          "lib/brindle/add-ons/brindle.so", "lib/brindle/apps/application%x-vnd.tarvik-soundplay",
+          "share/applications/org.brindle.Brindle.desktop",
+          "share/metainfo/org.brindle.Brindle.metainfo.xml",
+          "share/icons/hicolor/scalable/apps/org.brindle.Brindle.svg",
+          "share/man/man1/brindle-player.1.gz", "share/man/man1/brindle.1.gz"})
         EXPECT_TRUE(is_file(Path(name))) << name;
-    EXPECT_THAT(test_support::read_file(Path("share/applications/brindle.desktop")),
+    EXPECT_THAT(test_support::read_file(Path("share/applications/org.brindle.Brindle.desktop")),
                 HasSubstr("\nExec=brindle-player --follow\n"));
     // The installed player's libraries are the prefix's, not the build tree's.
     std::string libraries;
