@@ -85,7 +85,8 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     fVolume = new QSlider(Qt::Horizontal, this);
     volumeLabel->setBuddy(fVolume);
     set_accessible_text(fVolume, accessible_name(volumeLabel->text().toStdString()),
-                        "The playlist's volume, from 0 to 2");
+                        // What a reader speaks as its value is the slider's own count.
+                        "The playlist's volume in percent, from 0 to 200");
     fVolume->setRange(0, 2 * kSliderScale);
     fVolume->setValue(kSliderScale);
     connect(fVolume, &QSlider::valueChanged, this, [this](int value) {
@@ -95,6 +96,7 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     volumeRow->addWidget(fVolume, 1);
     fVolumeText = new QLabel(this);
     fVolumeText->setMinimumWidth(40);
+    fVolumeText->setAccessibleDescription("The playlist's volume, from 0 to 2");
     volumeRow->addWidget(fVolumeText);
     column->addLayout(volumeRow);
 
