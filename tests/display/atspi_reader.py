@@ -8,7 +8,7 @@ the window's Save button is on the bus prints every control of the player's wind
 
 then presses Save through the player's own command and prints each change of name it
 hears as "name-change ROLE|NAME", until the status line says the file was saved. Exits
-0 when it heard that, 1 when the time limit passed first."""
+0 when it heard that and the player then quit cleanly; 1 otherwise."""
 import os
 import subprocess
 import sys
@@ -84,5 +84,7 @@ GLib.timeout_add(POLL_MILLISECONDS, poll)
 GLib.timeout_add_seconds(TIME_LIMIT_SECONDS, pyatspi.Registry.stop)
 pyatspi.Registry.start()
 player.stdin.close()
-player.wait(timeout=TIME_LIMIT_SECONDS)
-sys.exit(0 if state["saved"] else 1)
+status = player.wait(timeout=TIME_LIMIT_SECONDS)
+if status != 0:
+    print("player exit status %d" % status, flush=True)
+sys.exit(0 if state["saved"] and status == 0 else 1)
