@@ -136,6 +136,12 @@ protected:
         return shown.empty() ? nullptr : shown.back();
     }
 
+    // Whether Qt announced `name` as the new name of `object`.
+    static bool Heard(QObject *object, const QString &name) {
+        return std::find(gNameChanges.begin(), gNameChanges.end(), std::make_pair(object, name)) !=
+               gNameChanges.end();
+    }
+
     QString Status() {
         WindowMirror *form = Form();
         QLabel *status = form != nullptr ? form->StringLabel("status") : nullptr;
@@ -202,17 +208,12 @@ TEST_F(Accessibility, ANewStatusIsAnnouncedAsANameChangeOfTheStatusLine) {
     gNameChanges.clear();
     Form()->Button("Save")->click();
     ASSERT_TRUE(PumpUntil([&] { return Status() == "song.mp3 \u2014 saved"; }));
-    EXPECT_NE(std::find(gNameChanges.begin(), gNameChanges.end(),
-                        std::make_pair(static_cast<QObject *>(status), Status())),
-              gNameChanges.end());
+    EXPECT_TRUE(Heard(status, Status()));
 
     PlayerWindow *window = display->GetPlayerWindow();
     QStatusBar *bar = window->findChild<QStatusBar *>();
     window->SetNotice("cannot keep the window's place");
-    EXPECT_NE(std::find(gNameChanges.begin(), gNameChanges.end(),
-                        std::make_pair(static_cast<QObject *>(bar),
-                                       QString("cannot keep the window's place"))),
-              gNameChanges.end());
+    EXPECT_TRUE(Heard(bar, "cannot keep the window's place"));
 }
 
 }  // namespace
