@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "AccessibleText.h"
 #include "AddOnLoader.h"
 #include "Player.h"
 #include "PlayerController.h"
@@ -57,6 +58,9 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     fPlaylist->setMinimumSize(260, 120);
     connect(fPlaylist, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { _Goto(fPlaylist->row(item)); });
+    set_accessible_text(fPlaylist, "Playlist",
+                        "The player's first playlist, its current file selected; "
+                        "double-click a file to make it current");
     column->addWidget(fPlaylist, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -66,6 +70,9 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     connect(previous, &QPushButton::clicked, this, [this] { _Step(-1); });
     connect(next, &QPushButton::clicked, this, [this] { _Step(1); });
     connect(add, &QPushButton::clicked, this, [this] { _AddFiles(); });
+    set_accessible_text(previous, "Previous", "Makes the previous file of the playlist current");
+    set_accessible_text(next, "Next", "Makes the next file of the playlist current");
+    set_accessible_text(add, "Add Files…", "Adds files you choose to the playlist");
     buttons->addWidget(previous);
     buttons->addWidget(next);
     buttons->addStretch(1);
@@ -73,8 +80,13 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     column->addLayout(buttons);
 
     auto *volumeRow = new QHBoxLayout;
-    volumeRow->addWidget(new QLabel("Volume:", this));
+    auto *volumeLabel = new QLabel("Volume:", this);
+    volumeRow->addWidget(volumeLabel);
     fVolume = new QSlider(Qt::Horizontal, this);
+    volumeLabel->setBuddy(fVolume);
+    set_accessible_text(fVolume, accessible_name(volumeLabel->text().toStdString()),
+                        // What a reader speaks as its value is the slider's own count.
+                        "The playlist's volume in percent, from 0 to 200");
     fVolume->setRange(0, 2 * kSliderScale);
     fVolume->setValue(kSliderScale);
     connect(fVolume, &QSlider::valueChanged, this, [this](int value) {
@@ -84,11 +96,15 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
     volumeRow->addWidget(fVolume, 1);
     fVolumeText = new QLabel(this);
     fVolumeText->setMinimumWidth(40);
+    fVolumeText->setAccessibleDescription("The playlist's volume, from 0 to 2");
     volumeRow->addWidget(fVolumeText);
     column->addLayout(volumeRow);
 
     fStatus = new QStatusBar(this);
     fStatus->setSizeGripEnabled(false);
+    // No name of its own: its name is its message, so that a new message is announced.
+    fStatus->setAccessibleDescription(
+        "What following a player is doing, and the player's own failures");
     column->addWidget(fStatus);
 
     // The add-ons change the volume and the current item from their own threads;

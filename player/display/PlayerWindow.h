@@ -2,7 +2,9 @@
 // double-click makes an item current), Previous and Next, a volume slider 0..2 that
 // follows the playlist's volume (whoever changes it), Add Files…, an Interfaces menu
 // that enables or disables each loaded interface, and a status bar with what following
-// a player is doing (--follow) and the player's own failures.
+// a player is doing (--follow) and the player's own failures. Every control has an
+// accessible name and, where its label is not enough, a description; a new status
+// message is announced as the status bar's change of name.
 //
 // GUI thread only. It reads the controller and the playlist (safe from any thread);
 // everything it changes goes to the player's command thread as a task, so the player's

@@ -24,6 +24,8 @@
 
 #include <PluginInterface.h>
 
+#include "AccessibleText.h"
+
 namespace {
 
 const float kUnlimited = 100000;
@@ -62,6 +64,14 @@ Qt::WindowFlags window_flags(bool closable) {
 
 }  // namespace
 
+QWidget *WindowMirror::Control::Field() const {
+    if (edit != nullptr)
+        return edit;
+    if (combo != nullptr)
+        return combo;
+    return button;
+}
+
 WindowMirror::WindowMirror(const WindowSnapshot &snapshot)
     : QWidget(nullptr, window_flags(snapshot.closable)), fClosable(snapshot.closable) {
     auto *outer = new QVBoxLayout(this);
@@ -98,6 +108,26 @@ void WindowMirror::_Build(const WindowSnapshot &snapshot) {
         column->addWidget(_MakeView(view));
     layout()->addWidget(fContent);
     _AlignLabels(snapshot);
+    _OrderFocus(snapshot);
+}
+
+void WindowMirror::_OrderFocus(const WindowSnapshot &snapshot) {
+    // Tab follows the model's tree, which is the visual order: a row from left to right,
+    // a column from top to bottom.
+    std::vector<QWidget *> chain;
+    std::function<void(const ViewSnapshot &)> collect = [&](const ViewSnapshot &view) {
+        auto found = fControls.find(view.id);
+        if (found != fControls.end()) {
+            if (QWidget *field = found->second.Field())
+                chain.push_back(field);
+        }
+        for (const ViewSnapshot &child : view.children)
+            collect(child);
+    };
+    for (const ViewSnapshot &view : snapshot.views)
+        collect(view);
+    for (size_t i = 1; i < chain.size(); i++)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 QWidget *WindowMirror::_MakeView(const ViewSnapshot &view) {
@@ -128,11 +158,13 @@ QWidget *WindowMirror::_MakeView(const ViewSnapshot &view) {
             const BView *id = view.id;
             if (view.kind == ViewSnapshot::kText) {
                 control.edit = new QLineEdit(widget);
+                control.label->setBuddy(control.edit);
                 row->addWidget(control.edit, 1);
                 connect(control.edit, &QLineEdit::textEdited, this,
                         [this, id](const QString &text) { UserTyped(id, text); });
             } else {
                 control.combo = new QComboBox(widget);
+                control.label->setBuddy(control.combo);
                 row->addWidget(control.combo, 1);
                 connect(control.combo, QOverload<int>::of(&QComboBox::activated), this,
                         [this, id](int index) { UserChose(id, index); });
@@ -226,6 +258,12 @@ void WindowMirror::_ApplyView(const ViewSnapshot &view) {
         if (control.string->text() != text)
             control.string->setText(text);
     }
+    if (QWidget *field = control.Field())
+        set_accessible_text(field, accessible_name(view.label), form_description(view.label));
+    // A line of text keeps no name of its own: its name is its text, so that each new
+    // text is announced as a change of name (Qt has no live region to announce it).
+    if (control.string != nullptr)
+        set_accessible_text(control.string, QString(), form_description(view.label));
     if (control.box != nullptr)
         _ApplyLimits(control.box, view.layout);
     // A line of text asks for no width of its own (its label would ask for all of it).

@@ -3,6 +3,8 @@
 // edit; BMenuField: a labelled combo box showing the marked item; BButton: a push
 // button; BStringView: a label; groups: box layouts honouring the layout library's size limits,
 // with labels as wide as the layout library's dividers so DivideSame columns line up).
+// Each control is named for screen readers by its label (AccessibleText.h), a status
+// line's new text is announced, and Tab goes through the controls in visual order.
 //
 // Keys, as in a dialog: Enter (Return) presses the focused button, or anywhere else the
 // window's default button; Ctrl+S presses the default button; Escape sends the window
@@ -72,6 +74,9 @@ private:
         QPushButton *button = nullptr;
         QLabel *string = nullptr;
         QWidget *box = nullptr;
+
+        // The control a person uses (and Tab reaches), or null for a label or a space.
+        QWidget *Field() const;
     };
 
     void _Build(const WindowSnapshot &snapshot);
@@ -80,6 +85,7 @@ private:
     void _ApplyView(const ViewSnapshot &view);
     void _ApplyLimits(QWidget *widget, const view_layout_info &layout);
     void _AlignLabels(const WindowSnapshot &snapshot);
+    void _OrderFocus(const WindowSnapshot &snapshot);
     const ViewSnapshot *_Find(const BView *id) const;
     const ViewSnapshot *_FindByLabel(const std::string &label, ViewSnapshot::Kind kind) const;
 

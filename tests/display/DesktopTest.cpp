@@ -1,8 +1,10 @@
 // The drawn player under a real X server with a real window manager (Xvfb and openbox),
 // used as a person uses it: keys typed and clicks made with xdotool, the windows read
-// with xwininfo, the files with getfattr. The offscreen tests never map a window, so
-// only these see what a window manager does to it.
+// with xwininfo, the files with getfattr, what a screen reader gets with pyatspi. The
+// offscreen tests never map a window, so only these see what a window manager does to it.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "AddonHarness.h"
 #include "Desktop.h"
@@ -17,6 +19,7 @@ using desktop_test::drawn_player;
 using desktop_test::open_brindle;
 using desktop_test::WindowState;
 using test_support::eventually;
+using test_support::required;
 
 class DesktopWindow : public testing::Test {
 protected:
@@ -122,6 +125,41 @@ TEST_F(DesktopWindow, EscapeTakesBackUnsavedEditsAndWithNoneClosesTheWindow) {
     EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
     // Nothing was ever saved.
     EXPECT_TRUE(addon_test::getfattr(files[0]).empty());
+}
+
+TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatus) {
+    // The reader (pyatspi) runs the player and presses Save through it; both share a
+    // session bus of their own, where the accessibility bus starts on demand.
+    const std::vector<std::string> files = Songs(1);
+    addon_test::SpawnOptions options = fDesktop.Options();
+    options.directory = fDir.Path();
+    options.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(fDir);
+    options.env["XDG_CONFIG_HOME"] = addon_test::config_dir(fDir);
+    addon_test::Process reader({required("dbus-run-session"), "--", "/usr/bin/python3",
+                                std::string(BRINDLE_SOURCE_DIR) + "/tests/display/atspi_reader.py",
+                                addon_test::player_path(), "--add-on", addon_test::addon_path(),
+                                "--script", "-", files[0]},
+                               options);
+    const addon_test::RunResult result = reader.Finish();
+    EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+    const std::vector<std::string> lines = result.Lines();
+    // ROLE|NAME|DESCRIPTION|LABELLED-BY; a pop-up's name is its chosen item.
+    for (const std::string &expected : {
+             "control text|Title||Title:",
+             "control text|Album||Album:",
+             "control text|Artist||Artist:",
+             "control combo box|unknown||Genre:",
+             "control combo box|1|How much you like this file, from 1 to 10|Rating:",
+             "control combo box|0|Loudness correction for this file, from -4 to 4: each step "
+             "moves the playlist's volume by 0.25|Vol. Adjust:",
+             "control push button|Save|Writes the fields to the file now; moving to another "
+             "file or closing the window saves them too",
+             "control list|Playlist|The player's first playlist, its current file selected; "
+             "double-click a file to make it current",
+             "control slider|Volume|The playlist's volume in percent, from 0 to 200|Volume:",
+             "name-change label|song0.mp3 \u2014 saved|What the last load or save did",
+         })
+        EXPECT_TRUE(std::find(lines.begin(), lines.end(), expected) != lines.end()) << expected;
 }
 
 }  // namespace

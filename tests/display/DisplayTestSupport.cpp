@@ -5,6 +5,9 @@
 #include <thread>
 
 #include <QApplication>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#include <private/qguiapplication_p.h>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -53,6 +56,11 @@ bool pump_until(const std::function<bool()> &done) {
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+void set_accessibility_active(bool active) {
+    // The offscreen platform has no screen reader to ask: the platform's own switch.
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(active);
 }
 
 }  // namespace display_test

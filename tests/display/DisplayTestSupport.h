@@ -14,6 +14,9 @@ void pump_once();
 // Handles events until `done` is true (true), or a generous deadline passes (false):
 // a bound against hanging, not a measure of speed.
 bool pump_until(const std::function<bool()> &done);
+// Turns Qt's accessibility on or off, as a screen reader asking for it would: only while
+// it is on does Qt send its accessibility events (QAccessible::updateAccessibility).
+void set_accessibility_active(bool active);
 
 }  // namespace display_test
 
