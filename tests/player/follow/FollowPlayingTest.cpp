@@ -60,13 +60,16 @@ TEST_F(FollowPlaying, FollowsTheOneThatStartsPlayingAndSavesTheFormFirst) {
 
 TEST_F(FollowPlaying, PlayerWithNoFileNeverTakesTheWindowWhileMusicPlays) {
     const auto files = titled_mp3s(fDir, {"One", "Two"});
+    // A web browser with a video: no xesam:url; first in name order.
+    FakePlayer browser(fBus, "firefox", {});
     fMpvs.push_back(std::make_unique<Mpv>(fBus, files, std::vector<std::string>{"--loop=inf"}));
+    playerctl(fBus, {"--player=mpv", "play"});
     FollowingPlayer player(fDir, fBus, {{"--follow"}});
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
-    playerctl(fBus, {"--player=mpv", "play"});
-    // A web browser playing a video: Playing, and no xesam:url.
-    FakePlayer browser(fBus, "firefox", {"--status", "Playing"});
+    // It starts playing after the music did.
+    playerctl(fBus, {"--player=firefox", "play"});
+    ASSERT_TRUE(browser.WaitForLine("Playing"));
     playerctl(fBus, {"--player=mpv", "next"});
     EXPECT_TRUE(player.AskUntil("form", "= title Two"));
     EXPECT_THAT(player.Ask("current"), testing::Contains("= current 0 " + files[1]));

@@ -2,7 +2,7 @@
 """A player on the session bus that shows the follower what real ones may send: a track
 with no URL (as web browsers publish), a volume that is no number, thousands of Volume
 changes a second over a long track list. It tells the test on standard output what it
-was asked: "ready", "Next", "Set Volume V", and "sent N" as a flood goes on."""
+was asked: "ready", "Next", "Playing", "Set Volume V", and "sent N" as a flood goes on."""
 import argparse
 import sys
 
@@ -44,6 +44,8 @@ class Player(dbus.service.Object):
             "Metadata": self.metadata(),
             "Volume": dbus.Double(self.volume),
             "CanGoNext": True,
+            "CanPlay": True,
+            "CanPause": True,
             "CanControl": True,
         }, signature="sv")
 
@@ -86,6 +88,19 @@ class Player(dbus.service.Object):
     @dbus.service.method(PLAYER)
     def Previous(self):
         say("Previous")
+
+    @dbus.service.method(PLAYER)
+    def Play(self):
+        self.status("Playing")
+
+    @dbus.service.method(PLAYER)
+    def Pause(self):
+        self.status("Paused")
+
+    def status(self, status):
+        say(status)
+        self.args.status = status
+        self.PropertiesChanged(PLAYER, {"PlaybackStatus": status}, [])
 
     def flood(self):
         # Volume changes, as fast as the bus takes them.
