@@ -35,8 +35,8 @@ public:
     Follower(const Follower &) = delete;
     Follower &operator=(const Follower &) = delete;
 
-    // Loads the module and starts following `name` (after the MPRIS prefix; "" for any
-    // player). False with `error` set when the module cannot be loaded or there is no
+    // Loads the module and starts following `name` (after the MPRIS prefix; "" for the one
+    // playing). False with `error` set when the module cannot be loaded or there is no
     // session bus.
     bool Start(const std::string &name, std::string *error);
     // Stops the module's thread: nothing is posted after this returns. The followed
