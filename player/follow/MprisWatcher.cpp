@@ -69,8 +69,11 @@ bool same_track(const MprisTrack &a, const MprisTrack &b) {
     return a.id == b.id && a.url == b.url;
 }
 
+// Not an MprisChange: the player sent a volume that was refused.
+constexpr unsigned kVolumeRefused = 1u << 31;
+
 // Reads what the Player interface's properties say into `state`; returns the MprisChange
-// bits of what changed.
+// bits of what changed, and kVolumeRefused.
 unsigned apply_player_properties(const Properties &properties, MprisState *state) {
     unsigned changes = 0;
     auto metadata = properties.find("Metadata");
@@ -88,7 +91,9 @@ unsigned apply_player_properties(const Properties &properties, MprisState *state
         const double value = volume->second.get<double>();
         // A volume that is not a number, infinite or below 0 is refused here: it would
         // reach the playlist and come back as a Set.
-        if (std::isfinite(value) && value >= 0 && (!state->hasVolume || value != state->volume)) {
+        if (!std::isfinite(value) || value < 0) {
+            changes |= kVolumeRefused;
+        } else if (!state->hasVolume || value != state->volume) {
             state->hasVolume = true;
             state->volume = value;
             changes |= kVolume;
@@ -340,6 +345,7 @@ void MprisWatcher::_Follow(const std::string &busName) {
     fState.busName = busName;
     fOwner = fOwners[busName];
     fAnnounced = false;
+    fVolumeRefusedSaid = false;
     try {
         fPlayer = sdbus::createProxy(fBus, busName, kPlayerPath);
         fPlayer->registerSignalHandler(
@@ -389,7 +395,7 @@ void MprisWatcher::_PropertiesChanged(uint64_t generation, sdbus::Signal &signal
         }
         if (interface != kPlayerInterface)
             return;
-        const unsigned changes = apply_player_properties(changed, &fState);
+        const unsigned changes = _SayRefused(apply_player_properties(changed, &fState));
         for (const std::string &name : invalidated) {
             if (name == "Metadata" || name == "Volume") {
                 _Soon(&fPlayerPosted, &MprisWatcher::_FetchPlayer);
@@ -425,7 +431,7 @@ void MprisWatcher::_FetchPlayer() {
                                   " does not tell its track: " + error->getMessage());
             } else {
                 try {
-                    changes = apply_player_properties(properties, &fState);
+                    changes = _SayRefused(apply_player_properties(properties, &fState));
                 } catch (const sdbus::Error &) {
                 }
             }
@@ -498,6 +504,15 @@ void MprisWatcher::_FetchTracks() {
                     });
             });
         });
+}
+
+unsigned MprisWatcher::_SayRefused(unsigned changes) {
+    if ((changes & kVolumeRefused) && !fVolumeRefusedSaid) {
+        fVolumeRefusedSaid = true;  // once per player: a flood of them is one line
+        fListener->Report(short_name(fState.busName) +
+                          " sent a volume that is no number, or below 0: ignored");
+    }
+    return changes & ~kVolumeRefused;
 }
 
 void MprisWatcher::_Announce(unsigned changes) {

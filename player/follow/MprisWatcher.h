@@ -83,6 +83,9 @@ private:
     void _PropertiesChanged(uint64_t generation, sdbus::Signal &signal);
     void _FetchPlayer();
     void _FetchTracks();
+    // Says once per player that it sent a volume that was refused; returns `changes`
+    // without saying so.
+    unsigned _SayRefused(unsigned changes);
     void _Announce(unsigned changes);
     void _Call(const char *interface, const char *method, const std::string &trackId);
 
@@ -105,6 +108,7 @@ private:
     uint64_t fGeneration = 0;
     uint64_t fTracksAsked = 0;
     bool fAnnounced = false;
+    bool fVolumeRefusedSaid = false;
     MprisState fState;
 };
 

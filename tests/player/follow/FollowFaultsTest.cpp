@@ -63,7 +63,10 @@ TEST_F(FollowFaults, VolumeThatIsNoNumberOrBelowZeroIsRefusedAndNeverSentBack) {
         ASSERT_TRUE(player.AskUntil("form", "= title One"));
         // On the volume the playlist starts with, as the player's was refused.
         EXPECT_EQ(fake.WaitForLineStarting("Set Volume "), "Set Volume 1.5");
-        EXPECT_EQ(player.Quit().exitStatus, 0);
+        const RunResult result = player.Quit();
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_THAT(result.err, testing::HasSubstr("brindle-player: follow: fake sent a volume "
+                                                   "that is no number, or below 0: ignored\n"));
     }
 }
 
