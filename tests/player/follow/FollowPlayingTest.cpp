@@ -55,6 +55,23 @@ TEST_F(FollowPlaying, FollowsTheOneThatStartsPlayingAndSavesTheFormFirst) {
     EXPECT_THAT(player.Ask("current"), testing::Contains("= current 0 " + files[0]));
     EXPECT_EQ(getfattr(files[1])["user.haiku.Audio:Title"], stored_string("Edited"));
     EXPECT_EQ(getfattr(files[0])["user.haiku.Audio:Title"], stored_string("One"));
+    // The one followed quits: the one that played last takes its place.
+    fMpvs[0]->Quit();
+    EXPECT_TRUE(player.AskUntil("form", "= title Edited"));
+    EXPECT_TRUE(player.AskUntil("widget-state", "= statusbar following mpv"));
+    EXPECT_EQ(player.Quit().exitStatus, 0);
+}
+
+TEST_F(FollowPlaying, NamedPlayerCountsItsSecondCopyAndNoOtherPlayer) {
+    const auto files = titled_mp3s(fDir, {"One", "Two", "Three"});
+    StartMpv(files[0]);
+    const std::string second = StartMpv(files[1]);
+    playerctl(fBus, {"--player=" + second, "play"});
+    // Another program, playing a file, started last.
+    FakePlayer other(fBus, "vlc", {"--status", "Playing", "--url", "file://" + files[2]});
+    FollowingPlayer player(fDir, fBus, {{"--follow=mpv"}});
+    player.Ask("enable");
+    EXPECT_TRUE(player.AskUntil("form", "= title Two"));
     EXPECT_EQ(player.Quit().exitStatus, 0);
 }
 
