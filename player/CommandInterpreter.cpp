@@ -17,6 +17,7 @@
 #include <TextControl.h>
 #include <Window.h>
 
+#include "AnswerText.h"
 #include "CommandArguments.h"
 #include "FormLabels.h"
 #include "Help.h"
@@ -463,7 +464,7 @@ Result Commands::Current() {
         const int32 index = playlist->CurrentIndex();
         const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
         if (index >= 0 && path != nullptr)
-            answer = std::to_string(index) + " " + path;
+            answer = std::to_string(index) + " " + answer_text(path);
         playlist->Unlock();
     }
     // Answered before the message goes: the window's lines come after, in a fixed order.
@@ -514,7 +515,7 @@ Result Commands::Form() {
                     return;
                 shown = marked_label(menu);
             }
-            answer += std::string("= ") + field.name + " " + shown.String() + "\n";
+            answer += std::string("= ") + field.name + " " + answer_text(shown.String()) + "\n";
         }
         complete = true;
     });
@@ -543,7 +544,7 @@ Result Commands::Items() {
         const int32 count = menu->CountItems();
         for (int32 i = 0; i < count; i++) {
             if (BMenuItem *item = menu->ItemAt(i))
-                answer += std::string("= item ") + item->LabelCopy().String() + "\n";
+                answer += "= item " + answer_text(item->LabelCopy().String()) + "\n";
         }
         complete = true;
     });
@@ -649,7 +650,7 @@ Result Commands::Status() {
     });
     if (!found || !complete)
         return CommandInterpreter::kFailed;
-    printf("= status %s\n", status.c_str());
+    printf("= status %s\n", answer_text(status).c_str());
     return CommandInterpreter::kDone;
 }
 

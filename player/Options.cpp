@@ -14,7 +14,7 @@ const char *const kUsage =
     "                  beside the player\n"
     "  --headless      show no windows; read commands from standard input\n"
     "  --follow[=NAME] playlist 0 follows the MPRIS player NAME on the session bus (as\n"
-    "                  playerctl -l names it: mpv, vlc, ...; default: the first one found)\n"
+    "                  playerctl -l names it: mpv, vlc, ...; default: the one playing)\n"
     "  --help          show this and exit\n"
     "  --version       show the version and exit\n"
     "  FILE...         the items of playlist 0, the first one current\n"

@@ -72,7 +72,7 @@ public:
 
     // Playlist 0 with `paths` as its items, the first one current.
     void OpenStartPlaylist(const std::vector<std::string> &paths);
-    // --follow: playlist 0 mirrors the MPRIS player `name` ("" for any) from now on
+    // --follow: playlist 0 mirrors the MPRIS player `name` ("" for the one playing) from now on
     // (follow/Follower.h). False with `error` set when it cannot.
     bool Follow(const std::string &name, std::string *error);
     bool Following() const { return fFollower != nullptr; }

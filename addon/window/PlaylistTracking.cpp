@@ -143,8 +143,11 @@ float change_volume(const PlaylistPtr &playlist, float step) {
     float newVolume = volume + step;
     if (newVolume > 2.0f)
         newVolume = 2.0f;
-    if (newVolume < 0)
+    // Written so that a volume that is not a number (NaN) becomes 0 too.
+    if (!(newVolume >= 0))
         newVolume = 0;
+    if (!(volume >= 0))
+        volume = 0;
     printf("changing vol from %f to %f\n", volume, newVolume);
     playlist->SetVolume(newVolume);
     playlist->Unlock();

@@ -92,12 +92,13 @@ private:
 
     void _Loop(sdbus::IConnection &bus) {
         while (!fStopping.load()) {
-            // Dispatch everything the bus has read, then the work that must not run
-            // inside a handler, then the requests; sleep only with nothing left.
-            while (bus.processPendingRequest()) {
-            }
+            // One message from the bus, then the work that must not run inside a handler
+            // and the player's requests, then the stop flag: a player flooding the bus
+            // neither starves the requests nor holds up a quit. Sleep only with nothing
+            // left.
+            const bool more = bus.processPendingRequest();
             fRequests.RunPending();
-            if (!fRequests.IsEmpty())
+            if (more || !fRequests.IsEmpty())
                 continue;
             const sdbus::IConnection::PollData wait = bus.getEventLoopPollData();
             struct pollfd fds[2] = {{wait.fd, wait.events, 0}, {fRequests.WakeFd(), POLLIN, 0}};

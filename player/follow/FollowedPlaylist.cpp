@@ -8,9 +8,17 @@
 
 namespace {
 
-std::string path_of(const std::string &url) {
+// The file a track's URL names; "" for none, or for one refused (`refused` set).
+std::string path_of(const std::string &url, bool *refused = nullptr) {
     std::string path;
-    return follow::local_path_from_url(url, &path) ? path : std::string();
+    if (!follow::local_path_from_url(url, &path))
+        return std::string();
+    if (follow::holds_control_character(path)) {
+        if (refused != nullptr)
+            *refused = true;
+        return std::string();
+    }
+    return path;
 }
 
 }  // namespace
@@ -21,19 +29,20 @@ FollowedPlaylist::FollowedPlaylist(follow::MprisClient *client,
     fData->volumeSet = std::move(volumeSet);
 }
 
-void FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
+bool FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
     const std::string prefix = follow::kMprisPrefix;
     fPlayerName = state.busName.compare(0, prefix.size(), prefix) == 0
                       ? state.busName.substr(prefix.size())
                       : state.busName;
     fHasTrackList = state.hasTrackList;
-    const std::string currentPath = path_of(state.current.url);
+    bool refused = false;
+    const std::string currentPath = path_of(state.current.url, &refused);
 
     std::vector<std::string> paths;
     std::vector<std::string> ids;
     int32 current = -1;
     if (state.hasTrackList) {
-        for (const follow::MprisTrack &track : state.tracks) {
+        for (const follow::MprisTrack &track : *state.tracks) {
             if (!state.current.id.empty() && track.id == state.current.id)
                 current = static_cast<int32>(paths.size());
             paths.push_back(path_of(track.url));
@@ -76,6 +85,7 @@ void FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
     fTrackIds = ids;
     if (changed && notify)
         NotifyCurrent();
+    return !refused;
 }
 
 void FollowedPlaylist::MirrorVolume(float volume) {

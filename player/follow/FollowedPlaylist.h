@@ -22,8 +22,10 @@ public:
     FollowedPlaylist(follow::MprisClient *client, std::function<void(float)> volumeSet);
 
     // Takes the player's tracks and current track. Sends MSG_PLAYLIST_CURRENT when the
-    // current item (its position or its file) changed and `notify` is set.
-    void Show(const follow::MprisState &state, bool notify);
+    // current item (its position or its file) changed and `notify` is set. A file whose
+    // name holds a control character is refused (no item, no current item): false when
+    // the current track was refused so.
+    bool Show(const follow::MprisState &state, bool notify);
     // The player's volume, set without telling `volumeSet`: it came from the player.
     void MirrorVolume(float volume);
     // The client is going: requests are dropped from now on.

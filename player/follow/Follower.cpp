@@ -86,7 +86,37 @@ void Follower::Stop() {
 }
 
 void Follower::PlayerChanged(const follow::MprisState &state, unsigned changes) {
-    fPlayer.Tasks().Post([this, state, changes] { _Apply(state, changes); });
+    bool post;
+    {
+        std::lock_guard<std::mutex> hold(fPendingLock);
+        post = fPending.empty();
+        const bool arrives = (changes & follow::kAppeared) != 0;
+        const bool leaves = (changes & follow::kLeft) != 0;
+        if (arrives || leaves) {
+            // What was pending about the earlier player is superseded; its leaving is not.
+            const bool leaving = !fPending.empty() && (fPending.front().changes & follow::kLeft);
+            fPending.resize(leaving ? 1 : 0);
+            if (!(leaves && leaving))
+                fPending.push_back(Change{state, changes});
+        } else if (!fPending.empty() && !(fPending.back().changes & follow::kLeft)) {
+            fPending.back().state = state;
+            fPending.back().changes |= changes;
+        } else {
+            fPending.push_back(Change{state, changes});
+        }
+    }
+    if (post)
+        fPlayer.Tasks().Post([this] { _ApplyPending(); });
+}
+
+void Follower::_ApplyPending() {
+    std::vector<Change> pending;
+    {
+        std::lock_guard<std::mutex> hold(fPendingLock);
+        pending.swap(fPending);
+    }
+    for (const Change &change : pending)
+        _Apply(change.state, change.changes);
 }
 
 void Follower::Report(const std::string &line) {
@@ -101,7 +131,10 @@ void Follower::_Apply(const follow::MprisState &state, unsigned changes) {
         return;
     }
     if (changes & follow::kAppeared) {
-        _Appeared(state);
+        if (fFollowed != nullptr)
+            _TookOver(state);
+        else
+            _Appeared(state);
         return;
     }
     if (fFollowed == nullptr)
@@ -110,7 +143,25 @@ void Follower::_Apply(const follow::MprisState &state, unsigned changes) {
     if (changes & follow::kVolume)
         _VolumeFromPlayer(state.volume);
     if (changes & (follow::kCurrent | follow::kTracks))
-        fFollowed->Show(state, true);
+        _Show(state, true);
+}
+
+void Follower::_Show(const follow::MprisState &state, bool notify) {
+    std::string words = "following " + fFollowedName;
+    if (!fFollowed->Show(state, notify))
+        words += " (its track's file name holds a control character: not shown)";
+    _SetWords(words);
+}
+
+void Follower::_TookOver(const follow::MprisState &state) {
+    // Another player started playing: the playlist stays and shows its track, so the
+    // add-on saves the form and moves on as for a change of track.
+    fVolumesSent.clear();
+    fPlayerVolume = state.hasVolume ? state.volume : -1;
+    fFollowedName = player_name(state.busName);
+    if (state.hasVolume)
+        fFollowed->MirrorVolume(static_cast<float>(state.volume));
+    _Show(state, true);
 }
 
 void Follower::_Appeared(const follow::MprisState &state) {
@@ -130,10 +181,9 @@ void Follower::_Appeared(const follow::MprisState &state) {
     });
     fPlaylist = PlaylistPtr(fFollowed);
     fFollowedName = player_name(state.busName);
-    _SetWords("following " + fFollowedName);
     // Filled before it opens: the add-on attaches to it whole.
     fFollowed->MirrorVolume(state.hasVolume ? static_cast<float>(state.volume) : 1.0f);
-    fFollowed->Show(state, false);
+    _Show(state, false);
     fPlayer.Controller()->OpenPlaylistAt(fPlaylist, 0);
 }
 
@@ -172,6 +222,13 @@ void Follower::_VolumeFromPlayer(double volume) {
 void Follower::_VolumeFromPlaylist(float volume) {
     if (fFollowed == nullptr || fClient == nullptr)
         return;
+    if (!std::isfinite(volume) || volume < 0) {
+        fprintf(
+            stderr,
+            "brindle-player: follow: volume %g not sent to %s (a volume is a number, 0 or more)\n",
+            volume, fFollowedName.c_str());
+        return;
+    }
     // Already the player's: it would send no echo.
     if (fVolumesSent.empty() && std::fabs(volume - fPlayerVolume) < kSameVolume)
         return;

@@ -2,13 +2,15 @@
 // the module brindle-follow.so, loaded here and only here; this side maps what it
 // reports onto the contract add-ons speak, on the player's own thread:
 //   the player appears       -> a FollowedPlaylist opens as playlist 0 (MSG_CONTROLS_ADDED)
+//   another one takes over   -> the same playlist shows its track (MSG_PLAYLIST_CURRENT)
 //   it leaves or quits       -> that playlist leaves the controller (MSG_PLAYLIST_LOST_CONTROLS)
 //   its track changes        -> the current item changes (MSG_PLAYLIST_CURRENT)
 //   its Volume changes       -> the playlist's volume, one to one
 //   the playlist's volume is set (an add-on, the volume command) -> its Volume
 //
 // Threads. The module calls PlayerChanged and Report on its bus thread; they only post
-// the work to the player's task queue. Everything else runs on the player's thread.
+// the work to the player's task queue, where only the latest state waits to be applied,
+// however fast the player changes. Everything else runs on the player's thread.
 #ifndef BRINDLE_FOLLOW_FOLLOWER_H
 #define BRINDLE_FOLLOW_FOLLOWER_H
 
@@ -17,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <PrivatePlaylist.h>
 
@@ -32,8 +35,8 @@ public:
     Follower(const Follower &) = delete;
     Follower &operator=(const Follower &) = delete;
 
-    // Loads the module and starts following `name` (after the MPRIS prefix; "" for any
-    // player). False with `error` set when the module cannot be loaded or there is no
+    // Loads the module and starts following `name` (after the MPRIS prefix; "" for the one
+    // playing). False with `error` set when the module cannot be loaded or there is no
     // session bus.
     bool Start(const std::string &name, std::string *error);
     // Stops the module's thread: nothing is posted after this returns. The followed
@@ -50,8 +53,16 @@ public:
     void Report(const std::string &line) override;
 
 private:
+    struct Change {
+        follow::MprisState state;
+        unsigned changes;
+    };
+
+    void _ApplyPending();
     void _Apply(const follow::MprisState &state, unsigned changes);
     void _Appeared(const follow::MprisState &state);
+    void _TookOver(const follow::MprisState &state);
+    void _Show(const follow::MprisState &state, bool notify);
     void _Left();
     void _VolumeFromPlayer(double volume);
     void _VolumeFromPlaylist(float volume);
@@ -67,6 +78,11 @@ private:
     std::deque<double> fVolumesSent;
     double fPlayerVolume = -1;  // the player's last reported volume
     std::string fFollowedName;  // the followed player's name (after the MPRIS prefix)
+
+    // Changes from the bus thread not applied yet: at most a leave and an arrival, each
+    // with the latest state after it merged in.
+    std::mutex fPendingLock;
+    std::vector<Change> fPending;  // guarded by fPendingLock
 
     mutable std::mutex fWordsLock;
     std::string fWords;  // guarded by fWordsLock

@@ -10,6 +10,7 @@
 #ifndef BRINDLE_FOLLOW_MPRIS_CLIENT_H
 #define BRINDLE_FOLLOW_MPRIS_CLIENT_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,16 +27,21 @@ struct MprisTrack {
 struct MprisState {
     std::string busName;  // org.mpris.MediaPlayer2.NAME
     MprisTrack current;
-    bool hasTrackList = false;       // it answers the TrackList interface
-    std::vector<MprisTrack> tracks;  // its tracks, in order, when it has a track list
+    bool hasTrackList = false;  // it answers the TrackList interface
+    // Its tracks, in order, when it has a track list; shared, so that a copy of the state
+    // (one per change, and a player may send thousands a second) never copies the list.
+    std::shared_ptr<const std::vector<MprisTrack>> tracks =
+        std::make_shared<const std::vector<MprisTrack>>();
     bool hasVolume = false;
-    double volume = 1.0;  // "Volume", one to one; players may go above 1.0
+    double volume = 1.0;  // "Volume", one to one; players may go above 1.0, never below 0
 };
 
 // Which parts of the state a change touched.
 enum MprisChange : unsigned {
-    kAppeared = 1u << 0,  // a player is followed now; the whole state is new
-    kLeft = 1u << 1,      // it left the bus or quit; the state is empty
+    // A player is followed now; the whole state is new. Without kLeft before it, it took
+    // over from the one followed until now, which is still there.
+    kAppeared = 1u << 0,
+    kLeft = 1u << 1,  // it left the bus or quit; the state is empty
     kCurrent = 1u << 2,
     kTracks = 1u << 3,
     kVolume = 1u << 4,
@@ -63,8 +69,8 @@ public:
 };
 
 // The module's entry point (C linkage, looked up by name): follows the MPRIS player
-// `name` ("mpv", "vlc", "mpv.instance1234"; "" for the first one found) on the session
-// bus. Null with `error` set when there is no session bus.
+// `name` ("mpv", "vlc"; a second copy of it, "mpv.instance1234", counts as it) on the
+// session bus, or with "" the one playing. Null with `error` set when there is no session bus.
 typedef MprisClient *(*StartFunction)(const char *name, MprisListener *listener,
                                       std::string *error);
 constexpr const char *kStartSymbol = "brindle_follow_start";

@@ -53,6 +53,15 @@ bool local_path_from_url(const std::string &url, std::string *path) {
     return true;
 }
 
+bool holds_control_character(const std::string &text) {
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+            return true;
+    }
+    return false;
+}
+
 bool is_player_name(const std::string &name) {
     // A bus name has at most 255 characters.
     if (name.empty() || name.size() > 255 - strlen(kMprisPrefix))

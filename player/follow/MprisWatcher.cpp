@@ -2,7 +2,10 @@
 
 #include <sdbus-c++/sdbus-c++.h>
 
+#include <strings.h>
+
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -66,8 +69,11 @@ bool same_track(const MprisTrack &a, const MprisTrack &b) {
     return a.id == b.id && a.url == b.url;
 }
 
+// Not an MprisChange: the player sent a volume that was refused.
+constexpr unsigned kVolumeRefused = 1u << 31;
+
 // Reads what the Player interface's properties say into `state`; returns the MprisChange
-// bits of what changed.
+// bits of what changed, and kVolumeRefused.
 unsigned apply_player_properties(const Properties &properties, MprisState *state) {
     unsigned changes = 0;
     auto metadata = properties.find("Metadata");
@@ -83,13 +89,21 @@ unsigned apply_player_properties(const Properties &properties, MprisState *state
     auto volume = properties.find("Volume");
     if (volume != properties.end() && volume->second.containsValueOfType<double>()) {
         const double value = volume->second.get<double>();
-        if (!state->hasVolume || value != state->volume) {
+        // A volume that is not a number, infinite or below 0 is refused here: it would
+        // reach the playlist and come back as a Set.
+        if (!std::isfinite(value) || value < 0) {
+            changes |= kVolumeRefused;
+        } else if (!state->hasVolume || value != state->volume) {
             state->hasVolume = true;
             state->volume = value;
             changes |= kVolume;
         }
     }
     return changes;
+}
+
+bool is_file_url(const std::string &url) {
+    return strncasecmp(url.c_str(), "file://", 7) == 0;
 }
 
 std::string short_name(const std::string &busName) {
@@ -135,13 +149,15 @@ bool MprisWatcher::Start(std::string *error) {
                 continue;  // it left between the two calls
             }
             fOwners[name] = owner;
+            if (_Wanted(name))
+                _Watch(owner);
         }
     } catch (const sdbus::Error &e) {
         *error = "the session bus does not answer: " + e.getMessage();
         return false;
     }
-    _Reconsider(std::string());
-    if (!fPlayer) {
+    // Chosen once every player there has said whether it plays.
+    if (fSeen.empty()) {
         fListener->Report(fWanted.empty()
                               ? "no MPRIS player on the session bus yet; waiting for one"
                               : "no MPRIS player \"" + short_name(fWanted) +
@@ -163,30 +179,164 @@ void MprisWatcher::_NameOwnerChanged(sdbus::Signal &signal) {
         fOwners.erase(name);
     else
         fOwners[name] = newOwner;
+    // A player that leaves may still hold other names (vlc and vlc.instanceN) whose
+    // release is on its way.
+    if (!oldOwner.empty())
+        fLeaving.insert(oldOwner);
+    if (!newOwner.empty() && _Wanted(name))
+        _Watch(newOwner);
     // Not from inside the dispatch: following makes calls of its own.
-    fLater.Post([this, oldOwner] { _Reconsider(oldOwner); });
+    _Soon(&fChoosePosted, &MprisWatcher::_Choose);
 }
 
-void MprisWatcher::_Reconsider(const std::string &ownerThatLeft) {
-    if (fPlayer) {
-        auto followed = fOwners.find(fState.busName);
-        if (followed != fOwners.end() && followed->second == fOwner)
-            return;
-        _Unfollow();
-    }
-    if (!fWanted.empty()) {
-        if (fOwners.count(fWanted) != 0)
-            _Follow(fWanted);
+bool MprisWatcher::_Wanted(const std::string &busName) const {
+    if (fWanted.empty())
+        return true;
+    return busName == fWanted || starts_with(busName, fWanted + ".instance");
+}
+
+void MprisWatcher::_Watch(const std::string &owner) {
+    if (fSeen.count(owner) != 0)
         return;
+    Seen &seen = fSeen[owner];
+    seen.appearedAt = ++fClock;
+    try {
+        // Addressed to the connection, not a name: its signals come from that.
+        seen.proxy = sdbus::createProxy(fBus, owner, kPlayerPath);
+        seen.proxy->registerSignalHandler(kPropertiesInterface, "PropertiesChanged",
+                                          [this, owner](sdbus::Signal &signal) {
+                                              std::string interface;
+                                              Properties changed;
+                                              try {
+                                                  signal >> interface >> changed;
+                                              } catch (const sdbus::Error &) {
+                                                  return;
+                                              }
+                                              if (interface == kPlayerInterface)
+                                                  _Seen(owner, changed);
+                                          });
+        seen.proxy->finishRegistration();
+        seen.proxy->callMethodAsync("GetAll")
+            .onInterface(kPropertiesInterface)
+            .withTimeout(kCallTimeout)
+            .withArguments(std::string(kPlayerInterface))
+            .uponReplyInvoke([this, owner](const sdbus::Error *error, Properties properties) {
+                auto found = fSeen.find(owner);
+                if (found == fSeen.end())
+                    return;
+                found->second.known = true;
+                if (error == nullptr)
+                    _Seen(owner, properties);
+                _Soon(&fChoosePosted, &MprisWatcher::_Choose);
+            });
+    } catch (const sdbus::Error &e) {
+        seen.known = true;  // chosen by when it appeared only
+        fListener->Report("cannot watch " + owner + ": " + e.getMessage());
     }
-    // The first one in name order; a player that just left may still hold other names
-    // (vlc and vlc.instanceN) whose release is on its way.
+}
+
+void MprisWatcher::_Seen(const std::string &owner, const Properties &properties) {
+    auto found = fSeen.find(owner);
+    if (found == fSeen.end())
+        return;
+    Seen &seen = found->second;
+    bool changed = false;
+    try {
+        auto status = properties.find("PlaybackStatus");
+        if (status != properties.end() && status->second.containsValueOfType<std::string>()) {
+            const bool playing = status->second.get<std::string>() == "Playing";
+            if (playing && !seen.playing)
+                seen.startedAt = ++fClock;
+            changed |= playing != seen.playing;
+            seen.playing = playing;
+        }
+        auto metadata = properties.find("Metadata");
+        if (metadata != properties.end()) {
+            bool playsFile = false;
+            if (metadata->second.containsValueOfType<Properties>())
+                playsFile = is_file_url(read_track(metadata->second.get<Properties>()).url);
+            changed |= playsFile != seen.playsFile;
+            seen.playsFile = playsFile;
+        }
+    } catch (const sdbus::Error &) {
+        return;  // not of the shape MPRIS gives it: no news
+    }
+    if (changed && seen.known)
+        _Soon(&fChoosePosted, &MprisWatcher::_Choose);
+}
+
+std::string MprisWatcher::_Choice() const {
+    auto usable = [this](const std::string &owner) {
+        return fLeaving.count(owner) == 0 && fSeen.count(owner) != 0;
+    };
+    // The one playing that started last; one playing a file before one that does not.
+    std::string choice;
+    const Seen *best = nullptr;
     for (const auto &[name, owner] : fOwners) {
-        if (owner != ownerThatLeft) {
-            _Follow(name);
-            return;
+        if (!_Wanted(name) || !usable(owner))
+            continue;
+        const Seen &seen = fSeen.at(owner);
+        if (!seen.playing)
+            continue;
+        if (best == nullptr || seen.playsFile > best->playsFile ||
+            (seen.playsFile == best->playsFile && seen.startedAt > best->startedAt)) {
+            best = &seen;
+            choice = name;
         }
     }
+    if (best != nullptr)
+        return choice;
+    auto followed = fOwners.find(fState.busName);
+    if (fPlayer && followed != fOwners.end() && followed->second == fOwner)
+        return fState.busName;
+    // The one that played last, else the one that appeared last.
+    for (const auto &[name, owner] : fOwners) {
+        if (!_Wanted(name) || !usable(owner))
+            continue;
+        const Seen &seen = fSeen.at(owner);
+        if (best == nullptr || seen.startedAt > best->startedAt ||
+            (seen.startedAt == best->startedAt && seen.appearedAt > best->appearedAt)) {
+            best = &seen;
+            choice = name;
+        }
+    }
+    return choice;
+}
+
+void MprisWatcher::_Choose() {
+    // Connections that hold no name any more are gone.
+    for (auto seen = fSeen.begin(); seen != fSeen.end();) {
+        bool holds = false;
+        for (const auto &entry : fOwners)
+            holds = holds || entry.second == seen->first;
+        seen = holds ? std::next(seen) : fSeen.erase(seen);
+    }
+    for (auto owner = fLeaving.begin(); owner != fLeaving.end();)
+        owner = fSeen.count(*owner) != 0 ? std::next(owner) : fLeaving.erase(owner);
+    for (const auto &entry : fSeen) {
+        if (!entry.second.known)
+            return;  // a player that has not said yet whether it plays
+    }
+
+    auto followed = fOwners.find(fState.busName);
+    const bool stays = fPlayer && followed != fOwners.end() && followed->second == fOwner;
+    const std::string choice = _Choice();
+    if (stays && (choice.empty() || fOwners[choice] == fOwner))
+        return;
+    if (fPlayer)
+        _Unfollow(!stays);  // one that takes over shows in the same playlist
+    if (!choice.empty())
+        _Follow(choice);
+}
+
+void MprisWatcher::_Soon(bool *posted, void (MprisWatcher::*work)()) {
+    if (*posted)
+        return;
+    *posted = true;
+    fLater.Post([this, posted, work] {
+        *posted = false;
+        (this->*work)();
+    });
 }
 
 void MprisWatcher::_Follow(const std::string &busName) {
@@ -195,6 +345,7 @@ void MprisWatcher::_Follow(const std::string &busName) {
     fState.busName = busName;
     fOwner = fOwners[busName];
     fAnnounced = false;
+    fVolumeRefusedSaid = false;
     try {
         fPlayer = sdbus::createProxy(fBus, busName, kPlayerPath);
         fPlayer->registerSignalHandler(
@@ -202,11 +353,11 @@ void MprisWatcher::_Follow(const std::string &busName) {
             [this, generation](sdbus::Signal &signal) { _PropertiesChanged(generation, signal); });
         for (const char *member :
              {"TrackListReplaced", "TrackAdded", "TrackRemoved", "TrackMetadataChanged"}) {
-            fPlayer->registerSignalHandler(kTrackListInterface, member,
-                                           [this, generation](sdbus::Signal &) {
-                                               if (generation == fGeneration)
-                                                   fLater.Post([this] { _FetchTracks(); });
-                                           });
+            fPlayer->registerSignalHandler(
+                kTrackListInterface, member, [this, generation](sdbus::Signal &) {
+                    if (generation == fGeneration)
+                        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
+                });
         }
         fPlayer->finishRegistration();
     } catch (const sdbus::Error &e) {
@@ -217,10 +368,10 @@ void MprisWatcher::_Follow(const std::string &busName) {
     _FetchPlayer();
 }
 
-void MprisWatcher::_Unfollow() {
+void MprisWatcher::_Unfollow(bool announce) {
     fGeneration++;
     fPlayer.reset();
-    const bool announced = fAnnounced;
+    const bool announced = fAnnounced && announce;
     fAnnounced = false;
     MprisState left;
     left.busName = fState.busName;
@@ -239,23 +390,23 @@ void MprisWatcher::_PropertiesChanged(uint64_t generation, sdbus::Signal &signal
     try {
         signal >> interface >> changed >> invalidated;
         if (interface == kTrackListInterface) {
-            fLater.Post([this] { _FetchTracks(); });
+            _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
             return;
         }
         if (interface != kPlayerInterface)
             return;
-        const unsigned changes = apply_player_properties(changed, &fState);
+        const unsigned changes = _SayRefused(apply_player_properties(changed, &fState));
         for (const std::string &name : invalidated) {
             if (name == "Metadata" || name == "Volume") {
-                fLater.Post([this] { _FetchPlayer(); });
+                _Soon(&fPlayerPosted, &MprisWatcher::_FetchPlayer);
                 break;
             }
         }
         // VLC announces additions to its list on a misspelt interface: a current track the
         // list does not hold yet means the list is out of date.
         if ((changes & kCurrent) && fState.hasTrackList && !fState.current.id.empty() &&
-            !holds_track(fState.tracks, fState.current.id))
-            fLater.Post([this] { _FetchTracks(); });
+            !holds_track(*fState.tracks, fState.current.id))
+            _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
         if (changes != 0)
             _Announce(changes);
     } catch (const sdbus::Error &) {
@@ -280,12 +431,12 @@ void MprisWatcher::_FetchPlayer() {
                                   " does not tell its track: " + error->getMessage());
             } else {
                 try {
-                    changes = apply_player_properties(properties, &fState);
+                    changes = _SayRefused(apply_player_properties(properties, &fState));
                 } catch (const sdbus::Error &) {
                 }
             }
             if (!fAnnounced)
-                fLater.Post([this] { _FetchTracks(); });
+                _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
             else if (changes != 0)
                 _Announce(changes);
         });
@@ -298,7 +449,7 @@ void MprisWatcher::_FetchTracks() {
     const uint64_t asked = ++fTracksAsked;
     auto finish = [this](bool hasTrackList, std::vector<MprisTrack> tracks) {
         fState.hasTrackList = hasTrackList;
-        fState.tracks = std::move(tracks);
+        fState.tracks = std::make_shared<const std::vector<MprisTrack>>(std::move(tracks));
         _Announce(fAnnounced ? kTracks : kAppeared);
     };
     fPlayer->callMethodAsync("Get")
@@ -353,6 +504,15 @@ void MprisWatcher::_FetchTracks() {
                     });
             });
         });
+}
+
+unsigned MprisWatcher::_SayRefused(unsigned changes) {
+    if ((changes & kVolumeRefused) && !fVolumeRefusedSaid) {
+        fVolumeRefusedSaid = true;  // once per player: a flood of them is one line
+        fListener->Report(short_name(fState.busName) +
+                          " sent a volume that is no number, or below 0: ignored");
+    }
+    return changes & ~kVolumeRefused;
 }
 
 void MprisWatcher::_Announce(unsigned changes) {
@@ -415,8 +575,9 @@ void MprisWatcher::SetVolume(double volume) {
 
 void MprisWatcher::LoseBus() {
     fOwners.clear();
+    fSeen.clear();
     if (fPlayer)
-        _Unfollow();
+        _Unfollow(true);
 }
 
 }  // namespace follow

@@ -1,7 +1,13 @@
 // The bus side of following an MPRIS player: which players are on the session bus (the
-// bus daemon's NameOwnerChanged), which one is followed, and what it shows (its
-// PropertiesChanged and TrackList signals, read with asynchronous calls so that replies
-// and signals are applied in the order the player sent them).
+// bus daemon's NameOwnerChanged) and which of them plays (their PlaybackStatus), which one
+// is followed, and what it shows (its PropertiesChanged and TrackList signals, read with
+// asynchronous calls so that replies and signals are applied in the order the player sent
+// them).
+//
+// Which one: the one playing; of two playing, the one that started last, though one
+// playing no file (a web browser, a stream) never takes over from one playing a file.
+// When none plays the followed one stays; when it leaves, the one that played last
+// takes its place, else the one that appeared last.
 //
 // REQUIRES: everything here runs on the client's bus thread, the only thread that
 // touches the connection. Bus errors are reported through the listener, never thrown.
@@ -11,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "MprisClient.h"
@@ -19,6 +26,7 @@ namespace sdbus {
 class IConnection;
 class IProxy;
 class Signal;
+class Variant;
 }  // namespace sdbus
 
 class TaskQueue;
@@ -27,7 +35,8 @@ namespace follow {
 
 class MprisWatcher {
 public:
-    // `wanted`: the player's name after the MPRIS prefix, or "" for the first one found.
+    // `wanted`: the player's name after the MPRIS prefix (its second copies,
+    // NAME.instanceN, count as it), or "" for any player.
     // `later` runs work after the bus's dispatch returns, on the same thread: bus calls
     // are not made from inside a signal or reply handler.
     MprisWatcher(sdbus::IConnection &bus, TaskQueue &later, const std::string &wanted,
@@ -49,13 +58,34 @@ public:
     void LoseBus();
 
 private:
+    // What is known of a connection holding MPRIS names: one proxy per connection, as
+    // VLC holds two names.
+    struct Seen {
+        std::unique_ptr<sdbus::IProxy> proxy;
+        bool known = false;      // its PlaybackStatus has been read (or could not be)
+        bool playing = false;    // PlaybackStatus "Playing"
+        bool playsFile = false;  // its track has a file:// URL
+        uint64_t startedAt = 0;  // when it last started playing (fClock); 0: never seen to
+        uint64_t appearedAt = 0;
+    };
+
     void _NameOwnerChanged(sdbus::Signal &signal);
-    void _Reconsider(const std::string &ownerThatLeft);
+    bool _Wanted(const std::string &busName) const;
+    void _Watch(const std::string &owner);
+    void _Seen(const std::string &owner, const std::map<std::string, sdbus::Variant> &properties);
+    void _Choose();
+    std::string _Choice() const;
     void _Follow(const std::string &busName);
-    void _Unfollow();
+    void _Unfollow(bool announce);
+    // Posts `work` to run after the dispatch unless it is posted already: a flood of
+    // signals queues it once.
+    void _Soon(bool *posted, void (MprisWatcher::*work)());
     void _PropertiesChanged(uint64_t generation, sdbus::Signal &signal);
     void _FetchPlayer();
     void _FetchTracks();
+    // Says once per player that it sent a volume that was refused; returns `changes`
+    // without saying so.
+    unsigned _SayRefused(unsigned changes);
     void _Announce(unsigned changes);
     void _Call(const char *interface, const char *method, const std::string &trackId);
 
@@ -65,6 +95,10 @@ private:
     MprisListener *const fListener;
     std::unique_ptr<sdbus::IProxy> fBusDaemon;
     std::map<std::string, std::string> fOwners;  // MPRIS bus name -> unique owner
+    std::map<std::string, Seen> fSeen;           // unique owner -> what it does
+    std::set<std::string> fLeaving;              // owners that released a name: never chosen again
+    uint64_t fClock = 0;
+    bool fChoosePosted = false, fPlayerPosted = false, fTracksPosted = false;
 
     // The followed player. fGeneration counts the players followed, so a reply or signal
     // meant for an earlier one is dropped; fTracksAsked counts track list reads, so only
@@ -74,6 +108,7 @@ private:
     uint64_t fGeneration = 0;
     uint64_t fTracksAsked = 0;
     bool fAnnounced = false;
+    bool fVolumeRefusedSaid = false;
     MprisState fState;
 };
 

@@ -77,6 +77,21 @@ void Mpv::Quit() {
     fProcess.Finish();
 }
 
+FakePlayer::FakePlayer(const SessionBus &bus, const std::string &name,
+                       const std::vector<std::string> &arguments)
+    : fProcess(
+          [&] {
+              std::vector<std::string> argv = {
+                  "/usr/bin/python3",
+                  std::string(BRINDLE_FOLLOW_TEST_DIR) + "/fake_mpris_player.py", "--name", name};
+              argv.insert(argv.end(), arguments.begin(), arguments.end());
+              return tied_to_test(argv);
+          }(),
+          on_bus(bus)) {
+    if (!fProcess.WaitForLine("ready"))
+        throw std::runtime_error("the fake player did not start: " + fProcess.Finish().err);
+}
+
 std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments) {
     std::vector<std::string> argv = {required("playerctl")};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

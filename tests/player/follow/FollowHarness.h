@@ -58,6 +58,24 @@ private:
     Process fProcess;
 };
 
+// A player we wrote to behave as others may (fake_mpris_player.py, on Debian's python3
+// with python3-dbus): "org.mpris.MediaPlayer2.NAME" on `bus` with `arguments` after
+// --name, ready once constructed.
+class FakePlayer {
+public:
+    FakePlayer(const SessionBus &bus, const std::string &name,
+               const std::vector<std::string> &arguments);
+    // Reads its standard output until the whole line `line` comes (what it was asked).
+    bool WaitForLine(const std::string &line) { return fProcess.WaitForLine(line); }
+    // Its first line starting with `prefix` from here on; "" when none came.
+    std::string WaitForLineStarting(const std::string &prefix) {
+        return fProcess.WaitForLineStarting(prefix);
+    }
+
+private:
+    Process fProcess;
+};
+
 // playerctl on `bus` with `arguments`; its standard output without the line end.
 std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments);
 

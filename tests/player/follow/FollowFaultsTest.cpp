@@ -1,0 +1,102 @@
+// The follower against a player that sends what no well-behaved one does: a flood of
+// changes over a long track list, volumes that are no number, file names holding line
+// ends. The player is a fake we wrote (fake_mpris_player.py) for that purpose.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "FollowHarness.h"
+
+namespace follow_test {
+namespace {
+
+using testing::Not;
+
+// The most memory the process `pid` has held so far, in kB (VmHWM); -1 when unknown.
+long peak_memory_kb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+class FollowFaults : public testing::Test {
+protected:
+    TempDir fDir;
+    SessionBus fBus;
+};
+
+TEST_F(FollowFaults, FloodOfChangesNeitherStarvesRequestsNorGrowsMemoryNorHoldsUpQuit) {
+    // 50,000 tracks, and Volume changes as fast as the bus carries them.
+    FakePlayer flood(fBus, "flood",
+                     {"--tracks", "50000", "--url", "file:///nowhere/track0.mp3", "--flood"});
+    FollowingPlayer player(fDir, fBus, {{"--follow=flood"}, true});  // typed: asked early
+    ASSERT_TRUE(player.AskUntil("current", "= current 0 /nowhere/track0.mp3"));
+    ASSERT_TRUE(flood.WaitForLine("sent 10000"));
+    const long before = peak_memory_kb(player.Pid());
+    player.Ask("next");
+    EXPECT_TRUE(flood.WaitForLine("Next"));
+    EXPECT_THAT(player.Ask("volume"),
+                testing::Contains(testing::AnyOf("= volume 0.5", "= volume 0.75")));
+    // 10,000 changes more: a copy of the list queued per change would be gigabytes.
+    const std::string sent = flood.WaitForLineStarting("sent ");
+    ASSERT_FALSE(sent.empty());
+    ASSERT_TRUE(flood.WaitForLine("sent " + std::to_string(std::stol(sent.substr(5)) + 10000)));
+    const long after = peak_memory_kb(player.Pid());
+    EXPECT_GT(before, 0);
+    EXPECT_LT(after - before, 64 * 1024) << before << " kB before, " << after << " kB after";
+    const RunResult result = player.Quit();
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+}
+
+TEST_F(FollowFaults, VolumeThatIsNoNumberOrBelowZeroIsRefusedAndNeverSentBack) {
+    const auto files = titled_mp3s(fDir, {"One"});
+    // Vol. Adjust +2: the add-on moves the volume by 0.5 when it shows the file.
+    addon_test::set_int32_attr(files[0], "Audio:VolumeAdjustment", 2);
+    for (const std::string volume : {"nan", "inf", "-5"}) {
+        SCOPED_TRACE("Volume " + volume);
+        FakePlayer fake(fBus, "fake", {"--volume", volume, "--url", "file://" + files[0]});
+        FollowingPlayer player(fDir, fBus, {{"--follow=fake"}});
+        player.Ask("enable");
+        ASSERT_TRUE(player.AskUntil("form", "= title One"));
+        // On the volume the playlist starts with, as the player's was refused.
+        EXPECT_EQ(fake.WaitForLineStarting("Set Volume "), "Set Volume 1.5");
+        const RunResult result = player.Quit();
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_THAT(result.err, testing::HasSubstr("brindle-player: follow: fake sent a volume "
+                                                   "that is no number, or below 0: ignored\n"));
+    }
+}
+
+TEST_F(FollowFaults, FileNameWithAControlCharacterIsRefusedAndNeverForgesAnAnswer) {
+    // A line end, and an answer after it.
+    const std::string forged = fDir / "a\n= status forged.mp3";
+    addon_test::make_mp3(forged);
+    FakePlayer fake(fBus, "fake",
+                    {"--url", "file://" + fDir.Path() + "/a%0A%3D%20status%20forged.mp3"});
+    FollowingPlayer player(fDir, fBus, {{"--follow=fake"}, false, true});  // windows drawn
+    player.Ask("enable");
+    EXPECT_TRUE(player.AskUntil("widget-state",
+                                "= statusbar following fake (its track's file name holds a "
+                                "control character: not shown)"));
+    EXPECT_THAT(player.Ask("current"), testing::Contains("= current none"));
+    RunResult result = player.Quit();
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_THAT(result.Lines(), Not(testing::Contains(testing::StartsWith("= status forged"))));
+
+    // The player's own answers hold it escaped, on one line.
+    FollowingPlayer plain(fDir, fBus, {{forged}});
+    EXPECT_THAT(plain.Ask("current"),
+                testing::ElementsAre("= current 0 " + fDir.Path() + "/a\\x0a= status forged.mp3"));
+    result = plain.Quit();
+    EXPECT_THAT(result.Lines(), Not(testing::Contains(testing::StartsWith("= status forged"))));
+}
+
+}  // namespace
+}  // namespace follow_test
