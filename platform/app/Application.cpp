@@ -73,11 +73,16 @@ void BApplication::SetRosterMessageHook(roster_message_hook hook) {
 }
 
 thread_id BApplication::Run() {
-    thread_id thread = State()->StartOnCaller();
+    const std::shared_ptr<BPrivate::LooperState> &state = State();
+    if (state->IsRunning() || state->IsQuitting())
+        return B_BAD_THREAD_STATE;
+    // Behind whatever is already queued, such as a message from the roster, and queued
+    // before the loop counts as running: a WaitForIdle from another thread that sees it
+    // running then waits for ReadyToRun too.
+    PostMessage(B_READY_TO_RUN);
+    thread_id thread = state->StartOnCaller();
     if (thread < 0)
         return thread;
-    // Behind whatever is already queued, such as a message from the roster.
-    PostMessage(B_READY_TO_RUN);
     RunLoop(false);
     return thread;
 }
