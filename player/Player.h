@@ -17,6 +17,7 @@
 
 #include "AddOnLoader.h"
 #include "CommandArguments.h"
+#include "FollowHost.h"
 #include "Help.h"
 #include "InterfaceHost.h"
 #include "PlayerController.h"
@@ -54,7 +55,7 @@ public:
 
 class Follower;
 
-class Player {
+class Player : public FollowHost {
 public:
     Player();
     ~Player();
@@ -63,8 +64,8 @@ public:
 
     AddOnLoader &AddOns() { return fAddOns; }
     InterfaceHost &Interfaces() { return fInterfaces; }
-    PlayerController *Controller() { return &fController; }
-    TaskQueue &Tasks() { return fTasks; }
+    PlayerController *Controller() override { return &fController; }
+    TaskQueue &Tasks() override { return fTasks; }
 
     Display *GetDisplay() const { return fDisplay; }
     // With a display the places of interface windows are remembered (FrameStore.h).
@@ -73,7 +74,7 @@ public:
     // Playlist 0 with `paths` as its items, the first one current.
     void OpenStartPlaylist(const std::vector<std::string> &paths);
     // --follow: playlist 0 mirrors the MPRIS player `name` ("" for the one playing) from now on
-    // (follow/Follower.h). False with `error` set when it cannot.
+    // (Follower.h). False with `error` set when it cannot.
     bool Follow(const std::string &name, std::string *error);
     bool Following() const { return fFollower != nullptr; }
     // Any thread: what following is doing ("waiting for mpv", "following mpv", "mpv has

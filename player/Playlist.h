@@ -10,7 +10,7 @@ public:
     Playlist() = default;
 
     // Each notifies the listeners after the lock is released. A playlist that follows
-    // another player (follow/FollowedPlaylist.h) asks that player instead.
+    // another player (FollowedPlaylist.h) asks that player instead.
     // Appends an item; returns its id (negative: refused).
     virtual int32 AddItem(const char *path);
     // Makes item `index` current (-1: none) and sends MSG_PLAYLIST_CURRENT.

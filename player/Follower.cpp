@@ -9,7 +9,9 @@
 #include <ModulePath.h>
 
 #include "FollowedPlaylist.h"
-#include "Player.h"
+#include "FollowHost.h"
+#include "PlayerController.h"
+#include "TaskQueue.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ std::string player_name(const std::string &busName) {
 
 }  // namespace
 
-Follower::Follower(Player &player) : fPlayer(player) {}
+Follower::Follower(FollowHost &host) : fHost(host) {}
 
 Follower::~Follower() {
     Stop();
@@ -106,7 +108,7 @@ void Follower::PlayerChanged(const follow::MprisState &state, unsigned changes) 
         }
     }
     if (post)
-        fPlayer.Tasks().Post([this] { _ApplyPending(); });
+        fHost.Tasks().Post([this] { _ApplyPending(); });
 }
 
 void Follower::_ApplyPending() {
@@ -120,7 +122,7 @@ void Follower::_ApplyPending() {
 }
 
 void Follower::Report(const std::string &line) {
-    fPlayer.Tasks().Post([line] { fprintf(stderr, "brindle-player: follow: %s\n", line.c_str()); });
+    fHost.Tasks().Post([line] { fprintf(stderr, "brindle-player: follow: %s\n", line.c_str()); });
 }
 
 void Follower::_Apply(const follow::MprisState &state, unsigned changes) {
@@ -170,11 +172,11 @@ void Follower::_Appeared(const follow::MprisState &state) {
     fVolumesSent.clear();
     fPlayerVolume = state.hasVolume ? state.volume : -1;
     const uint64_t generation = ++fGeneration;
-    Player *player = &fPlayer;
+    FollowHost *host = &fHost;
     // SetVolume runs on its caller's thread (an add-on's window): the work goes through
     // the player's queue, and is dropped there if this playlist has left meanwhile.
-    fFollowed = new FollowedPlaylist(fClient.get(), [this, player, generation](float volume) {
-        player->Tasks().Post([this, generation, volume] {
+    fFollowed = new FollowedPlaylist(fClient.get(), [this, host, generation](float volume) {
+        host->Tasks().Post([this, generation, volume] {
             if (generation == fGeneration)
                 _VolumeFromPlaylist(volume);
         });
@@ -184,13 +186,13 @@ void Follower::_Appeared(const follow::MprisState &state) {
     // Filled before it opens: the add-on attaches to it whole.
     fFollowed->MirrorVolume(state.hasVolume ? static_cast<float>(state.volume) : 1.0f);
     _Show(state, false);
-    fPlayer.Controller()->OpenPlaylistAt(fPlaylist, 0);
+    fHost.Controller()->OpenPlaylistAt(fPlaylist, 0);
 }
 
 void Follower::_Left() {
     if (!fPlaylist)
         return;
-    PlayerController *controller = fPlayer.Controller();
+    PlayerController *controller = fHost.Controller();
     for (int32 i = 0; i < controller->CountPlaylists(); i++) {
         if (controller->PlaylistAt(i).Get() == fPlaylist.Get()) {
             controller->ClosePlaylist(i);

@@ -7,8 +7,8 @@
 // only hand the values on (the player posts them to its task queue). The requests below
 // may be called from any thread; they queue the call and return at once, never waiting
 // for the bus.
-#ifndef BRINDLE_FOLLOW_MPRIS_CLIENT_H
-#define BRINDLE_FOLLOW_MPRIS_CLIENT_H
+#ifndef BRINDLE_PLAYER_MPRIS_CLIENT_H
+#define BRINDLE_PLAYER_MPRIS_CLIENT_H
 
 #include <memory>
 #include <string>
@@ -77,4 +77,4 @@ constexpr const char *kStartSymbol = "brindle_follow_start";
 
 }  // namespace follow
 
-#endif  // BRINDLE_FOLLOW_MPRIS_CLIENT_H
+#endif  // BRINDLE_PLAYER_MPRIS_CLIENT_H

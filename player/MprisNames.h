@@ -1,7 +1,7 @@
 // The names following reads: the local file an MPRIS "xesam:url" names, and the player
 // names --follow accepts.
-#ifndef BRINDLE_FOLLOW_MPRIS_NAMES_H
-#define BRINDLE_FOLLOW_MPRIS_NAMES_H
+#ifndef BRINDLE_PLAYER_MPRIS_NAMES_H
+#define BRINDLE_PLAYER_MPRIS_NAMES_H
 
 #include <string>
 
@@ -22,4 +22,4 @@ bool is_player_name(const std::string &name);
 
 }  // namespace follow
 
-#endif  // BRINDLE_FOLLOW_MPRIS_NAMES_H
+#endif  // BRINDLE_PLAYER_MPRIS_NAMES_H

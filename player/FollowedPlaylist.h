@@ -5,8 +5,8 @@
 //
 // Threads: Show, MirrorVolume, Detach and the overrides run on the player's thread; the
 // contract's operations stay safe from any thread.
-#ifndef BRINDLE_FOLLOW_FOLLOWED_PLAYLIST_H
-#define BRINDLE_FOLLOW_FOLLOWED_PLAYLIST_H
+#ifndef BRINDLE_PLAYER_FOLLOWED_PLAYLIST_H
+#define BRINDLE_PLAYER_FOLLOWED_PLAYLIST_H
 
 #include <functional>
 #include <string>
@@ -45,4 +45,4 @@ private:
     std::vector<std::string> fTrackIds;  // the items' track ids, with a track list
 };
 
-#endif  // BRINDLE_FOLLOW_FOLLOWED_PLAYLIST_H
+#endif  // BRINDLE_PLAYER_FOLLOWED_PLAYLIST_H

@@ -11,8 +11,8 @@
 // Threads. The module calls PlayerChanged and Report on its bus thread; they only post
 // the work to the player's task queue, where only the latest state waits to be applied,
 // however fast the player changes. Everything else runs on the player's thread.
-#ifndef BRINDLE_FOLLOW_FOLLOWER_H
-#define BRINDLE_FOLLOW_FOLLOWER_H
+#ifndef BRINDLE_PLAYER_FOLLOWER_H
+#define BRINDLE_PLAYER_FOLLOWER_H
 
 #include <cstdint>
 #include <deque>
@@ -26,11 +26,11 @@
 #include "MprisClient.h"
 
 class FollowedPlaylist;
-class Player;
+class FollowHost;
 
 class Follower : public follow::MprisListener {
 public:
-    explicit Follower(Player &player);
+    explicit Follower(FollowHost &host);
     ~Follower() override;
     Follower(const Follower &) = delete;
     Follower &operator=(const Follower &) = delete;
@@ -68,7 +68,7 @@ private:
     void _VolumeFromPlaylist(float volume);
     void _SetWords(const std::string &words);
 
-    Player &fPlayer;
+    FollowHost &fHost;
     std::unique_ptr<follow::MprisClient> fClient;
     PlaylistPtr fPlaylist;                  // the followed player's playlist while it is there
     FollowedPlaylist *fFollowed = nullptr;  // the same, as what it is
@@ -88,4 +88,4 @@ private:
     std::string fWords;  // guarded by fWordsLock
 };
 
-#endif  // BRINDLE_FOLLOW_FOLLOWER_H
+#endif  // BRINDLE_PLAYER_FOLLOWER_H
