@@ -35,41 +35,37 @@ void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {
     fController.OpenPlaylist(playlist);
 }
 
-bool Player::Follow(const std::string &name, std::string *error) {
+Status Player::Follow(const std::string &name) {
     fFollower = std::make_unique<Follower>(*this);
-    if (!fFollower->Start(name, error)) {
+    std::string error;
+    if (!fFollower->Start(name, &error)) {
         fFollower.reset();
-        return false;
+        return Status(B_ERROR, error);
     }
-    return true;
+    return Status();
 }
 
 std::string Player::FollowerWords() const {
     return fFollower != nullptr ? fFollower->Words() : std::string();
 }
 
-status_t Player::Enable(const std::string &id, std::string *error) {
+Status Player::Enable(const std::string &id) {
     const LoadedDescriptor *source = fAddOns.Find(id);
-    if (source == nullptr) {
-        *error = "no add-on with id \"" + id + "\"";
-        return B_NAME_NOT_FOUND;
-    }
-    if (!source->IsInterface()) {
-        *error = "\"" + id + "\" is not an interface";
-        return B_BAD_TYPE;
-    }
-    status_t status = fInterfaces.Enable(*source);
+    if (source == nullptr)
+        return Status(B_NAME_NOT_FOUND, "no add-on with id \"" + id + "\"");
+    if (!source->IsInterface())
+        return Status(B_BAD_TYPE, "\"" + id + "\" is not an interface");
+    const status_t status = fInterfaces.Enable(*source);
     if (status == B_OK)
         fEverEnabled = true;
-    return status;
+    return Status(status, "");
 }
 
 void Player::EnableAll() {
     for (const LoadedDescriptor &source : fAddOns.Descriptors()) {
         if (!source.IsInterface())
             continue;
-        std::string error;
-        Enable(source.descriptor->id, &error);
+        Enable(source.descriptor->id);
     }
 }
 
@@ -81,9 +77,10 @@ void Player::RequestEnable(const std::string &id) {
     fTasks.Post([this, id] {
         if (fShuttingDown)
             return;
-        std::string error;
-        if (Enable(id, &error) != B_OK && !error.empty())
-            fprintf(stderr, "brindle-player: open interface request: %s\n", error.c_str());
+        const Status status = Enable(id);
+        // An unusable interface was reported already, with its image's path.
+        if (status.Code() == B_NAME_NOT_FOUND || status.Code() == B_BAD_TYPE)
+            report_failure(status.Prefixed("open interface request"));
     });
 }
 
