@@ -272,10 +272,10 @@ Status Commands::Enable() {
     if (!_NoMore())
         return fFailure;
     const Status status = fPlayer.Enable(id);
-    // An interface whose entry points turn out unusable was reported with its image's
-    // path; the player goes on without it.
     if (status.Code() == B_NAME_NOT_FOUND || status.Code() == B_BAD_TYPE)
         return status.Prefixed(fName);
+    // An interface whose entry points turn out unusable was named with its image's path,
+    // and the player goes on without it: the command itself was good.
     return Status();
 }
 

@@ -70,7 +70,7 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
         const InputWait wait = _AwaitInput(fd);
         if (wait == kUnreadable)
             return kInputUnreadable;
-        if (wait == kInputReady && reader.Fill() == LineReader::kError)
+        if (wait == kInputReady && !reader.Fill().IsOK())
             return kInputUnreadable;
     }
 }

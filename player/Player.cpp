@@ -55,10 +55,10 @@ Status Player::Enable(const std::string &id) {
         return Status(B_NAME_NOT_FOUND, "no add-on with id \"" + id + "\"");
     if (!source->IsInterface())
         return Status(B_BAD_TYPE, "\"" + id + "\" is not an interface");
-    const status_t status = fInterfaces.Enable(*source);
-    if (status == B_OK)
+    Status status = fInterfaces.Enable(*source);
+    if (status.IsOK())
         fEverEnabled = true;
-    return Status(status, "");
+    return status;
 }
 
 void Player::EnableAll() {
@@ -78,7 +78,7 @@ void Player::RequestEnable(const std::string &id) {
         if (fShuttingDown)
             return;
         const Status status = Enable(id);
-        // An unusable interface was reported already, with its image's path.
+        // An unusable interface was named already, with its image.
         if (status.Code() == B_NAME_NOT_FOUND || status.Code() == B_BAD_TYPE)
             report_failure(status.Prefixed("open interface request"));
     });

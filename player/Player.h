@@ -82,7 +82,7 @@ public:
 
     // Enables interface `id`: OK (also when it was enabled already); B_NAME_NOT_FOUND
     // or B_BAD_TYPE (no such interface, in words); B_ERROR when its entry points were
-    // unusable (reported on standard error already).
+    // unusable (said on standard error already, naming the image).
     Status Enable(const std::string &id);
     // Enables every interface loaded, in load order.
     void EnableAll();

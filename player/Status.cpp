@@ -12,7 +12,10 @@ Status::Status(status_t code, std::string message) {
 Status Status::FromErrno(const std::string &context, int error) {
     // The host's own words for it, as strerror gives them: the kit's for the code it maps
     // to may differ ("Operation not allowed" for EPERM).
-    return Status(status_from_errno(error), context + ": " + status_text(error));
+    Status status(status_from_errno(error), context + ": " + status_text(error));
+    // errno still says what failed, for a caller that reports it later.
+    errno = error;
+    return status;
 }
 
 Status::Status(const Status &other) {

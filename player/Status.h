@@ -18,7 +18,7 @@ public:
     // reads; empty, the text is the kit's words for the code.
     Status(status_t code, std::string message);
     // The failure `error` (a host errno value) after `context`: "CONTEXT: " and strerror's
-    // words for it.
+    // words for it. Leaves errno at `error`.
     static Status FromErrno(const std::string &context, int error = errno);
 
     Status(const Status &other);
