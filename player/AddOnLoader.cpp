@@ -33,7 +33,7 @@ Status failure(const std::string &path, status_t code, const std::string &why) {
 
 // A descriptor skipped while the rest of the image is taken.
 void report_skipped(const std::string &path, const std::string &why) {
-    fprintf(stderr, "brindle-player: %s: %s\n", path.c_str(), why.c_str());
+    report_failure(Status(B_BAD_DATA, path + ": " + why));
 }
 
 }  // namespace

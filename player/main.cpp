@@ -154,8 +154,7 @@ int main(int argc, char **argv) {
         const Status loaded = run_display_module(run, &status);
         drawn = loaded.IsOK();
         if (!drawn)
-            fprintf(stderr, "brindle-player: %s; going on without windows\n",
-                    loaded.Text().c_str());
+            report_failure(Status(loaded.Code(), loaded.Text() + "; going on without windows"));
     }
     if (drawn) {
         // The module ran the commands and shut the player down.
