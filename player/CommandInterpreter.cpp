@@ -284,9 +284,7 @@ Status Commands::Disable() {
     fArguments.Next(&id);
     if (!_NoMore())
         return fFailure;
-    if (fPlayer.Interfaces().Disable(id) != B_OK)
-        return _Fail("interface \"" + id + "\" is not enabled", B_NAME_NOT_FOUND);
-    return Status();
+    return fPlayer.Interfaces().Disable(id).Prefixed(fName);
 }
 
 Status Commands::Show() {

@@ -74,18 +74,18 @@ Status InterfaceHost::Enable(const LoadedDescriptor &source) {
     return Status();
 }
 
-status_t InterfaceHost::Disable(const std::string &id) {
+Status InterfaceHost::Disable(const std::string &id) {
     auto found = std::find_if(fEnabled.begin(), fEnabled.end(),
                               [&](const auto &interface) { return interface->id == id; });
     if (found == fEnabled.end())
-        return B_NAME_NOT_FOUND;
+        return Status(B_NAME_NOT_FOUND, "interface \"" + id + "\" is not enabled");
     // Out of the list first: whatever the add-on does while it is destroyed, it is no
     // longer an enabled interface.
     std::unique_ptr<EnabledInterface> interface = std::move(*found);
     fEnabled.erase(found);
     _Remember(*interface);
     _Destroy(*interface->source, interface->data);
-    return B_OK;
+    return Status();
 }
 
 void InterfaceHost::DisableAll() {

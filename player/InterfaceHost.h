@@ -54,8 +54,9 @@ public:
     // getPluginFunction, no or a wrong operations table), its text naming the image and
     // said on standard error already, before whatever getplugin made is destroyed again.
     Status Enable(const LoadedDescriptor &source);
-    // destroyPluginFunction. B_NAME_NOT_FOUND when `id` is not enabled.
-    status_t Disable(const std::string &id);
+    // destroyPluginFunction. B_NAME_NOT_FOUND ("interface "ID" is not enabled") when
+    // `id` is not enabled.
+    Status Disable(const std::string &id);
     // Disables every enabled interface, the last enabled first.
     void DisableAll();
 
