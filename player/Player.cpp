@@ -78,9 +78,17 @@ void Player::RequestEnable(const std::string &id) {
         if (fShuttingDown)
             return;
         const Status status = Enable(id);
-        // An unusable interface was named already, with its image.
-        if (status.Code() == B_NAME_NOT_FOUND || status.Code() == B_BAD_TYPE)
-            report_failure(status.Prefixed("open interface request"));
+        if (status.IsOK())
+            return;
+        // An unusable interface was named on standard error already, with its image.
+        const bool said = status.Code() == B_ERROR;
+        const Status failure = said ? status : status.Prefixed("open interface request");
+        if (!said)
+            report_failure(failure);
+        // Asked for from a menu or another application: the answer goes where the person
+        // looks as well.
+        if (fDisplay != nullptr)
+            fDisplay->Notice(failure.Text());
     });
 }
 

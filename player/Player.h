@@ -92,7 +92,8 @@ public:
     // Any thread: ask the main thread to disable `id` (an id that is not enabled by the
     // time it runs is ignored: a window may ask twice).
     void RequestDisable(const char *id);
-    // Any thread: ask the main thread to enable `id` as the enable command does.
+    // Any thread: ask the main thread to enable `id` as the enable command does; when
+    // it cannot, standard error and the display's notice say why.
     void RequestEnable(const std::string &id);
 
     // The waiting rule, after every command: runs the queued work, then waits until

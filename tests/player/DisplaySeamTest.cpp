@@ -23,6 +23,7 @@ public:
         return rest == "bad" ? Status(B_BAD_VALUE, "bad") : Status();
     }
     void CatchUp() override { calls.push_back("catch up"); }
+    void Notice(const std::string &text) override { calls.push_back("notice " + text); }
 
     std::vector<std::string> calls;
 };
@@ -53,5 +54,17 @@ TEST(DisplaySeam, TheDisplayGetsItsCommandsAndCatchesUpAfterEachWait) {
     EXPECT_EQ(display.calls, (std::vector<std::string>{"screenshot /tmp/a b.png", "catch up",
                                                        "run widget-x one two ", "run widget-x bad",
                                                        "screenshot /fail.png"}));
+    player.SetDisplay(nullptr);
+}
+
+TEST(DisplaySeam, AnInterfaceAskedForThatCannotOpenIsNoticedInTheWindow) {
+    Player player;
+    RecordingDisplay display;
+    player.SetDisplay(&display);
+    player.RequestEnable("sp-none");
+    player.Settle();
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{
+                  "notice open interface request: no add-on with id \"sp-none\"", "catch up"}));
     player.SetDisplay(nullptr);
 }
