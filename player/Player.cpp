@@ -1,7 +1,5 @@
 #include "Player.h"
 
-#include <cstdio>
-
 #include "Follower.h"
 #include "FrameStore.h"
 #include "Playlist.h"
