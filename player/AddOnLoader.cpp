@@ -15,41 +15,51 @@ namespace {
 // A list longer than this is taken as garbage (a list without its terminating null).
 const size_t kMaxDescriptors = 256;
 
-void report(const std::string &path, const char *format, ...) __attribute__((format(printf, 2, 3)));
+std::string words(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
-void report(const std::string &path, const char *format, ...) {
+std::string words(const char *format, ...) {
     char text[512];
     va_list args;
     va_start(args, format);
     vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    fprintf(stderr, "brindle-player: %s: %s\n", path.c_str(), text);
+    return text;
+}
+
+// Why nothing was taken from the image at `path`.
+Status failure(const std::string &path, status_t code, const std::string &why) {
+    return Status(code, path + ": " + why);
+}
+
+// A descriptor skipped while the rest of the image is taken.
+void report_skipped(const std::string &path, const std::string &why) {
+    report_failure(Status(B_BAD_DATA, path + ": " + why));
 }
 
 }  // namespace
 
-bool AddOnLoader::Load(const std::string &path) {
+Status AddOnLoader::Load(const std::string &path) {
     // dlopen looks a bare name up on the library path; an add-on is always a file.
     std::string file = path.find('/') == std::string::npos ? "./" + path : path;
     void *handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char *why = dlerror();
-        report(path, "cannot load add-on: %s", why != nullptr ? why : "unknown error");
-        return false;
+        return failure(path, B_MISSING_LIBRARY,
+                       words("cannot load add-on: %s", why != nullptr ? why : "unknown error"));
     }
     for (const auto &image : fImages) {
         if (image->handle == handle) {
             dlclose(handle);  // drops only the extra reference
-            report(path, "already loaded from %s; skipped", image->path.c_str());
-            return false;
+            return failure(path, B_NAME_IN_USE,
+                           words("already loaded from %s; skipped", image->path.c_str()));
         }
     }
     auto getList =
         reinterpret_cast<get_plugin_list_function>(dlsym(handle, GET_PLUGIN_LIST_SYMBOL));
     if (getList == nullptr) {
-        report(path, "not an add-on: no %s", GET_PLUGIN_LIST_SYMBOL);
         dlclose(handle);
-        return false;
+        return failure(path, B_MISSING_SYMBOL,
+                       words("not an add-on: no %s", GET_PLUGIN_LIST_SYMBOL));
     }
 
     fImages.push_back(std::make_unique<LoadedImage>(LoadedImage{path, handle}));
@@ -57,43 +67,43 @@ bool AddOnLoader::Load(const std::string &path) {
 
     PluginDescriptor **list = getList();
     if (list == nullptr) {
-        report(path, "%s returned no list", GET_PLUGIN_LIST_SYMBOL);
-        return false;
+        return failure(path, B_BAD_DATA, words("%s returned no list", GET_PLUGIN_LIST_SYMBOL));
     }
     size_t taken = 0;
     for (size_t i = 0; list[i] != nullptr; i++) {
         if (i == kMaxDescriptors) {
-            report(path, "more than %zu descriptors; the rest are ignored", kMaxDescriptors);
+            report_skipped(
+                path, words("more than %zu descriptors; the rest are ignored", kMaxDescriptors));
             break;
         }
         const PluginDescriptor *descriptor = list[i];
         if (descriptor->magic != PLUGIN_DESCRIPTOR_MAGIC) {
-            report(path, "descriptor %zu: bad magic 0x%08x (expected 0x%08x 'face')", i,
-                   static_cast<unsigned>(descriptor->magic),
-                   static_cast<unsigned>(PLUGIN_DESCRIPTOR_MAGIC));
+            report_skipped(path, words("descriptor %zu: bad magic 0x%08x (expected 0x%08x 'face')",
+                                       i, static_cast<unsigned>(descriptor->magic),
+                                       static_cast<unsigned>(PLUGIN_DESCRIPTOR_MAGIC)));
             continue;
         }
         if (descriptor->descriptorVersion != PLUGIN_DESCRIPTOR_VERSION) {
-            report(path, "descriptor %zu: version %u not supported (expected %u)", i,
-                   static_cast<unsigned>(descriptor->descriptorVersion),
-                   static_cast<unsigned>(PLUGIN_DESCRIPTOR_VERSION));
+            report_skipped(path, words("descriptor %zu: version %u not supported (expected %u)", i,
+                                       static_cast<unsigned>(descriptor->descriptorVersion),
+                                       static_cast<unsigned>(PLUGIN_DESCRIPTOR_VERSION)));
             continue;
         }
         if (descriptor->id == nullptr || descriptor->id[0] == '\0') {
-            report(path, "descriptor %zu: no id", i);
+            report_skipped(path, words("descriptor %zu: no id", i));
             continue;
         }
         if (const LoadedDescriptor *other = Find(descriptor->id)) {
-            report(path, "descriptor %zu: id \"%s\" already loaded from %s; skipped", i,
-                   descriptor->id, other->image->path.c_str());
+            report_skipped(path, words("descriptor %zu: id \"%s\" already loaded from %s; skipped",
+                                       i, descriptor->id, other->image->path.c_str()));
             continue;
         }
         fDescriptors.push_back(LoadedDescriptor{image, descriptor});
         taken++;
     }
     if (taken == 0)
-        report(path, "no usable descriptor");
-    return taken > 0;
+        return failure(path, B_BAD_DATA, "no usable descriptor");
+    return Status();
 }
 
 void AddOnLoader::LoadDirectory(const std::string &directory) {
@@ -109,7 +119,7 @@ void AddOnLoader::LoadDirectory(const std::string &directory) {
     closedir(dir);
     std::sort(names.begin(), names.end());
     for (const std::string &name : names)
-        Load(directory + "/" + name);
+        report_failure(Load(directory + "/" + name));
 }
 
 const LoadedDescriptor *AddOnLoader::Find(const std::string &id) const {

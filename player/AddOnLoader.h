@@ -2,8 +2,9 @@
 //
 // An image is opened once (dlopen, RTLD_NOW | RTLD_LOCAL) and stays loaded until the
 // player exits; its `get_plugin_list` is called once. An image that cannot be loaded,
-// lacks `get_plugin_list`, or offers a descriptor with the wrong magic or version is
-// named on standard error and skipped; the player goes on.
+// lacks `get_plugin_list`, or offers no usable descriptor is a failure of Load, which
+// the caller names on standard error (report_failure) and goes on; a descriptor with the
+// wrong magic or version is named there as it is skipped, and the rest of its image taken.
 #ifndef BRINDLE_PLAYER_ADD_ON_LOADER_H
 #define BRINDLE_PLAYER_ADD_ON_LOADER_H
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include <PluginInterface.h>
+
+#include "Status.h"
 
 struct LoadedImage {
     std::string path;
@@ -31,10 +34,10 @@ public:
     AddOnLoader(const AddOnLoader &) = delete;
     AddOnLoader &operator=(const AddOnLoader &) = delete;
 
-    // Loads one image; false (with a line on standard error) when nothing was taken
-    // from it.
-    bool Load(const std::string &path);
-    // Loads every "*.so" in `directory`, in name order. A missing directory holds none.
+    // Loads one image; a failure ("PATH: why") when nothing was taken from it.
+    Status Load(const std::string &path);
+    // Loads every "*.so" in `directory`, in name order, naming the images it skips on
+    // standard error. A missing directory holds none.
     void LoadDirectory(const std::string &directory);
 
     const std::vector<LoadedDescriptor> &Descriptors() const { return fDescriptors; }

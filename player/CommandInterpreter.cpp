@@ -31,13 +31,6 @@ namespace {
 
 const char *const kDefaultInterface = "sp-brindle";
 
-typedef CommandInterpreter::Result Result;
-
-Result fail(std::string *error, const std::string &reason) {
-    *error = reason;
-    return CommandInterpreter::kFailed;
-}
-
 // Why a playlist item cannot be made of `path`, or empty when it can: its directory
 // must exist (the file itself need not, yet).
 std::string item_path_problem(const std::string &path) {
@@ -67,49 +60,50 @@ BString marked_label(BMenuField *field) {
 
 class Commands {
 public:
-    Commands(Player &player, const std::string &name, Arguments &arguments, std::string *error)
-        : fPlayer(player), fName(name), fArguments(arguments), fError(error) {}
+    Commands(Player &player, const std::string &name, Arguments &arguments, bool *quit)
+        : fPlayer(player), fName(name), fArguments(arguments), fQuit(quit) {}
 
-    Result Run();
+    Status Run();
 
 private:
-    typedef Result (Commands::*Handler)();
     // The front end's commands have the same shape (display/FrontEndCommands.cpp).
-    struct Entry {
-        CommandHelp help;
-        Handler handler;
-    };
+    typedef CommandEntry<Status (Commands::*)()> Entry;
     static const Entry kCommands[];
 
-    Result AddOns();
-    Result Enable();
-    Result Disable();
-    Result Show();
-    Result Hide();
-    Result SetConfig();
-    Result GetConfig();
-    Result NewPlaylist();
-    Result ClosePlaylist();
-    Result Add();
-    Result Goto();
-    Result Next();
-    Result Prev();
-    Result Current();
-    Result Volume();
-    Result Form();
-    Result Items();
-    Result Set();
-    Result Pick();
-    Result Save();
-    Result Status();
-    Result Close();
-    Result Send();
-    Result Screenshot();
-    Result Help();
-    Result Quit();
+    Status AddOns();
+    Status Enable();
+    Status Disable();
+    Status Show();
+    Status Hide();
+    Status SetConfig();
+    Status GetConfig();
+    Status NewPlaylist();
+    Status ClosePlaylist();
+    Status Add();
+    Status Goto();
+    Status Next();
+    Status Prev();
+    Status Current();
+    Status Volume();
+    Status Form();
+    Status Items();
+    Status Set();
+    Status Pick();
+    Status Save();
+    Status StatusLine();
+    Status Close();
+    Status Send();
+    Status Screenshot();
+    Status Help();
+    Status Quit();
 
-    Result _Fail(const std::string &reason) { return fail(fError, fName + ": " + reason); }
-    // False (with the error set) when words are left over.
+    // Records why the command failed, after its name, and returns that failure. The
+    // helpers below that return false or null have recorded one; a handler returns it.
+    Status _Fail(const std::string &reason, status_t code = B_BAD_VALUE) {
+        fFailure = Status(code, fName + ": " + reason);
+        return fFailure;
+    }
+    // False (with the failure recorded) when words are left over.
     bool _NoMore();
     bool _Word(const char *what, std::string *word);
     EnabledInterface *_Interface();
@@ -126,7 +120,8 @@ private:
     Player &fPlayer;
     const std::string &fName;
     Arguments &fArguments;
-    std::string *fError;
+    bool *fQuit;
+    Status fFailure;
 };
 
 // Every command of the player: its name, synopsis and one line of help (what `help` prints)
@@ -162,7 +157,7 @@ const Commands::Entry Commands::kCommands[] = {
     {{"pick", "pick genre|rating|volume LABEL", "choose the item labelled LABEL"}, &Commands::Pick},
     {{"save", "save", "press Save"}, &Commands::Save},
     {{"close", "close", "ask the window to close, as its close box does"}, &Commands::Close},
-    {{"status", "status", "the window's status line: = status TEXT"}, &Commands::Status},
+    {{"status", "status", "the window's status line: = status TEXT"}, &Commands::StatusLine},
     {{"send", "send CODE", "send the window a message ('abcd' or 0x...)"}, &Commands::Send},
     {{"screenshot", "screenshot PATH", "write a PNG of the shown windows (needs a display)"},
      &Commands::Screenshot},
@@ -170,20 +165,14 @@ const Commands::Entry Commands::kCommands[] = {
     {{"quit", "quit", "end every interface and exit"}, &Commands::Quit},
 };
 
-Result Commands::Run() {
-    for (const Entry &entry : kCommands) {
-        if (fName == entry.help.name)
-            return (this->*entry.handler)();
-    }
+Status Commands::Run() {
+    if (const Entry *entry = find_command(kCommands, fName))
+        return (this->*entry->handler)();
     // The front end's own commands, where there is one.
     Display *display = fPlayer.GetDisplay();
-    if (display != nullptr && display->OwnsCommand(fName)) {
-        std::string reason;
-        if (!display->RunCommand(fName, fArguments, &reason))
-            return _Fail(reason);
-        return CommandInterpreter::kDone;
-    }
-    return fail(fError, "unknown command \"" + fName + "\"");
+    if (display != nullptr && display->OwnsCommand(fName))
+        return display->RunCommand(fName, fArguments).Prefixed(fName);
+    return Status(B_NAME_NOT_FOUND, "unknown command \"" + fName + "\"");
 }
 
 bool Commands::_NoMore() {
@@ -265,9 +254,9 @@ BMenuItem *Commands::_MenuItem(BMenu *menu, const std::string &label, const char
     return nullptr;
 }
 
-Result Commands::AddOns() {
+Status Commands::AddOns() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     for (const LoadedDescriptor &loaded : fPlayer.AddOns().Descriptors()) {
         const PluginDescriptor *descriptor = loaded.descriptor;
         printf("= add-on %s \"%s\" version %u flags %u\n", descriptor->id,
@@ -275,54 +264,51 @@ Result Commands::AddOns() {
                static_cast<unsigned>(descriptor->pluginVersion),
                static_cast<unsigned>(descriptor->flags));
     }
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Enable() {
+Status Commands::Enable() {
     std::string id = kDefaultInterface;
     fArguments.Next(&id);
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
-    std::string reason;
-    status_t status = fPlayer.Enable(id, &reason);
-    // An interface whose entry points turn out unusable was reported with its image's
-    // path; the player goes on without it.
-    if (status == B_NAME_NOT_FOUND || status == B_BAD_TYPE)
-        return _Fail(reason);
-    return CommandInterpreter::kDone;
+        return fFailure;
+    const Status status = fPlayer.Enable(id);
+    if (status.Code() == B_NAME_NOT_FOUND || status.Code() == B_BAD_TYPE)
+        return status.Prefixed(fName);
+    // An interface whose entry points turn out unusable was named with its image's path,
+    // and the player goes on without it: the command itself was good.
+    return Status();
 }
 
-Result Commands::Disable() {
+Status Commands::Disable() {
     std::string id = kDefaultInterface;
     fArguments.Next(&id);
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
-    if (fPlayer.Interfaces().Disable(id) != B_OK)
-        return _Fail("interface \"" + id + "\" is not enabled");
-    return CommandInterpreter::kDone;
+        return fFailure;
+    return fPlayer.Interfaces().Disable(id).Prefixed(fName);
 }
 
-Result Commands::Show() {
+Status Commands::Show() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     EnabledInterface *interface = _Interface();
     if (interface == nullptr)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     fPlayer.Interfaces().Show(*interface);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Hide() {
+Status Commands::Hide() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     EnabledInterface *interface = _Interface();
     if (interface == nullptr)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     fPlayer.Interfaces().Hide(*interface);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::SetConfig() {
+Status Commands::SetConfig() {
     std::string words[4];
     int32 count = 0;
     std::string word;
@@ -344,17 +330,17 @@ Result Commands::SetConfig() {
     }
     EnabledInterface *interface = _Interface();
     if (interface == nullptr)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     fPlayer.Interfaces().SetConfig(*interface, &config);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::GetConfig() {
+Status Commands::GetConfig() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     EnabledInterface *interface = _Interface();
     if (interface == nullptr)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     BMessage config;
     fPlayer.Interfaces().GetConfig(*interface, &config);
     BRect frame;
@@ -362,35 +348,32 @@ Result Commands::GetConfig() {
         printf("= frame %g %g %g %g\n", frame.left, frame.top, frame.right, frame.bottom);
     else
         printf("= frame none\n");
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::NewPlaylist() {
+Status Commands::NewPlaylist() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     fPlayer.Controller()->OpenPlaylist();
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::ClosePlaylist() {
+Status Commands::ClosePlaylist() {
     int32 index = 0;
     std::string word;
     if (fArguments.Next(&word) && !parse_int32(word, &index))
         return _Fail("\"" + word + "\" is not a number");
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
-    const int32 count = fPlayer.Controller()->CountPlaylists();
+        return fFailure;
     PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(index);
     if (playlist && AsPlayerPlaylist(playlist)->FollowsAPlayer())
         return _Fail("playlist " + std::to_string(index) +
-                     " follows a player (--follow): it closes when that player quits");
-    if (fPlayer.Controller()->ClosePlaylist(index) != B_OK)
-        return _Fail("no playlist " + std::to_string(index) + " (" + std::to_string(count) +
-                     " open)");
-    return CommandInterpreter::kDone;
+                         " follows a player (--follow): it closes when that player quits",
+                     B_NOT_ALLOWED);
+    return fPlayer.Controller()->ClosePlaylist(index).Prefixed(fName);
 }
 
-Result Commands::Add() {
+Status Commands::Add() {
     std::string path = fArguments.Rest();
     if (path.empty())
         return _Fail("missing path");
@@ -402,27 +385,27 @@ Result Commands::Add() {
     PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
     if (playlist) {
         AsPlayerPlaylist(playlist)->AddItem(path.c_str());
-        return CommandInterpreter::kDone;
+        return Status();
     }
     // The item goes in before the playlist opens: listeners told about it see it.
     playlist = PlaylistPtr(new Playlist);
     AsPlayerPlaylist(playlist)->AddItem(path.c_str());
     fPlayer.Controller()->OpenPlaylist(playlist);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Goto() {
+Status Commands::Goto() {
     std::string word;
     if (!_Word("item number", &word))
-        return CommandInterpreter::kFailed;
+        return fFailure;
     int32 index;
     if (!parse_int32(word, &index))
         return _Fail("\"" + word + "\" is not a number");
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     const status_t status = AsPlayerPlaylist(playlist)->SetCurrent(index);
     if (status == B_NOT_ALLOWED)
         return _Fail("the followed player has no track list: use next and prev");
@@ -430,35 +413,35 @@ Result Commands::Goto() {
         return _Fail("no item " + word + " in playlist 0 (" +
                      std::to_string(playlist->CountItems()) + " items)");
     }
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Next() {
+Status Commands::Next() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     AsPlayerPlaylist(playlist)->Step(1);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Prev() {
+Status Commands::Prev() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     AsPlayerPlaylist(playlist)->Step(-1);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Current() {
+Status Commands::Current() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     std::string answer = "none";
     if (playlist->Lock()) {
         const int32 index = playlist->CurrentIndex();
@@ -470,10 +453,10 @@ Result Commands::Current() {
     // Answered before the message goes: the window's lines come after, in a fixed order.
     printf("= current %s\n", answer.c_str());
     AsPlayerPlaylist(playlist)->NotifyCurrent();
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Volume() {
+Status Commands::Volume() {
     std::string word;
     const bool set = fArguments.Next(&word);
     float volume = 0;
@@ -483,20 +466,20 @@ Result Commands::Volume() {
     if (set && volume < 0)
         return _Fail("\"" + word + "\" is negative (a volume is 0 or more)");
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     PlaylistPtr playlist = _Playlist();
     if (!playlist)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     if (set)
         playlist->SetVolume(volume);
     else
         printf("= volume %g\n", playlist->Volume());
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Form() {
+Status Commands::Form() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     std::string answer;
     bool complete = false;
     const bool found = _OnWindow([&](BWindow *window) {
@@ -520,20 +503,20 @@ Result Commands::Form() {
         complete = true;
     });
     if (!found || !complete)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     fputs(answer.c_str(), stdout);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Items() {
+Status Commands::Items() {
     std::string name;
     if (!_Word("menu (genre, rating or volume)", &name))
-        return CommandInterpreter::kFailed;
+        return fFailure;
     const char *label = menu_label(name);
     if (label == nullptr)
         return _Fail("unknown menu \"" + name + "\" (genre, rating or volume)");
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     std::string answer;
     bool complete = false;
     const bool found = _OnWindow([&](BWindow *window) {
@@ -549,15 +532,15 @@ Result Commands::Items() {
         complete = true;
     });
     if (!found || !complete)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     fputs(answer.c_str(), stdout);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Set() {
+Status Commands::Set() {
     std::string name;
     if (!_Word("field (title, album or artist)", &name))
-        return CommandInterpreter::kFailed;
+        return fFailure;
     const char *label = text_field_label(name);
     if (label == nullptr)
         return _Fail("unknown field \"" + name + "\" (title, album or artist)");
@@ -577,13 +560,13 @@ Result Commands::Set() {
         }
         done = true;
     });
-    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+    return found && done ? Status() : fFailure;
 }
 
-Result Commands::Pick() {
+Status Commands::Pick() {
     std::string name;
     if (!_Word("menu (genre, rating or volume)", &name))
-        return CommandInterpreter::kFailed;
+        return fFailure;
     const char *label = menu_label(name);
     if (label == nullptr)
         return _Fail("unknown menu \"" + name + "\" (genre, rating or volume)");
@@ -604,12 +587,12 @@ Result Commands::Pick() {
         }
         done = true;
     });
-    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+    return found && done ? Status() : fFailure;
 }
 
-Result Commands::Save() {
+Status Commands::Save() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     bool done = false;
     const bool found = _OnWindow([&](BWindow *window) {
         BButton *button = find_button(window, "Save");
@@ -624,19 +607,19 @@ Result Commands::Save() {
         done = true;
     });
     if (!found || !done)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     // The press is handled on the window's thread; then its status line says whether the
     // save wrote everything it meant to.
     wait_for_windows_idle();
     std::string status;
     if (_StatusLine(&status) && !status_line_says_saved(status))
         return _Fail("the form was not saved (" + status + ")");
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Status() {
+Status Commands::StatusLine() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     std::string status;
     bool complete = false;
     const bool found = _OnWindow([&](BWindow *window) {
@@ -649,14 +632,14 @@ Result Commands::Status() {
         complete = true;
     });
     if (!found || !complete)
-        return CommandInterpreter::kFailed;
+        return fFailure;
     printf("= status %s\n", answer_text(status).c_str());
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Close() {
+Status Commands::Close() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     bool done = false;
     const bool found = _OnWindow([&](BWindow *window) {
         if (window->PressCloseBox() != B_OK) {
@@ -665,18 +648,18 @@ Result Commands::Close() {
         }
         done = true;
     });
-    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+    return found && done ? Status() : fFailure;
 }
 
-Result Commands::Send() {
+Status Commands::Send() {
     std::string word;
     if (!_Word("message code", &word))
-        return CommandInterpreter::kFailed;
+        return fFailure;
     uint32 code;
     if (!parse_code(word, &code))
         return _Fail("bad message code \"" + word + "\" (use 'abcd' or 0x...)");
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
+        return fFailure;
     bool done = false;
     const bool found = _OnWindow([&](BWindow *window) {
         BMessage message(code);
@@ -686,30 +669,25 @@ Result Commands::Send() {
         }
         done = true;
     });
-    return found && done ? CommandInterpreter::kDone : CommandInterpreter::kFailed;
+    return found && done ? Status() : fFailure;
 }
 
-Result Commands::Screenshot() {
+Status Commands::Screenshot() {
     const std::string path = fArguments.Rest();
     if (path.empty())
         return _Fail("missing path");
     Display *display = fPlayer.GetDisplay();
     if (display == nullptr)
         return _Fail("no display (the player runs headless)");
-    std::string reason;
-    if (!display->Screenshot(path, &reason))
-        return _Fail(reason);
-    return CommandInterpreter::kDone;
+    return display->Screenshot(path).Prefixed(fName);
 }
 
-Result Commands::Help() {
+Status Commands::Help() {
     std::string name;
     const bool one = fArguments.Next(&name);
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
-    std::vector<CommandHelp> commands;
-    for (const Entry &entry : kCommands)
-        commands.push_back(entry.help);
+        return fFailure;
+    std::vector<CommandHelp> commands = table_help(kCommands);
     if (Display *display = fPlayer.GetDisplay()) {
         const std::vector<CommandHelp> more = display->CommandsHelp();
         commands.insert(commands.end(), more.begin(), more.end());
@@ -717,34 +695,34 @@ Result Commands::Help() {
     if (!one) {
         for (const CommandHelp &help : commands)
             fputs(help_line(help).c_str(), stdout);
-        return CommandInterpreter::kDone;
+        return Status();
     }
     const CommandHelp *help = find_command_help(commands, name);
     if (help == nullptr)
         return _Fail("no command \"" + name + "\"");
     fputs(help_line(*help).c_str(), stdout);
-    return CommandInterpreter::kDone;
+    return Status();
 }
 
-Result Commands::Quit() {
+Status Commands::Quit() {
     if (!_NoMore())
-        return CommandInterpreter::kFailed;
-    return CommandInterpreter::kQuit;
+        return fFailure;
+    *fQuit = true;
+    return Status();
 }
 
 }  // namespace
 
-CommandInterpreter::Result CommandInterpreter::Execute(const std::string &line,
-                                                       std::string *error) {
+Status CommandInterpreter::Execute(const std::string &line) {
     size_t start = 0;
     while (start < line.size() && is_command_space(line[start]))
         start++;
     if (start == line.size() || line[start] == '#')
-        return kDone;
+        return Status();
     size_t end = start;
     while (end < line.size() && !is_command_space(line[end]))
         end++;
     const std::string name = line.substr(start, end - start);
     Arguments arguments(line, end);
-    return Commands(fPlayer, name, arguments, error).Run();
+    return Commands(fPlayer, name, arguments, &fQuitting).Run();
 }

@@ -6,24 +6,24 @@
 
 #include <string>
 
+#include "Status.h"
+
 class Player;
 
 class CommandInterpreter {
 public:
-    enum Result {
-        kDone,    // done (or nothing to do: a blank line or a comment)
-        kQuit,    // `quit`
-        kFailed,  // a bad command; `error` says why, nothing was changed
-    };
-
     explicit CommandInterpreter(Player &player) : fPlayer(player) {}
 
     // Runs one command (without its line end). Blank lines and lines starting with '#'
-    // are ignored.
-    Result Execute(const std::string &line, std::string *error);
+    // are ignored. A failed command changed nothing; its text says why, after the
+    // command's name.
+    Status Execute(const std::string &line);
+    // Whether `quit` ran: the input loop stops.
+    bool Quitting() const { return fQuitting; }
 
 private:
     Player &fPlayer;
+    bool fQuitting = false;
 };
 
 #endif  // BRINDLE_PLAYER_COMMAND_INTERPRETER_H

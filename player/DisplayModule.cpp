@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include <Errors.h>
 #include <ModulePath.h>
 
 namespace {
@@ -21,22 +22,20 @@ bool display_wanted(bool headless) {
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
-bool run_display_module(const DisplayRun &run, int *status, std::string *error) {
+Status run_display_module(const DisplayRun &run, int *exitStatus) {
     // Beside the platform library. Its references to the player's own classes resolve
     // against the executable, which exports them. It stays loaded until the player exits.
     void *module = dlopen(module_path("libbrindle-display.so").String(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
         const char *reason = dlerror();
-        *error = std::string("cannot load the display front end: ") +
-                 (reason != nullptr ? reason : "unknown error");
-        return false;
+        return Status(B_MISSING_LIBRARY, std::string("cannot load the display front end: ") +
+                                             (reason != nullptr ? reason : "unknown error"));
     }
     auto entry =
         reinterpret_cast<decltype(&brindle_display_main)>(dlsym(module, "brindle_display_main"));
-    if (entry == nullptr) {
-        *error = "the display front end has no entry point brindle_display_main";
-        return false;
-    }
-    *status = entry(&run);
-    return true;
+    if (entry == nullptr)
+        return Status(B_MISSING_SYMBOL,
+                      "the display front end has no entry point brindle_display_main");
+    *exitStatus = entry(&run);
+    return Status();
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "Status.h"
+
 class Player;
 
 // Windows are drawn when a display is there (DISPLAY, WAYLAND_DISPLAY or
@@ -28,8 +30,8 @@ struct DisplayRun {
 // and the player is shut down.
 extern "C" int brindle_display_main(const DisplayRun *run);
 
-// Loads the module and runs it: true with the exit status in `status`; false with
-// `error` set when the module cannot be loaded (nothing has run then).
-bool run_display_module(const DisplayRun &run, int *status, std::string *error);
+// Loads the module and runs it, its exit status in `exitStatus`; a failure when the module
+// cannot be loaded (nothing has run then).
+Status run_display_module(const DisplayRun &run, int *exitStatus);
 
 #endif  // BRINDLE_PLAYER_DISPLAY_MODULE_H

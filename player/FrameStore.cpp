@@ -37,15 +37,13 @@ bool sensible(const BRect &frame) {
 }
 
 // Makes `directory` and its parents (mode 0700 for the ones made here).
-bool make_directories(const std::string &directory, std::string *error) {
+Status make_directories(const std::string &directory) {
     for (size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
         const std::string part = directory.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            *error = "cannot make " + part + ": " + strerror(errno);
-            return false;
-        }
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return Status::FromErrno("cannot make " + part);
         if (slash == std::string::npos)
-            return true;
+            return Status();
     }
 }
 
@@ -150,11 +148,9 @@ bool FrameStore::Find(const std::string &id, BRect *frame) const {
     return true;
 }
 
-bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *error) {
-    if (!sensible(frame) || id.empty() || id.find_first_of(" \t\n") != std::string::npos) {
-        *error = "not a frame to keep";
-        return false;
-    }
+Status FrameStore::Keep(const std::string &id, const BRect &frame) {
+    if (!sensible(frame) || id.empty() || id.find_first_of(" \t\n") != std::string::npos)
+        return Status(B_BAD_VALUE, "not a frame to keep");
     std::map<std::string, BRect> frames = _Read();
     frames[id] = frame;
     std::string text;
@@ -166,27 +162,27 @@ bool FrameStore::Keep(const std::string &id, const BRect &frame, std::string *er
     }
 
     const std::string directory = fPath.substr(0, fPath.rfind('/'));
-    if (!make_directories(directory, error))
-        return false;
+    const Status made = make_directories(directory);
+    if (!made.IsOK())
+        return made;
     std::string temporary;
     const int fd = create_temporary(fPath, &temporary);
-    if (fd < 0) {
-        *error = "cannot write beside " + fPath + ": " + strerror(errno);
-        return false;
-    }
+    if (fd < 0)
+        return Status::FromErrno("cannot write beside " + fPath);
     const bool written = write_all(fd, text) && fsync(fd) == 0;
     const int writeError = errno;
     if (close(fd) != 0 || !written) {
-        *error = "cannot write " + temporary + ": " + strerror(written ? errno : writeError);
+        const Status failure =
+            Status::FromErrno("cannot write " + temporary, written ? errno : writeError);
         unlink(temporary.c_str());
-        return false;
+        return failure;
     }
     if (rename(temporary.c_str(), fPath.c_str()) != 0) {
-        *error = "cannot replace " + fPath + ": " + strerror(errno);
+        const Status failure = Status::FromErrno("cannot replace " + fPath);
         unlink(temporary.c_str());
-        return false;
+        return failure;
     }
-    return true;
+    return Status();
 }
 
 bool RememberedFrames::Place(const std::string &id, const BRect &current, BMessage *config) {
@@ -212,12 +208,12 @@ void RememberedFrames::Remember(const std::string &id, const BMessage &config) {
     BRect frame;
     if (config.FindRect("frame", &frame) != B_OK)
         return;
-    std::string error;
-    if (fStore.Keep(id, frame, &error))
+    const Status kept = fStore.Keep(id, frame);
+    if (kept.IsOK())
         return;
-    const std::string text = "cannot keep the place of " + id + "'s window: " + error;
-    fprintf(stderr, "brindle-player: %s\n", text.c_str());
-    fDisplay.Notice(text);
+    const Status failure = kept.Prefixed("cannot keep the place of " + id + "'s window");
+    report_failure(failure);
+    fDisplay.Notice(failure.Text());
 }
 
 bool RememberedFrames::_BesideThePlayer(const BRect &current, BRect *frame) {

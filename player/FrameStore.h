@@ -16,6 +16,7 @@
 #include <Rect.h>
 
 #include "InterfaceHost.h"
+#include "Status.h"
 
 class Display;
 
@@ -32,9 +33,9 @@ public:
     bool Find(const std::string &id, BRect *frame) const;
     // Keeps `frame` for `id` beside the other interfaces' frames: the file is written
     // anew beside the old one, under a random name it creates exclusively (never through
-    // a symbolic link), and renamed over it, its folder made if needed. False with
-    // `error` set when that fails.
-    bool Keep(const std::string &id, const BRect &frame, std::string *error);
+    // a symbolic link), and renamed over it, its folder made if needed; a failure says
+    // what could not be done.
+    Status Keep(const std::string &id, const BRect &frame);
 
 private:
     std::map<std::string, BRect> _Read() const;

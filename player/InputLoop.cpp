@@ -26,17 +26,13 @@ int signal_status() {
 }  // namespace
 
 int InputLoop::_RunLine(const std::string &line, int lineNumber, bool script) {
-    std::string error;
-    switch (fInterpreter.Execute(line, &error)) {
-        case CommandInterpreter::kDone:
-            break;
-        case CommandInterpreter::kQuit:
-            return kExitOk;
-        case CommandInterpreter::kFailed:
-            fprintf(stderr, "brindle-player: line %d: %s\n", lineNumber, error.c_str());
-            if (script)
-                return kExitBadCommand;
-            break;
+    const Status status = fInterpreter.Execute(line);
+    if (fInterpreter.Quitting())
+        return kExitOk;
+    if (!status.IsOK()) {
+        report_failure(status.Prefixed("line " + std::to_string(lineNumber)));
+        if (script)
+            return kExitBadCommand;
     }
     fPlayer.Settle();
     return termination_signal() != 0 ? signal_status() : kGoOn;
@@ -74,7 +70,7 @@ int InputLoop::RunCommands(int fd, bool script, bool prompt) {
         const InputWait wait = _AwaitInput(fd);
         if (wait == kUnreadable)
             return kInputUnreadable;
-        if (wait == kInputReady && reader.Fill() == LineReader::kError)
+        if (wait == kInputReady && !reader.Fill().IsOK())
             return kInputUnreadable;
     }
 }

@@ -12,9 +12,13 @@
 
 namespace {
 
-void report(const LoadedDescriptor &source, const char *what) {
-    fprintf(stderr, "brindle-player: %s: interface %s: %s\n", source.image->path.c_str(),
-            source.descriptor->id, what);
+// Names what is wrong with the interface `source`, and its image, on standard error at
+// once (before its teardown prints anything) and returns it as the failure.
+Status report_unusable(const LoadedDescriptor &source, const char *what) {
+    const Status failure(B_ERROR,
+                         source.image->path + ": interface " + source.descriptor->id + ": " + what);
+    report_failure(failure);
+    return failure;
 }
 
 }  // namespace
@@ -23,15 +27,13 @@ InterfaceHost::~InterfaceHost() {
     DisableAll();
 }
 
-status_t InterfaceHost::Enable(const LoadedDescriptor &source) {
+Status InterfaceHost::Enable(const LoadedDescriptor &source) {
     const std::string id = source.descriptor->id;
     if (Find(id) != nullptr)
-        return B_OK;
+        return Status();
     plugin_getter getPlugin = source.descriptor->getPluginFunction;
-    if (getPlugin == nullptr) {
-        report(source, "no getPluginFunction");
-        return B_ERROR;
-    }
+    if (getPlugin == nullptr)
+        return report_unusable(source, "no getPluginFunction");
 
     auto interface = std::make_unique<EnabledInterface>();
     interface->source = &source;
@@ -59,31 +61,31 @@ status_t InterfaceHost::Enable(const LoadedDescriptor &source) {
         problem = text;
     }
     if (problem != nullptr) {
-        report(source, problem);
+        const Status failure = report_unusable(source, problem);
         // The entry points are unusable, but what getplugin made must not leak or
         // keep listening.
         _Destroy(source, interface->data);
-        return B_ERROR;
+        return failure;
     }
     interface->ops = table;
     fEnabled.push_back(std::move(interface));
     _Place(*fEnabled.back());
     Show(*fEnabled.back());
-    return B_OK;
+    return Status();
 }
 
-status_t InterfaceHost::Disable(const std::string &id) {
+Status InterfaceHost::Disable(const std::string &id) {
     auto found = std::find_if(fEnabled.begin(), fEnabled.end(),
                               [&](const auto &interface) { return interface->id == id; });
     if (found == fEnabled.end())
-        return B_NAME_NOT_FOUND;
+        return Status(B_NAME_NOT_FOUND, "interface \"" + id + "\" is not enabled");
     // Out of the list first: whatever the add-on does while it is destroyed, it is no
     // longer an enabled interface.
     std::unique_ptr<EnabledInterface> interface = std::move(*found);
     fEnabled.erase(found);
     _Remember(*interface);
     _Destroy(*interface->source, interface->data);
-    return B_OK;
+    return Status();
 }
 
 void InterfaceHost::DisableAll() {
@@ -159,7 +161,7 @@ void InterfaceHost::_Call(EnabledInterface &interface, const std::function<void(
 void InterfaceHost::_Destroy(const LoadedDescriptor &source, void *data) {
     plugin_destroyer destroy = source.descriptor->destroyPluginFunction;
     if (destroy == nullptr) {
-        report(source, "no destroyPluginFunction; its data is left as it is");
+        report_unusable(source, "no destroyPluginFunction; its data is left as it is");
         return;
     }
     destroy(source.image->handle, data);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AddOnLoader.h"
+#include "Status.h"
 #include <PluginInterface.h>
 
 class BRect;
@@ -48,13 +49,14 @@ public:
     InterfaceHost(const InterfaceHost &) = delete;
     InterfaceHost &operator=(const InterfaceHost &) = delete;
 
-    // getplugin, then the ops' show. B_OK also when it was enabled already (nothing is
+    // getplugin, then the ops' show. OK also when it was enabled already (nothing is
     // called then). B_ERROR when the image's entry points are unusable (missing
-    // getPluginFunction, no or a wrong operations table); the reason, naming the image,
-    // is on standard error, and whatever getplugin made is destroyed again.
-    status_t Enable(const LoadedDescriptor &source);
-    // destroyPluginFunction. B_NAME_NOT_FOUND when `id` is not enabled.
-    status_t Disable(const std::string &id);
+    // getPluginFunction, no or a wrong operations table), its text naming the image and
+    // said on standard error already, before whatever getplugin made is destroyed again.
+    Status Enable(const LoadedDescriptor &source);
+    // destroyPluginFunction. B_NAME_NOT_FOUND ("interface "ID" is not enabled") when
+    // `id` is not enabled.
+    Status Disable(const std::string &id);
     // Disables every enabled interface, the last enabled first.
     void DisableAll();
 

@@ -8,9 +8,9 @@ namespace {
 const size_t kChunkSize = 64 * 1024;
 }
 
-LineReader::FillResult LineReader::Fill() {
+Status LineReader::Fill() {
     if (fEnded)
-        return kEnd;
+        return Status();
     // Drop what was handed out before the buffer grows again.
     if (fStart > 0 && fStart * 2 >= fBuffer.size()) {
         fBuffer.erase(0, fStart);
@@ -20,15 +20,11 @@ LineReader::FillResult LineReader::Fill() {
     fBuffer.resize(used + kChunkSize);
     ssize_t count = read(fFd, &fBuffer[used], kChunkSize);
     fBuffer.resize(used + (count > 0 ? count : 0));
-    if (count > 0)
-        return kData;
-    if (count == 0) {
+    if (count == 0)
         fEnded = true;
-        return kEnd;
-    }
-    if (errno == EINTR || errno == EAGAIN)
-        return kData;
-    return kError;
+    if (count >= 0 || errno == EINTR || errno == EAGAIN)
+        return Status();
+    return Status::FromErrno("cannot read");
 }
 
 bool LineReader::NextLine(std::string *line) {

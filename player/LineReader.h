@@ -5,16 +5,16 @@
 
 #include <string>
 
+#include "Status.h"
+
 class LineReader {
 public:
-    enum FillResult { kData, kEnd, kError };
-
     explicit LineReader(int fd) : fFd(fd) {}
 
     int Fd() const { return fFd; }
-    // One read(). kEnd at end of input, kError (errno set) when the descriptor cannot
-    // be read; an interrupted read counts as kData with nothing new.
-    FillResult Fill();
+    // One read(): OK with new data, with nothing new (an interrupted read) or at the end
+    // of input (Ended()); a failure when the descriptor cannot be read.
+    Status Fill();
     // The next whole line, without its "\n" (or "\r\n"). At the end of input a last
     // line without a newline is a line too.
     bool NextLine(std::string *line);

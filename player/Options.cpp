@@ -24,37 +24,37 @@ const char *const kVersion = "brindle-player " BRINDLE_VERSION "\n";
 
 namespace {
 
+Status bad_usage(const std::string &reason) {
+    return Status(B_BAD_VALUE, reason);
+}
+
 // "--name VALUE" or "--name=VALUE"; advances `index` past what it took.
-bool take_value(int argc, const char *const *argv, int *index, const char *name, std::string *value,
-                bool *matched, std::string *error) {
+Status take_value(int argc, const char *const *argv, int *index, const char *name,
+                  std::string *value, bool *matched) {
     const char *argument = argv[*index];
     const size_t length = strlen(name);
     *matched = false;
     if (strncmp(argument, name, length) != 0)
-        return true;
+        return Status();
     if (argument[length] == '=') {
         *matched = true;
         *value = argument + length + 1;
     } else if (argument[length] == '\0') {
         *matched = true;
-        if (*index + 1 >= argc) {
-            *error = std::string(name) + " needs a value";
-            return false;
-        }
+        if (*index + 1 >= argc)
+            return bad_usage(std::string(name) + " needs a value");
         *value = argv[++*index];
     } else {
-        return true;
+        return Status();
     }
-    if (value->empty()) {
-        *error = std::string(name) + " needs a value";
-        return false;
-    }
-    return true;
+    if (value->empty())
+        return bad_usage(std::string(name) + " needs a value");
+    return Status();
 }
 
 }  // namespace
 
-bool parse_options(int argc, const char *const *argv, Options *options, std::string *error) {
+Status parse_options(int argc, const char *const *argv, Options *options) {
     bool optionsEnded = false;
     for (int i = 1; i < argc; i++) {
         const char *argument = argv[i];
@@ -79,17 +79,14 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
             continue;
         }
         if (strcmp(argument, "--follow") == 0 || strncmp(argument, "--follow=", 9) == 0) {
-            if (options->follow) {
-                *error = "--follow given twice";
-                return false;
-            }
+            if (options->follow)
+                return bad_usage("--follow given twice");
             options->follow = true;
             if (argument[8] == '=') {
                 options->followName = argument + 9;
                 if (!follow::is_player_name(options->followName)) {
-                    *error = "--follow: \"" + options->followName +
-                             "\" is not a player name (as playerctl -l prints them)";
-                    return false;
+                    return bad_usage("--follow: \"" + options->followName +
+                                     "\" is not a player name (as playerctl -l prints them)");
                 }
             } else if (i + 1 < argc && follow::is_player_name(argv[i + 1]) &&
                        access(argv[i + 1], F_OK) != 0) {
@@ -100,31 +97,30 @@ bool parse_options(int argc, const char *const *argv, Options *options, std::str
         }
         bool matched;
         std::string value;
-        if (!take_value(argc, argv, &i, "--script", &value, &matched, error))
-            return false;
+        Status status = take_value(argc, argv, &i, "--script", &value, &matched);
+        if (!status.IsOK())
+            return status;
         if (matched) {
-            if (options->hasScript) {
-                *error = "--script given twice";
-                return false;
-            }
+            if (options->hasScript)
+                return bad_usage("--script given twice");
             options->hasScript = true;
             options->script = value;
             continue;
         }
-        if (!take_value(argc, argv, &i, "--add-on", &value, &matched, error))
-            return false;
+        status = take_value(argc, argv, &i, "--add-on", &value, &matched);
+        if (!status.IsOK())
+            return status;
         if (matched) {
             options->addOns.push_back(value);
             continue;
         }
-        *error = std::string("unknown option ") + argument;
-        return false;
+        return bad_usage(std::string("unknown option ") + argument);
     }
     if (options->follow && !options->files.empty()) {
-        *error = "\"" + options->files[0] +
-                 "\": no FILE arguments with --follow (playlist 0 is the followed player's); "
-                 "to name the player, write --follow=NAME";
-        return false;
+        return bad_usage(
+            "\"" + options->files[0] +
+            "\": no FILE arguments with --follow (playlist 0 is the followed player's); "
+            "to name the player, write --follow=NAME");
     }
-    return true;
+    return Status();
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Status.h"
+
 struct Options {
     bool headless = false;
     bool help = false;
@@ -19,8 +21,8 @@ struct Options {
     std::vector<std::string> files;
 };
 
-// False with `error` set on a bad command line.
-bool parse_options(int argc, const char *const *argv, Options *options, std::string *error);
+// A failure saying what is wrong on a bad command line.
+Status parse_options(int argc, const char *const *argv, Options *options);
 
 extern const char *const kUsage;
 // "brindle-player VERSION\n".

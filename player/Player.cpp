@@ -1,7 +1,5 @@
 #include "Player.h"
 
-#include <cstdio>
-
 #include "Follower.h"
 #include "FrameStore.h"
 #include "Playlist.h"
@@ -35,31 +33,28 @@ void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {
     fController.OpenPlaylist(playlist);
 }
 
-bool Player::Follow(const std::string &name, std::string *error) {
+Status Player::Follow(const std::string &name) {
     fFollower = std::make_unique<Follower>(*this);
-    if (!fFollower->Start(name, error)) {
+    std::string error;
+    if (!fFollower->Start(name, &error)) {
         fFollower.reset();
-        return false;
+        return Status(B_ERROR, error);
     }
-    return true;
+    return Status();
 }
 
 std::string Player::FollowerWords() const {
     return fFollower != nullptr ? fFollower->Words() : std::string();
 }
 
-status_t Player::Enable(const std::string &id, std::string *error) {
+Status Player::Enable(const std::string &id) {
     const LoadedDescriptor *source = fAddOns.Find(id);
-    if (source == nullptr) {
-        *error = "no add-on with id \"" + id + "\"";
-        return B_NAME_NOT_FOUND;
-    }
-    if (!source->IsInterface()) {
-        *error = "\"" + id + "\" is not an interface";
-        return B_BAD_TYPE;
-    }
-    status_t status = fInterfaces.Enable(*source);
-    if (status == B_OK)
+    if (source == nullptr)
+        return Status(B_NAME_NOT_FOUND, "no add-on with id \"" + id + "\"");
+    if (!source->IsInterface())
+        return Status(B_BAD_TYPE, "\"" + id + "\" is not an interface");
+    Status status = fInterfaces.Enable(*source);
+    if (status.IsOK())
         fEverEnabled = true;
     return status;
 }
@@ -68,8 +63,7 @@ void Player::EnableAll() {
     for (const LoadedDescriptor &source : fAddOns.Descriptors()) {
         if (!source.IsInterface())
             continue;
-        std::string error;
-        Enable(source.descriptor->id, &error);
+        Enable(source.descriptor->id);
     }
 }
 
@@ -81,9 +75,18 @@ void Player::RequestEnable(const std::string &id) {
     fTasks.Post([this, id] {
         if (fShuttingDown)
             return;
-        std::string error;
-        if (Enable(id, &error) != B_OK && !error.empty())
-            fprintf(stderr, "brindle-player: open interface request: %s\n", error.c_str());
+        const Status status = Enable(id);
+        if (status.IsOK())
+            return;
+        // An unusable interface was named on standard error already, with its image.
+        const bool said = status.Code() == B_ERROR;
+        const Status failure = said ? status : status.Prefixed("open interface request");
+        if (!said)
+            report_failure(failure);
+        // Asked for from a menu or another application: the answer goes where the person
+        // looks as well.
+        if (fDisplay != nullptr)
+            fDisplay->Notice(failure.Text());
     });
 }
 

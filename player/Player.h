@@ -21,6 +21,7 @@
 #include "Help.h"
 #include "InterfaceHost.h"
 #include "PlayerController.h"
+#include "Status.h"
 #include "TaskQueue.h"
 
 // A display front end: the seam where windows are drawn and photographed. Without
@@ -28,15 +29,14 @@
 class Display {
 public:
     virtual ~Display() = default;
-    // Writes a PNG of every shown window, side by side. False with `error` set.
-    virtual bool Screenshot(const std::string &path, std::string *error) = 0;
+    // Writes a PNG of every shown window, side by side.
+    virtual Status Screenshot(const std::string &path) = 0;
     // Commands of the front end's own: asked for every command name the language does
-    // not know. RunCommand gets the words after the name; false with `error` set when
-    // the command is bad.
+    // not know. RunCommand gets the words after the name; a failure's text says why,
+    // without the name.
     virtual bool OwnsCommand(const std::string & /*name*/) const { return false; }
-    virtual bool RunCommand(const std::string & /*name*/, Arguments & /*arguments*/,
-                            std::string * /*error*/) {
-        return false;
+    virtual Status RunCommand(const std::string & /*name*/, Arguments & /*arguments*/) {
+        return Status(B_NAME_NOT_FOUND, "");
     }
     // The help of those commands, for `help`.
     virtual std::vector<CommandHelp> CommandsHelp() const { return {}; }
@@ -74,17 +74,17 @@ public:
     // Playlist 0 with `paths` as its items, the first one current.
     void OpenStartPlaylist(const std::vector<std::string> &paths);
     // --follow: playlist 0 mirrors the MPRIS player `name` ("" for the one playing) from now on
-    // (Follower.h). False with `error` set when it cannot.
-    bool Follow(const std::string &name, std::string *error);
+    // (Follower.h), or a failure saying why it cannot.
+    Status Follow(const std::string &name);
     bool Following() const { return fFollower != nullptr; }
     // Any thread: what following is doing ("waiting for mpv", "following mpv", "mpv has
     // quit"); "" without --follow.
     std::string FollowerWords() const;
 
-    // Enables interface `id`: B_OK (also when it was enabled already); B_NAME_NOT_FOUND
-    // or B_BAD_TYPE (no such interface; `error` says so); B_ERROR when its entry points
-    // were unusable (reported on standard error already).
-    status_t Enable(const std::string &id, std::string *error);
+    // Enables interface `id`: OK (also when it was enabled already); B_NAME_NOT_FOUND
+    // or B_BAD_TYPE (no such interface, in words); B_ERROR when its entry points were
+    // unusable (said on standard error already, naming the image).
+    Status Enable(const std::string &id);
     // Enables every interface loaded, in load order.
     void EnableAll();
     // Whether an interface was ever enabled.
@@ -93,7 +93,8 @@ public:
     // Any thread: ask the main thread to disable `id` (an id that is not enabled by the
     // time it runs is ignored: a window may ask twice).
     void RequestDisable(const char *id);
-    // Any thread: ask the main thread to enable `id` as the enable command does.
+    // Any thread: ask the main thread to enable `id` as the enable command does; when
+    // it cannot, standard error and the display's notice say why.
     void RequestEnable(const std::string &id);
 
     // The waiting rule, after every command: runs the queued work, then waits until

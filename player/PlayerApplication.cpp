@@ -1,10 +1,9 @@
 #include "PlayerApplication.h"
 
-#include <cstdio>
-
 #include <Message.h>
 
 #include "Player.h"
+#include "Status.h"
 #include <PluginInterface.h>
 
 namespace {
@@ -14,7 +13,7 @@ void hand_on(Player &player, BMessage *message) {
         return;
     const char *id = nullptr;
     if (message->FindString("interface", &id) != B_OK || id == nullptr) {
-        fprintf(stderr, "brindle-player: open interface request without \"interface\"\n");
+        report_failure(Status(B_BAD_VALUE, "open interface request without \"interface\""));
         return;
     }
     player.RequestEnable(id);

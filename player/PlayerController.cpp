@@ -1,6 +1,7 @@
 #include "PlayerController.h"
 
 #include <cstdint>
+#include <string>
 
 #include "ControllerData.h"
 #include "ListenerList.h"
@@ -27,12 +28,14 @@ void PlayerController::OpenPlaylistAt(const PlaylistPtr &playlist, int32 index) 
     ListenerList::Send(fData->Listeners().Snapshot(), MSG_CONTROLS_ADDED);
 }
 
-status_t PlayerController::ClosePlaylist(int32 index) {
+Status PlayerController::ClosePlaylist(int32 index) {
     PlaylistPtr playlist = fData->RemovePlaylist(index);
-    if (!playlist)
-        return B_BAD_INDEX;
+    if (!playlist) {
+        return Status(B_BAD_INDEX, "no playlist " + std::to_string(index) + " (" +
+                                       std::to_string(CountPlaylists()) + " open)");
+    }
     AsPlayerPlaylist(playlist)->NotifyLostControls();
-    return B_OK;
+    return Status();
 }
 
 void PlayerController::CloseAllPlaylists() {

@@ -7,6 +7,8 @@
 
 #include <SoundPlayController.h>
 
+#include "Status.h"
+
 class PlayerController : public SoundPlayController {
 public:
     // `disable` runs for DisableInterface (on the caller's thread: it must only queue the
@@ -22,9 +24,9 @@ public:
     // The same at position `index` (clamped to the list); later playlists move up one.
     void OpenPlaylistAt(const PlaylistPtr &playlist, int32 index);
     // Playlist `index` leaves the list, then sends MSG_PLAYLIST_LOST_CONTROLS to its
-    // own listeners; it lives on while any PlaylistPtr holds it. B_BAD_INDEX when out
-    // of range.
-    status_t ClosePlaylist(int32 index);
+    // own listeners; it lives on while any PlaylistPtr holds it. B_BAD_INDEX ("no
+    // playlist N (C open)") when out of range.
+    Status ClosePlaylist(int32 index);
     // Drops every playlist, telling nobody (the player is ending).
     void CloseAllPlaylists();
 };

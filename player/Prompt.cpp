@@ -5,8 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <editline/readline.h>
+
+#include "Status.h"
 
 namespace {
 
@@ -72,8 +75,10 @@ std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
             library->Find(&library->addHistory, "add_history");
     if (!found) {
         const char *reason = dlerror();
-        fprintf(stderr, "brindle-player: no line editing at the prompt: %s\n",
-                reason != nullptr ? reason : "libedit.so.2 lacks its readline calls");
+        report_failure(
+            Status(B_MISSING_LIBRARY,
+                   std::string("no line editing at the prompt: ") +
+                       (reason != nullptr ? reason : "libedit.so.2 lacks its readline calls")));
         return nullptr;
     }
     library->Find(&library->stifleHistory, "stifle_history");

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "CommandInterpreter.h"
 #include "DisplayModule.h"
@@ -17,6 +16,7 @@
 #include "PlayerApplication.h"
 #include "Signals.h"
 #include "StandardOutput.h"
+#include "Status.h"
 
 namespace {
 
@@ -36,26 +36,25 @@ bool standard_input_gives_commands() {
     return true;
 }
 
-// The script's descriptor, or -1 (reported).
-int open_script(const std::string &path) {
-    if (path == "-")
-        return STDIN_FILENO;
+// Opens the script at `path` ("-": standard input) into `fd`.
+Status open_script(const std::string &path, int *fd) {
+    if (path == "-") {
+        *fd = STDIN_FILENO;
+        return Status();
+    }
+    const std::string context = "cannot open script " + path;
     // Non-blocking open: a FIFO without a writer must not hang the player here.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        fprintf(stderr, "brindle-player: cannot open script %s: %s\n", path.c_str(),
-                strerror(errno));
-        return -1;
-    }
+    *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (*fd < 0)
+        return Status::FromErrno(context);
     struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        fprintf(stderr, "brindle-player: cannot open script %s: %s\n", path.c_str(),
-                strerror(EISDIR));
-        close(fd);
-        return -1;
+    if (fstat(*fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        close(*fd);
+        *fd = -1;
+        return Status::FromErrno(context, EISDIR);
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
+    return Status();
 }
 
 }  // namespace
@@ -82,9 +81,9 @@ int main(int argc, char **argv) {
     }
 
     Options options;
-    std::string error;
-    if (!parse_options(argc, argv, &options, &error)) {
-        fprintf(stderr, "brindle-player: %s\n%s", error.c_str(), kUsage);
+    const Status parsed = parse_options(argc, argv, &options);
+    if (!parsed.IsOK()) {
+        fprintf(stderr, "brindle-player: %s\n%s", parsed.Text().c_str(), kUsage);
         return InputLoop::kExitBadCommand;
     }
     if (options.help) {
@@ -98,14 +97,16 @@ int main(int argc, char **argv) {
 
     int scriptFd = -1;
     if (options.hasScript) {
-        scriptFd = open_script(options.script);
-        if (scriptFd < 0)
+        const Status opened = open_script(options.script, &scriptFd);
+        if (!opened.IsOK()) {
+            report_failure(opened);
             return InputLoop::kExitBadCommand;
+        }
     }
 
     Player player;
     if (!player.Tasks().InitCheck()) {
-        fprintf(stderr, "brindle-player: cannot make the task queue: %s\n", strerror(errno));
+        report_failure(Status::FromErrno("cannot make the task queue"));
         return 1;
     }
     install_termination_handlers(player.Tasks());
@@ -119,13 +120,16 @@ int main(int argc, char **argv) {
             player.AddOns().LoadDirectory(directory);
     } else {
         for (const std::string &path : options.addOns)
-            player.AddOns().Load(path);
+            report_failure(player.AddOns().Load(path));
     }
     if (!options.files.empty())
         player.OpenStartPlaylist(options.files);
-    if (options.follow && !player.Follow(options.followName, &error)) {
-        fprintf(stderr, "brindle-player: --follow: %s\n", error.c_str());
-        return 1;
+    if (options.follow) {
+        const Status following = player.Follow(options.followName);
+        if (!following.IsOK()) {
+            report_failure(following.Prefixed("--follow"));
+            return 1;
+        }
     }
 
     CommandInterpreter interpreter(player);
@@ -133,8 +137,7 @@ int main(int argc, char **argv) {
     auto runScript = [&] {
         int scriptStatus = loop.RunCommands(scriptFd, true, false);
         if (scriptStatus == InputLoop::kInputUnreadable) {
-            fprintf(stderr, "brindle-player: cannot read script %s: %s\n", options.script.c_str(),
-                    strerror(errno));
+            report_failure(Status::FromErrno("cannot read script " + options.script));
             scriptStatus = InputLoop::kExitBadCommand;
         }
         return scriptStatus;
@@ -148,9 +151,10 @@ int main(int argc, char **argv) {
         DisplayRun run{&argc, argv, &player, nullptr};
         if (options.hasScript)
             run.script = runScript;
-        drawn = run_display_module(run, &status, &error);
+        const Status loaded = run_display_module(run, &status);
+        drawn = loaded.IsOK();
         if (!drawn)
-            fprintf(stderr, "brindle-player: %s; going on without windows\n", error.c_str());
+            report_failure(Status(loaded.Code(), loaded.Text() + "; going on without windows"));
     }
     if (drawn) {
         // The module ran the commands and shut the player down.

@@ -25,17 +25,25 @@
 namespace {
 
 // What one command has: the display, its words, and where its answer lines and its
-// error go. Widgets are touched only inside RunOnGui.
+// failure go. Widgets are touched only inside RunOnGui.
 struct Call {
     QtDisplay &display;
     Arguments &arguments;
     std::string answer;
-    std::string error;
+    Status failure;
 
+    // Records why the command failed; false, for the helpers that return whether they did.
     bool Fail(const std::string &reason) {
-        error = reason;
+        failure = Status(B_BAD_VALUE, reason);
         return false;
     }
+    // The same, for a handler to return.
+    Status Failed(const std::string &reason) {
+        Fail(reason);
+        return failure;
+    }
+    // What a handler returns: OK when `done`, else the failure recorded.
+    Status Outcome(bool done) const { return done ? Status() : failure; }
     // False (with the error set) when words are left over.
     bool NoMore() {
         return arguments.AtEnd() || Fail("unexpected argument \"" + arguments.Rest() + "\"");
@@ -43,7 +51,7 @@ struct Call {
     // Runs `work` on the GUI thread; false when it failed (it calls Fail).
     bool OnGui(const std::function<void()> &work) {
         display.RunOnGui(work);
-        return error.empty();
+        return failure.IsOK();
     }
     // The newest shown add-on window, where the form's widgets are. GUI thread.
     WindowMirror *Newest() {
@@ -84,18 +92,18 @@ bool on_form_widget(
     });
 }
 
-bool widget_type(Call &call) {
-    return on_form_widget<QLineEdit>(call, true,
-                                     [](QLineEdit *edit, const char *, const std::string &text) {
-                                         const QString typed = QString::fromStdString(text);
-                                         edit->setText(typed);
-                                         // What a keystroke emits; setText() alone does not.
-                                         emit edit->textEdited(typed);
-                                     });
+Status widget_type(Call &call) {
+    return call.Outcome(on_form_widget<QLineEdit>(
+        call, true, [](QLineEdit *edit, const char *, const std::string &text) {
+            const QString typed = QString::fromStdString(text);
+            edit->setText(typed);
+            // What a keystroke emits; setText() alone does not.
+            emit edit->textEdited(typed);
+        }));
 }
 
-bool widget_pick(Call &call) {
-    return on_form_widget<QComboBox>(
+Status widget_pick(Call &call) {
+    return call.Outcome(on_form_widget<QComboBox>(
         call, false, [&call](QComboBox *combo, const char *label, const std::string &text) {
             const int index = combo->findText(QString::fromStdString(text));
             if (index < 0) {
@@ -104,12 +112,12 @@ bool widget_pick(Call &call) {
             }
             combo->setCurrentIndex(index);
             emit combo->activated(index);
-        });
+        }));
 }
 
-bool widget_press(Call &call) {
+Status widget_press(Call &call) {
     const std::string label = call.arguments.Rest();
-    return call.OnGui([&] {
+    return call.Outcome(call.OnGui([&] {
         WindowMirror *mirror = call.Newest();
         QPushButton *button = mirror != nullptr ? mirror->Button(label) : nullptr;
         if (button == nullptr) {
@@ -117,14 +125,14 @@ bool widget_press(Call &call) {
             return;
         }
         button->click();
-    });
+    }));
 }
 
-bool widget_close(Call &call) {
-    return call.NoMore() && call.OnGui([&] {
+Status widget_close(Call &call) {
+    return call.Outcome(call.NoMore() && call.OnGui([&] {
         if (WindowMirror *mirror = call.Newest())
             mirror->close();
-    });
+    }));
 }
 
 void describe_views(WindowMirror *mirror, const std::vector<ViewSnapshot> &views,
@@ -149,8 +157,8 @@ void describe_views(WindowMirror *mirror, const std::vector<ViewSnapshot> &views
     }
 }
 
-bool widget_state(Call &call) {
-    return call.NoMore() && call.OnGui([&] {
+Status widget_state(Call &call) {
+    return call.Outcome(call.NoMore() && call.OnGui([&] {
         for (WindowMirror *mirror : call.display.ShownMirrors()) {
             call.answer += "= window " + mirror->windowTitle().toStdString() + "\n";
             describe_views(mirror, mirror->Shown().views, &call.answer);
@@ -159,7 +167,7 @@ bool widget_state(Call &call) {
         call.answer += "= playlist " + std::to_string(list->count()) + " " +
                        std::to_string(list->currentRow()) + "\n";
         call.answer += "= statusbar " + call.Player()->StatusText().toStdString() + "\n";
-    });
+    }));
 }
 
 bool click_player_button(Call &call, const char *text) {
@@ -174,20 +182,20 @@ bool click_player_button(Call &call, const char *text) {
     });
 }
 
-bool widget_next(Call &call) {
-    return click_player_button(call, "Next");
+Status widget_next(Call &call) {
+    return call.Outcome(click_player_button(call, "Next"));
 }
 
-bool widget_prev(Call &call) {
-    return click_player_button(call, "Previous");
+Status widget_prev(Call &call) {
+    return call.Outcome(click_player_button(call, "Previous"));
 }
 
-bool widget_goto(Call &call) {
+Status widget_goto(Call &call) {
     std::string word;
     int32 index;
     if (!call.arguments.Next(&word) || !parse_int32(word, &index))
-        return call.Fail("\"" + word + "\" is not an item number");
-    return call.NoMore() && call.OnGui([&] {
+        return call.Failed("\"" + word + "\" is not an item number");
+    return call.Outcome(call.NoMore() && call.OnGui([&] {
         QListWidget *list = call.Player()->Playlist();
         QListWidgetItem *item = list->item(index);
         if (item == nullptr) {
@@ -195,34 +203,34 @@ bool widget_goto(Call &call) {
             return;
         }
         emit list->itemDoubleClicked(item);
-    });
+    }));
 }
 
-bool widget_volume(Call &call) {
+Status widget_volume(Call &call) {
     std::string word;
     float volume;
     if (!call.arguments.Next(&word) || !parse_float(word, &volume) || volume < 0 || volume > 2)
-        return call.Fail("\"" + word + "\" is not a volume from 0 to 2");
-    return call.NoMore() && call.OnGui([&] {
+        return call.Failed("\"" + word + "\" is not a volume from 0 to 2");
+    return call.Outcome(call.NoMore() && call.OnGui([&] {
         QSlider *slider = call.Player()->VolumeSlider();
         if (!slider->isEnabled()) {
             call.Fail("no playlist is open");
             return;
         }
         slider->setValue(static_cast<int>(std::lround(volume * 100)));
-    });
+    }));
 }
 
-bool widget_interface(Call &call) {
+Status widget_interface(Call &call) {
     const std::string id = call.arguments.Rest();
-    return call.OnGui([&] {
+    return call.Outcome(call.OnGui([&] {
         QAction *action = call.Player()->InterfaceAction(id);
         if (action == nullptr) {
             call.Fail("no interface \"" + id + "\" in the Interfaces menu");
             return;
         }
         action->trigger();
-    });
+    }));
 }
 
 // The widget a form field name (title, genre, …) or a button label names, in `mirror`.
@@ -234,18 +242,18 @@ QWidget *named_widget(WindowMirror *mirror, const std::string &name) {
     return mirror->Button(name);
 }
 
-bool widget_key(Call &call) {
+Status widget_key(Call &call) {
     std::string target;
     std::string keys;
     call.arguments.Next(&target);
     call.arguments.Next(&keys);
     if (!call.NoMore())
-        return false;
+        return call.failure;
     const QKeySequence sequence = QKeySequence::fromString(QString::fromStdString(keys));
     if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown)
-        return call.Fail("\"" + keys + "\" is not a key (Return, Escape, Ctrl+S, …)");
+        return call.Failed("\"" + keys + "\" is not a key (Return, Escape, Ctrl+S, …)");
     const QKeyCombination key = sequence[0];
-    return call.OnGui([&] {
+    return call.Outcome(call.OnGui([&] {
         WindowMirror *mirror = call.Newest();
         if (mirror == nullptr)
             return;
@@ -260,7 +268,7 @@ bool widget_key(Call &call) {
         QKeyEvent release(QEvent::KeyRelease, key.key(), key.keyboardModifiers());
         QCoreApplication::sendEvent(widget, &press);
         QCoreApplication::sendEvent(widget, &release);
-    });
+    }));
 }
 
 bool read_two_numbers(Call &call, int32 *first, int32 *second) {
@@ -272,30 +280,30 @@ bool read_two_numbers(Call &call, int32 *first, int32 *second) {
     return call.NoMore();
 }
 
-bool widget_resize(Call &call) {
+Status widget_resize(Call &call) {
     int32 width;
     int32 height;
     if (!read_two_numbers(call, &width, &height))
-        return false;
-    return call.OnGui([&] {
+        return call.failure;
+    return call.Outcome(call.OnGui([&] {
         if (WindowMirror *mirror = call.Newest()) {
             mirror->resize(width, height);
             mirror->UserResized(mirror->size());
         }
-    });
+    }));
 }
 
-bool widget_move(Call &call) {
+Status widget_move(Call &call) {
     int32 x;
     int32 y;
     if (!read_two_numbers(call, &x, &y))
-        return false;
-    return call.OnGui([&] {
+        return call.failure;
+    return call.Outcome(call.OnGui([&] {
         if (WindowMirror *mirror = call.Newest()) {
             mirror->setGeometry(QRect(QPoint(x, y), mirror->size()));
             mirror->UserMoved(mirror->geometry().topLeft());
         }
-    });
+    }));
 }
 
 std::string geometry_line(const QRect &rect, const std::string &name) {
@@ -320,8 +328,8 @@ void describe_geometry(WindowMirror *mirror, const std::vector<ViewSnapshot> &vi
     }
 }
 
-bool widget_geometry(Call &call) {
-    return call.NoMore() && call.OnGui([&] {
+Status widget_geometry(Call &call) {
+    return call.Outcome(call.NoMore() && call.OnGui([&] {
         PlayerWindow *player = call.Player();
         call.answer += geometry_line(player->geometry(), "player");
         WindowMirror *mirror = call.Newest();
@@ -329,23 +337,20 @@ bool widget_geometry(Call &call) {
             return;
         call.answer += geometry_line(mirror->geometry(), "window");
         describe_geometry(mirror, mirror->Shown().views, &call.answer);
-    });
+    }));
 }
 
-bool slider(Call &call) {
-    return call.NoMore() && call.OnGui([&] {
+Status slider(Call &call) {
+    return call.Outcome(call.NoMore() && call.OnGui([&] {
         char text[64];
         snprintf(text, sizeof text, "= slider %g\n", call.Player()->SliderVolume());
         call.answer = text;
-    });
+    }));
 }
 
-struct FrontEndCommand {
-    CommandHelp help;
-    bool (*run)(Call &call);
-};
-
-const FrontEndCommand kFrontEndCommands[] = {
+// Every command of the front end, in the shape of the player's table
+// (CommandInterpreter.cpp), in the order `help` lists them.
+const CommandEntry<Status (*)(Call &)> kFrontEndCommands[] = {
     {{"widget-type", "widget-type title|album|artist TEXT", "type TEXT into that line edit"},
      widget_type},
     {{"widget-pick", "widget-pick genre|rating|volume LABEL", "choose LABEL in that combo box"},
@@ -379,40 +384,25 @@ const FrontEndCommand kFrontEndCommands[] = {
     {{"slider", "slider", "the volume slider's value: = slider V"}, slider},
 };
 
-const FrontEndCommand *find_command(const std::string &name) {
-    for (const FrontEndCommand &command : kFrontEndCommands) {
-        if (name == command.help.name)
-            return &command;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 std::vector<CommandHelp> front_end_command_help() {
-    std::vector<CommandHelp> help;
-    for (const FrontEndCommand &command : kFrontEndCommands)
-        help.push_back(command.help);
-    return help;
+    return table_help(kFrontEndCommands);
 }
 
 bool is_front_end_command(const std::string &name) {
-    return find_command(name) != nullptr;
+    return find_command(kFrontEndCommands, name) != nullptr;
 }
 
-bool run_front_end_command(QtDisplay &display, const std::string &name, Arguments &arguments,
-                           std::string *error) {
-    const FrontEndCommand *command = find_command(name);
-    if (command == nullptr) {
-        *error = "unknown command \"" + name + "\"";
-        return false;
-    }
+Status run_front_end_command(QtDisplay &display, const std::string &name, Arguments &arguments) {
+    const auto *command = find_command(kFrontEndCommands, name);
+    if (command == nullptr)
+        return Status(B_NAME_NOT_FOUND, "unknown command \"" + name + "\"");
     Call call{display, arguments, {}, {}};
-    if (!command->run(call)) {
-        *error = call.error;
-        return false;
-    }
+    const Status status = command->handler(call);
+    if (!status.IsOK())
+        return status;
     fputs(call.answer.c_str(), stdout);
     fflush(stdout);
-    return true;
+    return Status();
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "Help.h"
+#include "Status.h"
 
 class Arguments;
 class QtDisplay;
@@ -28,9 +29,8 @@ bool is_front_end_command(const std::string &name);
 // Any thread: the front-end commands' help, in the order `help` lists them.
 std::vector<CommandHelp> front_end_command_help();
 
-// Command thread. Runs front-end command `name` on the words after it; false with
-// `error` set when they are bad or the widget it names is not there.
-bool run_front_end_command(QtDisplay &display, const std::string &name, Arguments &arguments,
-                           std::string *error);
+// Command thread. Runs front-end command `name` on the words after it; a failure says
+// why when they are bad or the widget it names is not there.
+Status run_front_end_command(QtDisplay &display, const std::string &name, Arguments &arguments);
 
 #endif  // BRINDLE_PLAYER_DISPLAY_FRONT_END_COMMANDS_H

@@ -123,8 +123,8 @@ void QtDisplay::CatchUp() {
     });
 }
 
-bool QtDisplay::Screenshot(const std::string &path, std::string *error) {
-    bool saved = false;
+Status QtDisplay::Screenshot(const std::string &path) {
+    Status status;
     RunOnGui([&] {
         RefreshNow();
         fPlayerWindow->Refresh();
@@ -134,7 +134,7 @@ bool QtDisplay::Screenshot(const std::string &path, std::string *error) {
         for (WindowMirror *mirror : ShownMirrors())
             windows.push_back(mirror);
         if (windows.empty()) {
-            *error = "no window is shown";
+            status = Status(B_ERROR, "no window is shown");
             return;
         }
         // Each window with a title bar of its own, as a window manager would draw it
@@ -164,21 +164,18 @@ bool QtDisplay::Screenshot(const std::string &path, std::string *error) {
                 x += shots[i].width() + kScreenshotGap;
             }
         }
-        if (!image.save(QString::fromStdString(path), "PNG")) {
-            *error = "cannot write " + path;
-            return;
-        }
-        saved = true;
+        if (!image.save(QString::fromStdString(path), "PNG"))
+            status = Status(B_IO_ERROR, "cannot write " + path);
     });
-    return saved;
+    return status;
 }
 
 bool QtDisplay::OwnsCommand(const std::string &name) const {
     return is_front_end_command(name);
 }
 
-bool QtDisplay::RunCommand(const std::string &name, Arguments &arguments, std::string *error) {
-    return run_front_end_command(*this, name, arguments, error);
+Status QtDisplay::RunCommand(const std::string &name, Arguments &arguments) {
+    return run_front_end_command(*this, name, arguments);
 }
 
 namespace {

@@ -37,13 +37,13 @@ public:
 
     // Command thread: writes a PNG of every shown window (the player's first), side
     // by side, after the widgets have caught up with the models.
-    bool Screenshot(const std::string &path, std::string *error) override;
+    Status Screenshot(const std::string &path) override;
     // Command thread, after the models settled: the widgets show every change made so
     // far (and the player's window which interfaces are enabled) when this returns.
     void CatchUp() override;
     // Command thread: the front-end commands (widget-…, slider); see FrontEndCommands.h.
     bool OwnsCommand(const std::string &name) const override;
-    bool RunCommand(const std::string &name, Arguments &arguments, std::string *error) override;
+    Status RunCommand(const std::string &name, Arguments &arguments) override;
     std::vector<CommandHelp> CommandsHelp() const override;
     // Command thread.
     std::vector<BRect> ScreenFrames() override;

@@ -43,8 +43,8 @@ TEST(FrameStore, KeepingAFrameNeverWritesThroughALinkPlantedBesideTheFile) {
     ASSERT_EQ(symlink(victim.c_str(), frames.c_str()), 0);
 
     FrameStore store(frames);
-    std::string error;
-    ASSERT_TRUE(store.Keep("sp-brindle", BRect(10, 20, 310, 220), &error)) << error;
+    const Status kept = store.Keep("sp-brindle", BRect(10, 20, 310, 220));
+    ASSERT_TRUE(kept.IsOK()) << kept.Text();
     EXPECT_EQ(read_file(victim), "not yours\n");
     EXPECT_EQ(read_file(frames), "sp-brindle 10 20 310 220\n");
     // The link at the file's name was replaced by the file, and no temporary is left.
@@ -54,7 +54,7 @@ TEST(FrameStore, KeepingAFrameNeverWritesThroughALinkPlantedBesideTheFile) {
 // A display with one 1280x1024 screen and no player's window.
 class OneScreen : public Display {
 public:
-    bool Screenshot(const std::string &, std::string *) override { return false; }
+    Status Screenshot(const std::string &) override { return Status(B_ERROR, "no screenshot"); }
     std::vector<BRect> ScreenFrames() override { return {BRect(0, 0, 1279, 1023)}; }
 };
 

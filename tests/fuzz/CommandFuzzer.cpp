@@ -24,12 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         size_t end = input.find('\n', start);
         if (end == std::string::npos)
             end = input.size();
-        std::string error;
-        const CommandInterpreter::Result result =
-            interpreter.Execute(input.substr(start, end - start), &error);
-        if (result == CommandInterpreter::kFailed && error.empty())
+        const Status status = interpreter.Execute(input.substr(start, end - start));
+        if (!status.IsOK() && status.Text().empty())
             std::abort();
-        if (result == CommandInterpreter::kQuit)
+        if (interpreter.Quitting())
             break;
         player.Settle();
         start = end + 1;

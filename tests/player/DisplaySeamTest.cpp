@@ -12,25 +12,18 @@ namespace {
 
 class RecordingDisplay : public Display {
 public:
-    bool Screenshot(const std::string &path, std::string *error) override {
+    Status Screenshot(const std::string &path) override {
         calls.push_back("screenshot " + path);
-        if (path == "/fail.png") {
-            *error = "cannot write";
-            return false;
-        }
-        return true;
+        return path == "/fail.png" ? Status(B_IO_ERROR, "cannot write") : Status();
     }
     bool OwnsCommand(const std::string &name) const override { return name == "widget-x"; }
-    bool RunCommand(const std::string &name, Arguments &arguments, std::string *error) override {
+    Status RunCommand(const std::string &name, Arguments &arguments) override {
         const std::string rest = arguments.Rest();
         calls.push_back("run " + name + " " + rest);
-        if (rest == "bad") {
-            *error = "bad";
-            return false;
-        }
-        return true;
+        return rest == "bad" ? Status(B_BAD_VALUE, "bad") : Status();
     }
     void CatchUp() override { calls.push_back("catch up"); }
+    void Notice(const std::string &text) override { calls.push_back("notice " + text); }
 
     std::vector<std::string> calls;
 };
@@ -40,11 +33,9 @@ public:
 TEST(DisplaySeam, WithoutADisplayScreenshotAndFrontEndCommandsAreErrors) {
     Player player;
     CommandInterpreter interpreter(player);
-    std::string error;
-    EXPECT_EQ(interpreter.Execute("screenshot /tmp/a b.png", &error), CommandInterpreter::kFailed);
-    EXPECT_EQ(error, "screenshot: no display (the player runs headless)");
-    EXPECT_EQ(interpreter.Execute("widget-x 1", &error), CommandInterpreter::kFailed);
-    EXPECT_EQ(error, "unknown command \"widget-x\"");
+    EXPECT_EQ(interpreter.Execute("screenshot /tmp/a b.png").Text(),
+              "screenshot: no display (the player runs headless)");
+    EXPECT_EQ(interpreter.Execute("widget-x 1").Text(), "unknown command \"widget-x\"");
 }
 
 TEST(DisplaySeam, TheDisplayGetsItsCommandsAndCatchesUpAfterEachWait) {
@@ -52,17 +43,28 @@ TEST(DisplaySeam, TheDisplayGetsItsCommandsAndCatchesUpAfterEachWait) {
     RecordingDisplay display;
     player.SetDisplay(&display);
     CommandInterpreter interpreter(player);
-    std::string error;
-    EXPECT_EQ(interpreter.Execute("screenshot /tmp/a b.png", &error), CommandInterpreter::kDone);
+    EXPECT_TRUE(interpreter.Execute("screenshot /tmp/a b.png").IsOK());
     player.Settle();
-    EXPECT_EQ(interpreter.Execute("  widget-x  one two ", &error), CommandInterpreter::kDone);
-    EXPECT_EQ(interpreter.Execute("widget-x bad", &error), CommandInterpreter::kFailed);
-    EXPECT_EQ(error, "widget-x: bad");
-    EXPECT_EQ(interpreter.Execute("screenshot /fail.png", &error), CommandInterpreter::kFailed);
-    EXPECT_EQ(error, "screenshot: cannot write");
-    EXPECT_EQ(interpreter.Execute("widget-y", &error), CommandInterpreter::kFailed);
+    EXPECT_TRUE(interpreter.Execute("  widget-x  one two ").IsOK());
+    EXPECT_EQ(interpreter.Execute("widget-x bad").Text(), "widget-x: bad");
+    const Status failed = interpreter.Execute("screenshot /fail.png");
+    EXPECT_EQ(failed.Code(), B_IO_ERROR);
+    EXPECT_EQ(failed.Text(), "screenshot: cannot write");
+    EXPECT_EQ(interpreter.Execute("widget-y").Code(), B_NAME_NOT_FOUND);
     EXPECT_EQ(display.calls, (std::vector<std::string>{"screenshot /tmp/a b.png", "catch up",
                                                        "run widget-x one two ", "run widget-x bad",
                                                        "screenshot /fail.png"}));
+    player.SetDisplay(nullptr);
+}
+
+TEST(DisplaySeam, AnInterfaceAskedForThatCannotOpenIsNoticedInTheWindow) {
+    Player player;
+    RecordingDisplay display;
+    player.SetDisplay(&display);
+    player.RequestEnable("sp-none");
+    player.Settle();
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{
+                  "notice open interface request: no add-on with id \"sp-none\"", "catch up"}));
     player.SetDisplay(nullptr);
 }

@@ -36,7 +36,7 @@ TEST(PlaylistThreads, AHandleKeepsAClosedPlaylistAlive) {
     PlaylistPtr held = controller.OpenPlaylist();
     AsPlayerPlaylist(held)->AddItem("/a");
     const int32 id = held->IDForItemAt(0);
-    ASSERT_EQ(controller.ClosePlaylist(0), B_OK);
+    ASSERT_TRUE(controller.ClosePlaylist(0).IsOK());
     EXPECT_EQ(controller.CountPlaylists(), 0);
     EXPECT_TRUE(controller.PlaylistAt(0).IsEmpty());
     // Still usable through the handle (ASan would catch a freed playlist here).
