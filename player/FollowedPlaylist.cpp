@@ -26,7 +26,7 @@ std::string path_of(const std::string &url, bool *refused = nullptr) {
 FollowedPlaylist::FollowedPlaylist(follow::MprisClient *client,
                                    std::function<void(float)> volumeSet)
     : fClient(client) {
-    fData->volumeSet = std::move(volumeSet);
+    fData->SetVolumeObserver(std::move(volumeSet));
 }
 
 bool FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
@@ -64,24 +64,7 @@ bool FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
     if (currentPath.empty())
         current = -1;
 
-    bool changed;
-    {
-        std::lock_guard<std::recursive_mutex> lock(fData->lock);
-        bool samePaths = fData->items.size() == paths.size();
-        for (size_t i = 0; samePaths && i < paths.size(); i++)
-            samePaths = fData->items[i].path == paths[i];
-        const std::string oldPath =
-            fData->current >= 0 ? fData->items[fData->current].path : std::string();
-        changed = current != fData->current || (current >= 0 && oldPath != paths[current]);
-        // New items get new ids: an add-on that saw the old ones never takes a new one
-        // for them.
-        if (!samePaths) {
-            fData->items.clear();
-            for (const std::string &path : paths)
-                fData->items.push_back(PlaylistItem{fData->nextId++, path});
-        }
-        fData->current = current;
-    }
+    const bool changed = fData->ReplaceItems(paths, current);
     fTrackIds = ids;
     if (changed && notify)
         NotifyCurrent();
@@ -89,8 +72,7 @@ bool FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
 }
 
 void FollowedPlaylist::MirrorVolume(float volume) {
-    std::lock_guard<std::recursive_mutex> lock(fData->lock);
-    fData->volume = volume;
+    fData->MirrorVolume(volume);
 }
 
 int32 FollowedPlaylist::AddItem(const char *path) {

@@ -56,10 +56,6 @@ public:
     ListenerList &Listeners() { return listeners; }
 
 private:
-    // The followed playlist still reaches these directly; ReplaceItems and MirrorVolume
-    // are its way in.
-    friend class FollowedPlaylist;
-
     mutable std::recursive_mutex lock;
     // A deque: appending never moves an item, so PathForItem's pointers stay valid.
     // Ids grow with the position (items are only appended), so they are found by

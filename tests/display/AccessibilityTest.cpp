@@ -108,7 +108,7 @@ protected:
         song = dir / "song.mp3";
         addon_test::make_mp3(song);
         player = std::make_unique<Player>();
-        ASSERT_TRUE(player->AddOns().Load(addon_test::addon_path()));
+        ASSERT_TRUE(player->AddOns().Load(addon_test::addon_path()).IsOK());
         player->OpenStartPlaylist({song});
         display = std::make_unique<QtDisplay>(*player);
         player->EnableAll();
