@@ -1,9 +1,8 @@
 #include "DisplayModule.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 
+#include <ModuleLoader.h>
 #include <ModulePath.h>
 
 namespace {
@@ -24,15 +23,14 @@ bool display_wanted(bool headless) {
 bool run_display_module(const DisplayRun &run, int *status, std::string *error) {
     // Beside the platform library. Its references to the player's own classes resolve
     // against the executable, which exports them. It stays loaded until the player exits.
-    void *module = dlopen(module_path("libbrindle-display.so").String(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void *module = brindle::open_module(module_path("libbrindle-display.so").String(), &reason);
     if (module == nullptr) {
-        const char *reason = dlerror();
-        *error = std::string("cannot load the display front end: ") +
-                 (reason != nullptr ? reason : "unknown error");
+        *error = "cannot load the display front end: " + reason;
         return false;
     }
     auto entry =
-        reinterpret_cast<decltype(&brindle_display_main)>(dlsym(module, "brindle_display_main"));
+        brindle::module_entry<decltype(&brindle_display_main)>(module, "brindle_display_main");
     if (entry == nullptr) {
         *error = "the display front end has no entry point brindle_display_main";
         return false;

@@ -1,12 +1,13 @@
 #include "Prompt.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include <editline/readline.h>
+
+#include <ModuleLoader.h>
 
 namespace {
 
@@ -35,9 +36,11 @@ struct Prompt::Library {
     int *catchSignals = nullptr;
     const char **readlineName = nullptr;
 
+    std::string reason;  // why the library or a call of it is missing
+
     template <typename Pointer>
     bool Find(Pointer *pointer, const char *name) {
-        *pointer = reinterpret_cast<Pointer>(dlsym(handle, name));
+        *pointer = brindle::module_entry<Pointer>(handle, name, &reason);
         return *pointer != nullptr;
     }
 };
@@ -61,7 +64,7 @@ std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
         return nullptr;
     auto library = std::make_unique<Library>();
     for (const char *name : {"libedit.so.2", "libedit.so"}) {
-        library->handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+        library->handle = brindle::open_module(name, &library->reason);
         if (library->handle != nullptr)
             break;
     }
@@ -71,9 +74,8 @@ std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
             library->Find(&library->remove, "rl_callback_handler_remove") &&
             library->Find(&library->addHistory, "add_history");
     if (!found) {
-        const char *reason = dlerror();
         fprintf(stderr, "brindle-player: no line editing at the prompt: %s\n",
-                reason != nullptr ? reason : "libedit.so.2 lacks its readline calls");
+                library->reason.c_str());
         return nullptr;
     }
     library->Find(&library->stifleHistory, "stifle_history");
