@@ -83,7 +83,9 @@ status_t read_all(int fd, char *data, size_t size) {
     const ssize_t count = brindle::read_all(fd, data, size);
     if (count < 0)
         return transfer_failure();
-    return static_cast<size_t>(count) == size ? B_OK : B_BUSTED_PIPE;
+    if (static_cast<size_t>(count) < size)
+        return B_BUSTED_PIPE;  // the other side closed first
+    return B_OK;
 }
 
 }  // namespace
