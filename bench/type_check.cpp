@@ -17,11 +17,11 @@
 //
 // usage: type_check [ROUNDS]   (default 300)
 #include <MagicLibrary.h>
+#include <ModuleLoader.h>
 #include <MimeSniffer.h>
 #include <MpegAudioProbe.h>
 #include <StorageDefs.h>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <magic.h>
 #include <sys/wait.h>
@@ -104,12 +104,12 @@ struct Gio {
     Free free = nullptr;
 
     bool Load() {
-        void *library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        void *library = brindle::open_module("libgio-2.0.so.0");
         if (library == nullptr)
             return false;
-        guess = reinterpret_cast<Guess>(dlsym(library, "g_content_type_guess"));
-        mimeType = reinterpret_cast<MimeType>(dlsym(library, "g_content_type_get_mime_type"));
-        free = reinterpret_cast<Free>(dlsym(library, "g_free"));
+        guess = brindle::module_entry<Guess>(library, "g_content_type_guess");
+        mimeType = brindle::module_entry<MimeType>(library, "g_content_type_get_mime_type");
+        free = brindle::module_entry<Free>(library, "g_free");
         return guess != nullptr && mimeType != nullptr && free != nullptr;
     }
 

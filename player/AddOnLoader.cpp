@@ -1,7 +1,6 @@
 #include "AddOnLoader.h"
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
 
@@ -9,6 +8,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#include <ModuleLoader.h>
 
 namespace {
 
@@ -41,23 +42,21 @@ void report_skipped(const std::string &path, const std::string &why) {
 Status AddOnLoader::Load(const std::string &path) {
     // dlopen looks a bare name up on the library path; an add-on is always a file.
     std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-    void *handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    void *handle = brindle::open_module(file.c_str(), &why);
     if (handle == nullptr) {
-        const char *why = dlerror();
-        return failure(path, B_MISSING_LIBRARY,
-                       words("cannot load add-on: %s", why != nullptr ? why : "unknown error"));
+        return failure(path, B_MISSING_LIBRARY, words("cannot load add-on: %s", why.c_str()));
     }
     for (const auto &image : fImages) {
         if (image->handle == handle) {
-            dlclose(handle);  // drops only the extra reference
+            brindle::close_module(handle);  // drops only the extra reference
             return failure(path, B_NAME_IN_USE,
                            words("already loaded from %s; skipped", image->path.c_str()));
         }
     }
-    auto getList =
-        reinterpret_cast<get_plugin_list_function>(dlsym(handle, GET_PLUGIN_LIST_SYMBOL));
+    auto getList = brindle::module_entry<get_plugin_list_function>(handle, GET_PLUGIN_LIST_SYMBOL);
     if (getList == nullptr) {
-        dlclose(handle);
+        brindle::close_module(handle);
         return failure(path, B_MISSING_SYMBOL,
                        words("not an add-on: no %s", GET_PLUGIN_LIST_SYMBOL));
     }

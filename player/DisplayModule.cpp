@@ -1,10 +1,9 @@
 #include "DisplayModule.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 
 #include <Errors.h>
+#include <ModuleLoader.h>
 #include <ModulePath.h>
 
 namespace {
@@ -25,14 +24,13 @@ bool display_wanted(bool headless) {
 Status run_display_module(const DisplayRun &run, int *exitStatus) {
     // Beside the platform library. Its references to the player's own classes resolve
     // against the executable, which exports them. It stays loaded until the player exits.
-    void *module = dlopen(module_path("libbrindle-display.so").String(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void *module = brindle::open_module(module_path("libbrindle-display.so").String(), &reason);
     if (module == nullptr) {
-        const char *reason = dlerror();
-        return Status(B_MISSING_LIBRARY, std::string("cannot load the display front end: ") +
-                                             (reason != nullptr ? reason : "unknown error"));
+        return Status(B_MISSING_LIBRARY, "cannot load the display front end: " + reason);
     }
     auto entry =
-        reinterpret_cast<decltype(&brindle_display_main)>(dlsym(module, "brindle_display_main"));
+        brindle::module_entry<decltype(&brindle_display_main)>(module, "brindle_display_main");
     if (entry == nullptr)
         return Status(B_MISSING_SYMBOL,
                       "the display front end has no entry point brindle_display_main");

@@ -1,11 +1,11 @@
 #include "Follower.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 
+#include <ModuleLoader.h>
 #include <ModulePath.h>
 
 #include "FollowedPlaylist.h"
@@ -56,12 +56,13 @@ bool Follower::Start(const std::string &name, std::string *error) {
         return false;
     }
     // Never closed: the bus library keeps state until the process ends.
-    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void *module = brindle::open_module(path.c_str(), &reason);
     if (module == nullptr) {
-        *error = std::string("cannot load ") + path + ": " + dlerror();
+        *error = "cannot load " + path + ": " + reason;
         return false;
     }
-    auto start = reinterpret_cast<follow::StartFunction>(dlsym(module, follow::kStartSymbol));
+    auto start = brindle::module_entry<follow::StartFunction>(module, follow::kStartSymbol);
     if (start == nullptr) {
         *error = path + " has no " + follow::kStartSymbol;
         return false;

@@ -1,7 +1,6 @@
 #include "FrameStore.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,9 @@
 #include <vector>
 
 #include <Message.h>
+#include <ReplacementFile.h>
+#include <SystemIo.h>
+#include <UniqueFd.h>
 
 #include "Player.h"
 
@@ -45,39 +47,6 @@ Status make_directories(const std::string &directory) {
         if (slash == std::string::npos)
             return Status();
     }
-}
-
-bool write_all(int fd, const std::string &text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t count = write(fd, text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        done += static_cast<size_t>(count);
-    }
-    return true;
-}
-
-// A new file beside `path` with a random name, made by this call alone: never one that
-// existed, never through a symbolic link planted there (a folder another user can write
-// to). Its descriptor, or -1 with errno set.
-int create_temporary(const std::string &path, std::string *temporary) {
-    for (int attempt = 0; attempt < 8; attempt++) {
-        unsigned char random[6];
-        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
-            return -1;
-        char suffix[2 * sizeof random + 1];
-        for (size_t i = 0; i < sizeof random; i++)
-            snprintf(suffix + 2 * i, 3, "%02x", random[i]);
-        *temporary = path + ".new-" + suffix;
-        const int fd =
-            open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
 }
 
 float overlap(float a1, float a2, float b1, float b2) {
@@ -165,23 +134,16 @@ Status FrameStore::Keep(const std::string &id, const BRect &frame) {
     const Status made = make_directories(directory);
     if (!made.IsOK())
         return made;
-    std::string temporary;
-    const int fd = create_temporary(fPath, &temporary);
-    if (fd < 0)
+    const std::string leaf = fPath.substr(fPath.rfind('/') + 1);
+    const brindle::UniqueFd folder(
+        open(directory.empty() ? "/" : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    brindle::ReplacementFile file;
+    if (!folder.IsOpen() || file.Create(folder.Get(), (leaf + ".new-").c_str()) != 0)
         return Status::FromErrno("cannot write beside " + fPath);
-    const bool written = write_all(fd, text) && fsync(fd) == 0;
-    const int writeError = errno;
-    if (close(fd) != 0 || !written) {
-        const Status failure =
-            Status::FromErrno("cannot write " + temporary, written ? errno : writeError);
-        unlink(temporary.c_str());
-        return failure;
-    }
-    if (rename(temporary.c_str(), fPath.c_str()) != 0) {
-        const Status failure = Status::FromErrno("cannot replace " + fPath);
-        unlink(temporary.c_str());
-        return failure;
-    }
+    if (brindle::write_all(file.Fd(), text.data(), text.size()) != 0 || file.Finish() != 0)
+        return Status::FromErrno("cannot write " + directory + "/" + file.Name());
+    if (file.Commit(leaf.c_str()) != 0)
+        return Status::FromErrno("cannot replace " + fPath);
     return Status();
 }
 

@@ -1,6 +1,5 @@
 #include "Prompt.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,6 +7,8 @@
 #include <string>
 
 #include <editline/readline.h>
+
+#include <ModuleLoader.h>
 
 #include "Status.h"
 
@@ -38,9 +39,11 @@ struct Prompt::Library {
     int *catchSignals = nullptr;
     const char **readlineName = nullptr;
 
+    std::string reason;  // why the library or a call of it is missing
+
     template <typename Pointer>
     bool Find(Pointer *pointer, const char *name) {
-        *pointer = reinterpret_cast<Pointer>(dlsym(handle, name));
+        *pointer = brindle::module_entry<Pointer>(handle, name, &reason);
         return *pointer != nullptr;
     }
 };
@@ -64,7 +67,7 @@ std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
         return nullptr;
     auto library = std::make_unique<Library>();
     for (const char *name : {"libedit.so.2", "libedit.so"}) {
-        library->handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+        library->handle = brindle::open_module(name, &library->reason);
         if (library->handle != nullptr)
             break;
     }
@@ -74,11 +77,8 @@ std::unique_ptr<Prompt> Prompt::Open(const char *prompt) {
             library->Find(&library->remove, "rl_callback_handler_remove") &&
             library->Find(&library->addHistory, "add_history");
     if (!found) {
-        const char *reason = dlerror();
         report_failure(
-            Status(B_MISSING_LIBRARY,
-                   std::string("no line editing at the prompt: ") +
-                       (reason != nullptr ? reason : "libedit.so.2 lacks its readline calls")));
+            Status(B_MISSING_LIBRARY, "no line editing at the prompt: " + library->reason));
         return nullptr;
     }
     library->Find(&library->stifleHistory, "stifle_history");

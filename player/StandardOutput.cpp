@@ -1,6 +1,5 @@
 #include "StandardOutput.h"
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +9,7 @@
 
 #include <Looper.h>
 #include <Mutex.h>
+#include <SystemIo.h>
 
 namespace {
 
@@ -20,29 +20,17 @@ brindle::Mutex sLock;
 std::string sCollected GUARDED_BY(sLock);  // whole lines not yet written
 bool sDirect GUARDED_BY(sLock) = false;    // after the exit flush: straight through
 
-// Writes all of `size` bytes to `fd`, waiting while a non-blocking descriptor is full.
-// Bytes nobody can take any more (the reader went away) are dropped, as the C library
-// drops them.
-void write_all(int fd, const char *data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(fd, data, size);
-        if (written > 0) {
-            data += written;
-            size -= static_cast<size_t>(written);
-        } else if (written < 0 && errno == EAGAIN) {
-            struct pollfd out = {fd, POLLOUT, 0};
-            poll(&out, 1, -1);
-        } else if (written < 0 && errno != EINTR) {
-            return;
-        }
-    }
+// Writes every byte, waiting while a non-blocking descriptor is full. Bytes nobody can take
+// any more (the reader went away) are dropped, as the C library drops them.
+void write_out(const char *data, size_t size) {
+    brindle::write_all(STDOUT_FILENO, data, size);
 }
 
 void write_collected() REQUIRES(sLock) {
     if (sCollected.empty())
         return;
     const int saved = errno;
-    write_all(STDOUT_FILENO, sCollected.data(), sCollected.size());
+    write_out(sCollected.data(), sCollected.size());
     errno = saved;
     sCollected.clear();
 }
@@ -51,7 +39,7 @@ void write_collected() REQUIRES(sLock) {
 ssize_t collect(void *, const char *data, size_t size) {
     brindle::MutexLock lock(sLock);
     if (sDirect) {
-        write_all(STDOUT_FILENO, data, size);
+        write_out(data, size);
         return static_cast<ssize_t>(size);
     }
     sCollected.append(data, size);
@@ -67,7 +55,7 @@ ssize_t write_error(void *, const char *data, size_t size) {
         write_collected();
     }
     const int saved = errno;
-    write_all(STDERR_FILENO, data, size);
+    brindle::write_all(STDERR_FILENO, data, size);
     errno = saved;
     return static_cast<ssize_t>(size);
 }

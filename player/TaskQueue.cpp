@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include <SystemIo.h>
+
 TaskQueue::TaskQueue() {
     fWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
@@ -33,8 +35,7 @@ void TaskQueue::Wake() {
     const uint64_t one = 1;
     int saved = errno;
     // A full counter (EAGAIN) is readable already; nothing is lost.
-    while (write(fWakeFd, &one, sizeof(one)) < 0 && errno == EINTR) {
-    }
+    brindle::retry_on_eintr([&] { return write(fWakeFd, &one, sizeof(one)); });
     errno = saved;
 }
 
@@ -42,8 +43,7 @@ void TaskQueue::ClearWake() {
     if (fWakeFd < 0)
         return;
     uint64_t count;
-    while (read(fWakeFd, &count, sizeof(count)) < 0 && errno == EINTR) {
-    }
+    brindle::retry_on_eintr([&] { return read(fWakeFd, &count, sizeof(count)); });
 }
 
 size_t TaskQueue::RunPending() {

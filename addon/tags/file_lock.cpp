@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include <Errors.h>
+#include <SystemIo.h>
 
 file_lock::~file_lock() {
     if (fFd >= 0) {
@@ -20,10 +21,7 @@ status_t file_lock::Lock(BFile &file) {
     int fd = file.Dup();
     if (fd < 0)
         return fd;
-    int result;
-    do {
-        result = flock(fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
+    const int result = brindle::retry_on_eintr([&] { return flock(fd, LOCK_EX); });
     if (result != 0) {
         int error = errno;
         close(fd);

@@ -1,7 +1,5 @@
 #include "tags/id3v2.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,11 +7,11 @@
 #include <vector>
 
 #include <Errors.h>
-#include <ModulePath.h>
 
 #include "tags/id3v2_codec.h"
 #include "tags/id3v2_layout.h"
 #include "tags/safe_rewrite.h"
+#include "tags/tag_module.h"
 #include "tags/util.h"
 
 namespace {
@@ -27,14 +25,11 @@ const char *const v22_frame_ids[ID3V2_TEXT_COUNT] = {"TT2", "TP1", "TAL", "TCO"}
 // TagLib's side, loaded once on first use and kept for the life of the process.
 const id3v2_codec *codec() {
     static const id3v2_codec *loaded = []() -> const id3v2_codec * {
-        void *image = dlopen(module_path(ID3V2_CODEC_MODULE).String(), RTLD_NOW | RTLD_LOCAL);
-        if (image == nullptr) {
-            printf("Failed to load %s: %s\n", ID3V2_CODEC_MODULE, dlerror());
+        auto table = static_cast<const id3v2_codec *>(
+            load_tag_module(ID3V2_CODEC_MODULE, ID3V2_CODEC_ENTRY));
+        if (table == nullptr)
             return nullptr;
-        }
-        auto entry = reinterpret_cast<id3v2_codec_entry>(dlsym(image, ID3V2_CODEC_ENTRY));
-        const id3v2_codec *table = entry != nullptr ? entry() : nullptr;
-        if (table == nullptr || table->abi != ID3V2_CODEC_ABI) {
+        if (table->abi != ID3V2_CODEC_ABI) {
             printf("Failed to load %s: not a matching module\n", ID3V2_CODEC_MODULE);
             return nullptr;
         }

@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -19,38 +18,13 @@
 #include <vector>
 
 #include <Errors.h>
+#include <ReplacementFile.h>
+#include <SystemIo.h>
+#include <UniqueFd.h>
 
 namespace {
 
-// Closes a descriptor at the end of its scope.
-class scoped_fd {
-public:
-    explicit scoped_fd(int fd = -1) : fFd(fd) {}
-    ~scoped_fd() { Reset(); }
-    scoped_fd(const scoped_fd &) = delete;
-    scoped_fd &operator=(const scoped_fd &) = delete;
-    scoped_fd &operator=(scoped_fd &&other) noexcept {
-        if (this != &other) {
-            Reset();
-            fFd = other.fFd;
-            other.fFd = -1;
-        }
-        return *this;
-    }
-
-    int Get() const { return fFd; }
-    // Closes now; the close's own failure as a status (NFS reports write errors here).
-    status_t Reset() {
-        if (fFd < 0)
-            return B_OK;
-        int result = close(fFd);
-        fFd = -1;
-        return result == 0 ? B_OK : status_from_errno(errno);
-    }
-
-private:
-    int fFd;
-};
+using brindle::UniqueFd;
 
 status_t last_error() {
     return status_from_errno(errno);
@@ -76,18 +50,7 @@ bool unchanged(const struct stat &before, const struct stat &after) {
 }
 
 status_t write_all(int fd, const char *data, size_t length) {
-    while (length > 0) {
-        ssize_t count = write(fd, data, length);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return last_error();
-        if (count == 0)
-            return B_IO_ERROR;
-        data += count;
-        length -= static_cast<size_t>(count);
-    }
-    return B_OK;
+    return brindle::write_all(fd, data, length) == 0 ? B_OK : last_error();
 }
 
 // Appends bytes `from` to `to` of `source` to `target`.
@@ -95,9 +58,8 @@ status_t copy_range(int source, off_t from, off_t to, int target) {
     std::vector<char> buffer(128 * 1024);
     while (from < to) {
         size_t want = static_cast<size_t>(std::min<off_t>(to - from, buffer.size()));
-        ssize_t count = pread(source, buffer.data(), want, from);
-        if (count < 0 && errno == EINTR)
-            continue;
+        ssize_t count =
+            brindle::retry_on_eintr([&] { return pread(source, buffer.data(), want, from); });
         if (count < 0)
             return last_error();
         if (count == 0)
@@ -228,25 +190,6 @@ status_t copy_metadata(int source, const struct stat &before, int target) {
 // Writes the new file's content through its descriptor or its path.
 using fill_function = std::function<status_t(int target, const char *path)>;
 
-// A fresh hidden file in `directory`, created exclusively so nothing existing is reused.
-int create_temporary(int directory, std::string *name) {
-    for (int attempt = 0; attempt < 100; attempt++) {
-        unsigned char random[6];
-        if (getrandom(random, sizeof(random), 0) != static_cast<ssize_t>(sizeof(random)))
-            return -1;
-        char candidate[32];
-        snprintf(candidate, sizeof(candidate), ".brindle-save-%02x%02x%02x%02x%02x%02x", random[0],
-                 random[1], random[2], random[3], random[4], random[5]);
-        int fd = openat(directory, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) {
-            *name = candidate;
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 // Where the open file really lives: its directory and its name there.
 status_t locate(int fd, std::string *directory, std::string *name) {
     char link[64];
@@ -266,8 +209,8 @@ status_t locate(int fd, std::string *directory, std::string *name) {
 
 // The file being replaced: its descriptor, where its name lives, and what it was at the start.
 struct rewrite_site {
-    scoped_fd source;
-    scoped_fd directory;
+    UniqueFd source;
+    UniqueFd directory;
     std::string directoryPath;
     std::string name;
     struct stat before;
@@ -278,7 +221,7 @@ status_t open_site(BFile &file, rewrite_site *site) {
     int dup = file.Dup();
     if (dup < 0)
         return dup;
-    site->source = scoped_fd(dup);
+    site->source = UniqueFd(dup);
     if (fstat(site->source.Get(), &site->before) != 0)
         return last_error();
     if (!S_ISREG(site->before.st_mode))
@@ -292,7 +235,7 @@ status_t open_site(BFile &file, rewrite_site *site) {
     if (status != B_OK)
         return status;
     site->directory =
-        scoped_fd(open(site->directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd(open(site->directoryPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (site->directory.Get() < 0)
         return last_error();
     struct stat named;
@@ -315,13 +258,12 @@ status_t rename_failure() {
     return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
 }
 
-// Puts the finished file `temporary` under the site's name. The two are swapped in one step,
+// Puts the finished file `target` under the site's name. The two are swapped in one step,
 // then what came out is checked to be the untouched file that was copied; if it is not (a
 // hard link or another program's save came in between), they are swapped back. On a file
-// system without swaps, a last look and a plain rename. `*stuck` tells that a swap back
-// failed: the temporary name then holds the other file, which must not be removed.
-status_t swap_in(const rewrite_site &site, const char *temporary, bool *stuck) {
-    *stuck = false;
+// system without swaps, a last look and a plain rename. When a swap back fails, the
+// temporary name holds the other file, which is kept rather than lost.
+status_t swap_in(const rewrite_site &site, brindle::ReplacementFile &target) {
     const int directory = site.directory.Get();
     const char *name = site.name.c_str();
     struct stat now;
@@ -335,21 +277,23 @@ status_t swap_in(const rewrite_site &site, const char *temporary, bool *stuck) {
     if (status != B_OK)
         return status;
 
-    if (renameat2(directory, temporary, directory, name, RENAME_EXCHANGE) != 0) {
+    if (target.Exchange(name) != 0) {
         if (errno != EINVAL && errno != ENOSYS)
             return rename_failure();
-        return renameat(directory, temporary, directory, name) == 0 ? B_OK : rename_failure();
+        return target.Commit(name) == 0 ? B_OK : rename_failure();
     }
     struct stat swapped;
-    status = fstatat(directory, temporary, &swapped, AT_SYMLINK_NOFOLLOW) == 0
+    status = fstatat(directory, target.Name().c_str(), &swapped, AT_SYMLINK_NOFOLLOW) == 0
                  ? check_named(site, swapped)
                  : REWRITE_FILE_CHANGED;
     if (status != B_OK) {
-        *stuck = renameat2(directory, temporary, directory, name, RENAME_EXCHANGE) != 0;
+        if (target.Exchange(name) != 0)
+            target.Keep();
         return status;
     }
-    // The old file, now under the temporary name.
-    unlinkat(directory, temporary, 0);
+    // The old file, now under the temporary name; then the swap reaches the disk.
+    target.Discard();
+    target.SyncFolder();
     return B_OK;
 }
 
@@ -357,42 +301,31 @@ status_t swap_in(const rewrite_site &site, const char *temporary, bool *stuck) {
 // flushes it and swaps it in. No temporary file is left on failure (but for a failed swap
 // back, which leaves the other file under the temporary name rather than lose it).
 status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement) {
-    const int directory = site.directory.Get();
-    std::string temporary;
-    scoped_fd target(create_temporary(directory, &temporary));
-    if (target.Get() < 0)
+    brindle::ReplacementFile target;
+    if (target.Create(site.directory.Get(), ".brindle-save-") != 0)
         return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
     const std::string temporaryPath =
-        (site.directoryPath == "/" ? "" : site.directoryPath) + "/" + temporary;
+        (site.directoryPath == "/" ? "" : site.directoryPath) + "/" + target.Name();
 
-    status_t status = copy_flags(site.source.Get(), target.Get(), kFlagsBeforeData);
+    status_t status = copy_flags(site.source.Get(), target.Fd(), kFlagsBeforeData);
     if (status == B_OK)
-        status = fill(target.Get(), temporaryPath.c_str());
+        status = fill(target.Fd(), temporaryPath.c_str());
     struct stat after;
     if (status == B_OK && fstat(site.source.Get(), &after) != 0)
         status = last_error();
     if (status == B_OK && !unchanged(site.before, after))
         status = REWRITE_FILE_CHANGED;
     if (status == B_OK)
-        status = copy_metadata(site.source.Get(), site.before, target.Get());
-    if (status == B_OK && fsync(target.Get()) != 0)
-        status = last_error();
+        status = copy_metadata(site.source.Get(), site.before, target.Fd());
     struct stat made;
-    if (status == B_OK && fstat(target.Get(), &made) != 0)
+    if (status == B_OK && fstat(target.Fd(), &made) != 0)
         status = last_error();
-    status_t closed = target.Reset();
+    if (status == B_OK && target.Finish() != 0)
+        status = last_error();
     if (status == B_OK)
-        status = closed;
-    bool stuck = false;
-    if (status == B_OK)
-        status = swap_in(site, temporary.c_str(), &stuck);
-    if (status != B_OK) {
-        if (!stuck)
-            unlinkat(directory, temporary.c_str(), 0);
+        status = swap_in(site, target);
+    if (status != B_OK)
         return status;
-    }
-    // The rename itself reaches the disk with the directory.
-    fsync(directory);
     if (replacement != nullptr)
         *replacement = node_ref(made.st_dev, made.st_ino);
     return B_OK;

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include <SystemIo.h>
+
 namespace BPrivate {
 namespace launcher {
 
@@ -34,10 +36,7 @@ bool read_first_line(const std::string &path, std::string *line) {
     if (fd < 0)
         return false;
     char buffer[kMaxEntrySize];
-    ssize_t count;
-    do {
-        count = read(fd, buffer, sizeof(buffer));
-    } while (count < 0 && errno == EINTR);
+    const ssize_t count = brindle::retry_on_eintr([&] { return read(fd, buffer, sizeof(buffer)); });
     close(fd);
     if (count <= 0)
         return false;
@@ -207,16 +206,14 @@ status_t start_detached(const std::string &program, team_id *team) {
 
     close(reports[1]);
     int status = 0;
-    while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-    }
+    brindle::retry_on_eintr([&] { return waitpid(middle, &status, 0); });
     // Reads until every writer is gone: the grandchild's copy closes at exec.
     team_id started = -1;
     bool failed = false;
     Report message;
     for (;;) {
-        ssize_t count = read(reports[0], &message, sizeof(message));
-        if (count < 0 && errno == EINTR)
-            continue;
+        const ssize_t count =
+            brindle::retry_on_eintr([&] { return read(reports[0], &message, sizeof(message)); });
         if (count != static_cast<ssize_t>(sizeof(message)))
             break;
         if (message.kind == kStarted)

@@ -15,6 +15,7 @@
 
 #include <Message.h>
 #include <RosterSupport.h>
+#include <SystemIo.h>
 
 namespace BPrivate {
 
@@ -37,10 +38,7 @@ public:
             fStatus = status_from_errno(errno);
             return;
         }
-        int result;
-        do {
-            result = flock(fFd, LOCK_EX);
-        } while (result != 0 && errno == EINTR);
+        const int result = brindle::retry_on_eintr([&] { return flock(fFd, LOCK_EX); });
         fStatus = result == 0 ? B_OK : status_from_errno(errno);
     }
     ~SignatureLock() {
@@ -178,9 +176,8 @@ namespace {
 bool read_request(Connection &connection, const RosterServer::delivery_function &deliver) {
     char buffer[4096];
     for (;;) {
-        ssize_t count = recv(connection.fd, buffer, sizeof(buffer), 0);
-        if (count < 0 && errno == EINTR)
-            continue;
+        const ssize_t count =
+            brindle::retry_on_eintr([&] { return recv(connection.fd, buffer, sizeof(buffer), 0); });
         if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return false;
         if (count <= 0)

@@ -14,6 +14,7 @@
 #include <strings.h>
 
 #include <Message.h>
+#include <SystemIo.h>
 
 namespace BPrivate {
 namespace roster {
@@ -69,37 +70,21 @@ void set_timeouts(int fd, bigtime_t timeout) {
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof(value));
 }
 
+// A socket timeout (SO_SNDTIMEO, SO_RCVTIMEO) as B_TIMED_OUT, other errors as they are.
+status_t transfer_failure() {
+    return errno == EAGAIN || errno == EWOULDBLOCK ? B_TIMED_OUT : status_from_errno(errno);
+}
+
 status_t write_all(int fd, const char *data, size_t size) {
-    while (size > 0) {
-        ssize_t written = send(fd, data, size, MSG_NOSIGNAL);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return B_TIMED_OUT;
-            return status_from_errno(errno);
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return B_OK;
+    return brindle::send_all(fd, data, size) == 0 ? B_OK : transfer_failure();
 }
 
 status_t read_all(int fd, char *data, size_t size) {
-    while (size > 0) {
-        ssize_t count = recv(fd, data, size, 0);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return B_TIMED_OUT;
-            return status_from_errno(errno);
-        }
-        if (count == 0)
-            return B_BUSTED_PIPE;
-        data += count;
-        size -= static_cast<size_t>(count);
-    }
+    const ssize_t count = brindle::read_all(fd, data, size);
+    if (count < 0)
+        return transfer_failure();
+    if (static_cast<size_t>(count) < size)
+        return B_BUSTED_PIPE;  // the other side closed first
     return B_OK;
 }
 
@@ -205,10 +190,8 @@ status_t connect_to(const std::string &path, int *fd, team_id *peer) {
         return status_from_errno(errno);
     // Also bounds connect() when the listener's backlog is full.
     set_timeouts(socketFd, kConnectionTimeout);
-    int result;
-    do {
-        result = connect(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
-    } while (result != 0 && errno == EINTR);
+    const int result = brindle::retry_on_eintr(
+        [&] { return connect(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address)); });
     if (result != 0) {
         int error = errno;
         close(socketFd);

@@ -2,6 +2,7 @@
 
 #include <Errors.h>
 #include <StorageSupport.h>
+#include <UniqueFd.h>
 
 #include <fcntl.h>
 #include <linux/limits.h>
@@ -18,25 +19,7 @@ using BPrivate::EntryRefAccess;
 
 namespace {
 
-// Closes a descriptor when it goes out of scope, unless released.
-class ScopedFd {
-public:
-    explicit ScopedFd(int fd = -1) : fFd(fd) {}
-    ~ScopedFd() { Reset(); }
-    ScopedFd(const ScopedFd &) = delete;
-    ScopedFd &operator=(const ScopedFd &) = delete;
-
-    int Get() const { return fFd; }
-    void Reset(int fd = -1) {
-        if (fFd >= 0)
-            close(fFd);
-        fFd = fd;
-    }
-    int Release() { return std::exchange(fFd, -1); }
-
-private:
-    int fFd;
-};
+using brindle::UniqueFd;
 
 bool is_dot_name(const BString &leaf) {
     return leaf == "." || leaf == "..";
@@ -208,7 +191,7 @@ bool BEntry::operator==(const BEntry &entry) const {
 // take more.
 status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
     BString current(path);
-    ScopedFd linkBase;  // the directory a relative link target is taken from
+    UniqueFd linkBase;  // the directory a relative link target is taken from
     for (int links = 0;; ++links) {
         if (current.Length() >= PATH_MAX)
             return B_NAME_TOO_LONG;
@@ -218,7 +201,7 @@ status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
         // "." and ".." name a directory itself: find its real parent and name, so the ref
         // holds those (and compares equal with other refs to it).
         if (is_dot_name(leaf)) {
-            ScopedFd itself(openat(baseFd, current.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            UniqueFd itself(openat(baseFd, current.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
             if (itself.Get() < 0)
                 return status_from_errno(errno);
             status_t status = path_of_descriptor(itself.Get(), &current);
@@ -229,7 +212,7 @@ status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
         if (leaf.Length() > NAME_MAX)
             return B_NAME_TOO_LONG;
 
-        ScopedFd directory(
+        UniqueFd directory(
             openat(baseFd, directoryPart.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (directory.Get() < 0)
             return status_from_errno(errno);

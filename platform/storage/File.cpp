@@ -3,6 +3,7 @@
 #include <Entry.h>
 #include <Errors.h>
 #include <StorageSupport.h>
+#include <SystemIo.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,10 +20,7 @@ const uint32 kAcceptedFlags = O_ACCMODE | O_CREAT | O_TRUNC | O_EXCL | O_APPEND;
 // into a status. A short count (a full disk, a file size limit) is reported as it is.
 template <typename Call>
 ssize_t io_status(Call call) {
-    ssize_t count;
-    do {
-        count = call();
-    } while (count < 0 && errno == EINTR);
+    const ssize_t count = brindle::retry_on_eintr(call);
     return count >= 0 ? count : status_from_errno(errno);
 }
 
@@ -195,10 +193,7 @@ status_t BFile::SetSize(off_t size) {
         return B_FILE_ERROR;
     if (size < 0)
         return B_BAD_VALUE;
-    int result;
-    do {
-        result = ftruncate(fFd, size);
-    } while (result != 0 && errno == EINTR);
+    const int result = brindle::retry_on_eintr([&] { return ftruncate(fFd, size); });
     return result == 0 ? B_OK : status_from_errno(errno);
 }
 

@@ -1,10 +1,10 @@
 #include <MagicLibrary.h>
 
 #include <Errors.h>
+#include <ModuleLoader.h>
 #include <Mutex.h>
 #include <StorageDefs.h>
 
-#include <dlfcn.h>
 #include <magic.h>
 
 #include <cstring>
@@ -23,13 +23,13 @@ struct Magic {
 
     bool Load() REQUIRES(lock) {
         loadAttempted = true;
-        void *library = dlopen("libmagic.so.1", RTLD_NOW | RTLD_LOCAL);
+        void *library = brindle::open_module("libmagic.so.1");
         if (library == nullptr)
             return false;
-        auto open = reinterpret_cast<decltype(&magic_open)>(dlsym(library, "magic_open"));
-        auto load = reinterpret_cast<decltype(&magic_load)>(dlsym(library, "magic_load"));
-        auto close = reinterpret_cast<decltype(&magic_close)>(dlsym(library, "magic_close"));
-        buffer = reinterpret_cast<decltype(&magic_buffer)>(dlsym(library, "magic_buffer"));
+        auto open = brindle::module_entry<decltype(&magic_open)>(library, "magic_open");
+        auto load = brindle::module_entry<decltype(&magic_load)>(library, "magic_load");
+        auto close = brindle::module_entry<decltype(&magic_close)>(library, "magic_close");
+        buffer = brindle::module_entry<decltype(&magic_buffer)>(library, "magic_buffer");
         if (open == nullptr || load == nullptr || close == nullptr || buffer == nullptr)
             return false;
         cookie = open(MAGIC_MIME_TYPE);

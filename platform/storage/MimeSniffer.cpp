@@ -6,6 +6,7 @@
 #include <MpegAudioProbe.h>
 #include <Mutex.h>
 #include <StorageDefs.h>
+#include <SystemIo.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,18 +32,8 @@ const char *const kFreedesktopMpegNames[] = {"audio/mpeg", "audio/mp3", "audio/x
 // Reads up to `length` bytes from `offset` without moving the descriptor's position (a
 // BFile may be using it). Returns the count, short only at the end of the file.
 ssize_t read_at(int fd, off_t offset, unsigned char *buffer, size_t length) {
-    size_t done = 0;
-    while (done < length) {
-        ssize_t count = pread(fd, buffer + done, length - done, offset + static_cast<off_t>(done));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return status_from_errno(errno);
-        if (count == 0)
-            break;
-        done += static_cast<size_t>(count);
-    }
-    return static_cast<ssize_t>(done);
+    const ssize_t count = brindle::read_all_at(fd, buffer, length, offset);
+    return count >= 0 ? count : status_from_errno(errno);
 }
 
 // The last guesses, by file identity and content version. A guess may cost libmagic a few

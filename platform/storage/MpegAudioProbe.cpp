@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <SystemIo.h>
+
 namespace BPrivate {
 
 bool is_mpeg_audio_frame_header(const unsigned char *bytes) {
@@ -47,10 +49,8 @@ bool probe_mpeg_audio(int fd, const unsigned char *head, size_t headLength) {
     if (tagEnd + 4 > kMagicLookahead)
         return false;
     unsigned char frame[4];
-    ssize_t count;
-    do {
-        count = pread(fd, frame, sizeof(frame), static_cast<off_t>(tagEnd));
-    } while (count < 0 && errno == EINTR);
+    const ssize_t count = brindle::retry_on_eintr(
+        [&] { return pread(fd, frame, sizeof(frame), static_cast<off_t>(tagEnd)); });
     return count == static_cast<ssize_t>(sizeof(frame)) && is_mpeg_audio_frame_header(frame);
 }
 

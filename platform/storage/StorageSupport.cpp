@@ -2,6 +2,7 @@
 
 #include <Entry.h>
 #include <Errors.h>
+#include <SystemIo.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -49,10 +50,8 @@ status_t open_node_at(int directoryFd, const char *name, int flags, uint32 accep
 
     // Non-blocking, so a FIFO cannot hold the open (nor a device waiting for a carrier);
     // the kind is checked through the descriptor, which no later swap of the entry changes.
-    int newFd;
-    do {
-        newFd = openat(directoryFd, name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    } while (newFd < 0 && errno == EINTR);
+    const int newFd = brindle::retry_on_eintr(
+        [&] { return openat(directoryFd, name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666); });
     if (newFd < 0) {
         // A socket, a FIFO without a reader opened for writing, a device without a driver.
         if (errno == ENXIO || errno == ENODEV)
