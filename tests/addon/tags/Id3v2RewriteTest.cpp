@@ -71,8 +71,8 @@ protected:
 };
 
 TEST_F(Id3v2Rewrite, GrowingTagReplacesTheFileWithItsAttributesModeAndOwner) {
-    ASSERT_TRUE(setfattr_value(fPath, "user.haiku.Audio:Title", typed_value('CSTR', "Old")));
-    ASSERT_TRUE(setfattr_value(fPath, "user.baloo.rating", "6"));
+    ASSERT_TRUE(setfattr(fPath, "user.haiku.Audio:Title", typed_value('CSTR', "Old")));
+    ASSERT_TRUE(setfattr(fPath, "user.baloo.rating", "6"));
     ASSERT_EQ(0, chmod(fPath.c_str(), 0640));
     ASSERT_EQ(0, chown(fPath.c_str(), 65534, 65534));
     auto attributes = getfattr_all(fPath);

@@ -18,6 +18,7 @@ using test_support::id3v1_tag;
 using test_support::read_file;
 using test_support::run_command;
 using test_support::run_in_child;
+using test_support::setfattr;
 using test_support::shell_quote;
 using test_support::write_file;
 
@@ -47,12 +48,6 @@ private:
     int fCaptureFd;
     std::string fText;
 };
-
-// Sets an extended attribute with setfattr; `value` is raw bytes.
-inline bool setfattr_value(const std::string &path, const std::string &xattrName,
-                           const std::string &value) {
-    return test_support::setfattr(path, xattrName, value);
-}
 
 }  // namespace tags_test
 
