@@ -2,8 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 #include <NodeInfo.h>
 #include <StorageDefs.h>
@@ -18,16 +19,32 @@ bool seek_from_end(BFile &file, int64 offset) {
     return file.Seek(offset, SEEK_END) > 0;
 }
 
-uint8 find_genre(const char *const table[], const char *name,
-                 int (*compare)(const char *, const char *) = strcmp) {
-    if (name == nullptr)
-        return UNKNOWN_GENRE_VALUE;
-    // Entry NUM_GENRES ("unknown") is never matched: it names no genre.
-    for (int32 i = 0; i < NUM_GENRES; i++) {
-        if (compare(table[i], name) == 0)
-            return static_cast<uint8>(i);
+// The name with ASCII letters in lower case, as strcasecmp compares them; other bytes stay.
+std::string ascii_lower(const char *name) {
+    std::string lower(name);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
-    return UNKNOWN_GENRE_VALUE;
+    return lower;
+}
+
+// A genre table's names to their first index, built once: the form looks up a label on every
+// load and save, and a scan of NUM_GENRES names each time showed in the step's profile. Entry
+// NUM_GENRES ("unknown") is never a key: it names no genre. The first of two equal names
+// (Fusion) keeps its index.
+using GenreIndex = std::unordered_map<std::string, uint8>;
+
+GenreIndex index_genres(const char *const table[], bool foldCase) {
+    GenreIndex index;
+    for (int32 i = 0; i < NUM_GENRES; i++)
+        index.emplace(foldCase ? ascii_lower(table[i]) : table[i], static_cast<uint8>(i));
+    return index;
+}
+
+uint8 find_genre(const GenreIndex &index, const std::string &name) {
+    auto found = index.find(name);
+    return found == index.end() ? UNKNOWN_GENRE_VALUE : found->second;
 }
 
 }  // namespace
@@ -149,13 +166,16 @@ bool add_id3_info(BFile &file) {
 }
 
 uint8 get_genre_id(const char *name) {
-    return find_genre(genres, name);
+    static const GenreIndex index = index_genres(genres, false);
+    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, name);
 }
 
 uint8 get_genre_id_ignoring_case(const char *name) {
-    return find_genre(genres, name, strcasecmp);
+    static const GenreIndex index = index_genres(genres, true);
+    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, ascii_lower(name));
 }
 
 uint8 get_genre_alpha_index(const char *name) {
-    return find_genre(alphabetized_genres, name);
+    static const GenreIndex index = index_genres(alphabetized_genres, false);
+    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, name);
 }

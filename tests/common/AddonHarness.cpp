@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <limits.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -28,42 +27,6 @@ namespace {
 }
 
 }  // namespace
-
-std::string player_path() {
-    return std::string(BRINDLE_BUILD_DIR) + "/brindle-player";
-}
-std::string addon_path() {
-    return std::string(BRINDLE_BUILD_DIR) + "/add-ons/brindle.so";
-}
-std::string launcher_path() {
-    return std::string(BRINDLE_BUILD_DIR) + "/brindle";
-}
-
-TempDir::~TempDir() {
-    for (auto it = fMounts.rbegin(); it != fMounts.rend(); ++it)
-        umount2(it->c_str(), MNT_DETACH);
-}
-
-bool TempDir::MountRamfs(const std::string &name) {
-    std::string path = *this / name;
-    if (mkdir(path.c_str(), 0755) != 0)
-        return false;
-    if (mount("none", path.c_str(), "ramfs", 0, nullptr) != 0)
-        return false;
-    fMounts.push_back(path);
-    return true;
-}
-
-std::string runtime_dir(const TempDir &dir) {
-    std::string path = dir / "runtime";
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        fail("mkdir " + path);
-    return path;
-}
-
-std::string config_dir(const TempDir &dir) {
-    return dir / "config";
-}
 
 std::map<std::string, std::string> drawn_environment(const TempDir &dir) {
     return {{"QT_QPA_PLATFORM", "offscreen"},
@@ -111,35 +74,18 @@ std::vector<std::string> player_argv(const std::string &script,
     return argv;
 }
 
-SpawnOptions player_options(const TempDir &dir, uid_t user) {
-    SpawnOptions options;
-    options.directory = dir.Path();
-    std::string runtime = runtime_dir(dir);
-    if (user != 0 && chown(runtime.c_str(), user, user) != 0)
-        fail("chown " + runtime);
-    options.env["XDG_RUNTIME_DIR"] = runtime;
-    options.env["XDG_CONFIG_HOME"] = config_dir(dir);
-    options.dropToUser = user;
-    return options;
-}
-
 }  // namespace
 
 RunResult run_player(const TempDir &dir, const std::string &script,
                      const std::vector<std::string> &files,
                      const std::vector<std::string> &launcher) {
-    std::string scriptPath = dir / "script.txt";
-    write_file(scriptPath, script);
-    std::vector<std::string> argv = launcher;
-    for (const std::string &word : player_argv(scriptPath, files))
-        argv.push_back(word);
-    Process process(argv, player_options(dir, 0));
-    return process.Finish();
+    return {test_support::run_player_script(dir, {"--headless", "--add-on", addon_path()}, script,
+                                            files, launcher)};
 }
 
 PlayerSession::PlayerSession(const TempDir &dir, const std::vector<std::string> &files, uid_t user)
     : fProcess(player_argv("-", files), [&] {
-          SpawnOptions options = player_options(dir, user);
+          SpawnOptions options = test_support::player_options(dir, user);
           options.input = test_support::Input::kPipe;
           return options;
       }()) {}
@@ -191,32 +137,6 @@ RunResult CommandedPlayer::Quit() {
 
 bool PlayerSession::Sync() {
     return Send("add-ons") && !fProcess.WaitForLineStarting("= add-on ").empty();
-}
-
-std::string make_wav_bytes(double seconds, int frequency) {
-    return test_support::sine_wav(seconds, 8000, frequency);
-}
-
-void make_audio(const std::string &path, const std::string &format) {
-    // Each encoder runs once per test process; every file after that is a copy of its output.
-    static std::map<std::string, std::string> encoded;
-    std::string &bytes = encoded[format];
-    if (bytes.empty()) {
-        TempDir scratch;
-        const std::string made = scratch / ("tone." + format);
-        const std::string wav = make_wav_bytes(0.3, 440);
-        if (!(format == "mp3" ? test_support::encode_mp3(wav, made)
-                              : test_support::encode_audio(wav, made, format)))
-            throw std::runtime_error("the " + format + " encoder failed");
-        bytes = read_file(made);
-        if (bytes.size() <= 128)
-            throw std::runtime_error("the " + format + " encoder wrote too little");
-    }
-    write_file(path, bytes);
-}
-
-void make_mp3(const std::string &path) {
-    make_audio(path, "mp3");
 }
 
 std::string bytes_at_tag_position(const std::string &path) {

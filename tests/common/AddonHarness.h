@@ -11,27 +11,17 @@
 
 #include "AudioFiles.h"
 #include "ChildProcess.h"
+#include "PlayerRunner.h"
 #include "TestFiles.h"
 
 namespace addon_test {
 
-// Build outputs under test.
-std::string player_path();
-std::string addon_path();
-std::string launcher_path();
-
-// A fresh directory (ext4 here, with user xattrs), removed with everything in it when the
-// object goes. Mounts made under it are unmounted first.
-class TempDir : public test_support::TempDir {
-public:
-    TempDir() : test_support::TempDir("brindle-addon") {}
-    ~TempDir();
-    // Mounts a ramfs (no user xattrs) at `name`; false when mounting is not allowed.
-    bool MountRamfs(const std::string &name);
-
-private:
-    std::vector<std::string> fMounts;
-};
+using test_support::addon_path;
+using test_support::config_dir;
+using test_support::launcher_path;
+using test_support::player_path;
+using test_support::runtime_dir;
+using test_support::TempDir;
 
 // What a child process did; Lines() are its standard output's.
 struct RunResult : test_support::RunResult {
@@ -52,12 +42,6 @@ public:
     RunResult Finish() { return RunResult{ChildProcess::Finish()}; }
 };
 
-// The roster directory the player of a test uses: private to the test, so players of
-// tests running side by side never meet.
-std::string runtime_dir(const TempDir &dir);
-// The settings folder (XDG_CONFIG_HOME) of the test's players: the place of their
-// windows is kept there, never in the user's own.
-std::string config_dir(const TempDir &dir);
 // A drawn player's environment: Qt's offscreen platform, and the two folders above.
 std::map<std::string, std::string> drawn_environment(const TempDir &dir);
 
@@ -119,15 +103,10 @@ private:
 // Files.
 using test_support::file_size;
 using test_support::id3v1_tag;
+using test_support::make_audio;
+using test_support::make_mp3;
 using test_support::read_file;
 using test_support::write_file;
-// A short mono 16-bit WAV (a sine), as a test would record one.
-std::string make_wav_bytes(double seconds, int frequency);
-// An MP3 without tags, encoded by lame from a WAV (made once, copied for each call).
-void make_mp3(const std::string &path);
-// The same in another format, from its own encoder (test_support::encode_audio's names:
-// "flac", "ogg", "opus", "m4a"; "mp3" is make_mp3).
-void make_audio(const std::string &path, const std::string &format);
 // The text "has_id3_info" prints for a file without a tag: its bytes at -128, at most
 // three, up to the first NUL.
 std::string bytes_at_tag_position(const std::string &path);

@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <stdexcept>
 
+#include "Polling.h"
 #include "TestFiles.h"
 
 namespace test_support {
@@ -40,24 +43,17 @@ std::string sine_wav(double seconds, unsigned rate, double frequency) {
 }
 
 bool have_lame() {
-    return run_command("command -v lame >/dev/null 2>&1") == 0;
+    return !installed("lame").empty();
 }
 
-bool encode_mp3(const std::string &wav, const std::string &mp3Path,
-                const std::string &lameOptions) {
-    std::string wavPath = mp3Path + ".wav";
-    write_file(wavPath, wav);
-    int status = run_command("lame --quiet " + lameOptions + " " + shell_quote(wavPath) + " " +
-                             shell_quote(mp3Path) + " 2>/dev/null");
-    unlink(wavPath.c_str());
-    return status == 0;
-}
-
-bool encode_audio(const std::string &wav, const std::string &path, const std::string &format) {
+bool encode_audio(const std::string &wav, const std::string &path, const std::string &format,
+                  const std::string &options) {
     const std::string in = shell_quote(path + ".wav"), out = shell_quote(path);
     const std::string ffmpeg = "ffmpeg -nostdin -loglevel error -y -i " + in;
     std::string command;
-    if (format == "flac")
+    if (format == "mp3")
+        command = "lame --quiet " + options + " " + in + " " + out;
+    else if (format == "flac")
         command = "flac --silent --force -o " + out + " " + in;
     else if (format == "ogg")
         command = "oggenc --quiet -o " + out + " " + in;
@@ -75,6 +71,21 @@ bool encode_audio(const std::string &wav, const std::string &path, const std::st
     int status = run_command(command + " >/dev/null 2>&1");
     unlink((path + ".wav").c_str());
     return status == 0;
+}
+
+void make_audio(const std::string &path, const std::string &format, const std::string &options) {
+    static std::map<std::string, std::string> encoded;  // by format and options
+    std::string &bytes = encoded[format + " " + options];
+    if (bytes.empty()) {
+        TempDir scratch("brindle-fixture");
+        const std::string made = scratch / ("tone." + format);
+        if (!encode_audio(sine_wav(0.3, 22050, 440), made, format, options))
+            throw std::runtime_error("the " + format + " encoder failed");
+        bytes = read_file(made);
+        if (bytes.size() <= 128)
+            throw std::runtime_error("the " + format + " encoder wrote too little");
+    }
+    write_file(path, bytes);
 }
 
 std::string id3v1_tag(const std::string &title, const std::string &artist, const std::string &album,

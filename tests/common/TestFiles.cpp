@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include <dirent.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -98,8 +99,7 @@ std::string escape_name(const std::string &name) {
 
 }  // namespace
 
-TempDir::TempDir(const std::string &prefix, bool requireUserXattrs, mode_t mode) {
-    std::string fallback;  // the first directory made, in case none keeps user xattrs
+TempDir::TempDir(const std::string &prefix) {
     for (const char *base : {"/var/tmp", "/tmp"}) {
         std::string pattern = std::string(base) + "/" + prefix + "-XXXXXX";
         if (mkdtemp(&pattern[0]) == nullptr)
@@ -108,24 +108,16 @@ TempDir::TempDir(const std::string &prefix, bool requireUserXattrs, mode_t mode)
             fPath = pattern;
             break;
         }
-        if (!requireUserXattrs && fallback.empty())
-            fallback = pattern;
-        else
-            rmdir(pattern.c_str());
+        rmdir(pattern.c_str());
     }
     if (fPath.empty())
-        fPath.swap(fallback);
-    else if (!fallback.empty())
-        rmdir(fallback.c_str());
-    if (fPath.empty()) {
-        throw std::runtime_error(requireUserXattrs
-                                     ? "no temporary directory with user extended attributes"
-                                     : "cannot make a temporary directory");
-    }
-    chmod(fPath.c_str(), mode);
+        throw std::runtime_error("no temporary directory with user extended attributes");
+    chmod(fPath.c_str(), 0755);
 }
 
 TempDir::~TempDir() {
+    for (auto it = fMounts.rbegin(); it != fMounts.rend(); ++it)
+        umount2(it->c_str(), MNT_DETACH);
     make_removable(fPath);
     std::error_code ignored;
     std::filesystem::remove_all(fPath, ignored);
@@ -135,6 +127,16 @@ std::string TempDir::Write(const std::string &name, const std::string &text) con
     const std::string path = *this / name;
     write_file(path, text);
     return path;
+}
+
+bool TempDir::MountRamfs(const std::string &name) {
+    std::string path = *this / name;
+    if (mkdir(path.c_str(), 0755) != 0)
+        return false;
+    if (mount("none", path.c_str(), "ramfs", 0, nullptr) != 0)
+        return false;
+    fMounts.push_back(path);
+    return true;
 }
 
 void write_file(const std::string &path, const std::string &bytes) {
@@ -221,21 +223,16 @@ std::map<std::string, std::string> getfattr_all(const std::string &path) {
 }
 
 std::string getfattr_value(const std::string &path, const std::string &xattrName, bool *found) {
-    // Prints "# file: PATH" and then "NAME=0x...".
-    std::string output;
-    int status = run_command("getfattr --absolute-names -e hex -n " + shell_quote(xattrName) + " " +
-                                 shell_quote(path) + " 2>/dev/null",
-                             &output);
-    std::string prefix = xattrName + "=0x";
-    size_t at = output.find("\n" + prefix);
-    bool present = status == 0 && at != std::string::npos;
+    std::map<std::string, std::string> attributes;
+    try {
+        attributes = getfattr_all(path);
+    } catch (const std::runtime_error &) {
+        // No file, no attribute: the caller asks whether it has one.
+    }
+    auto value = attributes.find(xattrName);
     if (found != nullptr)
-        *found = present;
-    if (!present)
-        return std::string();
-    size_t start = at + 1 + prefix.size();
-    size_t end = output.find('\n', start);
-    return from_hex(output.substr(start, end == std::string::npos ? end : end - start));
+        *found = value != attributes.end();
+    return value == attributes.end() ? std::string() : value->second;
 }
 
 bool setfattr(const std::string &path, const std::string &xattrName, const std::string &value) {

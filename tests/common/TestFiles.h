@@ -9,19 +9,17 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
-// A fresh directory `prefix`-XXXXXX under /var/tmp or /tmp, preferring a file system that
-// keeps user extended attributes; removed with everything in it at destruction, whatever
-// modes the test left on it.
+// A fresh directory `prefix`-XXXXXX under /var/tmp or /tmp on a file system that keeps user
+// extended attributes (std::runtime_error when there is none); removed with everything in it
+// at destruction, whatever modes the test left on it, mounts made under it unmounted first.
+// Mode 0755, so a child that dropped its privileges reaches the files inside.
 class TempDir {
 public:
-    // `requireUserXattrs` makes a directory without user extended attributes an error
-    // (std::runtime_error). `mode` is given to the directory: 0755 lets a child that dropped
-    // its privileges reach the files inside.
-    explicit TempDir(const std::string &prefix = "brindle-test", bool requireUserXattrs = false,
-                     mode_t mode = 0700);
+    explicit TempDir(const std::string &prefix = "brindle-test");
     ~TempDir();
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
@@ -30,9 +28,12 @@ public:
     std::string operator/(const std::string &name) const { return fPath + "/" + name; }
     // Writes `text` to the file `name` in the directory; returns its path.
     std::string Write(const std::string &name, const std::string &text) const;
+    // Mounts a ramfs (no user xattrs) at `name`; false when mounting is not allowed.
+    bool MountRamfs(const std::string &name);
 
 private:
     std::string fPath;
+    std::vector<std::string> fMounts;
 };
 
 // Writes `bytes` to `path`, replacing it; throws std::runtime_error when it cannot.

@@ -125,14 +125,14 @@ std::vector<CorpusFile> make_type_corpus(const std::string &directory,
     for (const Encoding &encoding : encodings) {
         const std::string path = directory + "/" + encoding.file;
         const std::string wav = encoding.rate == 44100 ? wav44 : sine_wav(1.0, encoding.rate, 440);
-        if (encode_mp3(wav, path, encoding.options))
+        if (encode_audio(wav, path, "mp3", encoding.options))
             corpus.push_back({encoding.name, path});
         else if (missing != nullptr)
             missing->push_back(encoding.name);
     }
     // An ID3v2 tag built by hand (one text frame, 100 bytes of padding) before lame's audio.
     const std::string plain = directory + "/plain.tmp";
-    if (encode_mp3(wav44, plain, "-b 96 -t")) {
+    if (encode_audio(wav44, plain, "mp3", "-b 96 -t")) {
         std::string frame("TIT2", 4);
         put_be(&frame, 6, 4);
         frame += std::string("\0\0\x03Title", 8);

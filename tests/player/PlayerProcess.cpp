@@ -2,9 +2,6 @@
 
 namespace player_test {
 
-std::string player_path() {
-    return BRINDLE_BUILD_DIR "/brindle-player";
-}
 std::string interface_addon_path() {
     return TEST_INTERFACE_ADDON;
 }
@@ -45,18 +42,12 @@ PlayerProcess::PlayerProcess(const std::vector<std::string> &argv, Input input,
 RunResult run_script(const std::vector<std::string> &addOns, const std::string &script,
                      const std::vector<std::string> &extra) {
     TempDir directory;
-    const std::string scriptPath = directory.Write("script", script);
-    std::vector<std::string> argv = {player_path()};
+    std::vector<std::string> options;
     for (const std::string &addOn : addOns) {
-        argv.push_back("--add-on");
-        argv.push_back(addOn);
+        options.push_back("--add-on");
+        options.push_back(addOn);
     }
-    argv.push_back("--script");
-    argv.push_back(scriptPath);
-    argv.insert(argv.end(), extra.begin(), extra.end());
-    // A roster of its own: no other player (or test) sees this one, nor it them.
-    PlayerProcess process(argv, Input::kDevNull, {{"XDG_RUNTIME_DIR", directory.Path()}});
-    return process.Finish();
+    return test_support::run_player_script(directory, options, script, extra);
 }
 
 }  // namespace player_test

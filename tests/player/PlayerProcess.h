@@ -11,24 +11,21 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "PlayerRunner.h"
 #include "TestFiles.h"
 
 namespace player_test {
 
-// Build outputs under test.
-std::string player_path();
+using test_support::player_path;
+using test_support::TempDir;
+
+// Test add-ons.
 std::string interface_addon_path();   // id "sp-test", plus a non-interface "sp-test-filter"
 std::string default_id_addon_path();  // the same with id "sp-brindle"
 std::string bad_magic_addon_path();   // descriptor magic is not 'face'
 std::string bad_ops_addon_path();     // operations table magic is not 'filt'
 std::string closing_addon_path();     // its window asks to close when shown
 std::string no_plugin_list_path();    // an image without get_plugin_list
-
-// A fresh directory, removed with its contents when the object goes.
-class TempDir : public test_support::TempDir {
-public:
-    TempDir() : test_support::TempDir("brindle-player-test") {}
-};
 
 using test_support::Input;
 using test_support::lines_starting;
@@ -43,7 +40,7 @@ public:
 };
 
 // Runs `brindle-player --add-on A... --script FILE EXTRA...` with `script` as FILE's
-// contents and standard input from /dev/null.
+// contents, as test_support::run_player_script() does, in a directory of its own.
 RunResult run_script(const std::vector<std::string> &addOns, const std::string &script,
                      const std::vector<std::string> &extra = {});
 

@@ -26,7 +26,7 @@ protected:
     // The attribute as another program would store it: setfattr, in the convention's layout
     // ('CSTR' little-endian, then the bytes).
     void StoreWithSetfattr(const std::string &name, const std::string &bytes) {
-        ASSERT_TRUE(setfattr_value(fPath, "user.haiku." + name, std::string("RTSC") + bytes));
+        ASSERT_TRUE(setfattr(fPath, "user.haiku." + name, std::string("RTSC") + bytes));
     }
 
     TempDir fDir;

@@ -24,7 +24,7 @@ TEST(DesktopRating, OneToTenIsARatingAnythingElseIsNone) {
     const std::map<std::string, int32> cases = {{"6", 6},  {"10", 10}, {"1", 1},  {"0", 0},
                                                 {"11", 0}, {"x", 0},   {"-2", 0}, {"", 0}};
     for (const auto &[value, rating] : cases) {
-        ASSERT_TRUE(setfattr_value(path, DESKTOP_RATING_ATTR, value));
+        ASSERT_TRUE(setfattr(path, DESKTOP_RATING_ATTR, value));
         BNode node(path.c_str());
         EXPECT_EQ(rating, get_desktop_rating(node)) << "\"" << value << "\"";
     }

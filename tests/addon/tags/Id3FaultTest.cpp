@@ -81,7 +81,7 @@ TEST_F(Id3Faults, ShortWriteOfTagIsFailureAndLeavesNoPartOfIt) {
 TEST_F(Id3Faults, UnreadableFileIsLeftAloneWithoutCrash) {
     std::string bytes = audio_bytes(500) + id3v1_tag("Secret", "Artist", "Album", 4);
     std::string path = MakeMpegFile("unreadable.mp3", bytes);
-    ASSERT_TRUE(setfattr_value(path, "user.haiku.Audio:Title", std::string("RTSCSecret\0", 11)));
+    ASSERT_TRUE(setfattr(path, "user.haiku.Audio:Title", std::string("RTSCSecret\0", 11)));
     chmod(path.c_str(), 0);
     int status = run_in_child([&]() {
         if (!drop_privileges())

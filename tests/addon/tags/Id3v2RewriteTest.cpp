@@ -49,7 +49,7 @@ class Id3v2Rewrite : public testing::Test {
 protected:
     void SetUp() override {
         fPath = fDir / "song.mp3";
-        ASSERT_TRUE(make_mp3(fPath)) << "lame could not encode a test file";
+        make_mp3(fPath);
         // Taggers pad their tags; this one, built by hand, has no room at all.
         fTag =
             id3v2_tag(3, id3v2_text_frame(3, "TIT2", "Old") +
@@ -71,8 +71,8 @@ protected:
 };
 
 TEST_F(Id3v2Rewrite, GrowingTagReplacesTheFileWithItsAttributesModeAndOwner) {
-    ASSERT_TRUE(setfattr_value(fPath, "user.haiku.Audio:Title", typed_value('CSTR', "Old")));
-    ASSERT_TRUE(setfattr_value(fPath, "user.baloo.rating", "6"));
+    ASSERT_TRUE(setfattr(fPath, "user.haiku.Audio:Title", typed_value('CSTR', "Old")));
+    ASSERT_TRUE(setfattr(fPath, "user.baloo.rating", "6"));
     ASSERT_EQ(0, chmod(fPath.c_str(), 0640));
     ASSERT_EQ(0, chown(fPath.c_str(), 65534, 65534));
     auto attributes = getfattr_all(fPath);

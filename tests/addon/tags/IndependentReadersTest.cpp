@@ -20,7 +20,7 @@ class RealMp3 : public testing::Test {
 protected:
     void SetUp() override {
         fPath = fDir / "sine.mp3";
-        ASSERT_TRUE(make_mp3(fPath)) << "lame could not encode a test file";
+        make_mp3(fPath);
         fAudio = read_file(fPath);
         ASSERT_GT(fAudio.size(), 1000u);
     }

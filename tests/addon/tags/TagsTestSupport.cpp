@@ -54,12 +54,4 @@ void CapturedStdout::_Restore() {
     close(fCaptureFd);
 }
 
-std::string sine_wav(double seconds) {
-    return test_support::sine_wav(seconds, 22050, 440);
-}
-
-bool make_mp3(const std::string &path, double seconds) {
-    return test_support::encode_mp3(sine_wav(seconds), path);
-}
-
 }  // namespace tags_test

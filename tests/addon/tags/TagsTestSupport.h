@@ -18,15 +18,13 @@ using test_support::id3v1_tag;
 using test_support::read_file;
 using test_support::run_command;
 using test_support::run_in_child;
+using test_support::setfattr;
 using test_support::shell_quote;
 using test_support::write_file;
 
-// A fresh directory under /var/tmp with user extended attributes, removed with its contents
-// at destruction. Children that drop privileges reach the files inside.
-class TempDir : public test_support::TempDir {
-public:
-    TempDir() : test_support::TempDir("brindle-tags", true, 0755) {}
-};
+using test_support::make_audio;
+using test_support::make_mp3;
+using test_support::TempDir;
 
 // Records `type` as the file's type through the storage kit (BNodeInfo::SetType).
 void set_file_type(const std::string &path, const char *type);
@@ -50,17 +48,6 @@ private:
     int fCaptureFd;
     std::string fText;
 };
-
-// Sets an extended attribute with setfattr; `value` is raw bytes.
-inline bool setfattr_value(const std::string &path, const std::string &xattrName,
-                           const std::string &value) {
-    return test_support::setfattr(path, xattrName, value);
-}
-
-// A 16-bit mono WAV of a 440 Hz sine, as a recording would be.
-std::string sine_wav(double seconds);
-// Encodes `seconds` of sine with lame into `path` (no tags). False when lame failed.
-bool make_mp3(const std::string &path, double seconds = 0.3);
 
 }  // namespace tags_test
 

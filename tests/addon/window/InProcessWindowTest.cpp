@@ -28,7 +28,7 @@ std::string title_of(PluginWindow *window) {
 }  // namespace
 
 TEST(InProcessWindow, FollowsThePlaylistAndSavesIntoTheFileShown) {
-    TempDir dir("brindle-window", true);
+    TempDir dir("brindle-window");
     const std::string first = dir.Write("first.txt", "one");
     const std::string second = dir.Write("second.txt", "two");
     ASSERT_TRUE(

@@ -22,7 +22,8 @@ TEST(FileTypesAcrossThreads, ConcurrentGetTypeOnDifferentFilesGivesEachItsOwnTyp
     std::vector<Sample> samples;
     for (int i = 0; i < 6; ++i) {
         const std::string base = dir / ("file" + std::to_string(i));
-        if (i % 3 == 0 && have_lame() && make_mp3(base + ".mp3")) {
+        if (i % 3 == 0 && have_lame()) {
+            make_mp3(base + ".mp3");
             samples.push_back({base + ".mp3", "audio/x-mpeg"});
         } else if (i % 3 == 1) {
             write_file(base, "text number " + std::to_string(i) + "\n");

@@ -22,8 +22,4 @@ int64_t status_from_child(const std::function<int32_t()> &body, unsigned guardSe
     return result;
 }
 
-bool make_mp3(const std::string &mp3Path, const std::string &lameOptions) {
-    return test_support::encode_mp3(test_support::sine_wav(1.0, 44100, 0), mp3Path, lameOptions);
-}
-
 }  // namespace storage_test

@@ -25,12 +25,8 @@ using test_support::shell_quote;
 using test_support::typed_value;
 using test_support::write_file;
 
-// A fresh directory under /var/tmp (or /tmp) with user extended attributes, removed with
-// its contents at destruction.
-class TempDir : public test_support::TempDir {
-public:
-    TempDir() : test_support::TempDir("brindle-storage", true) {}
-};
+using test_support::make_mp3;
+using test_support::TempDir;
 
 // Runs `body` as run_in_child() does and returns the status it returned, or kChildHung when
 // the guard had to kill it, kChildFailed when it died otherwise.
@@ -40,9 +36,6 @@ int64_t status_from_child(const std::function<int32_t()> &body, unsigned guardSe
 
 // What a child body returns when drop_privileges() failed (no status has this value).
 const int32_t kPrivilegesNotDropped = 0x7ead;
-
-// Encodes a second of silence to `mp3Path` with `lame --quiet` and the given options.
-bool make_mp3(const std::string &mp3Path, const std::string &lameOptions = "");
 
 }  // namespace storage_test
 
