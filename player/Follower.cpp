@@ -11,6 +11,7 @@
 #include "FollowedPlaylist.h"
 #include "FollowHost.h"
 #include "PlayerController.h"
+#include "Status.h"
 #include "TaskQueue.h"
 
 namespace {
@@ -48,28 +49,28 @@ Follower::~Follower() {
     Stop();
 }
 
-bool Follower::Start(const std::string &name, std::string *error) {
+Status Follower::Start(const std::string &name) {
     std::string tried;
     const std::string path = find_module(&tried);
     if (path.empty()) {
-        *error = std::string("cannot find ") + kModuleName + " (looked for " + tried + ")";
-        return false;
+        return Status(B_MISSING_LIBRARY,
+                      std::string("cannot find ") + kModuleName + " (looked for " + tried + ")");
     }
     // Never closed: the bus library keeps state until the process ends.
     std::string reason;
     void *module = brindle::open_module(path.c_str(), &reason);
-    if (module == nullptr) {
-        *error = "cannot load " + path + ": " + reason;
-        return false;
-    }
+    if (module == nullptr)
+        return Status(B_MISSING_LIBRARY, "cannot load " + path + ": " + reason);
     auto start = brindle::module_entry<follow::StartFunction>(module, follow::kStartSymbol);
-    if (start == nullptr) {
-        *error = path + " has no " + follow::kStartSymbol;
-        return false;
-    }
+    if (start == nullptr)
+        return Status(B_MISSING_SYMBOL, path + " has no " + follow::kStartSymbol);
     _SetWords(name.empty() ? "waiting for a player" : "waiting for " + name);
-    fClient.reset(start(name.c_str(), this, error));
-    return fClient != nullptr;
+    // The module's own words when it cannot start (no session bus, ...).
+    std::string error;
+    fClient.reset(start(name.c_str(), this, &error));
+    if (fClient == nullptr)
+        return Status(B_ERROR, error.empty() ? "the bus client did not start" : error);
+    return Status();
 }
 
 std::string Follower::Words() const {

@@ -24,6 +24,7 @@
 #include <PrivatePlaylist.h>
 
 #include "MprisClient.h"
+#include "Status.h"
 
 class FollowedPlaylist;
 class FollowHost;
@@ -36,9 +37,9 @@ public:
     Follower &operator=(const Follower &) = delete;
 
     // Loads the module and starts following `name` (after the MPRIS prefix; "" for the one
-    // playing). False with `error` set when the module cannot be loaded or there is no
+    // playing), or a failure saying why: the module cannot be loaded, or there is no
     // session bus.
-    bool Start(const std::string &name, std::string *error);
+    Status Start(const std::string &name);
     // Stops the module's thread: nothing is posted after this returns. The followed
     // playlist stays where it is (the player is ending).
     void Stop();

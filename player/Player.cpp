@@ -35,12 +35,10 @@ void Player::OpenStartPlaylist(const std::vector<std::string> &paths) {
 
 Status Player::Follow(const std::string &name) {
     fFollower = std::make_unique<Follower>(*this);
-    std::string error;
-    if (!fFollower->Start(name, &error)) {
+    Status started = fFollower->Start(name);
+    if (!started.IsOK())
         fFollower.reset();
-        return Status(B_ERROR, error);
-    }
-    return Status();
+    return started;
 }
 
 std::string Player::FollowerWords() const {
