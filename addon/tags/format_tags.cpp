@@ -20,8 +20,8 @@ namespace {
 
 const formats_codec *codec() {
     static const formats_codec *loaded = []() -> const formats_codec * {
-        auto table = static_cast<const formats_codec *>(
-            load_tag_module(FORMATS_CODEC_MODULE, FORMATS_CODEC_ENTRY));
+        const formats_codec *table =
+            load_tag_module<formats_codec>(FORMATS_CODEC_MODULE, FORMATS_CODEC_ENTRY);
         return table != nullptr && table->abi == FORMATS_CODEC_ABI ? table : nullptr;
     }();
     return loaded;

@@ -25,8 +25,8 @@ const char *const v22_frame_ids[ID3V2_TEXT_COUNT] = {"TT2", "TP1", "TAL", "TCO"}
 // TagLib's side, loaded once on first use and kept for the life of the process.
 const id3v2_codec *codec() {
     static const id3v2_codec *loaded = []() -> const id3v2_codec * {
-        auto table = static_cast<const id3v2_codec *>(
-            load_tag_module(ID3V2_CODEC_MODULE, ID3V2_CODEC_ENTRY));
+        const id3v2_codec *table =
+            load_tag_module<id3v2_codec>(ID3V2_CODEC_MODULE, ID3V2_CODEC_ENTRY);
         if (table == nullptr)
             return nullptr;
         if (table->abi != ID3V2_CODEC_ABI) {
