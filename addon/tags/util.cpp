@@ -47,6 +47,15 @@ uint8 find_genre(const GenreIndex &index, const std::string &name) {
     return found == index.end() ? UNKNOWN_GENRE_VALUE : found->second;
 }
 
+// The `length` bytes at `offset` (counted back from the end, as the tag's constants are) of a
+// trailer that was read; nullptr for an unread trailer or an area outside it.
+const char *trailer_area(const id3_trailer &trailer, int64 offset, int32 length) {
+    const int64 index = offset - ID3_TAG_OFFSET;
+    if (trailer.start <= 0 || length < 0 || index < 0 || index + length > ID3_TAG_SIZE)
+        return nullptr;
+    return trailer.bytes + index;
+}
+
 }  // namespace
 
 vesk::str_t get_string_attr(BNode &node, const char *name, stored_attr *stored) {
@@ -94,20 +103,71 @@ bool has_mpeg_type(BNode &node) {
 }
 
 bool has_id3_info(BFile &file) {
+    id3_trailer trailer;
+    return has_id3_info(file, &trailer);
+}
+
+bool has_id3_info(BFile &file, id3_trailer *trailer) {
     printf("Checking for id3 info\n");
     if (!is_mp3_file(file))
         return false;
+    *trailer = id3_trailer();
     if (!seek_from_end(file, ID3_TAG_OFFSET))
         return false;
-    char marker[4] = {};
-    ssize_t count = file.Read(marker, 3);
-    if (count == 3 && memcmp(marker, "TAG", 3) == 0)
+    const off_t start = file.Position();
+    ssize_t count = file.Read(trailer->bytes, sizeof(trailer->bytes));
+    if (count >= 3 && memcmp(trailer->bytes, "TAG", 3) == 0) {
+        trailer->start = start;
         return true;
+    }
     // Whatever was read, cut at its first NUL; nothing when the read failed.
-    if (count < 0)
-        marker[0] = '\0';
+    char marker[4] = {};
+    if (count > 0)
+        memcpy(marker, trailer->bytes, count < 3 ? static_cast<size_t>(count) : 3);
     printf("Tag not found, found: %s\n", marker);
     return false;
+}
+
+bool read_id3_trailer(BFile &file, id3_trailer *trailer) {
+    *trailer = id3_trailer();
+    if (!seek_from_end(file, ID3_TAG_OFFSET))
+        return false;
+    const off_t start = file.Position();
+    if (file.Read(trailer->bytes, sizeof(trailer->bytes)) != ID3_TAG_SIZE)
+        return false;
+    trailer->start = start;
+    return true;
+}
+
+vesk::str_t get_id3_string(const id3_trailer &trailer, int64 offset, int32 length) {
+    const char *area = trailer_area(trailer, offset, length);
+    if (area == nullptr)
+        return vesk::str_t();
+    return id3_text_to_utf8(area, strnlen(area, static_cast<size_t>(length))).String();
+}
+
+uint8 get_id3_byte(const id3_trailer &trailer, int64 offset) {
+    const char *area = trailer_area(trailer, offset, 1);
+    return area == nullptr ? UNKNOWN_GENRE_VALUE : static_cast<uint8>(*area);
+}
+
+void write_id3_string(BFile &file, id3_trailer *trailer, int64 offset, const char *text,
+                      int32 length, bool latin1) {
+    char *area = const_cast<char *>(trailer_area(*trailer, offset, length));
+    if (area == nullptr)
+        return;
+    memset(area, 0, static_cast<size_t>(length));
+    if (text != nullptr)
+        utf8_to_id3_text(text, area, static_cast<size_t>(length), latin1);
+    file.WriteAt(trailer->start + (area - trailer->bytes), area, static_cast<size_t>(length));
+}
+
+void write_id3_byte(BFile &file, id3_trailer *trailer, int64 offset, uint8 value) {
+    char *area = const_cast<char *>(trailer_area(*trailer, offset, 1));
+    if (area == nullptr)
+        return;
+    *area = static_cast<char>(value);
+    file.WriteAt(trailer->start + (area - trailer->bytes), area, 1);
 }
 
 vesk::str_t get_id3_string(BFile &file, int64 offset, int32 length) {

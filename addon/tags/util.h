@@ -78,6 +78,28 @@ bool has_mpeg_type(BNode &node);
 // or less never has a tag.
 bool has_id3_info(BFile &file);
 
+// The ID3v1 trailer as one read found it: its 128 bytes and where they start in the file. A
+// load or save reads it once and takes every field from it; a save then writes only the areas
+// it changes, each in one write at its place.
+struct id3_trailer {
+    off_t start = -1;
+    char bytes[ID3_TAG_SIZE] = {};
+};
+
+// has_id3_info(), keeping in `trailer` the 128 bytes it read.
+bool has_id3_info(BFile &file, id3_trailer *trailer);
+// Reads the last 128 bytes of `file` into `trailer`, silently, whatever they are; false when
+// the file has 128 bytes or less or the read fails.
+bool read_id3_trailer(BFile &file, id3_trailer *trailer);
+// get_id3_string() and get_id3_byte() for an area of a trailer already read.
+vesk::str_t get_id3_string(const id3_trailer &trailer, int64 offset, int32 length);
+uint8 get_id3_byte(const id3_trailer &trailer, int64 offset);
+// write_id3_string() and write_id3_byte() into the trailer's own place in `file` (kept in
+// `trailer` too): one write, and no look at the file's size first.
+void write_id3_string(BFile &file, id3_trailer *trailer, int64 offset, const char *text,
+                      int32 length, bool latin1 = true);
+void write_id3_byte(BFile &file, id3_trailer *trailer, int64 offset, uint8 value);
+
 // Every access below first seeks `offset` bytes back from the end and is made only when the
 // seek lands on a position above zero. They move the file position.
 

@@ -124,22 +124,25 @@ void PluginWindow::Impl::readAttrs() {
     // ID3v2 title never stands in for the full one.
     fillFromOtherPlaces(file, ratingMissing);
 
-    if (has_id3_info(file)) {
+    id3_trailer trailer;
+    if (has_id3_info(file, &trailer)) {
         if (albumControl->TextLength() == 0)
-            albumControl->SetText(get_id3_string(file, ID3_ALBUM_OFFSET, ID3_TEXT_LENGTH).c_str());
+            albumControl->SetText(
+                get_id3_string(trailer, ID3_ALBUM_OFFSET, ID3_TEXT_LENGTH).c_str());
         if (artistControl->TextLength() == 0)
             artistControl->SetText(
-                get_id3_string(file, ID3_ARTIST_OFFSET, ID3_TEXT_LENGTH).c_str());
+                get_id3_string(trailer, ID3_ARTIST_OFFSET, ID3_TEXT_LENGTH).c_str());
         BString genreLabel;
         if (popup_label(genrePopup, &genreLabel) && genreLabel == "unknown") {
-            uint8 id = get_id3_byte(file, ID3_GENRE_OFFSET);
+            uint8 id = get_id3_byte(trailer, ID3_GENRE_OFFSET);
             // Ids past the table (255 is common for "none") select "unknown".
             uint8 index =
                 id >= NUM_GENRES ? UNKNOWN_GENRE_VALUE : get_genre_alpha_index(genres[id]);
             genrePopup->SetActive(index, false);
         }
         if (titleControl->TextLength() == 0)
-            titleControl->SetText(get_id3_string(file, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
+            titleControl->SetText(
+                get_id3_string(trailer, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
     }
 
     // A form just loaded is ready for typing the title.

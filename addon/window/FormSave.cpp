@@ -276,7 +276,8 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
     if (!write.AnyTagField())
         return true;
     FieldSet mirror = write;
-    if (!has_id3_info(file)) {
+    id3_trailer trailer;
+    if (!has_id3_info(file, &trailer)) {
         if (!is_mp3_file(file))
             return true;
         if (!add_id3_info(file)) {
@@ -284,6 +285,9 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
             off_t size = 0;
             return file.GetSize(&size) == B_OK && size == 0;
         }
+        // The tag just added, where it landed.
+        if (!read_id3_trailer(file, &trailer))
+            return false;
         // A new tag holds nothing yet: all four fields go in.
         mirror.fields[FIELD_TITLE] = mirror.fields[FIELD_ARTIST] = true;
         mirror.fields[FIELD_ALBUM] = mirror.fields[FIELD_GENRE] = true;
@@ -302,20 +306,21 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
     bool latin1 = true;
     for (auto &text : texts) {
         text.text = mirror.Has(text.field) ? vesk::str_t(text.control->Text())
-                                           : get_id3_string(file, text.offset, ID3_TEXT_LENGTH);
+                                           : get_id3_string(trailer, text.offset, ID3_TEXT_LENGTH);
         latin1 = latin1 && has_latin1_form(text.text.c_str());
     }
     printf("Saving id3 info\n");
     for (const auto &text : texts) {
         if (mirror.Has(text.field) || !latin1)
-            write_id3_string(file, text.offset, text.text.c_str(), ID3_TEXT_LENGTH, latin1);
+            write_id3_string(file, &trailer, text.offset, text.text.c_str(), ID3_TEXT_LENGTH,
+                             latin1);
     }
     BString genreLabel;
     if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel)) {
         uint8 id = get_genre_id(genreLabel.String());
         // "unknown" leaves the tag's genre byte as it was.
         if (id != UNKNOWN_GENRE_VALUE)
-            write_id3_byte(file, ID3_GENRE_OFFSET, id);
+            write_id3_byte(file, &trailer, ID3_GENRE_OFFSET, id);
     }
     printf("Saved id3 info\n");
     *mirrored = mirror;
