@@ -112,7 +112,7 @@ ssize_t BFile::ReadAt(off_t location, void *buffer, size_t size) {
 }
 
 ssize_t BFile::Write(const void *buffer, size_t size) {
-    _ForgetType();
+    _ForgetSniffedType();
     if ((fMode & O_APPEND) == 0) {
         ssize_t count = WriteAt(fPosition, buffer, size);
         if (count > 0)
@@ -135,7 +135,7 @@ ssize_t BFile::Write(const void *buffer, size_t size) {
 }
 
 ssize_t BFile::WriteAt(off_t location, const void *buffer, size_t size) {
-    _ForgetType();
+    _ForgetSniffedType();
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     if ((buffer == nullptr && size > 0) || location < 0)
@@ -188,7 +188,7 @@ status_t BFile::GetSize(off_t *size) const {
 }
 
 status_t BFile::SetSize(off_t size) {
-    _ForgetType();
+    _ForgetSniffedType();
     if (fStatus != B_OK)
         return B_FILE_ERROR;
     if (size < 0)

@@ -81,8 +81,13 @@ protected:
     // closing the current one.
     status_t _Adopt(int fd, status_t status, const node_ref &node = node_ref());
 
-    // Whatever changes the node through this object makes it forget the type it knew.
+    // Whatever changes the node's attributes through this object makes it forget the type it
+    // knew; a change of its bytes only a type that was sniffed from them.
     void _ForgetType() const { fTypeKnown = false; }
+    void _ForgetSniffedType() const {
+        if (fKnownTypeSniffed)
+            fTypeKnown = false;
+    }
 
     int fFd;
     status_t fStatus;
@@ -97,6 +102,7 @@ private:
     // unseen, as it would between two reads anyway.
     mutable bool fTypeKnown = false;
     mutable status_t fKnownTypeStatus = B_NO_INIT;
+    mutable bool fKnownTypeSniffed = false;
     mutable char fKnownType[B_MIME_TYPE_LENGTH];
 };
 

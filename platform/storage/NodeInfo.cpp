@@ -65,7 +65,7 @@ status_t BNodeInfo::GetType(char *type) const {
     if (fNode->InitCheck() != B_OK)
         return B_NO_INIT;
     if (!fNode->fTypeKnown) {
-        fNode->fKnownTypeStatus = _ReadType(fNode->fKnownType);
+        fNode->fKnownTypeStatus = _ReadType(fNode->fKnownType, &fNode->fKnownTypeSniffed);
         fNode->fTypeKnown = true;
     }
     if (fNode->fKnownTypeStatus == B_OK)
@@ -73,7 +73,8 @@ status_t BNodeInfo::GetType(char *type) const {
     return fNode->fKnownTypeStatus;
 }
 
-status_t BNodeInfo::_ReadType(char *type) const {
+status_t BNodeInfo::_ReadType(char *type, bool *sniffed) const {
+    *sniffed = false;
     const AttributeStore store(fNode->fFd);
     // Room for one byte more than a type may have, to tell a fitting value from a long one.
     char value[B_MIME_TYPE_LENGTH + 1];
@@ -109,6 +110,7 @@ status_t BNodeInfo::_ReadType(char *type) const {
     }
 
     type[0] = '\0';
+    *sniffed = true;
     return BPrivate::MimeSniffer::Sniff(fNode->fFd, type);
 }
 

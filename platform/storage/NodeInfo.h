@@ -29,7 +29,8 @@ public:
 
 private:
     // GetType's work, from the node's records or content.
-    status_t _ReadType(char *type) const;
+    // `sniffed` tells whether the answer came from the file's bytes rather than a record.
+    status_t _ReadType(char *type, bool *sniffed) const;
 
     BNode *fNode;
     status_t fStatus;

@@ -153,6 +153,23 @@ TEST_F(FileTypes, SniffReadsThroughTheOpenFileWithoutMovingItsPosition) {
     EXPECT_EQ(file.Position(), 5);
 }
 
+TEST_F(FileTypes, ATypeSniffedFromTheBytesIsSniffedAgainAfterTheyChange) {
+    if (!have_lame())
+        GTEST_SKIP() << "lame is not installed";
+    std::ifstream in(MakeMp3("song.mp3"), std::ios::binary);
+    const std::string mp3((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string path = fDir / "notes";
+    write_file(path, "plain words\n");
+    BFile file(path.c_str(), B_READ_WRITE);
+    BNodeInfo info(&file);
+    char type[B_MIME_TYPE_LENGTH];
+    ASSERT_EQ(info.GetType(type), B_OK);
+    ASSERT_STREQ(type, "text/plain");
+    ASSERT_EQ(file.WriteAt(0, mp3.data(), mp3.size()), static_cast<ssize_t>(mp3.size()));
+    ASSERT_EQ(info.GetType(type), B_OK);
+    EXPECT_STREQ(type, "audio/x-mpeg");
+}
+
 TEST_F(FileTypes, HostWithoutAttributesStillSniffsButCannotRecord) {
     const std::string path = fDir / "notes";
     write_file(path, "plain words\n");
