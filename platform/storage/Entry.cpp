@@ -1,6 +1,7 @@
 #include <Entry.h>
 
 #include <Errors.h>
+#include <Mutex.h>
 #include <StorageSupport.h>
 #include <UniqueFd.h>
 
@@ -66,6 +67,48 @@ status_t path_of_descriptor(int fd, BString *path) {
         return B_ENTRY_NOT_FOUND;
     path->SetTo(target, static_cast<int32>(length));
     return B_OK;
+}
+
+// The folder of the last path looked up, while some ref still holds it: going through a
+// playlist asks for one file after another in the same folder, and one stat of the folder's
+// path then stands for opening it again. The stat proves the held folder is still what the
+// path leads to: the held descriptor keeps its inode, so its numbers cannot be reused by
+// another folder meanwhile. Nothing is held here that no ref holds.
+class RecentDirectory {
+public:
+    // The held folder `path` (from the current directory) leads to now, with its stat in
+    // `st`; nullptr when it leads elsewhere or is not the last path kept.
+    std::shared_ptr<const DirectoryHandle> Find(const BString &path, struct stat *st)
+        EXCLUDES(fLock) {
+        std::shared_ptr<const DirectoryHandle> handle;
+        {
+            brindle::MutexLock lock(fLock);
+            if (path != fPath)
+                return nullptr;
+            handle = fHandle.lock();
+        }
+        if (handle == nullptr || stat(path.String(), st) != 0 || !S_ISDIR(st->st_mode) ||
+            st->st_dev != handle->Device() || st->st_ino != handle->Inode())
+            return nullptr;
+        return handle;
+    }
+
+    void Keep(const BString &path, const std::shared_ptr<const DirectoryHandle> &handle)
+        EXCLUDES(fLock) {
+        brindle::MutexLock lock(fLock);
+        fPath = path;
+        fHandle = handle;
+    }
+
+private:
+    brindle::Mutex fLock;
+    BString fPath GUARDED_BY(fLock);
+    std::weak_ptr<const DirectoryHandle> fHandle GUARDED_BY(fLock);
+};
+
+RecentDirectory &recent_directory() {
+    static RecentDirectory recent;
+    return recent;
 }
 
 }  // namespace
@@ -212,22 +255,30 @@ status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
         if (leaf.Length() > NAME_MAX)
             return B_NAME_TOO_LONG;
 
-        UniqueFd directory(
-            openat(baseFd, directoryPart.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (directory.Get() < 0)
-            return status_from_errno(errno);
+        // A folder held for an earlier path, or opened now.
         struct stat st;
-        if (fstat(directory.Get(), &st) != 0)
-            return status_from_errno(errno);
+        std::shared_ptr<const DirectoryHandle> handle;
+        if (baseFd == AT_FDCWD)
+            handle = recent_directory().Find(directoryPart, &st);
+        UniqueFd directory;
+        if (handle == nullptr) {
+            directory.Reset(
+                openat(baseFd, directoryPart.String(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (directory.Get() < 0)
+                return status_from_errno(errno);
+            if (fstat(directory.Get(), &st) != 0)
+                return status_from_errno(errno);
+        }
+        const int directoryFd = handle != nullptr ? handle->Fd() : directory.Get();
 
         struct stat leafStat;
         if (traverse && leaf != "." &&
-            fstatat(directory.Get(), leaf.String(), &leafStat, AT_SYMLINK_NOFOLLOW) == 0 &&
+            fstatat(directoryFd, leaf.String(), &leafStat, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISLNK(leafStat.st_mode)) {
             if (links >= B_MAX_SYMLINKS)
                 return B_LINK_LIMIT;
             char target[PATH_MAX];
-            ssize_t length = readlinkat(directory.Get(), leaf.String(), target, sizeof(target));
+            ssize_t length = readlinkat(directoryFd, leaf.String(), target, sizeof(target));
             if (length < 0)
                 return status_from_errno(errno);
             if (static_cast<size_t>(length) >= sizeof(target))
@@ -236,7 +287,10 @@ status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
                 return B_ENTRY_NOT_FOUND;
             current.SetTo(target, static_cast<int32>(length));
             // A relative target is taken from the link's own directory.
-            linkBase.Reset(directory.Release());
+            linkBase.Reset(handle != nullptr ? fcntl(handle->Fd(), F_DUPFD_CLOEXEC, 0)
+                                             : directory.Release());
+            if (linkBase.Get() < 0)
+                return status_from_errno(errno);
             baseFd = linkBase.Get();
             continue;
         }
@@ -244,9 +298,13 @@ status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
         entry_ref ref(st.st_dev, st.st_ino, leaf.String());
         if (ref.name == nullptr)
             return B_NO_MEMORY;
-        auto handle =
-            std::make_shared<const DirectoryHandle>(directory.Get(), st.st_dev, st.st_ino);
-        directory.Release();
+        if (handle == nullptr) {
+            handle =
+                std::make_shared<const DirectoryHandle>(directory.Get(), st.st_dev, st.st_ino);
+            directory.Release();
+            if (baseFd == AT_FDCWD)
+                recent_directory().Keep(directoryPart, handle);
+        }
         EntryRefAccess::SetDirectory(&ref, std::move(handle));
         fRef = std::move(ref);
         return B_OK;

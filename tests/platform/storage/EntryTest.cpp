@@ -34,6 +34,14 @@ entry_ref ref_of(const std::string &path, bool traverse = false) {
     return ref;
 }
 
+// What the file a ref names holds, read through the ref.
+std::string read_node(const entry_ref &ref) {
+    BFile file(&ref, B_READ_ONLY);
+    char content[64] = {};
+    const ssize_t count = file.Read(content, sizeof(content) - 1);
+    return count < 0 ? "error " + std::to_string(count) : std::string(content, count);
+}
+
 // Restores the current directory a test changes.
 class CurrentDirectoryGuard {
 public:
@@ -189,6 +197,11 @@ TEST_F(Entries, RefFollowsItsDirectoryWhenItIsRenamed) {
     ASSERT_EQ(BEntry(&ref).GetPath(&path), B_OK);
     EXPECT_EQ(std::string(path.String()), fDir / "moved/song.mp3");
     EXPECT_EQ(ref, ref_of(fDir / "moved/song.mp3"));
+    // The same path, looked up again while the first ref still holds its folder, leads to
+    // the folder that has the name now.
+    entry_ref again = ref_of(fDir / "albums/song.mp3");
+    EXPECT_EQ(again.directory, stat_of(fDir / "albums").st_ino);
+    EXPECT_EQ(read_node(again), "someone else's");
 
     // A safe rewrite beside the file goes into the same directory.
     entry_ref beside(ref);
