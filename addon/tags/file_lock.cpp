@@ -15,10 +15,10 @@ file_lock::~file_lock() {
     }
 }
 
-status_t file_lock::Lock(BFile &file) {
+status_t file_lock::Lock(BNode &node) {
     if (fFd >= 0)
         return B_OK;
-    int fd = file.Dup();
+    int fd = node.Dup();
     if (fd < 0)
         return fd;
     const int result = brindle::retry_on_eintr([&] { return flock(fd, LOCK_EX); });

@@ -4,7 +4,7 @@
 #ifndef BRINDLE_TAGS_FILE_LOCK_H
 #define BRINDLE_TAGS_FILE_LOCK_H
 
-#include <File.h>
+#include <Node.h>
 #include <SupportDefs.h>
 
 class file_lock {
@@ -15,10 +15,11 @@ public:
     file_lock(const file_lock &) = delete;
     file_lock &operator=(const file_lock &) = delete;
 
-    // Waits until no other save holds `file`, then holds it until destruction. A save
-    // holds it only while it writes, so the wait is that long. B_OK, also on a file system
-    // that keeps no locks (nothing is held then); otherwise the host's error.
-    status_t Lock(BFile &file);
+    // Waits until no other save holds the file `node` is, then holds it until destruction,
+    // whether `node` stays open or not. A save holds it only while it writes, so the wait is
+    // that long. B_OK, also on a file system that keeps no locks (nothing is held then);
+    // otherwise the host's error.
+    status_t Lock(BNode &node);
 
 private:
     int fFd = -1;

@@ -80,24 +80,6 @@ const char *id3v2_failure_reason(status_t status) {
     }
 }
 
-// Holds `file` for the whole save, so two saves of one file take turns. A save that waited
-// finds the name leading elsewhere when the other one replaced the file: it writes nothing.
-status_t lock_for_save(BFile &file, const entry_ref &ref, const node_ref &formNode, file_lock *lock,
-                       const char **reason) {
-    status_t status = lock->Lock(file);
-    if (status != B_OK) {
-        *reason = save_failure_reason(status);
-        return status;
-    }
-    BNode named(&ref);
-    node_ref found;
-    if (named.InitCheck() != B_OK || named.GetNodeRef(&found) != B_OK || found != formNode) {
-        *reason = kChangedOnDisk;
-        return B_MISMATCHED_VALUES;
-    }
-    return B_OK;
-}
-
 // After a rewrite `file` is the old file no name leads to: it becomes the replacement, which
 // must still be under the name, locked for the rest of the save.
 status_t follow_replacement(BFile *file, const entry_ref &ref, const node_ref &replacement,
@@ -152,8 +134,7 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     BFile file;
     file_lock lock;
     const char *reason = nullptr;
-    if (openFormFile(&file, &reason) != B_OK ||
-        lock_for_save(file, ref, formNode, &lock, &reason) != B_OK) {
+    if (openFormFile(&file, &lock, &reason) != B_OK) {
         printf("Failed to init node\n");
         if (!quiet) {
             if (reason == nullptr)
@@ -240,7 +221,7 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     return failure == B_OK && tagWritten && id3v2Status == B_OK && formatStatus == B_OK;
 }
 
-status_t PluginWindow::Impl::openFormFile(BFile *file, const char **reason) {
+status_t PluginWindow::Impl::openFormFile(BFile *file, file_lock *lock, const char **reason) {
     *reason = nullptr;
     if (!formLoaded)
         return B_NO_INIT;
@@ -256,12 +237,16 @@ status_t PluginWindow::Impl::openFormFile(BFile *file, const char **reason) {
         *reason = kChangedOnDisk;
         return B_MISMATCHED_VALUES;
     }
-    status = file->SetTo(&ref, B_READ_WRITE);
+    // Held for the whole save, so two saves of one file take turns. A save that waited finds
+    // the name leading elsewhere below when the other one replaced the file: it writes nothing.
+    status = lock->Lock(node);
+    if (status == B_OK)
+        status = file->SetTo(&ref, B_READ_WRITE);
     if (status != B_OK) {
         *reason = save_failure_reason(status);
         return status;
     }
-    // The name may have been swapped between the two opens.
+    // The name may have been swapped since the first open, by another save too.
     if (file->GetNodeRef(&found) != B_OK || found != formNode) {
         file->Unset();
         *reason = kChangedOnDisk;

@@ -33,6 +33,7 @@ class BNode;
 class MPopup;
 class MStringView;
 class MTextControl;
+class file_lock;
 class SoundPlayController;
 
 // Codes the window sends to itself through its controls.
@@ -122,10 +123,10 @@ public:
     // Writes the fields in `write` (and the tag fields and desktop rating that mirror them)
     // into the file the form belongs to; false when it could not write them all.
     bool writeFields(const FieldSet &write, bool quiet);
-    // Opens the file the form belongs to for writing, through `ref`: fails (with the
-    // status line's reason) when the form belongs to no file, or the name now leads to
-    // another file, a link to elsewhere or nothing.
-    status_t openFormFile(BFile *file, const char **reason);
+    // Opens the file the form belongs to for writing, through `ref`, held in `lock` against
+    // other saves: fails (with the status line's reason) when the form belongs to no file,
+    // or the name now leads to another file, a link to elsewhere or nothing.
+    status_t openFormFile(BFile *file, file_lock *lock, const char **reason);
     // Mirrors the fields of `write` in the ID3v1 tag of an MPEG file, appending one when
     // it has none; false when a tag was due and could not be added. `mirrored` receives the
     // fields the tag was given (all four when it was just appended).
