@@ -336,6 +336,7 @@ double median(std::vector<double> values) {
 struct StepFigures {
     double playerMicros, floorMicros, playerSwitches, floorSwitches;
     long peakKiB;
+    double checkedFloorMicros;  // 0 without a checked floor
 };
 
 // One measurement: the player with `steps` steps and with none, then its floor (when it
@@ -344,12 +345,13 @@ struct StepFigures {
 class Series {
 public:
     Series(std::string work, std::vector<std::string> files, long steps, bool edit,
-           const char *mode)
+           const char *mode, const char *checkedMode = nullptr)
         : fWork(std::move(work)),
           fFiles(std::move(files)),
           fSteps(steps),
           fEdit(edit),
-          fMode(mode) {}
+          fMode(mode),
+          fCheckedMode(checkedMode) {}
 
     void RunRound(int round) {
         const std::string idle = write_script(fWork + "/idle.script", 0, 0, false, 0);
@@ -367,15 +369,22 @@ public:
         fFloor.push_back((floorStepping.seconds - floorStart.seconds) / fSteps * 1e6);
         fFloorSwitches.push_back(static_cast<double>(floorStepping.switches - floorStart.switches) /
                                  fSteps);
+        if (fCheckedMode == nullptr)
+            return;
+        const Usage checkedStepping = run(floor_args(fCheckedMode, fSteps, fFiles));
+        const Usage checkedStart = run(floor_args(fCheckedMode, 0, fFiles));
+        fCheckedFloor.push_back((checkedStepping.seconds - checkedStart.seconds) / fSteps * 1e6);
     }
 
     StepFigures Figures() const {
         StepFigures figures = {median(fPlayer), 0, median(fPlayerSwitches), 0,
-                               static_cast<long>(median(fPeaks))};
+                               static_cast<long>(median(fPeaks)), 0};
         if (fMode != nullptr) {
             figures.floorMicros = median(fFloor);
             figures.floorSwitches = median(fFloorSwitches);
         }
+        if (fCheckedMode != nullptr)
+            figures.checkedFloorMicros = median(fCheckedFloor);
         return figures;
     }
 
@@ -385,7 +394,8 @@ private:
     long fSteps;
     bool fEdit;
     const char *fMode;
-    std::vector<double> fPlayer, fFloor, fPlayerSwitches, fFloorSwitches, fPeaks;
+    const char *fCheckedMode;
+    std::vector<double> fPlayer, fFloor, fCheckedFloor, fPlayerSwitches, fFloorSwitches, fPeaks;
 };
 
 // --- the table ---
@@ -516,11 +526,14 @@ int main(int argc, char **argv) {
         const bool withType = strcmp(scenario, "untyped") != 0;
         const bool id3v2 = strncmp(scenario, "id3v2-", 6) == 0;
         const bool edit = strcmp(scenario, "edit") == 0 || strcmp(scenario, "id3v2-edit") == 0;
+        const char *checked = strcmp(scenario, "browse") == 0 ? "browse-checked"
+                              : strcmp(scenario, "edit") == 0 ? "edit-checked"
+                                                              : nullptr;
         scenarioSeries.emplace(scenario,
                                Series(work,
                                       id3v2 ? make_id3v2_files(work, scenario, mp3, count)
                                             : make_files(work, scenario, mp3, count, withType),
-                                      steps, edit, id3v2 ? nullptr : scenario));
+                                      steps, edit, id3v2 ? nullptr : scenario, checked));
     }
     // The other formats: browse steps on small files with a 200 KB cover, a FLAC edit step,
     // and edit steps on 5 MB Ogg and M4A files (fewer files and steps: each one is a copy).
@@ -617,6 +630,13 @@ int main(int argc, char **argv) {
                                figures.floorMicros, ratio),
                         goal > 0 ? format("<= %.2fx floor", goal) : "(its floor, for reference)",
                         goal > 0 ? ratio / goal : -1});
+        if (figures.checkedFloorMicros > 0) {
+            rows.push_back({name + " step, floor with the add-on's checks",
+                            format("%.1f us, floor %.1f us: %.2fx", figures.playerMicros,
+                                   figures.checkedFloorMicros,
+                                   figures.playerMicros / figures.checkedFloorMicros),
+                            "(for reference)", -1});
+        }
     }
     for (const auto &[name, series] : formatSeries) {
         const StepFigures figures = series.Figures();
