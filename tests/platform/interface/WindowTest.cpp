@@ -411,8 +411,10 @@ TEST(WindowList, WalkingTheListIsSafeWhileWindowsComeAndGo) {
             // A window being destroyed here would show up under ASan or TSan.
             BString title = window->TitleCopy();
             BView *content = window->ChildAt(0);
-            // (A view is published in the tree just before it learns its window.)
-            if (content != nullptr && content->Window() != window && content->Window() != nullptr)
+            // (A view is published in the tree just before it learns its window: read that
+            // once, as it may change between two reads.)
+            BWindow *itsWindow = content != nullptr ? content->Window() : nullptr;
+            if (itsWindow != window && itsWindow != nullptr)
                 sawOnlyLiveWindows = false;
             window->Frame();
             return true;
