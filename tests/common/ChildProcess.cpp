@@ -14,6 +14,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "SystemIo.h"
+
 extern char **environ;
 
 namespace test_support {
@@ -137,19 +139,9 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-bool ChildProcess::Send(const std::string &text) {
-    if (fInFd < 0)
-        return false;
-    size_t written = 0;
-    while (written < text.size()) {
-        ssize_t count = write(fInFd, text.data() + written, text.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
+bool ChildProcess::Send(const std::string &lines) {
+    const std::string text = lines + "\n";
+    return fInFd >= 0 && brindle::write_all(fInFd, text.data(), text.size()) == 0;
 }
 
 void ChildProcess::CloseInput() {
