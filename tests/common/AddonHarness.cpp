@@ -7,10 +7,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 #include <taglib/id3v1tag.h>
@@ -22,8 +20,10 @@ namespace addon_test {
 
 namespace {
 
-[[noreturn]] void fail(const std::string &what) {
-    throw std::runtime_error(what + ": " + strerror(errno));
+// Stores `value` as attribute NAME the way the platform does.
+void set_attr(const std::string &path, const std::string &name, const std::string &value) {
+    if (setxattr(path.c_str(), ("user.haiku." + name).c_str(), value.data(), value.size(), 0) != 0)
+        test_support::fail_with_errno("setxattr " + path);
 }
 
 }  // namespace
@@ -142,15 +142,11 @@ std::string stored_int32(int value) {
 }
 
 void set_string_attr(const std::string &path, const std::string &name, const std::string &text) {
-    std::string value = stored_string(text);
-    if (setxattr(path.c_str(), ("user.haiku." + name).c_str(), value.data(), value.size(), 0) != 0)
-        fail("setxattr " + path);
+    set_attr(path, name, stored_string(text));
 }
 
 void set_int32_attr(const std::string &path, const std::string &name, int value) {
-    std::string bytes = stored_int32(value);
-    if (setxattr(path.c_str(), ("user.haiku." + name).c_str(), bytes.data(), bytes.size(), 0) != 0)
-        fail("setxattr " + path);
+    set_attr(path, name, stored_int32(value));
 }
 
 TagLibTag taglib_id3v1(const std::string &path) {
@@ -173,7 +169,7 @@ FileState file_state(const std::string &path) {
     state.attributes = getfattr_all(path);
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
-        fail("stat " + path);
+        test_support::fail_with_errno("stat " + path);
     state.mtime = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
     state.ctime = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
     return state;

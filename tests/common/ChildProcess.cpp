@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 
 #include "SystemIo.h"
+#include "TestFiles.h"
 
 extern char **environ;
 
@@ -26,10 +26,6 @@ long long now_ms() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
-[[noreturn]] void fail(const std::string &what) {
-    throw std::runtime_error(what + ": " + strerror(errno));
 }
 
 // The environment for a child: ours, without `unset`, with `extra` set on top. Made before
@@ -89,7 +85,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv, const SpawnOpti
     int in[2] = {-1, -1}, out[2], err[2];
     if ((pipeInput && pipe2(in, O_CLOEXEC) != 0) || pipe2(out, O_CLOEXEC) != 0 ||
         pipe2(err, O_CLOEXEC) != 0) {
-        fail("pipe");
+        fail_with_errno("pipe");
     }
     std::vector<std::string> env = child_environment(options.env, options.unset);
     std::vector<char *> args, envp;
@@ -103,7 +99,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv, const SpawnOpti
     fflush(nullptr);
     fPid = fork();
     if (fPid < 0)
-        fail("fork");
+        fail_with_errno("fork");
     if (fPid == 0) {
         if (options.input == Input::kClosed)
             close(STDIN_FILENO);

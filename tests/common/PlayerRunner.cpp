@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <stdexcept>
 
 namespace test_support {
 
@@ -22,9 +20,9 @@ std::string launcher_path() {
 std::string runtime_dir(const TempDir &dir, uid_t user) {
     const std::string path = dir / "runtime";
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        throw std::runtime_error("mkdir " + path + ": " + strerror(errno));
+        fail_with_errno("mkdir " + path);
     if (user != 0 && chown(path.c_str(), user, user) != 0)
-        throw std::runtime_error("chown " + path + ": " + strerror(errno));
+        fail_with_errno("chown " + path);
     return path;
 }
 
