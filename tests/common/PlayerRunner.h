@@ -29,8 +29,8 @@ std::string config_dir(const TempDir &dir);
 // A player started in `dir` with the two folders above, headless whatever the environment
 // (no display variables), standard input as `input` says, run as `user` when one is given.
 SpawnOptions player_options(const TempDir &dir, Input input = Input::kDevNull, uid_t user = 0);
-// The same for a player that draws its windows with `display` on top (by default Qt's
-// offscreen platform).
+// The same for a player that draws its windows with the variables `display` (by default on
+// Qt's offscreen platform; none leaves it headless).
 SpawnOptions drawn_options(const TempDir &dir, const std::map<std::string, std::string> &display = {
                                                    {"QT_QPA_PLATFORM", "offscreen"}});
 

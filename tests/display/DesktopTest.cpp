@@ -141,7 +141,7 @@ TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatus) {
     EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
     const std::vector<std::string> lines = result.OutLines();
     // ROLE|NAME|DESCRIPTION|LABELLED-BY; a pop-up's name is its chosen item.
-    for (const std::string &expected : {
+    for (const char *expected : {
              "control text|Title||Title:",
              "control text|Album||Album:",
              "control text|Artist||Artist:",

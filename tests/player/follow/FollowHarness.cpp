@@ -118,9 +118,7 @@ FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus, cons
           }(),
           [&] {
               SpawnOptions spawn = run.offscreen ? addon_test::drawn_options(dir)
-                                   : run.display.empty()
-                                       ? addon_test::player_options(dir)
-                                       : addon_test::drawn_options(dir, run.display);
+                                                 : addon_test::drawn_options(dir, run.display);
               for (const auto &variable : bus.Env())
                   spawn.env[variable.first] = variable.second;
               return spawn;
