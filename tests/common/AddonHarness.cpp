@@ -7,10 +7,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 #include <taglib/id3v1tag.h>
@@ -22,17 +20,13 @@ namespace addon_test {
 
 namespace {
 
-[[noreturn]] void fail(const std::string &what) {
-    throw std::runtime_error(what + ": " + strerror(errno));
+// Stores `value` as attribute NAME the way the platform does.
+void set_attr(const std::string &path, const std::string &name, const std::string &value) {
+    if (setxattr(path.c_str(), ("user.haiku." + name).c_str(), value.data(), value.size(), 0) != 0)
+        test_support::fail_with_errno("setxattr " + path);
 }
 
 }  // namespace
-
-std::map<std::string, std::string> drawn_environment(const TempDir &dir) {
-    return {{"QT_QPA_PLATFORM", "offscreen"},
-            {"XDG_RUNTIME_DIR", runtime_dir(dir)},
-            {"XDG_CONFIG_HOME", config_dir(dir)}};
-}
 
 std::vector<pid_t> players_using(const std::string &runtime, const std::string &player) {
     const std::string program = player.empty() ? player_path() : player;
@@ -64,31 +58,12 @@ PlayerReaper::~PlayerReaper() {
         kill(pid, SIGKILL);
 }
 
-namespace {
-
-std::vector<std::string> player_argv(const std::string &script,
-                                     const std::vector<std::string> &files) {
-    std::vector<std::string> argv = {player_path(), "--headless", "--add-on",
-                                     addon_path(),  "--script",   script};
-    argv.insert(argv.end(), files.begin(), files.end());
-    return argv;
-}
-
-}  // namespace
-
 RunResult run_player(const TempDir &dir, const std::string &script,
                      const std::vector<std::string> &files,
                      const std::vector<std::string> &launcher) {
-    return {test_support::run_player_script(dir, {"--headless", "--add-on", addon_path()}, script,
-                                            files, launcher)};
+    return test_support::run_player_script(dir, {"--headless", "--add-on", addon_path()}, script,
+                                           files, launcher);
 }
-
-PlayerSession::PlayerSession(const TempDir &dir, const std::vector<std::string> &files, uid_t user)
-    : fProcess(player_argv("-", files), [&] {
-          SpawnOptions options = test_support::player_options(dir, user);
-          options.input = test_support::Input::kPipe;
-          return options;
-      }()) {}
 
 CommandedPlayer::CommandedPlayer(const std::vector<std::string> &argv, SpawnOptions options)
     : fProcess(argv, [&] {
@@ -99,11 +74,15 @@ CommandedPlayer::CommandedPlayer(const std::vector<std::string> &argv, SpawnOpti
     signal(SIGPIPE, SIG_IGN);
 }
 
+bool CommandedPlayer::Sync() {
+    // The add-ons' answer marks the end: commands run one at a time, in order.
+    fGone = fGone || !Send("add-ons") || fProcess.WaitForLineStarting("= add-on ").empty();
+    return !fGone;
+}
+
 std::vector<std::string> CommandedPlayer::Ask(const std::string &command) {
     const size_t from = fProcess.Output().size();
-    // The add-ons' answer marks the end: commands run one at a time, in order.
-    if (fGone || !fProcess.Send(command) || !fProcess.Send("add-ons") ||
-        fProcess.WaitForLineStarting("= add-on ").empty()) {
+    if (fGone || !Send(command) || !Sync()) {
         fGone = true;
         return {};
     }
@@ -135,9 +114,15 @@ RunResult CommandedPlayer::Quit() {
     return fProcess.Finish();
 }
 
-bool PlayerSession::Sync() {
-    return Send("add-ons") && !fProcess.WaitForLineStarting("= add-on ").empty();
-}
+PlayerSession::PlayerSession(const TempDir &dir, const std::vector<std::string> &files, uid_t user)
+    : CommandedPlayer(
+          [&] {
+              std::vector<std::string> argv = {player_path(), "--headless", "--add-on",
+                                               addon_path(),  "--script",   "-"};
+              argv.insert(argv.end(), files.begin(), files.end());
+              return argv;
+          }(),
+          player_options(dir, test_support::Input::kPipe, user)) {}
 
 std::string bytes_at_tag_position(const std::string &path) {
     std::string bytes = read_file(path);
@@ -157,15 +142,11 @@ std::string stored_int32(int value) {
 }
 
 void set_string_attr(const std::string &path, const std::string &name, const std::string &text) {
-    std::string value = stored_string(text);
-    if (setxattr(path.c_str(), ("user.haiku." + name).c_str(), value.data(), value.size(), 0) != 0)
-        fail("setxattr " + path);
+    set_attr(path, name, stored_string(text));
 }
 
 void set_int32_attr(const std::string &path, const std::string &name, int value) {
-    std::string bytes = stored_int32(value);
-    if (setxattr(path.c_str(), ("user.haiku." + name).c_str(), bytes.data(), bytes.size(), 0) != 0)
-        fail("setxattr " + path);
+    set_attr(path, name, stored_int32(value));
 }
 
 TagLibTag taglib_id3v1(const std::string &path) {
@@ -185,10 +166,10 @@ TagLibTag taglib_id3v1(const std::string &path) {
 FileState file_state(const std::string &path) {
     FileState state;
     state.bytes = read_file(path);
-    state.attributes = getfattr(path);
+    state.attributes = getfattr_all(path);
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
-        fail("stat " + path);
+        test_support::fail_with_errno("stat " + path);
     state.mtime = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
     state.ctime = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
     return state;

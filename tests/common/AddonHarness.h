@@ -23,27 +23,13 @@ using test_support::player_path;
 using test_support::runtime_dir;
 using test_support::TempDir;
 
-// What a child process did; Lines() are its standard output's.
-struct RunResult : test_support::RunResult {
-    std::vector<std::string> Lines() const { return OutLines(); }
-};
-
+using test_support::ChildProcess;
+using test_support::drawn_options;
 using test_support::lines_starting;
+using test_support::player_options;
+using test_support::RunResult;
 using test_support::SpawnOptions;
 using test_support::split_lines;
-
-// A child process with its standard streams captured. Everything it does is bounded by
-// a deadline: on expiry the child is killed, so nothing can hang the suite.
-class Process : public test_support::ChildProcess {
-public:
-    using ChildProcess::ChildProcess;
-    // Writes `line` and a newline to the child's standard input.
-    bool Send(const std::string &line) { return ChildProcess::Send(line + "\n"); }
-    RunResult Finish() { return RunResult{ChildProcess::Finish()}; }
-};
-
-// A drawn player's environment: Qt's offscreen platform, and the two folders above.
-std::map<std::string, std::string> drawn_environment(const TempDir &dir);
 
 // Running players started from `player` (default: the build's) with this roster
 // directory: the ones a launcher started.
@@ -62,25 +48,16 @@ RunResult run_player(const TempDir &dir, const std::string &script,
                      const std::vector<std::string> &files = {},
                      const std::vector<std::string> &launcher = {});
 
-// The player with the add-on, reading commands from a pipe (`--script -`).
-// Sync() returns once every command sent before it has been carried out.
-class PlayerSession {
-public:
-    PlayerSession(const TempDir &dir, const std::vector<std::string> &files, uid_t user = 0);
-    bool Send(const std::string &command) { return fProcess.Send(command); }
-    bool Sync();
-    RunResult Finish() { return fProcess.Finish(); }
-    Process &GetProcess() { return fProcess; }
-
-private:
-    Process fProcess;
-};
-
-// The player with the add-on, taking commands from a pipe one at a time, each asked and
-// answered in turn (`argv` should end in `--script -`, or take typed commands).
+// The player with the add-on, taking commands from a pipe (`argv` should end in
+// `--script -`, or take typed commands).
 class CommandedPlayer {
 public:
     CommandedPlayer(const std::vector<std::string> &argv, SpawnOptions options);
+    // Sends `command` without waiting for it to be carried out.
+    bool Send(const std::string &command) { return fProcess.Send(command); }
+    // Returns once every command sent before has been carried out (false when the player
+    // stopped answering).
+    bool Sync();
     // Sends `command`; returns the answer lines ("= ...") it gave (none when the player
     // stopped answering).
     std::vector<std::string> Ask(const std::string &command);
@@ -91,17 +68,28 @@ public:
     bool AskUntil(const std::string &command, const std::string &answer);
     // Reads standard output until the whole line `line` comes.
     bool WaitForLine(const std::string &line) { return fProcess.WaitForLine(line); }
+    // Everything it wrote to standard output so far.
+    const std::string &Output() const { return fProcess.Output(); }
     pid_t Pid() const { return fProcess.Pid(); }
+    // Closes its input (as the end of a script) and waits for it to end.
+    RunResult Finish() { return fProcess.Finish(); }
     // Sends `quit` and waits for the player to end.
     RunResult Quit();
 
 private:
-    Process fProcess;
+    ChildProcess fProcess;
     bool fGone = false;  // it stopped answering
+};
+
+// The headless player with the add-on on `files`, run as `user` when one is given.
+class PlayerSession : public CommandedPlayer {
+public:
+    PlayerSession(const TempDir &dir, const std::vector<std::string> &files, uid_t user = 0);
 };
 
 // Files.
 using test_support::file_size;
+using test_support::getfattr_all;
 using test_support::id3v1_tag;
 using test_support::make_audio;
 using test_support::make_mp3;
@@ -115,10 +103,6 @@ std::string bytes_at_tag_position(const std::string &path);
 // (little-endian) + bytes.
 void set_string_attr(const std::string &path, const std::string &name, const std::string &text);
 void set_int32_attr(const std::string &path, const std::string &name, int value);
-// Every extended attribute of `path` as getfattr reports it (name -> raw bytes).
-inline std::map<std::string, std::string> getfattr(const std::string &path) {
-    return test_support::getfattr_all(path);
-}
 // The stored value getfattr reports for attribute NAME, as the bytes the platform keeps.
 std::string stored_string(const std::string &text);  // "RTSC" + text + NUL
 std::string stored_int32(int value);                 // "GNOL" + 4 bytes little-endian

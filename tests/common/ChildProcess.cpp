@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
+
+#include "SystemIo.h"
+#include "TestFiles.h"
 
 extern char **environ;
 
@@ -24,10 +26,6 @@ long long now_ms() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
-[[noreturn]] void fail(const std::string &what) {
-    throw std::runtime_error(what + ": " + strerror(errno));
 }
 
 // The environment for a child: ours, without `unset`, with `extra` set on top. Made before
@@ -87,7 +85,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv, const SpawnOpti
     int in[2] = {-1, -1}, out[2], err[2];
     if ((pipeInput && pipe2(in, O_CLOEXEC) != 0) || pipe2(out, O_CLOEXEC) != 0 ||
         pipe2(err, O_CLOEXEC) != 0) {
-        fail("pipe");
+        fail_with_errno("pipe");
     }
     std::vector<std::string> env = child_environment(options.env, options.unset);
     std::vector<char *> args, envp;
@@ -101,7 +99,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv, const SpawnOpti
     fflush(nullptr);
     fPid = fork();
     if (fPid < 0)
-        fail("fork");
+        fail_with_errno("fork");
     if (fPid == 0) {
         if (options.input == Input::kClosed)
             close(STDIN_FILENO);
@@ -137,19 +135,9 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-bool ChildProcess::Send(const std::string &text) {
-    if (fInFd < 0)
-        return false;
-    size_t written = 0;
-    while (written < text.size()) {
-        ssize_t count = write(fInFd, text.data() + written, text.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
+bool ChildProcess::Send(const std::string &lines) {
+    const std::string text = lines + "\n";
+    return fInFd >= 0 && brindle::write_all(fInFd, text.data(), text.size()) == 0;
 }
 
 void ChildProcess::CloseInput() {

@@ -25,7 +25,7 @@ enum class Input { kDevNull, kPipe, kClosed };
 struct SpawnOptions {
     std::string directory;                   // working directory; "" keeps ours
     std::map<std::string, std::string> env;  // set in the child's environment
-    std::vector<std::string> unset;          // removed from it
+    std::vector<std::string> unset;          // removed from it, unless `env` sets them
     Input input = Input::kDevNull;
     uid_t dropToUser = 0;  // non-zero: run as this uid (and the same gid)
 };
@@ -47,14 +47,15 @@ public:
 
     // argv[0] is the program's path (no search). Throws std::runtime_error when the child
     // cannot be started; a program that cannot be run exits with 127.
-    ChildProcess(const std::vector<std::string> &argv, const SpawnOptions &options);
+    ChildProcess(const std::vector<std::string> &argv, const SpawnOptions &options = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     pid_t Pid() const { return fPid; }
-    // Writes `text` as it is to the child's standard input (Input::kPipe).
-    bool Send(const std::string &text);
+    // Writes `lines` and a newline to the child's standard input (Input::kPipe); false
+    // when the child no longer reads it.
+    bool Send(const std::string &lines);
     void CloseInput();
     void Signal(int signal);
     // Reads standard output until a whole line equal to `line` arrives after the last

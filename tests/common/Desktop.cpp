@@ -12,8 +12,8 @@ namespace desktop_test {
 
 namespace {
 
-using addon_test::Process;
 using addon_test::SpawnOptions;
+using test_support::ChildProcess;
 using test_support::eventually;
 using test_support::required;
 
@@ -52,10 +52,10 @@ Desktop::Desktop() {
 
 std::string Desktop::_Start() {
     // Xvfb writes its display number to standard output once it takes connections.
-    fServer = std::make_unique<Process>(logged({required("Xvfb"), "-displayfd", "1", "-screen", "0",
-                                                "1280x1024x24", "-nolisten", "tcp", "-noreset"},
-                                               fDir / "xvfb.log", false),
-                                        SpawnOptions());
+    fServer =
+        std::make_unique<ChildProcess>(logged({required("Xvfb"), "-displayfd", "1", "-screen", "0",
+                                               "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                                              fDir / "xvfb.log", false));
     const std::string number = fServer->WaitForLineStarting("");
     if (number.empty())
         return "Xvfb did not start: " + test_support::read_file(fDir / "xvfb.log");
@@ -63,7 +63,7 @@ std::string Desktop::_Start() {
     SpawnOptions manager = Options();
     manager.env["XDG_CONFIG_HOME"] = fDir / "config";
     manager.env["XDG_CACHE_HOME"] = fDir / "cache";
-    fManager = std::make_unique<Process>(
+    fManager = std::make_unique<ChildProcess>(
         logged({required("openbox"), "--sm-disable"}, fDir / "openbox.log", true), manager);
     // A window manager announces itself on the root window; one that could not start
     // says so in its log.
@@ -105,7 +105,7 @@ SpawnOptions Desktop::Options() const {
 }
 
 std::string Desktop::_Run(const std::vector<std::string> &argv) const {
-    Process tool(argv, Options());
+    ChildProcess tool(argv, Options());
     return tool.Finish().out;
 }
 
@@ -164,10 +164,7 @@ std::unique_ptr<addon_test::CommandedPlayer> drawn_player(const Desktop &desktop
     argv.insert(argv.end(), options.begin(), options.end());
     argv.insert(argv.end(), {"--script", "-"});
     argv.insert(argv.end(), files.begin(), files.end());
-    SpawnOptions spawn = desktop.Options();
-    spawn.directory = dir.Path();
-    spawn.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
-    spawn.env["XDG_CONFIG_HOME"] = addon_test::config_dir(dir);
+    SpawnOptions spawn = addon_test::drawn_options(dir, desktop.Options().env);
     // No session bus here: without an address the bus library would start one through
     // the X display (dbus-launch) and outlive the test.
     spawn.env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:";

@@ -57,8 +57,8 @@ private:
 
     addon_test::TempDir fDir;
     std::string fDisplay;
-    std::unique_ptr<addon_test::Process> fServer;
-    std::unique_ptr<addon_test::Process> fManager;
+    std::unique_ptr<test_support::ChildProcess> fServer;
+    std::unique_ptr<test_support::ChildProcess> fManager;
 };
 
 // The player with the add-on drawn on `desktop`, settings in `dir`'s config folder,

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,12 @@ std::string runtime_dir(const TempDir &dir, uid_t user = 0);
 std::string config_dir(const TempDir &dir);
 
 // A player started in `dir` with the two folders above, headless whatever the environment
-// (no display variables), run as `user` when one is given, standard input from /dev/null.
-SpawnOptions player_options(const TempDir &dir, uid_t user = 0);
+// (no display variables), standard input as `input` says, run as `user` when one is given.
+SpawnOptions player_options(const TempDir &dir, Input input = Input::kDevNull, uid_t user = 0);
+// The same for a player that draws its windows with the variables `display` (by default on
+// Qt's offscreen platform; none leaves it headless).
+SpawnOptions drawn_options(const TempDir &dir, const std::map<std::string, std::string> &display = {
+                                                   {"QT_QPA_PLATFORM", "offscreen"}});
 
 // Runs `launcher... player options... --script FILE arguments...` with `script` written to a
 // file in `dir`, as player_options() sets it up.
@@ -35,6 +40,9 @@ RunResult run_player_script(const TempDir &dir, const std::vector<std::string> &
                             const std::string &script,
                             const std::vector<std::string> &arguments = {},
                             const std::vector<std::string> &launcher = {});
+// The same in a directory of its own, for a test that needs no files there.
+RunResult run_player_script(const std::vector<std::string> &options, const std::string &script,
+                            const std::vector<std::string> &arguments = {});
 
 }  // namespace test_support
 

@@ -139,11 +139,15 @@ bool TempDir::MountRamfs(const std::string &name) {
     return true;
 }
 
+void fail_with_errno(const std::string &what) {
+    throw std::runtime_error(what + ": " + strerror(errno));
+}
+
 void write_file(const std::string &path, const std::string &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        throw std::runtime_error("cannot write " + path + ": " + strerror(errno));
+        fail_with_errno("cannot write " + path);
 }
 
 std::string read_file(const std::string &path) {

@@ -36,6 +36,10 @@ private:
     std::vector<std::string> fMounts;
 };
 
+// Throws std::runtime_error saying `what` failed, with errno's text: for setup a test
+// cannot go on without.
+[[noreturn]] void fail_with_errno(const std::string &what);
+
 // Writes `bytes` to `path`, replacing it; throws std::runtime_error when it cannot.
 void write_file(const std::string &path, const std::string &bytes);
 // The whole file; "" when it cannot be read.

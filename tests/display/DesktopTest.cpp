@@ -61,7 +61,7 @@ TEST_F(DesktopWindow, FortyKeysTypedOneByOneIntoTitleAllReachItAndTheWindowStays
     }
     EXPECT_EQ(player->AskFor("form", "= title "), "= title " + text);
     // Typing saves nothing: the file keeps no title until a save.
-    EXPECT_EQ(addon_test::getfattr(files[0]).count("user.haiku.Audio:Title"), 0u);
+    EXPECT_EQ(test_support::getfattr_all(files[0]).count("user.haiku.Audio:Title"), 0u);
     EXPECT_EQ(player->Quit().exitStatus, 0);
 }
 
@@ -121,30 +121,27 @@ TEST_F(DesktopWindow, EscapeTakesBackUnsavedEditsAndWithNoneClosesTheWindow) {
     EXPECT_TRUE(eventually([&] { return fDesktop.FindWindow("Brindle").empty(); }));
     const addon_test::RunResult result = player->Quit();
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(addon_test::count_lines(result.Lines(), "PluginWindow::QuiteRequested"), 1);
-    EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
+    EXPECT_EQ(addon_test::count_lines(result.OutLines(), "PluginWindow::QuiteRequested"), 1);
+    EXPECT_EQ(addon_test::count_lines(result.OutLines(), "Brindle - destroyplugin"), 1);
     // Nothing was ever saved.
-    EXPECT_TRUE(addon_test::getfattr(files[0]).empty());
+    EXPECT_TRUE(test_support::getfattr_all(files[0]).empty());
 }
 
 TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatus) {
     // The reader (pyatspi) runs the player and presses Save through it; both share a
     // session bus of their own, where the accessibility bus starts on demand.
     const std::vector<std::string> files = Songs(1);
-    addon_test::SpawnOptions options = fDesktop.Options();
-    options.directory = fDir.Path();
-    options.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(fDir);
-    options.env["XDG_CONFIG_HOME"] = addon_test::config_dir(fDir);
-    addon_test::Process reader({required("dbus-run-session"), "--", "/usr/bin/python3",
-                                std::string(BRINDLE_SOURCE_DIR) + "/tests/display/atspi_reader.py",
-                                addon_test::player_path(), "--add-on", addon_test::addon_path(),
-                                "--script", "-", files[0]},
-                               options);
+    test_support::ChildProcess reader(
+        {required("dbus-run-session"), "--", "/usr/bin/python3",
+         std::string(BRINDLE_SOURCE_DIR) + "/tests/display/atspi_reader.py",
+         addon_test::player_path(), "--add-on", addon_test::addon_path(), "--script", "-",
+         files[0]},
+        addon_test::drawn_options(fDir, fDesktop.Options().env));
     const addon_test::RunResult result = reader.Finish();
     EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
-    const std::vector<std::string> lines = result.Lines();
+    const std::vector<std::string> lines = result.OutLines();
     // ROLE|NAME|DESCRIPTION|LABELLED-BY; a pop-up's name is its chosen item.
-    for (const std::string &expected : {
+    for (const char *expected : {
              "control text|Title||Title:",
              "control text|Album||Album:",
              "control text|Artist||Artist:",

@@ -18,29 +18,24 @@
 
 namespace {
 
-using addon_test::Process;
+using addon_test::ChildProcess;
+using addon_test::drawn_options;
 using addon_test::RunResult;
 using addon_test::TempDir;
 
-// Runs the player with the add-on on `script`; windows are drawn unless `headless`.
-// `env` goes on top of the drawn environment (an empty value unsets a variable).
+// Runs the player with the add-on on `script`, drawing its windows with `display` (an
+// empty value counts as unset) unless `headless`.
 RunResult run_drawn(const TempDir &dir, const std::string &script,
                     const std::vector<std::string> &files, bool headless = false,
-                    const std::map<std::string, std::string> &env = {}) {
-    const std::string scriptPath = dir / "script.txt";
-    addon_test::write_file(scriptPath, script);
+                    const std::map<std::string, std::string> &display = {
+                        {"QT_QPA_PLATFORM", "offscreen"}}) {
     std::vector<std::string> argv = {addon_test::player_path()};
     if (headless)
         argv.push_back("--headless");
-    argv.insert(argv.end(), {"--add-on", addon_test::addon_path(), "--script", scriptPath});
+    argv.insert(argv.end(), {"--add-on", addon_test::addon_path(), "--script",
+                             dir.Write("script.txt", script)});
     argv.insert(argv.end(), files.begin(), files.end());
-    addon_test::SpawnOptions options;
-    options.directory = dir.Path();
-    options.env = addon_test::drawn_environment(dir);
-    for (const auto &variable : env)
-        options.env[variable.first] = variable.second;
-    Process process(argv, options);
-    return process.Finish();
+    return ChildProcess(argv, drawn_options(dir, display)).Finish();
 }
 
 // MP3 files with titles set as attributes, one per title.
@@ -56,7 +51,7 @@ std::vector<std::string> titled_files(const TempDir &dir, const std::vector<std:
 }
 
 std::vector<std::string> answers(const RunResult &result, const std::string &prefix) {
-    return addon_test::lines_starting(result.Lines(), prefix);
+    return addon_test::lines_starting(result.OutLines(), prefix);
 }
 
 TEST(DrawnPlayer, TextTypedIntoTheTitleWidgetReachesTheModelAndTheFile) {
@@ -72,12 +67,12 @@ TEST(DrawnPlayer, TextTypedIntoTheTitleWidgetReachesTheModelAndTheFile) {
                                        "quit\n",
                                        files);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Typed By Hand");
+    EXPECT_EQ(addon_test::form_answers(result.OutLines())["title"], "Typed By Hand");
     // The status line under the form says what the load and the save did.
     EXPECT_EQ(answers(result, "= string status "),
               (std::vector<std::string>{"= string status song0.mp3",
                                         "= string status song0.mp3 \u2014 saved"}));
-    const auto attributes = addon_test::getfattr(files[0]);
+    const auto attributes = test_support::getfattr_all(files[0]);
     ASSERT_EQ(attributes.count("user.haiku.Audio:Title"), 1u);
     EXPECT_EQ(attributes.at("user.haiku.Audio:Title"), addon_test::stored_string("Typed By Hand"));
     EXPECT_EQ(addon_test::taglib_id3v1(files[0]).title, "Typed By Hand");
@@ -147,7 +142,7 @@ TEST(DrawnPlayer, TheCloseBoxEndsTheInterface) {
                                        "quit\n",
                                        titled_files(dir, {"A"}));
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    const std::vector<std::string> lines = result.Lines();
+    const std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(addon_test::count_lines(lines, "Brindle - destroyplugin"), 1);
     // Ended before the next command ran, and its window is gone from the screen.
     const auto destroyed = std::find(lines.begin(), lines.end(), "Brindle - destroyplugin");
@@ -212,7 +207,7 @@ TEST(DrawnPlayer, BadFrontEndCommandsAreReportedWithTheirLine) {
     EXPECT_NE(result.err.find("line 2: widget-pick: no item \"99\""), std::string::npos)
         << result.err;
     // The interface was still ended cleanly.
-    EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
+    EXPECT_EQ(addon_test::count_lines(result.OutLines(), "Brindle - destroyplugin"), 1);
 }
 
 TEST(DrawnPlayer, TwoThousandRapidStepsEndShowingTheLastFile) {
@@ -229,7 +224,7 @@ TEST(DrawnPlayer, TwoThousandRapidStepsEndShowingTheLastFile) {
     EXPECT_EQ(answers(result, "= text Title:"),
               std::vector<std::string>{"= text Title: Track Four"});
     EXPECT_EQ(answers(result, "= playlist "), std::vector<std::string>{"= playlist 4 3"});
-    EXPECT_EQ(addon_test::form_answers(result.Lines())["title"], "Track Four");
+    EXPECT_EQ(addon_test::form_answers(result.OutLines())["title"], "Track Four");
 }
 
 }  // namespace
@@ -249,7 +244,7 @@ TEST(DrawnPlayer, TheInterfacesMenuEnablesAndDisablesAnInterface) {
     EXPECT_NE(result.err.find("line 5: widget-interface: no interface \"sp-nothing\""),
               std::string::npos)
         << result.err;
-    const std::vector<std::string> lines = result.Lines();
+    const std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(addon_test::count_lines(lines, "Brindle - show"), 1);
     EXPECT_EQ(addon_test::count_lines(lines, "Brindle - destroyplugin"), 1);
     // Shown after the first choice, gone after the second.
@@ -262,12 +257,9 @@ TEST(DrawnPlayer, QtIsLoadedOnlyWhenThePlayerDraws) {
     TempDir dir;
     const std::vector<std::string> files = titled_files(dir, {"Mapped"});
     for (const bool headless : {true, false}) {
-        addon_test::SpawnOptions options;
-        options.directory = dir.Path();
-        options.input = test_support::Input::kPipe;
         // A display is there either way; --headless alone keeps the front end out.
-        options.env = {{"QT_QPA_PLATFORM", "offscreen"},
-                       {"XDG_RUNTIME_DIR", addon_test::runtime_dir(dir)}};
+        addon_test::SpawnOptions options = drawn_options(dir);
+        options.input = test_support::Input::kPipe;
         std::vector<std::string> argv = {addon_test::player_path(),
                                          "--add-on",
                                          addon_test::addon_path(),
@@ -276,7 +268,7 @@ TEST(DrawnPlayer, QtIsLoadedOnlyWhenThePlayerDraws) {
                                          files[0]};
         if (headless)
             argv.insert(argv.begin() + 1, "--headless");
-        Process process(argv, options);
+        ChildProcess process(argv, options);
         process.Send("enable");
         ASSERT_TRUE(process.WaitForLine("Brindle - show"));
         // What the running player has mapped, while it waits for the next command.
@@ -291,16 +283,14 @@ TEST(DrawnPlayer, QtIsLoadedOnlyWhenThePlayerDraws) {
 
 TEST(DrawnPlayer, WithoutAScriptTheWindowsStayUntilThePlayerIsEnded) {
     TempDir dir;
-    addon_test::SpawnOptions options;
-    options.directory = dir.Path();
-    options.env = addon_test::drawn_environment(dir);
-    Process process({addon_test::player_path(), "--add-on", addon_test::addon_path()}, options);
+    ChildProcess process({addon_test::player_path(), "--add-on", addon_test::addon_path()},
+                         drawn_options(dir));
     // Every interface is enabled and shown at start; standard input is not read.
     ASSERT_TRUE(process.WaitForLine("Brindle - show"));
     kill(process.Pid(), SIGTERM);
     const RunResult result = process.Finish();
     EXPECT_EQ(result.exitStatus, 128 + SIGTERM);
-    EXPECT_EQ(addon_test::count_lines(result.Lines(), "Brindle - destroyplugin"), 1);
+    EXPECT_EQ(addon_test::count_lines(result.OutLines(), "Brindle - destroyplugin"), 1);
 }
 
 }  // namespace
@@ -330,7 +320,7 @@ TEST(DrawnPlayer, EnterInATextFieldSavesAndEscapeClosesTheWindow) {
                                        "add-ons\n",
                                        files);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    const std::vector<std::string> lines = result.Lines();
+    const std::vector<std::string> lines = result.OutLines();
     const std::vector<std::string> helps = answers(result, "= widget-");
     ASSERT_EQ(helps.size(), 2u);
     // Enter pressed Save: the form was written before the next command.
@@ -404,7 +394,7 @@ TEST(DrawnPlayer, TheWindowsPlaceIsKeptAcrossRunsAndAPlaceOffEveryScreenIsIgnore
     // A headless player neither reads nor writes the place.
     const RunResult headless = run_drawn(dir, "enable\ngetconfig\n", files, true);
     ASSERT_EQ(headless.exitStatus, 0) << headless.err;
-    EXPECT_EQ(addon_test::count_lines(headless.Lines(), "Brindle - setconfig"), 0);
+    EXPECT_EQ(addon_test::count_lines(headless.OutLines(), "Brindle - setconfig"), 0);
     EXPECT_EQ(addon_test::file_size(frames), -1);
 
     // The first time the window opens beside the player's; moved, it is kept there.
@@ -420,7 +410,7 @@ TEST(DrawnPlayer, TheWindowsPlaceIsKeptAcrossRunsAndAPlaceOffEveryScreenIsIgnore
     // The next run hands the kept frame to setconfig right after getplugin.
     const RunResult second = run_drawn(dir, "enable\ngetconfig\n", files);
     ASSERT_EQ(second.exitStatus, 0) << second.err;
-    const std::vector<std::string> lines = second.Lines();
+    const std::vector<std::string> lines = second.OutLines();
     const std::vector<std::string> built =
         lines_between(lines, "Brindle - getplugin", "Brindle - show");
     ASSERT_FALSE(built.empty());

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 TEST(BadInput, BadCommandInAScriptNamesItsLineAndShutsDownCleanly) {
@@ -47,9 +49,9 @@ TEST(BadInput, BadCommandInAScriptNamesItsLineAndShutsDownCleanly) {
         "quit now",
     };
     for (const char *command : commands) {
-        RunResult result =
-            run_script({interface_addon_path()},
-                       "enable sp-test\nadd /tmp/a\n" + std::string(command) + "\nadd-ons\n");
+        RunResult result = run_player_script(
+            {"--add-on", interface_addon_path()},
+            "enable sp-test\nadd /tmp/a\n" + std::string(command) + "\nadd-ons\n");
         ASSERT_FALSE(result.timedOut) << command;
         EXPECT_EQ(result.exitStatus, 2) << command;
         const Lines errors = result.ErrLines();
@@ -90,15 +92,16 @@ TEST(BadInput, ReasonsSayWhatWasWrong) {
          "add: cannot add \"" + tooLong.substr(0, 60) + "...\": the path is too long"},
     };
     for (const Case &test : cases) {
-        RunResult result =
-            run_script({interface_addon_path()}, "add /tmp/a\n" + test.command + "\n");
+        RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                             "add /tmp/a\n" + test.command + "\n");
         EXPECT_EQ(result.err, "brindle-player: line 2: " + test.error + "\n");
     }
 }
 
 TEST(BadInput, BlankLinesAndCommentsAreNotCommands) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "\n   \n# a comment\n\t# another\r\nnew-playlist\r\nvolume\n");
+    RunResult result =
+        run_player_script({"--add-on", interface_addon_path()},
+                          "\n   \n# a comment\n\t# another\r\nnew-playlist\r\nvolume\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.OutLines(), (Lines{"Test - get_plugin_list", "= volume 1"}));
 }
@@ -107,9 +110,11 @@ TEST(BadInput, UnusableImagesAreNamedAndThePlayerGoesOn) {
     TempDir directory;
     const std::string text = directory.Write("notes.so", "this is not an ELF image\n");
     const std::string missing = directory / "missing.so";
-    RunResult result = run_script({text, no_plugin_list_path(), bad_magic_addon_path(), missing,
-                                   interface_addon_path(), interface_addon_path()},
-                                  "add-ons\nenable sp-test\n");
+    RunResult result =
+        run_player_script({"--add-on", text, "--add-on", no_plugin_list_path(), "--add-on",
+                           bad_magic_addon_path(), "--add-on", missing, "--add-on",
+                           interface_addon_path(), "--add-on", interface_addon_path()},
+                          "add-ons\nenable sp-test\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // Only good descriptors are there (the bad-magic image's second one is good), in
@@ -139,7 +144,8 @@ TEST(BadInput, UnusableImagesAreNamedAndThePlayerGoesOn) {
 }
 
 TEST(BadInput, InterfaceWithABadOperationsTableIsUndoneAndReported) {
-    RunResult result = run_script({bad_ops_addon_path()}, "enable sp-bad-ops\nadd-ons\nform\n");
+    RunResult result =
+        run_player_script({"--add-on", bad_ops_addon_path()}, "enable sp-bad-ops\nadd-ons\nform\n");
     ASSERT_FALSE(result.timedOut);
     // What getplugin made is destroyed again, from the player's thread, and the script
     // goes on; the interface never counts as enabled.
@@ -173,7 +179,7 @@ TEST(BadInput, BadCommandLinesPrintUsage) {
     for (const auto &arguments : commandLines) {
         std::vector<std::string> argv = {player_path()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        PlayerProcess player(argv, Input::kDevNull, {{"XDG_RUNTIME_DIR", directory.Path()}});
+        ChildProcess player(argv, player_options(directory));
         RunResult result = player.Finish();
         EXPECT_EQ(result.exitStatus, 2) << arguments[0];
         EXPECT_EQ(result.err.compare(0, 16, "brindle-player: "), 0) << result.err;

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -19,12 +21,12 @@ Lines answers(const RunResult &result) {
 }  // namespace
 
 TEST(FormCommands, FormAndItemsReadTheWindowsControls) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "form\n"
-                                  "items genre\n"
-                                  "items rating\n"
-                                  "items volume\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "form\n"
+                                         "items genre\n"
+                                         "items rating\n"
+                                         "items volume\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(answers(result), (Lines{
@@ -47,15 +49,15 @@ TEST(FormCommands, FormAndItemsReadTheWindowsControls) {
 }
 
 TEST(FormCommands, TypedTextAndPickedItemsReachTheWindowBeforeTheNextCommand) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "set title   Hello  World \n"
-                                  "set artist Somebody\n"
-                                  "set artist\n"               // clears it
-                                  "pick genre classic ROCK\n"  // the one label, in any case
-                                  "pick rating 2\n"
-                                  "form\n"
-                                  "save\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "set title   Hello  World \n"
+                                         "set artist Somebody\n"
+                                         "set artist\n"               // clears it
+                                         "pick genre classic ROCK\n"  // the one label, in any case
+                                         "pick rating 2\n"
+                                         "form\n"
+                                         "save\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(answers(result), (Lines{
@@ -74,14 +76,14 @@ TEST(FormCommands, TypedTextAndPickedItemsReachTheWindowBeforeTheNextCommand) {
 
 TEST(FormCommands, PickingAnItemWithAMessageSendsIt) {
     // The test window's Vol. Adjust sets the playlist volume to 1 + 0.25 * value.
-    RunResult result = run_script({interface_addon_path()},
-                                  "new-playlist\n"
-                                  "enable sp-test\n"
-                                  "pick volume -1\n"
-                                  "volume\n"
-                                  "pick volume 1\n"
-                                  "volume\n"
-                                  "form\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "new-playlist\n"
+                                         "enable sp-test\n"
+                                         "pick volume -1\n"
+                                         "volume\n"
+                                         "pick volume 1\n"
+                                         "volume\n"
+                                         "form\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     const Lines lines = result.OutLines();
@@ -92,11 +94,11 @@ TEST(FormCommands, PickingAnItemWithAMessageSendsIt) {
 }
 
 TEST(FormCommands, SendDeliversEitherFormOfCode) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "send 'abcd'\n"
-                                  "send 0x7FFFFFFF\n"
-                                  "send 0x63740002\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "send 'abcd'\n"
+                                         "send 0x7FFFFFFF\n"
+                                         "send 0x63740002\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     const Lines lines = result.OutLines();
@@ -127,7 +129,7 @@ TEST(FormCommands, WindowCommandsFailWithoutAWindowOrAControl) {
          "brindle-player: line 3: status: the window has no status line\n"},
     };
     for (const Case &test : cases) {
-        RunResult result = run_script({interface_addon_path()}, test.script);
+        RunResult result = run_player_script({"--add-on", interface_addon_path()}, test.script);
         EXPECT_EQ(result.exitStatus, 2) << test.script;
         EXPECT_EQ(result.err, test.error) << test.script;
     }

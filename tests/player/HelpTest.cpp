@@ -6,13 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 TEST(Help, TheHelpCommandListsTheCommandsAndShowsOne) {
-    RunResult result = run_script({interface_addon_path()}, "help\nhelp current\n");
+    RunResult result =
+        run_player_script({"--add-on", interface_addon_path()}, "help\nhelp current\n");
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const Lines answers = lines_starting(result.OutLines(), "= ");
     ASSERT_GT(answers.size(), 20u);
@@ -28,8 +31,7 @@ TEST(Help, TheHelpCommandListsTheCommandsAndShowsOne) {
 TEST(Help, HelpAndVersionOptionsPrintAndExit) {
     TempDir directory;
     for (const char *option : {"--help", "--version"}) {
-        PlayerProcess player({player_path(), option}, Input::kDevNull,
-                             {{"XDG_RUNTIME_DIR", directory.Path()}});
+        ChildProcess player({player_path(), option}, player_options(directory));
         RunResult result = player.Finish();
         EXPECT_EQ(result.exitStatus, 0) << option;
         EXPECT_EQ(result.err, "") << option;

@@ -7,22 +7,24 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 TEST(InterfaceLifecycle, EnableCallsGetpluginThenShowAndConfigRoundTrips) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "getconfig\n"
-                                  "setconfig 10 20 310 220.5\n"
-                                  "getconfig\n"
-                                  "setconfig\n"
-                                  "getconfig\n"
-                                  "hide\n"
-                                  "show\n"
-                                  "disable sp-test\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "getconfig\n"
+                                         "setconfig 10 20 310 220.5\n"
+                                         "getconfig\n"
+                                         "setconfig\n"
+                                         "getconfig\n"
+                                         "hide\n"
+                                         "show\n"
+                                         "disable sp-test\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.err, "");
@@ -48,7 +50,8 @@ TEST(InterfaceLifecycle, EnableCallsGetpluginThenShowAndConfigRoundTrips) {
 }
 
 TEST(InterfaceLifecycle, EnablingAnEnabledInterfaceMakesNoSecondWindow) {
-    RunResult result = run_script({interface_addon_path()}, "enable sp-test\nenable sp-test\n");
+    RunResult result =
+        run_player_script({"--add-on", interface_addon_path()}, "enable sp-test\nenable sp-test\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.OutLines(), (Lines{
                                      "Test - get_plugin_list",
@@ -61,7 +64,8 @@ TEST(InterfaceLifecycle, EnablingAnEnabledInterfaceMakesNoSecondWindow) {
 }
 
 TEST(InterfaceLifecycle, EnableWithoutIdEnablesSpBrindle) {
-    RunResult result = run_script({default_id_addon_path()}, "enable\ndisable\nadd-ons\n");
+    RunResult result =
+        run_player_script({"--add-on", default_id_addon_path()}, "enable\ndisable\nadd-ons\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.OutLines(), (Lines{
                                      "Test - get_plugin_list",
@@ -79,12 +83,12 @@ TEST(InterfaceLifecycle, CloseBoxEndsThePluginFromThePlayersThread) {
     // The close request runs QuitRequested on the window's thread, which asks the player
     // to disable the interface and returns; only then, on the player's main thread, does
     // destroyplugin run. The next command sees the interface gone.
-    RunResult result = run_script({interface_addon_path()},
-                                  "new-playlist\n"
-                                  "enable sp-test\n"
-                                  "close\n"
-                                  "add-ons\n"
-                                  "form\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "new-playlist\n"
+                                         "enable sp-test\n"
+                                         "close\n"
+                                         "add-ons\n"
+                                         "form\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.OutLines(), (Lines{
                                      "Test - get_plugin_list",
@@ -108,13 +112,13 @@ TEST(InterfaceLifecycle, CloseBoxEndsThePluginFromThePlayersThread) {
 TEST(InterfaceLifecycle, ReenablingAfterACloseMakesAFreshWindow) {
     // Each close asks the player twice to disable the interface (see the test add-on);
     // it is ended once per close, and a later enable starts it afresh.
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "send '_QRQ'\n"
-                                  "enable sp-test\n"
-                                  "close\n"
-                                  "enable sp-test\n"
-                                  "quit\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "send '_QRQ'\n"
+                                         "enable sp-test\n"
+                                         "close\n"
+                                         "enable sp-test\n"
+                                         "quit\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     const Lines lines = result.OutLines();
@@ -127,7 +131,7 @@ TEST(InterfaceLifecycle, ReenablingAfterACloseMakesAFreshWindow) {
 
 TEST(InterfaceLifecycle, QuitAndTheEndOfTheScriptDisableEverything) {
     for (const char *script : {"enable sp-test\nquit\nno-such-command\n", "enable sp-test\n"}) {
-        RunResult result = run_script({interface_addon_path()}, script);
+        RunResult result = run_player_script({"--add-on", interface_addon_path()}, script);
         EXPECT_EQ(result.exitStatus, 0) << script << result.err;
         EXPECT_EQ(result.err, "") << script;
         const Lines lines = result.OutLines();
@@ -139,11 +143,11 @@ TEST(InterfaceLifecycle, QuitAndTheEndOfTheScriptDisableEverything) {
 
 TEST(InterfaceLifecycle, WithoutScriptEveryInterfaceIsEnabledAndCommandsComeFromInput) {
     TempDir directory;
-    PlayerProcess player({player_path(), "--headless", "--add-on", interface_addon_path()},
-                         Input::kPipe, {{"XDG_RUNTIME_DIR", directory.Path()}});
+    ChildProcess player({player_path(), "--headless", "--add-on", interface_addon_path()},
+                        player_options(directory, Input::kPipe));
     ASSERT_TRUE(player.WaitForLine("Test - show"));
     // A bad command is reported and the player goes on; no prompt on a pipe.
-    player.Send("bogus\nnew-playlist\n");
+    player.Send("bogus\nnew-playlist");
     ASSERT_TRUE(player.WaitForLine("TestWindow - current -1 of 0 \"\""));
     RunResult result = player.Finish();  // end of input: as quit
     EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -155,9 +159,9 @@ TEST(InterfaceLifecycle, WithoutScriptEveryInterfaceIsEnabledAndCommandsComeFrom
 TEST(InterfaceLifecycle, TerminationSignalDisablesCleanly) {
     for (int signal : {SIGTERM, SIGINT}) {
         TempDir directory;
-        PlayerProcess player({player_path(), "--add-on", interface_addon_path(), "--script", "-"},
-                             Input::kPipe, {{"XDG_RUNTIME_DIR", directory.Path()}});
-        player.Send("enable sp-test\nadd-ons\n");
+        ChildProcess player({player_path(), "--add-on", interface_addon_path(), "--script", "-"},
+                            player_options(directory, Input::kPipe));
+        player.Send("enable sp-test\nadd-ons");
         ASSERT_TRUE(
             player.WaitForLine("= add-on sp-test-filter \"Test Filter\" version 2 flags 0"));
         player.Signal(signal);
@@ -175,8 +179,8 @@ TEST(InterfaceLifecycle, DetachedPlayerEndsWhenItsLastWindowCloses) {
     // player keeps its interfaces until their windows close, then exits by itself.
     for (Input input : {Input::kDevNull, Input::kClosed}) {
         TempDir directory;
-        PlayerProcess player({player_path(), "--add-on", closing_addon_path()}, input,
-                             {{"XDG_RUNTIME_DIR", directory.Path()}});
+        ChildProcess player({player_path(), "--add-on", closing_addon_path()},
+                            player_options(directory, input));
         RunResult result = player.Finish();
         ASSERT_FALSE(result.timedOut);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -195,8 +199,8 @@ TEST(InterfaceLifecycle, DetachedPlayerEndsWhenItsLastWindowCloses) {
 
 TEST(InterfaceLifecycle, DetachedPlayerKeepsRunningUntilSignalled) {
     TempDir directory;
-    PlayerProcess player({player_path(), "--add-on", interface_addon_path()}, Input::kDevNull,
-                         {{"XDG_RUNTIME_DIR", directory.Path()}});
+    ChildProcess player({player_path(), "--add-on", interface_addon_path()},
+                        player_options(directory));
     ASSERT_TRUE(player.WaitForLine("Test - show"));
     player.Signal(SIGTERM);
     RunResult result = player.Finish();

@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 TEST(Output, WindowLinesAnswersAndErrorsKeepTheirOrderInOnePipe) {
@@ -16,14 +18,14 @@ TEST(Output, WindowLinesAnswersAndErrorsKeepTheirOrderInOnePipe) {
     // Both streams into one pipe, as `2>&1 | ...` does; commands from a pipe, so a bad
     // one is reported and the player goes on. Every interface is enabled at start, and
     // the one with a bad operations table prints before the player reports it.
-    PlayerProcess player(
+    ChildProcess player(
         {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", player_path(), "--add-on",
          interface_addon_path(), "--add-on", bad_ops_addon_path(), "/tmp/a", "/tmp/b", "/tmp/c"},
-        Input::kPipe, {{"XDG_RUNTIME_DIR", directory.Path()}});
+        player_options(directory, Input::kPipe));
     // A command's lines are out before the player waits for the next one.
-    player.Send("next\n");
+    player.Send("next");
     ASSERT_TRUE(player.WaitForLine("TestWindow - current 1 of 3 \"/tmp/b\""));
-    player.Send("frobnicate\nnext\ngoto 9\nvolume\n");
+    player.Send("frobnicate\nnext\ngoto 9\nvolume");
     const RunResult result = player.Finish();
     EXPECT_EQ(result.exitStatus, 0);
     const std::string badOps = "brindle-player: " + bad_ops_addon_path() +

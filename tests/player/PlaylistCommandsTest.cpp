@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -31,20 +33,20 @@ Lines window_lines(const RunResult &result) {
 }  // namespace
 
 TEST(PlaylistCommands, StepsStopAtBothEndsAndEveryStepNotifies) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "new-playlist\n"
-                                  "add /tmp/one.mp3\n"
-                                  "add   /tmp/with two  spaces \n"
-                                  "next\n"  // from no current item onto the first
-                                  "next\n"
-                                  "next\n"  // at the end: stays, still notifies
-                                  "prev\n"
-                                  "prev\n"  // at the start: stays
-                                  "goto -1\n"
-                                  "prev\n"  // from none, back: stays none
-                                  "goto 1\n"
-                                  "current\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "new-playlist\n"
+                                         "add /tmp/one.mp3\n"
+                                         "add   /tmp/with two  spaces \n"
+                                         "next\n"  // from no current item onto the first
+                                         "next\n"
+                                         "next\n"  // at the end: stays, still notifies
+                                         "prev\n"
+                                         "prev\n"  // at the start: stays
+                                         "goto -1\n"
+                                         "prev\n"  // from none, back: stays none
+                                         "goto 1\n"
+                                         "current\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     const std::string first = "TestWindow - current 0 of 2 \"/tmp/one.mp3\"";
@@ -79,16 +81,16 @@ TEST(PlaylistCommands, StepsStopAtBothEndsAndEveryStepNotifies) {
 }
 
 TEST(PlaylistCommands, ClosingAPlaylistTellsItsListenersAndANewOneTellsTheController) {
-    RunResult result = run_script({interface_addon_path()},
-                                  "enable sp-test\n"
-                                  "add /tmp/a\n"  // opens playlist 0 with the item in it
-                                  "goto 0\n"
-                                  "close-playlist\n"
-                                  "new-playlist\n"
-                                  "new-playlist\n"
-                                  "close-playlist 1\n"
-                                  "add /tmp/b\n"
-                                  "goto 0\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "enable sp-test\n"
+                                         "add /tmp/a\n"  // opens playlist 0 with the item in it
+                                         "goto 0\n"
+                                         "close-playlist\n"
+                                         "new-playlist\n"
+                                         "new-playlist\n"
+                                         "close-playlist 1\n"
+                                         "add /tmp/b\n"
+                                         "goto 0\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(window_lines(result), (Lines{
@@ -110,8 +112,9 @@ TEST(PlaylistCommands, ClosingAPlaylistTellsItsListenersAndANewOneTellsTheContro
 }
 
 TEST(PlaylistCommands, FilesOnTheCommandLineBecomePlaylistZeroWithTheFirstCurrent) {
-    RunResult result = run_script({interface_addon_path()}, "enable sp-test\nnext\n",
-                                  {"/music/a b.mp3", "/music/c.mp3"});
+    RunResult result =
+        run_player_script({"--add-on", interface_addon_path()}, "enable sp-test\nnext\n",
+                          {"/music/a b.mp3", "/music/c.mp3"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     const Lines lines = result.OutLines();
     EXPECT_EQ(lines_starting(lines, "TestWindow - current"),
@@ -121,13 +124,13 @@ TEST(PlaylistCommands, FilesOnTheCommandLineBecomePlaylistZeroWithTheFirstCurren
 
 TEST(PlaylistCommands, VolumeStartsAtOneAndFollowsTheCommand) {
     // An explicit image, so what the build put in add-ons/ cannot add lines.
-    RunResult result = run_script({interface_addon_path()},
-                                  "new-playlist\n"
-                                  "volume\n"
-                                  "volume 0.25\n"
-                                  "volume\n"
-                                  "volume 1.75\n"
-                                  "volume\n");
+    RunResult result = run_player_script({"--add-on", interface_addon_path()},
+                                         "new-playlist\n"
+                                         "volume\n"
+                                         "volume 0.25\n"
+                                         "volume\n"
+                                         "volume 1.75\n"
+                                         "volume\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.OutLines(),
               (Lines{"Test - get_plugin_list", "= volume 1", "= volume 0.25", "= volume 1.75"}));
@@ -136,7 +139,7 @@ TEST(PlaylistCommands, VolumeStartsAtOneAndFollowsTheCommand) {
 TEST(PlaylistCommands, PlaylistCommandsNeedAnOpenPlaylist) {
     for (const char *command : {"next", "prev", "goto 0", "current", "volume", "volume 1",
                                 "close-playlist", "close-playlist 0"}) {
-        RunResult result = run_script({}, std::string(command) + "\n");
+        RunResult result = run_player_script({}, std::string(command) + "\n");
         EXPECT_EQ(result.exitStatus, 2) << command;
         EXPECT_EQ(result.err.compare(0, 24, "brindle-player: line 1: "), 0)
             << command << ": " << result.err;

@@ -10,9 +10,11 @@
 #include <Message.h>
 #include <Roster.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -25,10 +27,9 @@ class RosterRequest : public ::testing::Test {
 protected:
     void SetUp() override {
         fDirectory = std::make_unique<TempDir>();
-        setenv("XDG_RUNTIME_DIR", fDirectory->Path().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", runtime_dir(*fDirectory).c_str(), 1);
         // No app entries from the user's own data: Launch must not start anything.
         setenv("XDG_DATA_HOME", (*fDirectory / "data").c_str(), 1);
-        fEnv = {{"XDG_RUNTIME_DIR", fDirectory->Path()}};
     }
 
     status_t Request(const char *interface) {
@@ -38,16 +39,15 @@ protected:
     }
 
     std::unique_ptr<TempDir> fDirectory;
-    std::map<std::string, std::string> fEnv;
 };
 
 }  // namespace
 
 TEST_F(RosterRequest, OpenInterfaceRequestEnablesWhileTheScriptWaitsForInput) {
-    PlayerProcess player({player_path(), "--add-on", interface_addon_path(), "--script", "-"},
-                         Input::kPipe, fEnv);
+    ChildProcess player({player_path(), "--add-on", interface_addon_path(), "--script", "-"},
+                        player_options(*fDirectory, Input::kPipe));
     // Its first answer means the player runs, registered with the roster.
-    player.Send("add-ons\n");
+    player.Send("add-ons");
     ASSERT_TRUE(player.WaitForLine("= add-on sp-test-filter \"Test Filter\" version 2 flags 0"));
 
     ASSERT_EQ(Request("sp-test"), B_OK);
@@ -57,9 +57,9 @@ TEST_F(RosterRequest, OpenInterfaceRequestEnablesWhileTheScriptWaitsForInput) {
     ASSERT_EQ(Request("sp-nothing"), B_OK);
     // The requests were handed over before Launch returned; the next command's wait
     // runs them.
-    player.Send("getconfig\n");
+    player.Send("getconfig");
     ASSERT_TRUE(player.WaitForLine("= frame 100 100 399 299"));
-    player.Send("quit\n");
+    player.Send("quit");
     RunResult result = player.Finish();
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -73,13 +73,13 @@ TEST_F(RosterRequest, OpenInterfaceRequestEnablesWhileTheScriptWaitsForInput) {
 }
 
 TEST_F(RosterRequest, SecondPlayerWorksWithoutTheRosterName) {
-    PlayerProcess first({player_path(), "--script", "-"}, Input::kPipe, fEnv);
-    first.Send("new-playlist\nvolume\n");
+    ChildProcess first({player_path(), "--script", "-"}, player_options(*fDirectory, Input::kPipe));
+    first.Send("new-playlist\nvolume");
     ASSERT_TRUE(first.WaitForLine("= volume 1"));
 
-    PlayerProcess second({player_path(), "--add-on", interface_addon_path(), "--script", "-"},
-                         Input::kPipe, fEnv);
-    second.Send("new-playlist\nvolume 0.5\nvolume\n");
+    ChildProcess second({player_path(), "--add-on", interface_addon_path(), "--script", "-"},
+                        player_options(*fDirectory, Input::kPipe));
+    second.Send("new-playlist\nvolume 0.5\nvolume");
     ASSERT_TRUE(second.WaitForLine("= volume 0.5"));
 
     // The request goes to the first player, which owns the name (and has no such

@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "PlayerProcess.h"
+#include "PlayerRunner.h"
+#include "TestAddOns.h"
 
 using namespace player_test;
+using namespace test_support;
 using Lines = std::vector<std::string>;
 
 TEST(Stress, TwoThousandStepsReachTheWindowInOrder) {
@@ -38,7 +40,7 @@ TEST(Stress, TwoThousandStepsReachTheWindowInOrder) {
     }
     script += "volume\n";
 
-    RunResult result = run_script({interface_addon_path()}, script);
+    RunResult result = run_player_script({"--add-on", interface_addon_path()}, script);
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     Lines reported = lines_starting(result.OutLines(), "TestWindow - current");

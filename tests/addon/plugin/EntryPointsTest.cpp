@@ -46,7 +46,7 @@ TEST(EntryPoints, PlayerListsOneDescriptorWithTheAddonsValues) {
     RunResult result = run_player(dir, "add-ons\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.Lines(),
+    EXPECT_EQ(result.OutLines(),
               (std::vector<std::string>{
                   "Brindle - get_plugin_list",
                   "= add-on sp-brindle \"Brindle User-interface\" version 1 flags 16",
@@ -54,11 +54,11 @@ TEST(EntryPoints, PlayerListsOneDescriptorWithTheAddonsValues) {
 }
 
 TEST(EntryPoints, ImageExportsOnlyGetPluginList) {
-    Process nm({"/usr/bin/nm", "-D", "--defined-only", addon_path()}, SpawnOptions());
+    ChildProcess nm({"/usr/bin/nm", "-D", "--defined-only", addon_path()});
     RunResult result = nm.Finish();
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> names;
-    for (const std::string &line : result.Lines()) {
+    for (const std::string &line : result.OutLines()) {
         std::string::size_type space = line.rfind(' ');
         names.push_back(space == std::string::npos ? line : line.substr(space + 1));
     }
@@ -70,16 +70,16 @@ TEST(EntryPoints, EnableWithoutPlaylistBuildsADetachedWindow) {
     RunResult result = run_player(dir, "enable\nquit\n");
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.Lines(), concat({{"Brindle - get_plugin_list"},
-                                      kConstructionWithoutPlaylist,
-                                      {"Brindle - destroyplugin", "PluginWindow destructor"}}));
+    EXPECT_EQ(result.OutLines(), concat({{"Brindle - get_plugin_list"},
+                                         kConstructionWithoutPlaylist,
+                                         {"Brindle - destroyplugin", "PluginWindow destructor"}}));
 }
 
 TEST(EntryPoints, FreshFormShowsNoGenreAndNoVolumeChange) {
     TempDir dir;
     RunResult result = run_player(dir, "enable\nform\n");
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::map<std::string, std::string> form = form_answers(result.Lines());
+    std::map<std::string, std::string> form = form_answers(result.OutLines());
     EXPECT_EQ(form, (std::map<std::string, std::string>{{"title", ""},
                                                         {"album", ""},
                                                         {"artist", ""},
@@ -92,7 +92,7 @@ TEST(EntryPoints, MenusHoldTheirItemsInOrder) {
     TempDir dir;
     RunResult result = run_player(dir, "enable\nitems genre\nitems rating\nitems volume\n");
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> items = lines_starting(result.Lines(), "= item ");
+    std::vector<std::string> items = lines_starting(result.OutLines(), "= item ");
     ASSERT_EQ(items.size(), 149u + 10u + 9u);
 
     std::vector<std::string> genre(items.begin(), items.begin() + 149);
@@ -117,7 +117,7 @@ TEST(EntryPoints, ShowHideAndConfigCallsPrintTheirLinesAndKeepTheFrame) {
     RunResult result = run_player(dir, "enable\ngetconfig\nsetconfig\ngetconfig\nhide\nshow\n");
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> frames = lines_starting(result.Lines(), "= frame ");
+    std::vector<std::string> frames = lines_starting(result.OutLines(), "= frame ");
     ASSERT_EQ(frames.size(), 2u) << result.out;
     // Built at (200, 200), sized to its contents; a message without "frame" moves nothing.
     std::vector<double> built = frame_numbers(frames[0]);
@@ -128,7 +128,7 @@ TEST(EntryPoints, ShowHideAndConfigCallsPrintTheirLinesAndKeepTheFrame) {
     EXPECT_GT(built[3], built[1]);
     EXPECT_EQ(frames[1], frames[0]);
 
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     auto shown = std::find(lines.begin(), lines.end(), "Brindle - show");
     ASSERT_NE(shown, lines.end());
     EXPECT_EQ(std::vector<std::string>(shown + 1, lines.end()), (std::vector<std::string>{

@@ -29,7 +29,7 @@ uint32_t get32(const std::string &bytes, size_t at) {
 std::map<std::string, Resource> image_resources(const std::string &image) {
     TempDir dir;
     std::string dump = dir / "section";
-    Process objcopy(
+    ChildProcess objcopy(
         {"/usr/bin/objcopy", "--dump-section",
          std::string(brindle_resources::kSectionName) + "=" + dump, image, dir / "copy"},
         SpawnOptions());

@@ -19,20 +19,6 @@ const std::vector<std::string> kEnabledWithoutPlaylist = {
     "Brindle - show",
 };
 
-// Without a display unless `drawn`, where a player the roster starts draws on Qt's
-// offscreen platform.
-SpawnOptions launcher_options(const TempDir &dir, bool drawn = false) {
-    SpawnOptions options;
-    options.directory = dir.Path();
-    options.env["XDG_RUNTIME_DIR"] = runtime_dir(dir);
-    options.unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-    if (drawn) {
-        options.env = drawn_environment(dir);
-        options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
-    }
-    return options;
-}
-
 }  // namespace
 
 TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
@@ -40,13 +26,13 @@ TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
     PlayerSession player(dir, {});
     ASSERT_TRUE(player.Sync());
 
-    Process launcher({launcher_path()}, launcher_options(dir));
+    ChildProcess launcher({launcher_path()}, player_options(dir));
     RunResult launched = launcher.Finish();
     ASSERT_FALSE(launched.timedOut);
     EXPECT_EQ(launched.exitStatus, 0) << launched.err;
     EXPECT_EQ(launched.out, "main\n");
 
-    ASSERT_TRUE(player.GetProcess().WaitForLine("Brindle - show")) << player.GetProcess().Output();
+    ASSERT_TRUE(player.WaitForLine("Brindle - show")) << player.Output();
     RunResult result = player.Finish();
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> expected = {"Brindle - get_plugin_list",
@@ -55,7 +41,7 @@ TEST(Launcher, AsksTheRunningPlayerToEnableTheInterface) {
     expected.insert(expected.end(), kEnabledWithoutPlaylist.begin(), kEnabledWithoutPlaylist.end());
     expected.push_back("Brindle - destroyplugin");
     expected.push_back("PluginWindow destructor");
-    EXPECT_EQ(result.Lines(), expected);
+    EXPECT_EQ(result.OutLines(), expected);
 }
 
 TEST(Launcher, StartsThePlayerWhenNoneRunsAndThereIsADisplay) {
@@ -64,7 +50,7 @@ TEST(Launcher, StartsThePlayerWhenNoneRunsAndThereIsADisplay) {
     ASSERT_TRUE(players_using(reaper.runtime).empty());
 
     // The player inherits the launcher's standard output, so both are read here.
-    Process launcher({launcher_path()}, launcher_options(dir, true));
+    ChildProcess launcher({launcher_path()}, drawn_options(dir));
     ASSERT_TRUE(launcher.WaitForLine("main"));
     ASSERT_TRUE(launcher.WaitForLine("Brindle - show")) << launcher.Output();
 
@@ -82,14 +68,14 @@ TEST(Launcher, StartsThePlayerWhenNoneRunsAndThereIsADisplay) {
     expected.push_back("Brindle - getconfig");
     expected.push_back("Brindle - destroyplugin");
     expected.push_back("PluginWindow destructor");
-    EXPECT_EQ(result.Lines(), expected) << result.err;
+    EXPECT_EQ(result.OutLines(), expected) << result.err;
     EXPECT_TRUE(players_using(reaper.runtime).empty());
 }
 
 TEST(Launcher, WithNoPlayerAndNoDisplayStartsNothingAndSaysWhy) {
     TempDir dir;
     PlayerReaper reaper{runtime_dir(dir), ""};
-    RunResult result = Process({launcher_path()}, launcher_options(dir)).Finish();
+    RunResult result = ChildProcess({launcher_path()}, player_options(dir)).Finish();
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, "main\n");
@@ -101,7 +87,7 @@ TEST(Launcher, HelpAndVersionPrintAndStartNothing) {
     TempDir dir;
     PlayerReaper reaper{runtime_dir(dir), ""};
     for (const char *option : {"--help", "--version"}) {
-        RunResult result = Process({launcher_path(), option}, launcher_options(dir, true)).Finish();
+        RunResult result = ChildProcess({launcher_path(), option}, drawn_options(dir)).Finish();
         EXPECT_EQ(result.exitStatus, 0) << option;
         EXPECT_EQ(result.out.rfind("main\n", 0), std::string::npos) << option;
         EXPECT_NE(result.out.find("brindle"), std::string::npos) << option;

@@ -8,7 +8,7 @@
 using namespace addon_test;
 
 TEST(NullController, WindowWithoutControllerStaysDetachedAndClosesSafely) {
-    Process host(
+    ChildProcess host(
         {std::string(BRINDLE_BUILD_DIR) + "/tests/addon/plugin/addon_null_host", addon_path()},
         SpawnOptions());
     RunResult result = host.Finish();
@@ -46,5 +46,5 @@ TEST(NullController, WindowWithoutControllerStaysDetachedAndClosesSafely) {
     expected.push_back("host: nowhere to put the window");
     expected.push_back("Brindle - getplugin");
     expected.push_back("host: no operations, 0 windows");
-    EXPECT_EQ(result.Lines(), expected) << result.out;
+    EXPECT_EQ(result.OutLines(), expected) << result.out;
 }

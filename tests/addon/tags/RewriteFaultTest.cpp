@@ -183,7 +183,7 @@ TEST(RewriteFault, CopyBesideIsEditedThroughItsPathAndReplacesTheFile) {
     std::string path = dir.Write("song.flac", "fLaC" + std::string(100000, 'a'));
     ASSERT_TRUE(test_support::setfattr(path, "user.baloo.rating", "6"));
     ASSERT_EQ(0, chmod(path.c_str(), 0640));
-    auto attributes = getfattr(path);
+    auto attributes = getfattr_all(path);
     ino_t oldInode = stat_of(path).st_ino;
 
     BFile file(path.c_str(), B_READ_WRITE);
@@ -204,7 +204,7 @@ TEST(RewriteFault, CopyBesideIsEditedThroughItsPathAndReplacesTheFile) {
     EXPECT_NE(oldInode, st.st_ino);
     EXPECT_EQ(node_ref(st.st_dev, st.st_ino), replacement);
     EXPECT_EQ(0640u, st.st_mode & 07777);
-    EXPECT_EQ(attributes, getfattr(path));
+    EXPECT_EQ(attributes, getfattr_all(path));
     const std::string edited = "fLaCEDIT" + std::string(100000 - 4, 'a') + "+";
     EXPECT_EQ(edited, read_file(path));
 
@@ -233,7 +233,7 @@ TEST(RewriteFault, TwoSavesOfOneFileTakeTurns) {
     ASSERT_EQ(0, flock(held, LOCK_UN));
     ASSERT_TRUE(player.Sync());
     close(held);
-    EXPECT_EQ("theirs", getfattr(path)["user.xdg.comment"]);
+    EXPECT_EQ("theirs", getfattr_all(path)["user.xdg.comment"]);
     EXPECT_EQ(kLongTitle, mutagen_read(path)["TIT2"]);
 
     held = open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -247,12 +247,12 @@ TEST(RewriteFault, TwoSavesOfOneFileTakeTurns) {
     close(held);
 
     RunResult result = player.Finish();
-    EXPECT_EQ(status_answers(result.Lines()), std::vector<std::string>{"song.mp3 \u2014 saved"});
+    EXPECT_EQ(status_answers(result.OutLines()), std::vector<std::string>{"song.mp3 \u2014 saved"});
     EXPECT_EQ(result.err,
               "brindle-player: line 8: save: the form was not saved (song.mp3 \u2014 "
               "not saved: the file changed on disk)\n");
     EXPECT_EQ(theirs, read_file(path));
-    EXPECT_EQ(getfattr(path).count("user.haiku.Audio:Artist"), 0u);
+    EXPECT_EQ(getfattr_all(path).count("user.haiku.Audio:Artist"), 0u);
 }
 
 TEST(RewriteFault, AHardLinkOrAnotherFileMadeJustBeforeTheRenameIsLeftAlone) {

@@ -49,7 +49,7 @@ TEST(BadInput, UnusableItemsClearTheFormAndNothingLeaksIntoAnotherFile) {
                                   {good, missing, noDirectory, directory, fifo, dangling, notes});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
 
     EXPECT_EQ(status_answers(lines), (std::vector<std::string>{
                                          "missing.mp3" + kDash + "not loaded: no such file",
@@ -70,18 +70,18 @@ TEST(BadInput, UnusableItemsClearTheFormAndNothingLeaksIntoAnotherFile) {
     EXPECT_EQ(count_lines(lines, "Failed to init node"), 0) << result.out;
 
     EXPECT_EQ(
-        getfattr(good),
+        getfattr_all(good),
         (std::map<std::string, std::string>{{"user.haiku.Audio:Title", stored_string("Good")}}));
     EXPECT_EQ(read_file(good), audio + id3v1_tag("Good", "", "", 255));
     EXPECT_EQ(file_size(missing), -1);
     EXPECT_EQ(file_size(dir / "gone.mp3"), -1);
-    EXPECT_TRUE(getfattr(directory).empty());
+    EXPECT_TRUE(getfattr_all(directory).empty());
     struct stat st;
     ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
     // notes.txt got its own (empty) form when saved, not good.mp3's title.
     EXPECT_EQ(form_answers(lines, 1)["title"], "");
-    EXPECT_EQ(getfattr(notes)["user.haiku.Audio:Title"], stored_string(""));
+    EXPECT_EQ(getfattr_all(notes)["user.haiku.Audio:Title"], stored_string(""));
     EXPECT_EQ(read_file(notes), "plain text\n");
 }
 
@@ -96,7 +96,7 @@ TEST(BadInput, AnItemThatMakesNoEntryGivesTheVolumeBackAndSaveWritesNothing) {
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.err, "brindle-player: line 4: save: the form was not saved (no file)\n");
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(count_lines(lines, "Volume adjusted from: 2 to 0"), 1) << result.out;
     EXPECT_EQ(count_lines(lines, "= volume 1"), 1);
     EXPECT_EQ(count_lines(lines, "Failed to init node"), 1);
@@ -135,7 +135,7 @@ TEST(BadInput, UnreadableOrMissingCurrentFileIsLoadedOnceItCanBe) {
     RunResult result = session.Finish();
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
 
     EXPECT_EQ(status_answers(lines), (std::vector<std::string>{
                                          "late.txt" + kDash + "not loaded: no such file",
@@ -146,7 +146,7 @@ TEST(BadInput, UnreadableOrMissingCurrentFileIsLoadedOnceItCanBe) {
     EXPECT_EQ(form_answers(lines, 0)["title"], "");
     EXPECT_EQ(form_answers(lines, 1)["title"], "Late");
     EXPECT_EQ(form_answers(lines, 2)["title"], "Locked");
-    EXPECT_EQ(getfattr(first)["user.haiku.Audio:Title"], stored_string("Edited"));
+    EXPECT_EQ(getfattr_all(first)["user.haiku.Audio:Title"], stored_string("Edited"));
     // Nothing of first.txt's form reached the files that could not be read at first.
     EXPECT_EQ(file_state(late), lateBefore);
     EXPECT_EQ(file_state(locked), lockedBefore);
@@ -188,7 +188,7 @@ TEST(BadInput, AFileReplacedOrRelinkedOnDiskIsNeverWrittenAndTheEditsStay) {
     RunResult result = session.Finish();
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
 
     const std::string kChanged = kDash + "not saved: the file changed on disk";
     EXPECT_EQ(status_answers(lines), (std::vector<std::string>{

@@ -45,7 +45,7 @@ TEST(Browsing, MovingPastFilesChangesNoByteAttributeOrTime) {
     for (size_t i = 0; i < files.size(); i++)
         EXPECT_EQ(file_state(files[i]), before[i]) << files[i];
     // Not even opened for writing: no save's line at all.
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(count_lines(lines, "Failed to init node"), 0) << result.out;
     EXPECT_EQ(count_lines(lines, "Saving id3 info"), 0);
     EXPECT_EQ(count_lines(lines, "Added id3 info"), 0);
@@ -54,11 +54,11 @@ TEST(Browsing, MovingPastFilesChangesNoByteAttributeOrTime) {
 TEST(Browsing, SaveKeepsStoredValuesTheFormCannotShowUnlessEdited) {
     TempDir dir;
     std::string odd = make_odd_file(dir, "odd.mp3");
-    std::map<std::string, std::string> before = getfattr(odd);
+    std::map<std::string, std::string> before = getfattr_all(odd);
 
     RunResult result = run_player(dir, "enable\nform\nset album Typed\nsave\n", {odd});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::map<std::string, std::string> shown = form_answers(result.Lines());
+    std::map<std::string, std::string> shown = form_answers(result.OutLines());
     EXPECT_EQ(shown["title"], "In");
     EXPECT_EQ(shown["genre"], "Rock");  // "Shoegaze" is not in the menu: the tag's genre
     EXPECT_EQ(shown["rating"], "10");
@@ -68,7 +68,7 @@ TEST(Browsing, SaveKeepsStoredValuesTheFormCannotShowUnlessEdited) {
     std::map<std::string, std::string> expected = before;
     expected["user.haiku.Audio:Album"] = stored_string("Typed");
     expected["user.haiku.Audio:VolumeAdjustment"] = stored_int32(0);
-    EXPECT_EQ(getfattr(odd), expected);
+    EXPECT_EQ(getfattr_all(odd), expected);
     // The tag mirrors the edited Album only.
     EXPECT_EQ(read_file(odd).substr(file_size(odd) - 128),
               id3v1_tag("Tag Title", "Tag Artist", "Typed", 17));

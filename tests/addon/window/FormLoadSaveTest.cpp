@@ -65,23 +65,24 @@ TEST(FormSave, SaveAppendsTagToUntaggedMpegFile) {
                                   {path});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(after(result.Lines(), "Brindle - show"), (std::vector<std::string>{
-                                                           "Volume adjusted from: 0 to 1",
-                                                           "changing vol from 1.000000 to 1.250000",
-                                                           "Checking for id3 info",
-                                                           "Tag not found, found: " + found,
-                                                           "Added id3 info",
-                                                           "Saving id3 info",
-                                                           "Saved id3 info",
-                                                           "= status song.mp3 \u2014 saved",
-                                                           "Brindle - destroyplugin",
-                                                           "PluginWindow destructor",
-                                                           // Closing gives the +1 back.
-                                                           "changing vol from 1.250000 to 1.000000",
-                                                       }))
+    EXPECT_EQ(after(result.OutLines(), "Brindle - show"),
+              (std::vector<std::string>{
+                  "Volume adjusted from: 0 to 1",
+                  "changing vol from 1.000000 to 1.250000",
+                  "Checking for id3 info",
+                  "Tag not found, found: " + found,
+                  "Added id3 info",
+                  "Saving id3 info",
+                  "Saved id3 info",
+                  "= status song.mp3 \u2014 saved",
+                  "Brindle - destroyplugin",
+                  "PluginWindow destructor",
+                  // Closing gives the +1 back.
+                  "changing vol from 1.250000 to 1.000000",
+              }))
         << result.out;
 
-    EXPECT_EQ(getfattr(path),
+    EXPECT_EQ(getfattr_all(path),
               saved_rated_attributes("Night Drive", "The Testers", "Loops", "Rock", 7, 1));
     std::string saved = read_file(path);
     ASSERT_EQ(saved.size(), audio.size() + 128);
@@ -110,13 +111,13 @@ TEST(FormSave, AnUntaggedMpegFileMovedPastIsUntouchedAndSaveTagsItWithNoGenre) {
     EXPECT_EQ(file_state(second), passed);
     // Save writes the form as it shows; the tag it appends names no genre.
     // A Rating the person never touched adds no desktop rating ("1" would be half a star).
-    EXPECT_EQ(getfattr(first), saved_attributes("", "", "", "unknown", 1, 0));
+    EXPECT_EQ(getfattr_all(first), saved_attributes("", "", "", "unknown", 1, 0));
     EXPECT_EQ(read_file(first), audio + id3v1_tag("", "", "", 255));
     EXPECT_EQ(taglib_id3v1(first).genre, 255u);
 
     RunResult reload = run_player(dir, "enable\nform\n", {first});
     ASSERT_EQ(reload.exitStatus, 0) << reload.err;
-    EXPECT_EQ(form_answers(reload.Lines())["genre"], "unknown");
+    EXPECT_EQ(form_answers(reload.OutLines())["genre"], "unknown");
 }
 
 TEST(FormText, Id3v1TextIsLatin1ForOtherReadersAndEveryTextComesBack) {
@@ -138,20 +139,20 @@ TEST(FormText, Id3v1TextIsLatin1ForOtherReadersAndEveryTextComesBack) {
                                               "ber\0",
                                               10));
     EXPECT_EQ(taglib_id3v1(ours).artist, "Caf\u00e9 \u00fcber");
-    EXPECT_EQ(getfattr(ours)["user.haiku.Audio:Title"], stored_string("\u00c4rger"));
+    EXPECT_EQ(getfattr_all(ours)["user.haiku.Audio:Title"], stored_string("\u00c4rger"));
 
     // The tag alone (no attributes) and TagLib's tag both read back as they were meant.
     write_file(copy, read_file(ours));
     RunResult loaded = run_player(dir, "enable\nform\nnext\nform\n", {theirs, copy});
     ASSERT_EQ(loaded.exitStatus, 0) << loaded.err;
-    std::map<std::string, std::string> fromTagLib = form_answers(loaded.Lines(), 0);
+    std::map<std::string, std::string> fromTagLib = form_answers(loaded.OutLines(), 0);
     EXPECT_EQ(fromTagLib["title"], "Caf\u00e9 \u00fcber");
     EXPECT_EQ(fromTagLib["artist"], "\u00c4rzte");
     EXPECT_EQ(fromTagLib["genre"], "Jazz");
-    std::map<std::string, std::string> fromUs = form_answers(loaded.Lines(), 1);
+    std::map<std::string, std::string> fromUs = form_answers(loaded.OutLines(), 1);
     EXPECT_EQ(fromUs["title"], "\u00c4rger");
     EXPECT_EQ(fromUs["artist"], "Caf\u00e9 \u00fcber");
-    EXPECT_TRUE(getfattr(theirs).empty());
+    EXPECT_TRUE(getfattr_all(theirs).empty());
 }
 
 TEST(FormSave, NonMpegFileGainsAttributesAndNotAByte) {
@@ -161,7 +162,7 @@ TEST(FormSave, NonMpegFileGainsAttributesAndNotAByte) {
 
     RunResult result = run_player(dir, "enable\nset title Memo\nsave\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(after(result.Lines(), "Brindle - show"),
+    EXPECT_EQ(after(result.OutLines(), "Brindle - show"),
               (std::vector<std::string>{
                   "Checking for id3 info",
                   "Not an audio/x-mpeg file, is text/plain",
@@ -171,7 +172,7 @@ TEST(FormSave, NonMpegFileGainsAttributesAndNotAByte) {
               }))
         << result.out;
     EXPECT_EQ(read_file(path), kPlainText);
-    EXPECT_EQ(getfattr(path), saved_attributes("Memo", "", "", "unknown", 1, 0));
+    EXPECT_EQ(getfattr_all(path), saved_attributes("Memo", "", "", "unknown", 1, 0));
 }
 
 TEST(FormLoad, RatingAndVolumeAreClampedOnLoadAndAppliedRelatively) {
@@ -187,7 +188,7 @@ TEST(FormLoad, RatingAndVolumeAreClampedOnLoadAndAppliedRelatively) {
     RunResult result =
         run_player(dir, "enable\nform\nnext\nform\nnext\nform\nvolume\n", {high, low, bare});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(form_answers(lines, 0)["rating"], "10");
     EXPECT_EQ(form_answers(lines, 0)["volume"], "4");
     EXPECT_EQ(form_answers(lines, 1)["rating"], "1");
@@ -203,8 +204,8 @@ TEST(FormLoad, RatingAndVolumeAreClampedOnLoadAndAppliedRelatively) {
               }));
     EXPECT_EQ(count_lines(lines, "= volume 1"), 1);
     // Clamped for the form only: moving past them writes nothing back.
-    EXPECT_EQ(getfattr(high)["user.haiku.Audio:Rating"], stored_int32(15));
-    EXPECT_EQ(getfattr(low)["user.haiku.Audio:VolumeAdjustment"], stored_int32(-9));
+    EXPECT_EQ(getfattr_all(high)["user.haiku.Audio:Rating"], stored_int32(15));
+    EXPECT_EQ(getfattr_all(low)["user.haiku.Audio:VolumeAdjustment"], stored_int32(-9));
 }
 
 TEST(FormLoad, AttributeTextWinsOverTheTagAndEmptyFieldsFallBackToIt) {
@@ -217,7 +218,7 @@ TEST(FormLoad, AttributeTextWinsOverTheTagAndEmptyFieldsFallBackToIt) {
 
     RunResult result = run_player(dir, "enable\nform\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(form_answers(lines), (std::map<std::string, std::string>{{"title", "Attr Title"},
                                                                        {"album", "Tag Album"},
                                                                        {"artist", "Tag Artist"},
@@ -251,7 +252,7 @@ TEST(FormLoad, TagGenreByteSelectsTheMenuItemUnlessTheAttributeNamesOne) {
     RunResult result =
         run_player(dir, "enable\nform\nnext\nform\nnext\nform\n", {rock, none, named});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(form_answers(lines, 0)["genre"], "Rock");
     EXPECT_EQ(form_answers(lines, 1)["genre"], "unknown");
     EXPECT_EQ(form_answers(lines, 2)["genre"], "Jazz");
@@ -265,7 +266,7 @@ TEST(FormSave, UnknownGenreLeavesTheTagsGenreByte) {
 
     RunResult result = run_player(dir, "enable\npick genre unknown\nset title New\nsave\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Genre"], stored_string("unknown"));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Genre"], stored_string("unknown"));
     TagLibTag tag = taglib_id3v1(path);
     ASSERT_TRUE(tag.present);
     EXPECT_EQ(tag.title, "New");
@@ -279,7 +280,7 @@ TEST(FormLoad, SameFileTwiceInARowIsSavedOnceChangedAndLoadedOnce) {
 
     RunResult result = run_player(dir, "enable\nset title Typed\ncurrent\ncurrent\nform\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     std::vector<std::string> tail = after(lines, "Brindle - show");
     // The player's answer comes first: the window handles the message after it.
     const std::vector<std::string> expected = {
@@ -301,6 +302,6 @@ TEST(FormLoad, SameFileTwiceInARowIsSavedOnceChangedAndLoadedOnce) {
     // The typed title was saved, and not replaced by reloading the file.
     EXPECT_EQ(form_answers(lines)["title"], "Typed");
     EXPECT_EQ(
-        getfattr(path),
+        getfattr_all(path),
         (std::map<std::string, std::string>{{"user.haiku.Audio:Title", stored_string("Typed")}}));
 }

@@ -59,11 +59,11 @@ TEST_P(FormatsForm, TheTagFillsTheFormAndAnEditReachesItKeepingEverythingElse) {
     RunResult result =
         run_player(fDir, "enable\nform\nset title Edited Title\nsave\nstatus\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    auto shown = form_answers(result.Lines());
+    auto shown = form_answers(result.OutLines());
     EXPECT_EQ(shown["title"], "Tag Title");
     EXPECT_EQ(shown["artist"], "Tag Artist");
     EXPECT_EQ(shown["genre"], "Rock");  // matched in any case
-    EXPECT_EQ(status_answers(result.Lines()),
+    EXPECT_EQ(status_answers(result.OutLines()),
               std::vector<std::string>{"song." + GetParam() + " \u2014 saved"});
 
     auto after = mutagen_read_other(path);
@@ -75,7 +75,7 @@ TEST_P(FormatsForm, TheTagFillsTheFormAndAnEditReachesItKeepingEverythingElse) {
     // Save wrote the Rating the form showed untouched: no rating appears anywhere but in the
     // attribute.
     EXPECT_EQ(after.count(OwnRatingKey()), 0u);
-    auto attributes = getfattr(path);
+    auto attributes = getfattr_all(path);
     EXPECT_EQ(attributes.count("user.baloo.rating"), 0u);
     EXPECT_EQ(attributes["user.haiku.Audio:Rating"], stored_int32(1));
     EXPECT_EQ(mpv_title(path), "Edited Title");
@@ -110,13 +110,13 @@ TEST_P(FormatsForm, ARatingIsReadFromItsConventionAndWrittenBackWhereItIs) {
 
     RunResult result = run_player(fDir, "enable\nform\npick rating 4\nsave\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(form_answers(result.Lines())["rating"], "8");
+    EXPECT_EQ(form_answers(result.OutLines())["rating"], "8");
     auto tag = mutagen_read_other(path);
     const std::string upper = key == "FMPS_Rating" ? "FMPS_RATING" : key;
     EXPECT_EQ(tag[upper], upper == "FMPS_RATING" ? "0.4" : "40");
     // The person chose it: KDE's own convention and the desktop's rating are added.
     EXPECT_EQ(tag[OwnRatingKey()], "40");
-    EXPECT_EQ(getfattr(path)["user.baloo.rating"], "4");
+    EXPECT_EQ(getfattr_all(path)["user.baloo.rating"], "4");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FormatsForm, ::testing::Values("flac", "ogg", "opus", "m4a"),
@@ -130,7 +130,7 @@ TEST(FormatsFormTags, AGenreTheMenuLacksShowsUnknownAndKeepsItsText) {
 
     RunResult result = run_player(dir, "enable\nform\nset title Edited\nsave\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(form_answers(result.Lines())["genre"], "unknown");
+    EXPECT_EQ(form_answers(result.OutLines())["genre"], "unknown");
     EXPECT_EQ(mutagen_read_other(path)["genre"], "Shoegaze");
 }
 
@@ -146,11 +146,11 @@ TEST(FormatsFormTags, BothId3TagsShowTheFullId3v2TextAndASaveKeepsIt) {
 
     RunResult result = run_player(dir, "enable\nform\npick rating 7\nsave\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    auto shown = form_answers(result.Lines());
+    auto shown = form_answers(result.OutLines());
     EXPECT_EQ(shown["title"], longTitle);
     EXPECT_EQ(shown["artist"], "Both Tags V2 Artist");
     EXPECT_EQ(shown["genre"], "Rock");  // from ID3v1, where ID3v2 has none
-    EXPECT_EQ(count_lines(result.Lines(), "Checking for id3 info"), 2);  // load and save
+    EXPECT_EQ(count_lines(result.OutLines(), "Checking for id3 info"), 2);  // load and save
     auto tag = mutagen_read(path);
     EXPECT_EQ(tag["TIT2"], longTitle);
     EXPECT_EQ(tag["TPE1"], "Both Tags V2 Artist");
@@ -168,7 +168,7 @@ TEST(FormatsFormTags, AnId3v1TagHoldsOneEncoding) {
 
     RunResult result = run_player(dir, "enable\nform\nset title 夜の歌\nnext\n", {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(form_answers(result.Lines())["artist"], "Café");
+    EXPECT_EQ(form_answers(result.OutLines())["artist"], "Café");
     const std::string tag = read_file(path).substr(file_size(path) - 128);
     EXPECT_EQ(tag.substr(3, 30), std::string("夜の歌") + std::string(21, '\0'));
     EXPECT_EQ(tag.substr(33, 30), std::string("Café") + std::string(25, '\0'));
@@ -193,8 +193,8 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
                                   "pick rating 10\nsave\n",
                                   {rated, unrated});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(form_answers(result.Lines())["rating"], "8");
-    EXPECT_EQ(form_answers(result.Lines())["genre"], "Jazz");  // TCON's text in any case
+    EXPECT_EQ(form_answers(result.OutLines())["rating"], "8");
+    EXPECT_EQ(form_answers(result.OutLines())["genre"], "Jazz");  // TCON's text in any case
     auto tag = mutagen_read(rated);
     // The longer title moves the frames after it, so the tag is rewritten beside the file;
     // the ratings then go into the new file, not the one the rename replaced.
@@ -202,11 +202,12 @@ TEST(FormatsFormTags, Id3v2RatingsAreReadAndWrittenWhereTheyAre) {
     EXPECT_EQ(tag["POPM:Windows Media Player 9 Series"], "64 5");
     EXPECT_EQ(tag["TXXX:FMPS_Rating"], "0.4");
     EXPECT_EQ(tag.count("POPM:org.kde.kfilemetadata"), 0u);  // it carries one already
-    EXPECT_EQ(getfattr(rated)["user.baloo.rating"], "4");
-    EXPECT_EQ(status_answers(result.Lines()), std::vector<std::string>{"unrated.mp3 \u2014 saved"});
+    EXPECT_EQ(getfattr_all(rated)["user.baloo.rating"], "4");
+    EXPECT_EQ(status_answers(result.OutLines()),
+              std::vector<std::string>{"unrated.mp3 \u2014 saved"});
     tag = mutagen_read(unrated);
     EXPECT_EQ(tag["POPM:org.kde.kfilemetadata"], "255 0");
-    EXPECT_EQ(getfattr(unrated)["user.baloo.rating"], "10");
+    EXPECT_EQ(getfattr_all(unrated)["user.baloo.rating"], "10");
 }
 
 bool maps_module(pid_t pid, const std::string &module) {
@@ -228,10 +229,10 @@ TEST(FormatsFormTags, TagLibIsLoadedOnlyForAFieldTheAttributesLeaveEmpty) {
     PlayerSession session(dir, {described, bare});
     ASSERT_TRUE(session.Send("enable"));
     ASSERT_TRUE(session.Sync());
-    EXPECT_FALSE(maps_module(session.GetProcess().Pid(), "brindle-formats.so"));
+    EXPECT_FALSE(maps_module(session.Pid(), "brindle-formats.so"));
     ASSERT_TRUE(session.Send("next"));
     ASSERT_TRUE(session.Sync());
-    EXPECT_TRUE(maps_module(session.GetProcess().Pid(), "brindle-formats.so"));
+    EXPECT_TRUE(maps_module(session.Pid(), "brindle-formats.so"));
     EXPECT_EQ(session.Finish().exitStatus, 0);
 }
 
@@ -251,7 +252,7 @@ TEST(FormatsFormTags, AHardLinkedFileKeepsItsTagAndTheStatusLineSaysSo) {
               std::string::npos)
         << result.err;
     EXPECT_EQ(mutagen_read_other(path)["title"], "Old");
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string("New"));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Title"], stored_string("New"));
 }
 
 // TagLib cannot write an ID3v2.2 tag without dropping frames: a chosen rating stays out of
@@ -271,7 +272,7 @@ TEST(FormatsFormTags, AnId3v22TagTakesNoRatingAndTheStatusLineSaysSo) {
               std::string::npos)
         << result.err;
     EXPECT_EQ(read_file(path).substr(0, tag.size()), tag);
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Rating"], stored_int32(6));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Rating"], stored_int32(6));
 }
 
 }  // namespace

@@ -60,17 +60,18 @@ TEST(Id3v2Form, AnId3v2OnlyFileShowsItsFieldsAndAnEditReachesBothTags) {
                                   "set title Café del Mar (Remix)\nsave\nstatus\n",
                                   {first, second});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    auto shown = form_answers(result.Lines(), 0);
+    auto shown = form_answers(result.OutLines(), 0);
     EXPECT_EQ(shown["title"], "Café del Mar");
     EXPECT_EQ(shown["artist"], "Energy 52");
     EXPECT_EQ(shown["genre"], "Trance");
-    EXPECT_EQ(form_answers(result.Lines(), 1)["title"], "夜の歌");
-    EXPECT_EQ(form_answers(result.Lines(), 1)["album"], "Nights");
+    EXPECT_EQ(form_answers(result.OutLines(), 1)["title"], "夜の歌");
+    EXPECT_EQ(form_answers(result.OutLines(), 1)["album"], "Nights");
     // Shown, not edited: the second file is as it was.
     EXPECT_EQ(file_state(second), passed);
-    EXPECT_EQ(status_answers(result.Lines()), std::vector<std::string>{"first.mp3 \u2014 saved"});
-    EXPECT_EQ(count_lines(result.Lines(), "Saving id3v2 info"), 1);
-    EXPECT_EQ(count_lines(result.Lines(), "Saved id3v2 info"), 1);
+    EXPECT_EQ(status_answers(result.OutLines()),
+              std::vector<std::string>{"first.mp3 \u2014 saved"});
+    EXPECT_EQ(count_lines(result.OutLines(), "Saving id3v2 info"), 1);
+    EXPECT_EQ(count_lines(result.OutLines(), "Saved id3v2 info"), 1);
 
     TagLib::MPEG::File file(first.c_str());
     ASSERT_TRUE(file.hasID3v2Tag());
@@ -112,13 +113,13 @@ TEST(Id3v2Form, AGrowingTagReplacesTheFileAndTheFormFollowsIt) {
                                   {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     // The second save goes into the new file: the form belongs to it.
-    EXPECT_EQ(status_answers(result.Lines()),
+    EXPECT_EQ(status_answers(result.OutLines()),
               (std::vector<std::string>{"song.mp3 \u2014 saved", "song.mp3 \u2014 saved"}));
     EXPECT_NE(inode(path), before);
     auto tag = mutagen_read(path);
     EXPECT_EQ(tag["TIT2"], kLongTitle);
     EXPECT_EQ(tag["TPE1"], "Second Save");
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Album"], stored_string("Kept"));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Album"], stored_string("Kept"));
     EXPECT_EQ(taglib_id3v1(path).title, kLongTitle.substr(0, 30));
 }
 
@@ -136,7 +137,7 @@ TEST(Id3v2Form, AHardLinkedFileKeepsItsId3v2TagAndTheStatusLineSaysSo) {
               "brindle-player: line 3: save: the form was not saved (" + status + ")\n");
     EXPECT_EQ(mutagen_read(path)["TIT2"], "Old");
     EXPECT_EQ(taglib_id3v1(path).title, kLongTitle.substr(0, 30));
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string(kLongTitle));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Title"], stored_string(kLongTitle));
 }
 
 TEST(Id3v2Form, TheDesktopRatingIsReadWhenRatingIsMissingAndWrittenWithIt) {
@@ -150,9 +151,9 @@ TEST(Id3v2Form, TheDesktopRatingIsReadWhenRatingIsMissingAndWrittenWithIt) {
     RunResult result = run_player(dir, "enable\nform\nnext\nform\nprev\npick rating 4\nsave\n",
                                   {desktopOnly, both});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(form_answers(result.Lines(), 0)["rating"], "8");
-    EXPECT_EQ(form_answers(result.Lines(), 1)["rating"], "3");  // the attribute wins
-    auto attributes = getfattr(desktopOnly);
+    EXPECT_EQ(form_answers(result.OutLines(), 0)["rating"], "8");
+    EXPECT_EQ(form_answers(result.OutLines(), 1)["rating"], "3");  // the attribute wins
+    auto attributes = getfattr_all(desktopOnly);
     EXPECT_EQ(attributes["user.baloo.rating"], "4");
     EXPECT_EQ(attributes["user.haiku.Audio:Rating"], stored_int32(4));
 }

@@ -46,7 +46,7 @@ TEST(VolumeAdjustment, IsClampedToTwoAndToZero) {
                                   {up, down, gentle});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(volume_lines(result.Lines()),
+    EXPECT_EQ(volume_lines(result.OutLines()),
               (std::vector<std::string>{
                   "Volume adjusted from: 0 to 2",
                   "changing vol from 1.900000 to 2.000000",
@@ -71,13 +71,13 @@ TEST(VolumeAdjustment, EqualAdjustmentsChangeNoVolume) {
     std::string second = text_file(dir, "second.txt", 3);
     RunResult result = run_player(dir, "enable\nnext\nvolume\n", {first, second});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(volume_lines(result.Lines()), (std::vector<std::string>{
-                                                "Volume adjusted from: 0 to 3",
-                                                "changing vol from 1.000000 to 1.750000",
-                                                "Volume adjusted from: 3 to 3",
-                                                "= volume 1.75",
-                                                "changing vol from 1.750000 to 1.000000",
-                                            }))
+    EXPECT_EQ(volume_lines(result.OutLines()), (std::vector<std::string>{
+                                                   "Volume adjusted from: 0 to 3",
+                                                   "changing vol from 1.000000 to 1.750000",
+                                                   "Volume adjusted from: 3 to 3",
+                                                   "= volume 1.75",
+                                                   "changing vol from 1.750000 to 1.000000",
+                                               }))
         << result.out;
 }
 
@@ -86,7 +86,7 @@ TEST(VolumeAdjustment, AFirstFileThatCannotBeOpenedChangesNoVolume) {
     std::string missing = dir / "missing.mp3";
     RunResult result = run_player(dir, "enable\nform\nvolume\n", {missing});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     EXPECT_EQ(count_lines(lines, "Switching files"), 1);
     // The form keeps the "0" it was built with, so the playlist volume stays.
     EXPECT_EQ(count_lines(lines, "Volume adjusted from: 0 to 0"), 1) << result.out;
@@ -112,11 +112,11 @@ TEST(VolumeAdjustment, PickedWhileDetachedChangesNoVolumeAndAPlaylistStartsFromZ
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     // The pick changes no volume (nothing is watched), and the playlist attached later
     // starts from adjustment 0: loading a file with adjustment 0 changes nothing.
-    EXPECT_EQ(volume_lines(result.Lines()), (std::vector<std::string>{
-                                                "Volume adjusted from: 0 to 2",
-                                                "Volume adjusted from: 0 to 0",
-                                                "= volume 1",
-                                            }))
+    EXPECT_EQ(volume_lines(result.OutLines()), (std::vector<std::string>{
+                                                   "Volume adjusted from: 0 to 2",
+                                                   "Volume adjusted from: 0 to 0",
+                                                   "= volume 1",
+                                               }))
         << result.out;
 }
 
@@ -130,7 +130,7 @@ TEST(VolumeAdjustment, CloseAndReopenLeaveTheVolumeWhereItWas) {
                                   "next\nenable\nvolume\nclose\nvolume\n",
                                   {up, down});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(lines_starting(result.Lines(), "= volume "),
+    EXPECT_EQ(lines_starting(result.OutLines(), "= volume "),
               (std::vector<std::string>{"= volume 1.25", "= volume 1", "= volume 1.25",
                                         "= volume 1", "= volume 0.5", "= volume 1"}))
         << result.out;
@@ -152,7 +152,7 @@ TEST(PlaylistTracking, LostControlsDetachesAndNewControlsAttachAgain) {
                                       "volume\n",
                                   {first});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     auto closed =
         std::find(lines.begin(), lines.end(), "PluginWindow::Impl::playlistLostControls() called");
     ASSERT_NE(closed, lines.end()) << result.out;
@@ -186,7 +186,7 @@ TEST(PlaylistTracking, NewControlsWhileAttachedAreIgnored) {
     std::string first = text_file(dir, "first.txt", 0);
     RunResult result = run_player(dir, "enable\nnew-playlist\n", {first});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     auto ignored = std::find(lines.begin(), lines.end(),
                              "Ignoring new controls (we are already watching a playlist)");
     ASSERT_NE(ignored, lines.end()) << result.out;

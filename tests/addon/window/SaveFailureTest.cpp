@@ -22,7 +22,7 @@ void expect_not_saved(const RunResult &result, const std::string &name, const st
     EXPECT_EQ(result.signal, 0);
     EXPECT_EQ(result.exitStatus, 2);
     const std::string status = name + " \u2014 not saved: " + reason;
-    EXPECT_EQ(status_answers(result.Lines()), std::vector<std::string>{status}) << result.out;
+    EXPECT_EQ(status_answers(result.OutLines()), std::vector<std::string>{status}) << result.out;
     EXPECT_EQ(result.err,
               "brindle-player: line 5: save: the form was not saved (" + status + ")\n");
 }
@@ -95,7 +95,7 @@ TEST(SaveFailure, FileSizeLimitCutsTheTagWhichIsTakenBack) {
     RunResult result = run_player(dir, kScript, {path}, limit(64));
     expect_not_saved(result, "song.mp3", "the ID3v1 tag could not be added");
     EXPECT_EQ(read_file(path), audio);
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Title"], stored_string("Changed"));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Title"], stored_string("Changed"));
 
     // No room at all: the write fails with the signal a size limit sends, which the
     // player ignores (here on quitting, where the unsaved edit is saved).
@@ -103,7 +103,7 @@ TEST(SaveFailure, FileSizeLimitCutsTheTagWhichIsTakenBack) {
     ASSERT_FALSE(quitting.timedOut);
     EXPECT_EQ(quitting.signal, 0);
     EXPECT_EQ(quitting.exitStatus, 0) << quitting.err;
-    EXPECT_EQ(count_lines(quitting.Lines(), "Failed to add id3 info"), 1) << quitting.out;
+    EXPECT_EQ(count_lines(quitting.OutLines(), "Failed to add id3 info"), 1) << quitting.out;
     EXPECT_EQ(read_file(path), audio);
-    EXPECT_EQ(getfattr(path)["user.haiku.Audio:Album"], stored_string("Changed"));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Album"], stored_string("Changed"));
 }

@@ -28,7 +28,7 @@ TEST(Window, ConstructionLoadsTheCurrentFileOnThePlayersThread) {
     RunResult result = run_player(dir, "enable\nform\n", {path});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     std::vector<std::string> head(lines.begin(),
                                   lines.begin() + std::min<size_t>(lines.size(), 20));
     EXPECT_EQ(head, (std::vector<std::string>{
@@ -66,7 +66,7 @@ TEST(Window, ConstructionLoadsTheCurrentFileOnThePlayersThread) {
 TEST(Window, CloseSavesTheEditsAndGivesTheVolumeBack) {
     TempDir dir;
     std::string path = make_described_text_file(dir, "notes.txt");
-    std::map<std::string, std::string> before = getfattr(path);
+    std::map<std::string, std::string> before = getfattr_all(path);
     // Edits typed and not saved; then the window is gone, so later playlist changes reach
     // nobody.
     RunResult result = run_player(dir,
@@ -80,7 +80,7 @@ TEST(Window, CloseSavesTheEditsAndGivesTheVolumeBack) {
                                   {path});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     ASSERT_GE(lines.size(), 9u);
     std::vector<std::string> tail(lines.end() - 9, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{
@@ -101,14 +101,14 @@ TEST(Window, CloseSavesTheEditsAndGivesTheVolumeBack) {
     expected["user.haiku.Audio:Title"] = stored_string("Changed");
     expected["user.haiku.Audio:Rating"] = stored_int32(9);
     expected["user.baloo.rating"] = "9";
-    EXPECT_EQ(getfattr(path), expected);
+    EXPECT_EQ(getfattr_all(path), expected);
     EXPECT_EQ(read_file(path), "plain text\n");
 }
 
 TEST(Window, GenrePickedMessageChangesOnlyTheMark) {
     TempDir dir;
     std::string path = make_described_text_file(dir, "notes.txt");
-    std::map<std::string, std::string> before = getfattr(path);
+    std::map<std::string, std::string> before = getfattr_all(path);
     RunResult result = run_player(dir,
                                   "enable\n"
                                   "pick genre Jazz\n"
@@ -118,7 +118,7 @@ TEST(Window, GenrePickedMessageChangesOnlyTheMark) {
                                   "volume\n",
                                   {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     auto shown = std::find(lines.begin(), lines.end(), "Brindle - show");
     ASSERT_NE(shown, lines.end());
     // Nothing printed between showing the window and the form's answers.
@@ -128,7 +128,7 @@ TEST(Window, GenrePickedMessageChangesOnlyTheMark) {
     EXPECT_EQ(count_lines(lines, "= volume 1.5"), 1);
     // The pick is an edit like any other: quitting saves it.
     before["user.haiku.Audio:Genre"] = stored_string("Jazz");
-    EXPECT_EQ(getfattr(path), before);
+    EXPECT_EQ(getfattr_all(path), before);
 }
 
 TEST(Window, UnknownMessagesAreDropped) {
@@ -141,7 +141,7 @@ TEST(Window, UnknownMessagesAreDropped) {
                                   "form\n",
                                   {path});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    std::vector<std::string> lines = result.Lines();
+    std::vector<std::string> lines = result.OutLines();
     auto shown = std::find(lines.begin(), lines.end(), "Brindle - show");
     ASSERT_LT(shown + 1, lines.end());
     EXPECT_EQ(*(shown + 1), "= title Morning") << result.out;

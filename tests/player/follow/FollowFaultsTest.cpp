@@ -88,14 +88,14 @@ TEST_F(FollowFaults, FileNameWithAControlCharacterIsRefusedAndNeverForgesAnAnswe
     EXPECT_THAT(player.Ask("current"), testing::Contains("= current none"));
     RunResult result = player.Quit();
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_THAT(result.Lines(), Not(testing::Contains(testing::StartsWith("= status forged"))));
+    EXPECT_THAT(result.OutLines(), Not(testing::Contains(testing::StartsWith("= status forged"))));
 
     // The player's own answers hold it escaped, on one line.
     FollowingPlayer plain(fDir, fBus, {{forged}});
     EXPECT_THAT(plain.Ask("current"),
                 testing::ElementsAre("= current 0 " + fDir.Path() + "/a\\x0a= status forged.mp3"));
     result = plain.Quit();
-    EXPECT_THAT(result.Lines(), Not(testing::Contains(testing::StartsWith("= status forged"))));
+    EXPECT_THAT(result.OutLines(), Not(testing::Contains(testing::StartsWith("= status forged"))));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ SessionBus::SessionBus(bool otherUsers) : fDirectory() {
                 {"--", "/bin/sh", "-c", "echo \"$DBUS_SESSION_BUS_ADDRESS\"; exec cat"});
     SpawnOptions options;
     options.input = test_support::Input::kPipe;
-    fProcess = std::make_unique<Process>(argv, options);
+    fProcess = std::make_unique<ChildProcess>(argv, options);
     fAddress = fProcess->WaitForLineStarting("unix:");
     if (fAddress.empty())
         throw std::runtime_error("dbus-run-session gave no bus address");
@@ -95,7 +95,7 @@ FakePlayer::FakePlayer(const SessionBus &bus, const std::string &name,
 std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments) {
     std::vector<std::string> argv = {required("playerctl")};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    Process process(argv, on_bus(bus));
+    ChildProcess process(argv, on_bus(bus));
     std::string out = process.Finish().out;
     while (!out.empty() && out.back() == '\n')
         out.pop_back();
@@ -117,15 +117,9 @@ FollowingPlayer::FollowingPlayer(const TempDir &dir, const SessionBus &bus, cons
               return argv;
           }(),
           [&] {
-              SpawnOptions spawn = on_bus(bus);
-              spawn.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
-              spawn.env["XDG_CONFIG_HOME"] = addon_test::config_dir(dir);
-              spawn.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
-              if (run.offscreen)
-                  spawn.env["QT_QPA_PLATFORM"] = "offscreen";
-              else
-                  spawn.unset.push_back("QT_QPA_PLATFORM");
-              for (const auto &variable : run.display)
+              SpawnOptions spawn = run.offscreen ? addon_test::drawn_options(dir)
+                                                 : addon_test::drawn_options(dir, run.display);
+              for (const auto &variable : bus.Env())
                   spawn.env[variable.first] = variable.second;
               return spawn;
           }()) {}

@@ -17,9 +17,9 @@
 
 namespace follow_test {
 
-using addon_test::Process;
 using addon_test::RunResult;
 using addon_test::TempDir;
+using test_support::ChildProcess;
 
 using test_support::eventually;
 using test_support::installed;
@@ -38,7 +38,7 @@ public:
 
 private:
     TempDir fDirectory;
-    std::unique_ptr<Process> fProcess;
+    std::unique_ptr<ChildProcess> fProcess;
     std::string fAddress;
 };
 
@@ -55,7 +55,7 @@ public:
     void Quit();
 
 private:
-    Process fProcess;
+    ChildProcess fProcess;
 };
 
 // A player we wrote to behave as others may (fake_mpris_player.py, on Debian's python3
@@ -73,7 +73,7 @@ public:
     }
 
 private:
-    Process fProcess;
+    ChildProcess fProcess;
 };
 
 // playerctl on `bus` with `arguments`; its standard output without the line end.

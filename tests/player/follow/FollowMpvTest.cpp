@@ -7,8 +7,8 @@
 namespace follow_test {
 namespace {
 
-using addon_test::getfattr;
 using addon_test::stored_string;
+using test_support::getfattr_all;
 using testing::HasSubstr;
 
 class FollowMpv : public testing::Test {
@@ -72,9 +72,9 @@ TEST_F(FollowMpv, FieldEditedThenNextIsSavedIntoTheFileItWasMadeOn) {
     player.Ask("set title Edited");
     playerctl(fBus, {"-p", "mpv", "next"});
     ASSERT_TRUE(player.AskUntil("form", "= title Two"));
-    EXPECT_EQ(getfattr(files[0])["user.haiku.Audio:Title"], stored_string("Edited"));
+    EXPECT_EQ(getfattr_all(files[0])["user.haiku.Audio:Title"], stored_string("Edited"));
     EXPECT_EQ(addon_test::taglib_id3v1(files[0]).title, "Edited");
-    EXPECT_EQ(getfattr(files[1])["user.haiku.Audio:Title"], stored_string("Two"));
+    EXPECT_EQ(getfattr_all(files[1])["user.haiku.Audio:Title"], stored_string("Two"));
     EXPECT_EQ(player.Quit().exitStatus, 0);
 }
 
@@ -119,11 +119,11 @@ TEST_F(FollowMpv, WaitsForThePlayerAndFollowsItThroughQuitAndRestart) {
     auto first = std::make_unique<Mpv>(fBus, std::vector<std::string>{files[0]});
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
 
-    const auto attributes = getfattr(files[0]);
+    const auto attributes = getfattr_all(files[0]);
     const std::string bytes = test_support::read_file(files[0]);
     first->Quit();
     EXPECT_TRUE(player.WaitForLine("PluginWindow::Impl::playlistLostControls() called"));
-    EXPECT_EQ(getfattr(files[0]), attributes);
+    EXPECT_EQ(getfattr_all(files[0]), attributes);
     EXPECT_EQ(test_support::read_file(files[0]), bytes);
 
     Mpv second(fBus, {files[1]});

@@ -9,8 +9,8 @@
 namespace follow_test {
 namespace {
 
-using addon_test::getfattr;
 using addon_test::stored_string;
+using test_support::getfattr_all;
 
 class FollowPlaying : public testing::Test {
 protected:
@@ -53,8 +53,8 @@ TEST_F(FollowPlaying, FollowsTheOneThatStartsPlayingAndSavesTheFormFirst) {
     playerctl(fBus, {"--player=" + second, "pause"});
     EXPECT_TRUE(player.AskUntil("form", "= title One"));
     EXPECT_THAT(player.Ask("current"), testing::Contains("= current 0 " + files[0]));
-    EXPECT_EQ(getfattr(files[1])["user.haiku.Audio:Title"], stored_string("Edited"));
-    EXPECT_EQ(getfattr(files[0])["user.haiku.Audio:Title"], stored_string("One"));
+    EXPECT_EQ(getfattr_all(files[1])["user.haiku.Audio:Title"], stored_string("Edited"));
+    EXPECT_EQ(getfattr_all(files[0])["user.haiku.Audio:Title"], stored_string("One"));
     // The one followed quits: the one that played last takes its place.
     fMpvs[0]->Quit();
     EXPECT_TRUE(player.AskUntil("form", "= title Edited"));

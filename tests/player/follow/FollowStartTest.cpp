@@ -18,10 +18,10 @@ RunResult run_with_options(const TempDir &dir, const std::vector<std::string> &a
     std::vector<std::string> argv = {addon_test::player_path(), "--headless", "--add-on",
                                      addon_test::addon_path()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    addon_test::SpawnOptions options;
-    options.env = env;
-    options.env["XDG_RUNTIME_DIR"] = addon_test::runtime_dir(dir);
-    return Process(argv, options).Finish();
+    addon_test::SpawnOptions options = addon_test::player_options(dir);
+    for (const auto &variable : env)
+        options.env[variable.first] = variable.second;
+    return ChildProcess(argv, options).Finish();
 }
 
 TEST(FollowStart, FileArgumentsAndBadNamesAreRefused) {

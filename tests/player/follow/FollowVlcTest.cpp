@@ -38,7 +38,7 @@ TEST(FollowVlc, TracksAreTheItemsAndGotoGoesToOne) {
         cvlc,     "-I",    "dummy",      "--control", "dbus",
         "--aout", "dummy", "--no-video", "--quiet",   "--start-paused"};
     argv.insert(argv.end(), files.begin(), files.end());
-    Process vlc(tied_to_test(argv), options);
+    ChildProcess vlc(tied_to_test(argv), options);
 
     FollowingPlayer player(dir, bus, {{"--follow=vlc"}, true});  // typed: goto may come early
     ASSERT_TRUE(player.AskUntil("form", "= title One"));

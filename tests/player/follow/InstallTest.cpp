@@ -68,12 +68,9 @@ TEST_F(Install, InstalledPlayerFollowsWithItsOwnAddOnAndModule) {
 
 TEST_F(Install, InstalledLauncherStartsTheInstalledPlayer) {
     addon_test::PlayerReaper reaper{addon_test::runtime_dir(fDir), Path("bin/brindle-player")};
-    addon_test::SpawnOptions options;
     // The player it starts draws (offscreen): without a display the launcher starts none.
-    options.env = addon_test::drawn_environment(fDir);
-    options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
-    // The player it starts inherits its standard output.
-    Process launcher({Path("bin/brindle")}, options);
+    // It inherits the launcher's standard output.
+    ChildProcess launcher({Path("bin/brindle")}, addon_test::drawn_options(fDir));
     EXPECT_TRUE(launcher.WaitForLine("Brindle - show")) << launcher.Output();
     EXPECT_EQ(addon_test::players_using(reaper.runtime, reaper.player).size(), 1u);
 }
