@@ -74,12 +74,12 @@ Status Follower::Start(const std::string &name) {
 }
 
 std::string Follower::Words() const {
-    std::lock_guard<std::mutex> hold(fWordsLock);
+    brindle::MutexLock hold(fWordsLock);
     return fWords;
 }
 
 void Follower::_SetWords(const std::string &words) {
-    std::lock_guard<std::mutex> hold(fWordsLock);
+    brindle::MutexLock hold(fWordsLock);
     fWords = words;
 }
 
@@ -92,7 +92,7 @@ void Follower::Stop() {
 void Follower::PlayerChanged(const follow::MprisState &state, unsigned changes) {
     bool post;
     {
-        std::lock_guard<std::mutex> hold(fPendingLock);
+        brindle::MutexLock hold(fPendingLock);
         post = fPending.empty();
         const bool arrives = (changes & follow::kAppeared) != 0;
         const bool leaves = (changes & follow::kLeft) != 0;
@@ -116,7 +116,7 @@ void Follower::PlayerChanged(const follow::MprisState &state, unsigned changes) 
 void Follower::_ApplyPending() {
     std::vector<Change> pending;
     {
-        std::lock_guard<std::mutex> hold(fPendingLock);
+        brindle::MutexLock hold(fPendingLock);
         pending.swap(fPending);
     }
     for (const Change &change : pending)

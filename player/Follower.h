@@ -17,10 +17,10 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include <Mutex.h>
 #include <PrivatePlaylist.h>
 
 #include "MprisClient.h"
@@ -47,10 +47,11 @@ public:
     // Any thread: what following is doing, in the person's words for the player's
     // window: "waiting for NAME" ("waiting for a player" without a name), "following
     // NAME", "NAME has quit"; "" before Start().
-    std::string Words() const;
+    std::string Words() const EXCLUDES(fWordsLock);
 
     // follow::MprisListener, on the bus thread.
-    void PlayerChanged(const follow::MprisState &state, unsigned changes) override;
+    void PlayerChanged(const follow::MprisState &state, unsigned changes) override
+        EXCLUDES(fPendingLock);
     void Report(const std::string &line) override;
 
 private:
@@ -59,7 +60,7 @@ private:
         unsigned changes;
     };
 
-    void _ApplyPending();
+    void _ApplyPending() EXCLUDES(fPendingLock);
     void _Apply(const follow::MprisState &state, unsigned changes);
     void _Appeared(const follow::MprisState &state);
     void _TookOver(const follow::MprisState &state);
@@ -67,7 +68,7 @@ private:
     void _Left();
     void _VolumeFromPlayer(double volume);
     void _VolumeFromPlaylist(float volume);
-    void _SetWords(const std::string &words);
+    void _SetWords(const std::string &words) EXCLUDES(fWordsLock);
 
     FollowHost &fHost;
     std::unique_ptr<follow::MprisClient> fClient;
@@ -82,11 +83,11 @@ private:
 
     // Changes from the bus thread not applied yet: at most a leave and an arrival, each
     // with the latest state after it merged in.
-    std::mutex fPendingLock;
-    std::vector<Change> fPending;  // guarded by fPendingLock
+    brindle::Mutex fPendingLock;
+    std::vector<Change> fPending GUARDED_BY(fPendingLock);
 
-    mutable std::mutex fWordsLock;
-    std::string fWords;  // guarded by fWordsLock
+    mutable brindle::Mutex fWordsLock;
+    std::string fWords GUARDED_BY(fWordsLock);
 };
 
 #endif  // BRINDLE_PLAYER_FOLLOWER_H
