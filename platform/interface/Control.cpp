@@ -19,35 +19,38 @@ void BControl::AttachedToWindow() {
 }
 
 void BControl::SetLabel(const char *label) {
+    fControlLock.Lock();
     SetAndNotify(fControlLock, fLabel, label != nullptr ? label : "", B_CONTROL_LABEL_CHANGED,
                  true);
 }
 
 const char *BControl::Label() const {
-    std::lock_guard<std::mutex> lock(fControlLock);
+    brindle::MutexLock lock(fControlLock);
     return fLabel.String();
 }
 
 BString BControl::LabelCopy() const {
-    std::lock_guard<std::mutex> lock(fControlLock);
+    brindle::MutexLock lock(fControlLock);
     return fLabel;
 }
 
 void BControl::SetValue(int32 value) {
+    fControlLock.Lock();
     SetAndNotify(fControlLock, fValue, value, B_CONTROL_VALUE_CHANGED);
 }
 
 int32 BControl::Value() const {
-    std::lock_guard<std::mutex> lock(fControlLock);
+    brindle::MutexLock lock(fControlLock);
     return fValue;
 }
 
 void BControl::SetEnabled(bool enabled) {
+    fControlLock.Lock();
     SetAndNotify(fControlLock, fEnabled, enabled, B_CONTROL_ENABLED_CHANGED);
 }
 
 bool BControl::IsEnabled() const {
-    std::lock_guard<std::mutex> lock(fControlLock);
+    brindle::MutexLock lock(fControlLock);
     return fEnabled;
 }
 

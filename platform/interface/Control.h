@@ -6,8 +6,6 @@
 #ifndef BRINDLE_INTERFACE_CONTROL_H
 #define BRINDLE_INTERFACE_CONTROL_H
 
-#include <mutex>
-
 #include <Invoker.h>
 #include <String.h>
 #include <View.h>
@@ -40,10 +38,10 @@ public:
     virtual status_t Invoke(BMessage *message = nullptr);
 
 private:
-    mutable std::mutex fControlLock;
-    BString fLabel;
-    int32 fValue = B_CONTROL_OFF;
-    bool fEnabled = true;
+    mutable brindle::Mutex fControlLock;
+    BString fLabel GUARDED_BY(fControlLock);
+    int32 fValue GUARDED_BY(fControlLock) = B_CONTROL_OFF;
+    bool fEnabled GUARDED_BY(fControlLock) = true;
 };
 
 #endif  // BRINDLE_INTERFACE_CONTROL_H

@@ -33,33 +33,36 @@ void BMenuField::AttachedToWindow() {
 }
 
 void BMenuField::SetLabel(const char *label) {
+    fFieldLock.Lock();
     SetAndNotify(fFieldLock, fLabel, label != nullptr ? label : "", B_CONTROL_LABEL_CHANGED, true);
 }
 
 const char *BMenuField::Label() const {
-    std::lock_guard<std::mutex> lock(fFieldLock);
+    brindle::MutexLock lock(fFieldLock);
     return fLabel.String();
 }
 
 BString BMenuField::LabelCopy() const {
-    std::lock_guard<std::mutex> lock(fFieldLock);
+    brindle::MutexLock lock(fFieldLock);
     return fLabel;
 }
 
 void BMenuField::SetDivider(float position) {
+    fFieldLock.Lock();
     SetAndNotify(fFieldLock, fDivider, position, B_CONTROL_DIVIDER_CHANGED);
 }
 
 float BMenuField::Divider() const {
-    std::lock_guard<std::mutex> lock(fFieldLock);
+    brindle::MutexLock lock(fFieldLock);
     return fDivider;
 }
 
 void BMenuField::SetEnabled(bool enabled) {
+    fFieldLock.Lock();
     SetAndNotify(fFieldLock, fEnabled, enabled, B_CONTROL_ENABLED_CHANGED);
 }
 
 bool BMenuField::IsEnabled() const {
-    std::lock_guard<std::mutex> lock(fFieldLock);
+    brindle::MutexLock lock(fFieldLock);
     return fEnabled;
 }

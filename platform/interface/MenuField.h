@@ -6,8 +6,6 @@
 #ifndef BRINDLE_INTERFACE_MENU_FIELD_H
 #define BRINDLE_INTERFACE_MENU_FIELD_H
 
-#include <mutex>
-
 #include <Menu.h>
 #include <String.h>
 #include <View.h>
@@ -39,10 +37,10 @@ public:
 
 private:
     BMenu *const fMenu;
-    mutable std::mutex fFieldLock;
-    BString fLabel;
-    float fDivider = 0;
-    bool fEnabled = true;
+    mutable brindle::Mutex fFieldLock;
+    BString fLabel GUARDED_BY(fFieldLock);
+    float fDivider GUARDED_BY(fFieldLock) = 0;
+    bool fEnabled GUARDED_BY(fFieldLock) = true;
 };
 
 #endif  // BRINDLE_INTERFACE_MENU_FIELD_H

@@ -10,15 +10,16 @@ BStringView::BStringView(const char *name, const char *text, uint32 flags)
 BStringView::~BStringView() = default;
 
 void BStringView::SetText(const char *text) {
+    fTextLock.Lock();
     SetAndNotify(fTextLock, fText, text != nullptr ? text : "", B_CONTROL_TEXT_CHANGED);
 }
 
 const char *BStringView::Text() const {
-    std::lock_guard<std::mutex> lock(fTextLock);
+    brindle::MutexLock lock(fTextLock);
     return fText.String();
 }
 
 BString BStringView::TextCopy() const {
-    std::lock_guard<std::mutex> lock(fTextLock);
+    brindle::MutexLock lock(fTextLock);
     return fText;
 }

@@ -7,8 +7,6 @@
 #ifndef BRINDLE_INTERFACE_STRING_VIEW_H
 #define BRINDLE_INTERFACE_STRING_VIEW_H
 
-#include <mutex>
-
 #include <String.h>
 #include <View.h>
 
@@ -25,8 +23,8 @@ public:
     BString TextCopy() const;
 
 private:
-    mutable std::mutex fTextLock;
-    BString fText;
+    mutable brindle::Mutex fTextLock;
+    BString fText GUARDED_BY(fTextLock);
 };
 
 #endif  // BRINDLE_INTERFACE_STRING_VIEW_H

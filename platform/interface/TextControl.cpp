@@ -15,30 +15,32 @@ BTextControl::BTextControl(const char *name, const char *label, const char *text
 BTextControl::~BTextControl() = default;
 
 void BTextControl::SetText(const char *text) {
+    fTextLock.Lock();
     SetAndNotify(fTextLock, fText, text != nullptr ? text : "", B_CONTROL_TEXT_CHANGED, true);
 }
 
 const char *BTextControl::Text() const {
-    std::lock_guard<std::mutex> lock(fTextLock);
+    brindle::MutexLock lock(fTextLock);
     return fText.String();
 }
 
 BString BTextControl::TextCopy() const {
-    std::lock_guard<std::mutex> lock(fTextLock);
+    brindle::MutexLock lock(fTextLock);
     return fText;
 }
 
 int32 BTextControl::TextLength() const {
-    std::lock_guard<std::mutex> lock(fTextLock);
+    brindle::MutexLock lock(fTextLock);
     return fText.Length();
 }
 
 void BTextControl::SetDivider(float position) {
+    fTextLock.Lock();
     SetAndNotify(fTextLock, fDivider, position, B_CONTROL_DIVIDER_CHANGED);
 }
 
 float BTextControl::Divider() const {
-    std::lock_guard<std::mutex> lock(fTextLock);
+    brindle::MutexLock lock(fTextLock);
     return fDivider;
 }
 

@@ -11,8 +11,6 @@
 #ifndef BRINDLE_INTERFACE_TEXT_CONTROL_H
 #define BRINDLE_INTERFACE_TEXT_CONTROL_H
 
-#include <mutex>
-
 #include <Control.h>
 #include <String.h>
 
@@ -43,9 +41,9 @@ public:
     status_t TypeText(const char *text);
 
 private:
-    mutable std::mutex fTextLock;
-    BString fText;
-    float fDivider = 0;
+    mutable brindle::Mutex fTextLock;
+    BString fText GUARDED_BY(fTextLock);
+    float fDivider GUARDED_BY(fTextLock) = 0;
 };
 
 #endif  // BRINDLE_INTERFACE_TEXT_CONTROL_H

@@ -24,7 +24,7 @@ BView::~BView() {
 
     std::vector<BView *> children;
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         children.swap(fChildren);
     }
     for (BView *child : children) {
@@ -40,7 +40,7 @@ void BView::AddChild(BView *child, BView *before) {
         return;
 
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         auto at = std::find(fChildren.begin(), fChildren.end(), before);
         fChildren.insert(before != nullptr ? at : fChildren.end(), child);
     }
@@ -57,7 +57,7 @@ bool BView::RemoveChild(BView *child) {
     if (child == nullptr)
         return false;
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         auto at = std::find(fChildren.begin(), fChildren.end(), child);
         if (at == fChildren.end())
             return false;
@@ -84,12 +84,12 @@ bool BView::RemoveSelf() {
 }
 
 int32 BView::CountChildren() const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     return static_cast<int32>(fChildren.size());
 }
 
 BView *BView::ChildAt(int32 index) const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     if (index < 0 || static_cast<size_t>(index) >= fChildren.size())
         return nullptr;
     return fChildren[index];
@@ -128,12 +128,12 @@ bool BView::IsFocus() const {
 }
 
 BRect BView::Frame() const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     return fFrame;
 }
 
 BRect BView::Bounds() const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     return BRect(0, 0, fFrame.Width(), fFrame.Height());
 }
 
@@ -155,16 +155,17 @@ void BView::ResizeTo(float width, float height) {
 }
 
 void BView::SetFrame(BRect frame) {
+    fLock.Lock();
     SetAndNotify(fLock, fFrame, frame, B_VIEW_FRAME_CHANGED);
 }
 
 void BView::SetLayoutInfo(const view_layout_info &info) {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     fLayoutInfo = info;
 }
 
 view_layout_info BView::LayoutInfo() const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     return fLayoutInfo;
 }
 
@@ -190,7 +191,7 @@ void BView::_TreeChanged(display_change_kind kind, BWindow *window, BView *child
 }
 
 std::vector<BView *> BView::_ChildrenCopy() const {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     return fChildren;
 }
 

@@ -15,12 +15,12 @@
 #define BRINDLE_INTERFACE_VIEW_H
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 #include <DisplayHook.h>
 #include <Handler.h>
 #include <InterfaceDefs.h>
+#include <Mutex.h>
 #include <Rect.h>
 
 class BWindow;
@@ -86,19 +86,25 @@ protected:
     void NotifyDisplay(display_change &change) const;
     void NotifyDisplay(display_change_kind kind) const;
 
-    // How every model setter changes its state: under `lock`, `field` takes `value`; then,
-    // with the lock let go, the display hears `kind`. Unless `always`, a value the field
-    // holds already changes nothing and tells nobody.
+    // How every model setter changes its state: it takes `lock` and calls this, so the
+    // thread-safety analysis checks at the call that `field` is written under its own lock.
+    // Here `field` takes `value`, the lock is let go (even when the copy throws), and then,
+    // unless the field held the value already and not `always`, the display hears `kind`.
     template <typename Field, typename Value>
-    void SetAndNotify(std::mutex &lock, Field &field, const Value &value, display_change_kind kind,
-                      bool always = false) {
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            if (!always && field == value)
-                return;
-            field = value;
+    void SetAndNotify(brindle::Mutex &lock, Field &field, const Value &value,
+                      display_change_kind kind, bool always = false) RELEASE(lock) {
+        bool changes = false;
+        try {
+            changes = always || !(field == value);
+            if (changes)
+                field = value;
+        } catch (...) {
+            lock.Unlock();
+            throw;
         }
-        NotifyDisplay(kind);
+        lock.Unlock();
+        if (changes)
+            NotifyDisplay(kind);
     }
 
 private:
@@ -116,10 +122,10 @@ private:
     // Detaches from the parent without notifying it (the parent is being destroyed).
     void _ClearParent() { fParent.store(nullptr, std::memory_order_release); }
 
-    mutable std::mutex fLock;
-    BRect fFrame;
-    std::vector<BView *> fChildren;
-    view_layout_info fLayoutInfo;
+    mutable brindle::Mutex fLock;
+    BRect fFrame GUARDED_BY(fLock);
+    std::vector<BView *> fChildren GUARDED_BY(fLock);
+    view_layout_info fLayoutInfo GUARDED_BY(fLock);
     std::atomic<BView *> fParent{nullptr};
     std::atomic<BWindow *> fWindow{nullptr};
     std::atomic<bool> fTopLevel{false};  // a child of the window itself
