@@ -27,7 +27,7 @@ GuiQueue::~GuiQueue() {
 
 void GuiQueue::Post(std::function<void()> work) {
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         if (fClosed)
             return;
         fWork.push_back(std::move(work));
@@ -42,7 +42,7 @@ void GuiQueue::Post(std::function<void()> work) {
 void GuiQueue::Call(const std::function<void()> &work) {
     unsigned long long ticket;
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         if (fClosed)
             return;
         fWork.push_back(work);
@@ -51,15 +51,16 @@ void GuiQueue::Call(const std::function<void()> &work) {
     const uint64_t one = 1;
     if (write(fWakeFd, &one, sizeof one) < 0) {
     }
-    std::unique_lock<std::mutex> lock(fLock);
-    fRan.wait(lock, [&] { return fDone >= ticket || fClosed; });
+    brindle::MutexLock lock(fLock);
+    while (fDone < ticket && !fClosed)
+        fRan.Wait(fLock);
 }
 
 void GuiQueue::RunPending() {
     for (;;) {
         std::function<void()> work;
         {
-            std::lock_guard<std::mutex> lock(fLock);
+            brindle::MutexLock lock(fLock);
             if (fClosed || fWork.empty())
                 return;
             work = std::move(fWork.front());
@@ -67,18 +68,18 @@ void GuiQueue::RunPending() {
         }
         work();
         {
-            std::lock_guard<std::mutex> lock(fLock);
+            brindle::MutexLock lock(fLock);
             fDone++;
         }
-        fRan.notify_all();
+        fRan.NotifyAll();
     }
 }
 
 void GuiQueue::Close() {
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         fClosed = true;
         fWork.clear();
     }
-    fRan.notify_all();
+    fRan.NotifyAll();
 }

@@ -9,12 +9,12 @@
 #ifndef BRINDLE_PLAYER_DISPLAY_GUI_QUEUE_H
 #define BRINDLE_PLAYER_DISPLAY_GUI_QUEUE_H
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 
 #include <QObject>
+
+#include <Mutex.h>
 
 class QSocketNotifier;
 
@@ -26,22 +26,22 @@ public:
 
     // Any thread: runs `work` on the GUI thread soon. Work posted after Close() is
     // dropped.
-    void Post(std::function<void()> work);
+    void Post(std::function<void()> work) EXCLUDES(fLock);
     // Any thread but the GUI thread: runs `work` there and waits until it ran.
     // Returns at once (without running it) once the queue is closed.
-    void Call(const std::function<void()> &work);
+    void Call(const std::function<void()> &work) EXCLUDES(fLock);
     // Runs what is queued now (the GUI thread; also called by the notifier).
-    void RunPending();
+    void RunPending() EXCLUDES(fLock);
     // Nothing is run after this; waiting callers are released.
-    void Close();
+    void Close() EXCLUDES(fLock);
 
 private:
-    std::mutex fLock;
-    std::condition_variable fRan;
-    std::deque<std::function<void()>> fWork;
-    unsigned long long fPosted = 0;
-    unsigned long long fDone = 0;
-    bool fClosed = false;
+    brindle::Mutex fLock;
+    brindle::ConditionVariable fRan;
+    std::deque<std::function<void()>> fWork GUARDED_BY(fLock);
+    unsigned long long fPosted GUARDED_BY(fLock) = 0;
+    unsigned long long fDone GUARDED_BY(fLock) = 0;
+    bool fClosed GUARDED_BY(fLock) = false;
     int fWakeFd;
     QSocketNotifier *fNotifier;
 };

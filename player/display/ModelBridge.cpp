@@ -8,7 +8,7 @@ ModelBridge::ModelBridge(GuiQueue *queue, Refresh refresh)
 void ModelBridge::DisplayChanged(const display_change &change) {
     if (change.window == nullptr)
         return;  // a view outside any window: nothing is shown for it
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     fDirty.insert(change.window);
     if (fQueued || fQueue == nullptr)
         return;
@@ -21,7 +21,7 @@ void ModelBridge::DisplayChanged(const display_change &change) {
 void ModelBridge::RefreshNow() {
     std::set<const BWindow *> dirty;
     {
-        std::lock_guard<std::mutex> lock(fLock);
+        brindle::MutexLock lock(fLock);
         dirty.swap(fDirty);
         fQueued = false;
         if (fQueue == nullptr)
@@ -32,7 +32,7 @@ void ModelBridge::RefreshNow() {
 }
 
 void ModelBridge::Detach() {
-    std::lock_guard<std::mutex> lock(fLock);
+    brindle::MutexLock lock(fLock);
     fQueue = nullptr;
     fDirty.clear();
 }

@@ -7,10 +7,10 @@
 #define BRINDLE_PLAYER_DISPLAY_MODEL_BRIDGE_H
 
 #include <functional>
-#include <mutex>
 #include <set>
 
 #include <DisplayHook.h>
+#include <Mutex.h>
 
 class GuiQueue;
 
@@ -20,19 +20,19 @@ public:
     typedef std::function<void(const std::set<const BWindow *> &dirty)> Refresh;
     ModelBridge(GuiQueue *queue, Refresh refresh);
 
-    void DisplayChanged(const display_change &change) override;
+    void DisplayChanged(const display_change &change) override EXCLUDES(fLock);
 
     // GUI thread: takes the pending batch now (a flush before a screenshot or a check).
-    void RefreshNow();
+    void RefreshNow() EXCLUDES(fLock);
     // Any thread: nothing is queued after this returns.
-    void Detach();
+    void Detach() EXCLUDES(fLock);
 
 private:
-    std::mutex fLock;
-    GuiQueue *fQueue;
-    Refresh fRefresh;
-    std::set<const BWindow *> fDirty;
-    bool fQueued = false;
+    brindle::Mutex fLock;
+    GuiQueue *fQueue GUARDED_BY(fLock);
+    const Refresh fRefresh;
+    std::set<const BWindow *> fDirty GUARDED_BY(fLock);
+    bool fQueued GUARDED_BY(fLock) = false;
 };
 
 #endif  // BRINDLE_PLAYER_DISPLAY_MODEL_BRIDGE_H
