@@ -2,7 +2,8 @@
 """A screen reader's view of the drawn player, through AT-SPI with pyatspi (a reader we
 did not write). Runs the player command given as arguments (it must read its commands
 from standard input) with Qt's AT-SPI bridge on, enables the Brindle window, and once
-the window's Save button is on the bus prints every control of the player's windows as
+the window's Save button is on the bus and the controls have settled, prints every control
+of the player's windows as
 
     control ROLE|NAME|DESCRIPTION|LABELLED-BY
 
@@ -24,7 +25,7 @@ POLL_MILLISECONDS = 50
 player = subprocess.Popen(sys.argv[1:], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
                           text=True,
                           env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
-state = {"pressed": False, "saved": False}
+state = {"pressed": False, "saved": False, "lines": None}
 
 
 def send(command):
@@ -71,8 +72,14 @@ def poll():
         walk(application, controls)
     if not any(c.getRoleName() == "push button" and c.name == "Save" for c in controls):
         return True
-    for control in controls:
-        print("control " + line(control), flush=True)
+    # The window's controls reach the bus one by one, their names and labels after them:
+    # what is read is what two polls in a row agree on.
+    lines = [line(control) for control in controls]
+    if lines != state["lines"]:
+        state["lines"] = lines
+        return True
+    for text in lines:
+        print("control " + text, flush=True)
     state["pressed"] = True
     send("widget-press Save")
     return False
