@@ -377,8 +377,8 @@ public:
     }
 
     StepFigures Figures() const {
-        StepFigures figures = {median(fPlayer), 0, median(fPlayerSwitches), 0,
-                               static_cast<long>(median(fPeaks)), 0};
+        StepFigures figures = {
+            median(fPlayer), 0, median(fPlayerSwitches), 0, static_cast<long>(median(fPeaks)), 0};
         if (fMode != nullptr) {
             figures.floorMicros = median(fFloor);
             figures.floorSwitches = median(fFloorSwitches);

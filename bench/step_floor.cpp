@@ -186,7 +186,9 @@ void save_title_checked(const char *path, const std::string &title) {
 
 int main(int argc, char **argv) {
     if (argc < 4) {
-        fprintf(stderr, "usage: step_floor browse|untyped|edit|browse-checked|edit-checked STEPS FILE...\n");
+        fprintf(
+            stderr,
+            "usage: step_floor browse|untyped|edit|browse-checked|edit-checked STEPS FILE...\n");
         return 2;
     }
     const std::string mode = argv[1];

@@ -299,8 +299,7 @@ status_t BEntry::_SetTo(int baseFd, const char *path, bool traverse) {
         if (ref.name == nullptr)
             return B_NO_MEMORY;
         if (handle == nullptr) {
-            handle =
-                std::make_shared<const DirectoryHandle>(directory.Get(), st.st_dev, st.st_ino);
+            handle = std::make_shared<const DirectoryHandle>(directory.Get(), st.st_dev, st.st_ino);
             directory.Release();
             if (baseFd == AT_FDCWD)
                 recent_directory().Keep(directoryPart, handle);
