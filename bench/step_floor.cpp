@@ -91,12 +91,18 @@ private:
     std::thread fThread;
 };
 
-void load(const char *path) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+int open_or_exit(const char *path, int flags) {
+    const int fd = open(path, flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         perror(path);
         exit(1);
     }
+    return fd;
+}
+
+// What a load reads of an open file: the six attributes, the type (for a file without a
+// recorded one: the freedesktop record and the head of the file), the ID3v1 trailer.
+void read_form(int fd) {
     char value[300];
     for (const char *name : kAttributes)
         fgetxattr(fd, name, value, sizeof value);
@@ -109,15 +115,16 @@ void load(const char *path) {
     fstat(fd, &info);
     char tag[128];
     pread(fd, tag, sizeof tag, info.st_size - 128);
+}
+
+void load(const char *path) {
+    const int fd = open_or_exit(path, O_RDONLY);
+    read_form(fd);
     close(fd);
 }
 
 void save_title(const char *path, const std::string &title) {
-    const int fd = open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        perror(path);
-        exit(1);
-    }
+    const int fd = open_or_exit(path, O_RDWR);
     std::string value = "RTSC" + title + '\0';
     fsetxattr(fd, kAttributes[0], value.data(), value.size(), 0);
     struct stat info;
@@ -133,19 +140,9 @@ void load_checked(const char *path) {
     folder.erase(folder.find_last_of('/') + 1);
     struct stat info;
     stat(folder.empty() ? "." : folder.c_str(), &info);
-    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        perror(path);
-        exit(1);
-    }
+    const int fd = open_or_exit(path, O_RDONLY);
     fstat(fd, &info);
-    char value[300];
-    for (const char *name : kAttributes)
-        fgetxattr(fd, name, value, sizeof value);
-    fgetxattr(fd, "user.haiku.BEOS:TYPE", value, sizeof value);
-    fstat(fd, &info);
-    char tag[128];
-    pread(fd, tag, sizeof tag, info.st_size - 128);
+    read_form(fd);
     close(fd);
     // The add-on's lines for one load, about as long as they are.
     static const std::string lines(311, 'x');
@@ -153,16 +150,12 @@ void load_checked(const char *path) {
 }
 
 void save_title_checked(const char *path, const std::string &title) {
-    const int checked = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int checked = open_or_exit(path, O_RDONLY);
     struct stat info;
     fstat(checked, &info);
     const int lock = fcntl(checked, F_DUPFD_CLOEXEC, 0);
     flock(lock, LOCK_EX);
-    const int fd = open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (checked < 0 || fd < 0) {
-        perror(path);
-        exit(1);
-    }
+    const int fd = open_or_exit(path, O_RDWR);
     fstat(fd, &info);
     close(checked);
     std::string value = "RTSC" + title + '\0';
