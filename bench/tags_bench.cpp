@@ -23,7 +23,9 @@
 #include <File.h>
 #include <NodeInfo.h>
 
-#include "tags/util.h"
+#include "tags/attributes.h"
+#include "tags/genres.h"
+#include "tags/id3v1/id3v1.h"
 
 namespace {
 

@@ -13,8 +13,9 @@
 
 #include "tags/safe_rewrite.h"
 #include "tags/tag_module.h"
-#include "tags/util.h"
-#include "tags/vorbis_comment.h"
+#include "tags/attributes.h"
+#include "tags/genres.h"
+#include "tags/ogg/vorbis_comment.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // three, the ilst atoms of the last. A fallback for the form's empty fields and a mirror of
 // what the form writes, as the ID3 tags are for MPEG files; they hold the file's rating too.
 //
-// TagLib sits in a module loaded on first use (tags/formats_codec.h): a player browsing files
+// TagLib sits in a module loaded on first use (tags/mp4/formats_codec.h): a player browsing files
 // whose fields all come from attributes never maps it. TagLib never writes the person's file:
 // every edit goes to a complete copy beside it that then replaces it (tags/safe_rewrite.h).
 // None of these functions prints anything but the module's load failure.
@@ -15,7 +15,7 @@
 #include <SupportDefs.h>
 
 #include "support/str.h"
-#include "tags/formats_codec.h"
+#include "tags/mp4/formats_codec.h"
 #include "tags/genres.h"
 
 // The format whose tag `file` keeps, from its type (recorded, or sniffed from its content:

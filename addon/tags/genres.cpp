@@ -1,5 +1,8 @@
 #include "tags/genres.h"
 
+#include <string>
+#include <unordered_map>
+
 // Indexed by genre id: the ID3v1 numbering (0-79) and its common extensions (80-147).
 const char *const genres[NUM_GENRES + 1] = {
     "Blues",                   // 0
@@ -306,3 +309,50 @@ const char *const alphabetized_genres[NUM_GENRES + 1] = {
     "Vocal",                   // 147
     "unknown",                 // 148
 };
+
+namespace {
+
+// The name with ASCII letters in lower case, as strcasecmp compares them; other bytes stay.
+std::string ascii_lower(const char *name) {
+    std::string lower(name);
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// A genre table's names to their first index, built once: the form looks up a label on every
+// load and save, and a scan of NUM_GENRES names each time showed in the step's profile. Entry
+// NUM_GENRES ("unknown") is never a key: it names no genre. The first of two equal names
+// (Fusion) keeps its index.
+using GenreIndex = std::unordered_map<std::string, uint8>;
+
+GenreIndex index_genres(const char *const table[], bool foldCase) {
+    GenreIndex index;
+    for (int32 i = 0; i < NUM_GENRES; i++)
+        index.emplace(foldCase ? ascii_lower(table[i]) : table[i], static_cast<uint8>(i));
+    return index;
+}
+
+uint8 find_genre(const GenreIndex &index, const std::string &name) {
+    auto found = index.find(name);
+    return found == index.end() ? UNKNOWN_GENRE_VALUE : found->second;
+}
+
+}  // namespace
+
+uint8 get_genre_id(const char *name) {
+    static const GenreIndex index = index_genres(genres, false);
+    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, name);
+}
+
+uint8 get_genre_id_ignoring_case(const char *name) {
+    static const GenreIndex index = index_genres(genres, true);
+    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, ascii_lower(name));
+}
+
+uint8 get_genre_alpha_index(const char *name) {
+    static const GenreIndex index = index_genres(alphabetized_genres, false);
+    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, name);
+}

@@ -15,13 +15,14 @@
 
 #include "support/str.h"
 #include "tags/desktop_rating.h"
-#include "tags/encoding.h"
+#include "tags/id3v1/encoding.h"
 #include "tags/file_lock.h"
 #include "tags/format_tags.h"
 #include "tags/genres.h"
-#include "tags/id3v2.h"
+#include "tags/id3v2/id3v2.h"
 #include "tags/safe_rewrite.h"
-#include "tags/util.h"
+#include "tags/attributes.h"
+#include "tags/id3v1/id3v1.h"
 #include "window/PluginWindowImpl.h"
 
 namespace {

@@ -22,9 +22,11 @@
 #include <cstring>
 #include <string>
 
-#include "tags/id3v2.h"
-#include "tags/vorbis_comment.h"
-#include "tags/util.h"
+#include "tags/id3v2/id3v2.h"
+#include "tags/ogg/vorbis_comment.h"
+#include "tags/attributes.h"
+#include "tags/genres.h"
+#include "tags/id3v1/id3v1.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <Node.h>
 
 #include "TagsTestSupport.h"
-#include "tags/util.h"
+#include "tags/attributes.h"
 
 using namespace tags_test;
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "tags/genres.h"
-#include "tags/util.h"
 
 namespace {
 

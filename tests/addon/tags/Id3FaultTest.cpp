@@ -12,7 +12,9 @@
 #include <File.h>
 
 #include "TagsTestSupport.h"
-#include "tags/util.h"
+#include "tags/attributes.h"
+#include "tags/genres.h"
+#include "tags/id3v1/id3v1.h"
 
 using namespace tags_test;
 

@@ -18,7 +18,7 @@
 
 #include "Id3v2Files.h"
 #include "TagsTestSupport.h"
-#include "tags/id3v2.h"
+#include "tags/id3v2/id3v2.h"
 #include "tags/safe_rewrite.h"
 
 using namespace tags_test;

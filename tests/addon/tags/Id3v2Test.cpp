@@ -12,9 +12,9 @@
 
 #include "Id3v2Files.h"
 #include "TagsTestSupport.h"
-#include "tags/id3v2.h"
-#include "tags/id3v2_codec.h"
-#include "tags/util.h"
+#include "tags/id3v2/id3v2.h"
+#include "tags/id3v2/id3v2_codec.h"
+#include "tags/genres.h"
 
 using namespace tags_test;
 using test_support::id3v2_tag;

@@ -25,7 +25,7 @@
 
 #include "AddonHarness.h"
 #include "Id3v2Files.h"
-#include "tags/id3v2.h"
+#include "tags/id3v2/id3v2.h"
 #include "tags/safe_rewrite.h"
 
 using namespace addon_test;

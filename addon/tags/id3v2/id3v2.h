@@ -4,7 +4,7 @@
 //
 // Nothing here touches TagLib before a plain read of the file's first 10 bytes has found an
 // ID3v2 header, and a tag without any of the four frames below never needs it either. TagLib
-// itself sits in a module loaded on first use (tags/id3v2_codec.h). None of these functions
+// itself sits in a module loaded on first use (tags/id3v2/id3v2_codec.h). None of these functions
 // prints anything; they report through their results.
 #ifndef BRINDLE_TAGS_ID3V2_H
 #define BRINDLE_TAGS_ID3V2_H

@@ -1,4 +1,4 @@
-#include "tags/encoding.h"
+#include "tags/id3v1/encoding.h"
 
 #include <cstring>
 

@@ -1,13 +1,13 @@
 // The Vorbis comment of FLAC, Ogg Vorbis and Ogg Opus files, read without TagLib: a browse
 // step reads only the fields the form shows (and the ratings), skipping pictures and
 // everything else by their lengths, so a 200 KB cover costs a few page headers, not a decode.
-// TagLib writes these comments (tags/formats_codec.h); this only reads.
+// TagLib writes these comments (tags/mp4/formats_codec.h); this only reads.
 #ifndef BRINDLE_TAGS_VORBIS_COMMENT_H
 #define BRINDLE_TAGS_VORBIS_COMMENT_H
 
 #include <File.h>
 
-#include "tags/formats_codec.h"
+#include "tags/mp4/formats_codec.h"
 
 // Reads `file`'s Vorbis comment as `format` (TAG_FORMAT_FLAC, TAG_FORMAT_VORBIS or
 // TAG_FORMAT_OPUS) into `texts`: the first TITLE, ARTIST and ALBUM, every GENRE, the first

@@ -1,15 +1,12 @@
-#include "tags/util.h"
+#include "tags/id3v1/id3v1.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
-#include <unordered_map>
 
-#include <NodeInfo.h>
-#include <StorageDefs.h>
-
-#include "tags/encoding.h"
+#include "tags/attributes.h"
+#include "tags/genres.h"
+#include "tags/id3v1/encoding.h"
 
 namespace {
 
@@ -17,34 +14,6 @@ namespace {
 // counts as failure as well, since no field of a tag can start there.
 bool seek_from_end(BFile &file, int64 offset) {
     return file.Seek(offset, SEEK_END) > 0;
-}
-
-// The name with ASCII letters in lower case, as strcasecmp compares them; other bytes stay.
-std::string ascii_lower(const char *name) {
-    std::string lower(name);
-    for (char &c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
-// A genre table's names to their first index, built once: the form looks up a label on every
-// load and save, and a scan of NUM_GENRES names each time showed in the step's profile. Entry
-// NUM_GENRES ("unknown") is never a key: it names no genre. The first of two equal names
-// (Fusion) keeps its index.
-using GenreIndex = std::unordered_map<std::string, uint8>;
-
-GenreIndex index_genres(const char *const table[], bool foldCase) {
-    GenreIndex index;
-    for (int32 i = 0; i < NUM_GENRES; i++)
-        index.emplace(foldCase ? ascii_lower(table[i]) : table[i], static_cast<uint8>(i));
-    return index;
-}
-
-uint8 find_genre(const GenreIndex &index, const std::string &name) {
-    auto found = index.find(name);
-    return found == index.end() ? UNKNOWN_GENRE_VALUE : found->second;
 }
 
 // The `length` bytes at `offset` (counted back from the end, as the tag's constants are) of a
@@ -57,50 +26,6 @@ const char *trailer_area(const id3_trailer &trailer, int64 offset, int32 length)
 }
 
 }  // namespace
-
-vesk::str_t get_string_attr(BNode &node, const char *name, stored_attr *stored) {
-    // One byte beyond the bound, so a value that fills it still ends in a NUL.
-    char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
-    stored_attr found;
-    ssize_t count =
-        node.ReadAttr(name, AUDIO_TEXT_TYPE, 0, buffer, AUDIO_TEXT_ATTR_SIZE, &found.info);
-    found.status = count;
-    if (stored != nullptr)
-        *stored = found;
-    if (count < 0)
-        return vesk::str_t();
-    if (count > static_cast<ssize_t>(AUDIO_TEXT_ATTR_SIZE))
-        count = AUDIO_TEXT_ATTR_SIZE;
-    buffer[count] = '\0';
-    vesk::str_t text(buffer);
-    printf("Setting %s: %s\n", name, text.c_str());
-    return text;
-}
-
-bool is_mp3_file(BNode &node) {
-    BNodeInfo info(&node);
-    if (info.InitCheck() < 0)
-        return false;
-    char type[B_MIME_TYPE_LENGTH] = {};
-    if (info.GetType(type) < 0) {
-        printf("Failed to get mime type\n");
-        return false;
-    }
-    type[sizeof(type) - 1] = '\0';
-    if (strcmp(type, MPEG_AUDIO_TYPE) == 0)
-        return true;
-    printf("Not an audio/x-mpeg file, is %s\n", type);
-    return false;
-}
-
-bool has_mpeg_type(BNode &node) {
-    BNodeInfo info(&node);
-    char type[B_MIME_TYPE_LENGTH] = {};
-    if (info.InitCheck() < 0 || info.GetType(type) < 0)
-        return false;
-    type[sizeof(type) - 1] = '\0';
-    return strcmp(type, MPEG_AUDIO_TYPE) == 0;
-}
 
 bool has_id3_info(BFile &file) {
     id3_trailer trailer;
@@ -223,19 +148,4 @@ bool add_id3_info(BFile &file) {
     }
     printf("Added id3 info\n");
     return true;
-}
-
-uint8 get_genre_id(const char *name) {
-    static const GenreIndex index = index_genres(genres, false);
-    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, name);
-}
-
-uint8 get_genre_id_ignoring_case(const char *name) {
-    static const GenreIndex index = index_genres(genres, true);
-    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, ascii_lower(name));
-}
-
-uint8 get_genre_alpha_index(const char *name) {
-    static const GenreIndex index = index_genres(alphabetized_genres, false);
-    return name == nullptr ? UNKNOWN_GENRE_VALUE : find_genre(index, name);
 }

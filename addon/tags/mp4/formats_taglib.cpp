@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "tags/formats_codec.h"
+#include "tags/mp4/formats_codec.h"
 
 namespace {
 

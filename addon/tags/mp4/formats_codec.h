@@ -18,7 +18,7 @@ constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
 
 // Where a format keeps its tag: the Vorbis comment of FLAC, Vorbis and Opus; MP4's ilst. An
-// MPEG file's ID3v2 tag is here only for its ratings (tags/id3v2.h has its texts): TagLib
+// MPEG file's ID3v2 tag is here only for its ratings (tags/id3v2/id3v2.h has its texts): TagLib
 // reads them and edits them in a tag of version 2.3 or 2.4, never adding a tag.
 enum tag_format {
     TAG_FORMAT_FLAC,

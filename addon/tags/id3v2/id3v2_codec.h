@@ -2,7 +2,7 @@
 //
 // TagLib is loaded only when a file first turns out to have an ID3v2 tag, so a player that
 // never meets one never maps it. The module only turns bytes into texts and texts into bytes;
-// every file access stays with the add-on (tags/id3v2.cpp). Both sides are built together
+// every file access stays with the add-on (tags/id3v2/id3v2.cpp). Both sides are built together
 // with one compiler and library, so the table may pass standard strings.
 #ifndef BRINDLE_TAGS_ID3V2_CODEC_H
 #define BRINDLE_TAGS_ID3V2_CODEC_H

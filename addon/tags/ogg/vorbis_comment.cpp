@@ -1,4 +1,4 @@
-#include "tags/vorbis_comment.h"
+#include "tags/ogg/vorbis_comment.h"
 
 #include <strings.h>
 

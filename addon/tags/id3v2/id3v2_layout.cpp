@@ -1,4 +1,4 @@
-#include "tags/id3v2_layout.h"
+#include "tags/id3v2/id3v2_layout.h"
 
 #include <cstring>
 

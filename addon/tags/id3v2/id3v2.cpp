@@ -1,4 +1,4 @@
-#include "tags/id3v2.h"
+#include "tags/id3v2/id3v2.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,11 +8,11 @@
 
 #include <Errors.h>
 
-#include "tags/id3v2_codec.h"
-#include "tags/id3v2_layout.h"
+#include "tags/id3v2/id3v2_codec.h"
+#include "tags/id3v2/id3v2_layout.h"
 #include "tags/safe_rewrite.h"
 #include "tags/tag_module.h"
-#include "tags/util.h"
+#include "tags/genres.h"
 
 namespace {
 
