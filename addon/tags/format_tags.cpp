@@ -101,6 +101,25 @@ bool read_texts(BFile &file, tag_format format, format_texts *texts) {
     return fd >= 0 && taglib->read(fd, format, texts);
 }
 
+// Saves `edit` through TagLib's module on a copy beside the file.
+status_t write_with_taglib(BFile &file, tag_format format, const format_edit &edit,
+                           bool *replaced, node_ref *replacement) {
+    const formats_codec *taglib = codec();
+    if (taglib == nullptr)
+        return B_MISSING_LIBRARY;
+    status_t status = rewrite_file_copy(
+        file,
+        [&](const char *, int copyFd) -> status_t {
+            int fd = dup(copyFd);
+            if (fd < 0)
+                return B_NO_MORE_FDS;
+            return taglib->write(fd, format, edit) ? B_OK : B_BAD_DATA;
+        },
+        replacement);
+    *replaced = status == B_OK;
+    return status;
+}
+
 }  // namespace
 
 bool get_tag_format(BFile &file, tag_format *format) {
@@ -190,19 +209,13 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
         return B_OK;
     if (!current.writable)
         return TAG_NOT_WRITABLE;
-    const formats_codec *taglib = codec();
-    if (taglib == nullptr)
-        return B_MISSING_LIBRARY;
-
-    status_t status = rewrite_file_copy(
-        file,
-        [&](const char *, int copyFd) -> status_t {
-            int fd = dup(copyFd);
-            if (fd < 0)
-                return B_NO_MORE_FDS;
-            return taglib->write(fd, format, edit) ? B_OK : B_BAD_DATA;
-        },
-        replacement);
-    *replaced = status == B_OK;
-    return status;
+    switch (format) {
+        case TAG_FORMAT_FLAC:
+        case TAG_FORMAT_VORBIS:
+        case TAG_FORMAT_OPUS:
+        case TAG_FORMAT_MP4:
+        case TAG_FORMAT_ID3V2:
+            return write_with_taglib(file, format, edit, replaced, replacement);
+    }
+    return B_BAD_VALUE;
 }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@
 #include <ReplacementFile.h>
 #include <SystemIo.h>
 #include <UniqueFd.h>
+
+#include "tags/copy_writer.h"
 
 namespace {
 
@@ -189,6 +192,8 @@ status_t copy_metadata(int source, const struct stat &before, int target) {
 
 // Writes the new file's content through its descriptor or its path.
 using fill_function = std::function<status_t(int target, const char *path)>;
+// Reads the flushed new file back before it may replace the old one.
+using verify_function = std::function<status_t(int target)>;
 
 // Where the open file really lives: its directory and its name there.
 status_t locate(int fd, std::string *directory, std::string *name) {
@@ -300,7 +305,8 @@ status_t swap_in(const rewrite_site &site, brindle::ReplacementFile &target) {
 // Writes a new file beside the site's one with `fill`, gives it the old file's metadata,
 // flushes it and swaps it in. No temporary file is left on failure (but for a failed swap
 // back, which leaves the other file under the temporary name rather than lose it).
-status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement) {
+status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement,
+                      const verify_function &verify = nullptr) {
     brindle::ReplacementFile target;
     if (target.Create(site.directory.Get(), ".brindle-save-") != 0)
         return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
@@ -320,6 +326,13 @@ status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *r
     struct stat made;
     if (status == B_OK && fstat(target.Fd(), &made) != 0)
         status = last_error();
+    // Flushed first, so what is read back is what reached the disk's cache without error.
+    if (status == B_OK && verify) {
+        if (fsync(target.Fd()) != 0)
+            status = last_error();
+        if (status == B_OK)
+            status = verify(target.Fd());
+    }
     if (status == B_OK && target.Finish() != 0)
         status = last_error();
     if (status == B_OK)
@@ -370,4 +383,23 @@ status_t rewrite_file_copy(BFile &file,
             return copied == B_OK ? edit(path, target) : copied;
         },
         replacement);
+}
+
+status_t rewrite_file_checked(BFile &file, const copy_builder &build, const copy_checker &check,
+                              node_ref *replacement) {
+    if (!build || !check)
+        return B_BAD_VALUE;
+    rewrite_site site;
+    status_t status = open_site(file, &site);
+    if (status != B_OK)
+        return status;
+    std::unique_ptr<copy_writer> writer;
+    return replace_file(
+        site,
+        [&](int target, const char *path) {
+            writer = std::make_unique<copy_writer>(site.source.Get(), target);
+            status_t built = build(*writer, path, target);
+            return built == B_OK ? writer->Status() : built;
+        },
+        replacement, [&](int target) { return check(site.source.Get(), target, *writer); });
 }

@@ -58,4 +58,20 @@ status_t rewrite_file_copy(BFile &file,
                            const std::function<status_t(const char *copyPath, int copyFd)> &edit,
                            node_ref *replacement);
 
+class copy_writer;
+
+// Builds a checked copy of `file` beside it and replaces the file by it, as above.
+//
+// `build` appends the copy's content through the copy_writer it is given (made on the original
+// and the copy), and may also open the copy through `copyPath` (TagLib does) or write through
+// `copyFd`. Once the copy is flushed, `check` reads it back (`copyFd`, open for reading and
+// writing) against the original (`sourceFd`) with the writer's record of what went where, and
+// the swap happens only when it returns B_OK. What `build` or `check` returns other than B_OK
+// stops the save: the copy is removed, the file is untouched, and that status is returned
+// (a check failure of tags/save_check.h, say). The other results are rewrite_file_head's.
+using copy_builder = std::function<status_t(copy_writer &writer, const char *copyPath, int copyFd)>;
+using copy_checker = std::function<status_t(int sourceFd, int copyFd, const copy_writer &writer)>;
+status_t rewrite_file_checked(BFile &file, const copy_builder &build, const copy_checker &check,
+                              node_ref *replacement);
+
 #endif  // BRINDLE_TAGS_SAFE_REWRITE_H
