@@ -80,9 +80,10 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
     printf("PluginWindow::Impl::playlistCurrent() called\n");
 
     // The form belongs to the file shown until now: its edits go there before anything
-    // moves. A failure stays on the status line over the next file's name.
-    BString saveFailure;
-    if (!saveChangedAttrs())
+    // moves. A failure stays on the status line over the next file's name, or joins it.
+    BString saveFailure, failureReason;
+    const BString oldName = fileName();
+    if (!saveChangedAttrs(SAVE_AUTOMATIC, &failureReason))
         saveFailure = statusText();
 
     entry_ref found;
@@ -109,6 +110,9 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
             haveFile = true;
             readAttrs();
             applyVolumeLabel();
+            if (!saveFailure.IsEmpty() && !oldName.IsEmpty())
+                saveFailure = (((BString(fileName()) += " \xE2\x80\x94 edits to ") += oldName) +=
+                               " not saved: ") += failureReason;
             break;
     }
     if (!saveFailure.IsEmpty())

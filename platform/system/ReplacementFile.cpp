@@ -22,17 +22,24 @@ ReplacementFile::~ReplacementFile() {
     Discard();
 }
 
+bool random_name(const char *prefix, std::string *name) {
+    unsigned char random[6];
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        return false;
+    char suffix[2 * sizeof random + 1];
+    for (size_t i = 0; i < sizeof random; i++)
+        snprintf(suffix + 2 * i, 3, "%02x", random[i]);
+    *name = std::string(prefix) + suffix;
+    return true;
+}
+
 int ReplacementFile::Create(int folder, const char *prefix) {
     Discard();
     fFolder = folder;
     for (int attempt = 0; attempt < kAttempts; attempt++) {
-        unsigned char random[6];
-        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        std::string name;
+        if (!random_name(prefix, &name))
             return -1;
-        char suffix[2 * sizeof random + 1];
-        for (size_t i = 0; i < sizeof random; i++)
-            snprintf(suffix + 2 * i, 3, "%02x", random[i]);
-        const std::string name = std::string(prefix) + suffix;
         const int fd = retry_on_eintr([&] {
             return openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                           0600);

@@ -57,6 +57,10 @@ private:
     std::string fName;
 };
 
+// `prefix` followed by twelve random hex digits (48 random bits); false, errno set, when the
+// system gave no random bytes.
+bool random_name(const char *prefix, std::string *name);
+
 }  // namespace brindle
 
 #endif  // BRINDLE_SYSTEM_REPLACEMENT_FILE_H
