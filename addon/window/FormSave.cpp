@@ -5,6 +5,7 @@
 // status line says what the save did.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include <Errors.h>
 #include <File.h>
@@ -53,9 +54,17 @@ const char *save_failure_reason(status_t status) {
 
 // Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
 // line's words.
+// `parts` one after another.
+BString joined(std::initializer_list<const char *> parts) {
+    BString text;
+    for (const char *part : parts)
+        text += part;
+    return text;
+}
+
 BString tag_failure_reason(status_t status) {
     if (const char *what = check_failure_words(status))
-        return BString("the written copy did not check out (") += BString(what) += ")";
+        return joined({"the written copy did not check out (", what, ")"});
     switch (status) {
         case TAG_FRAGMENTED_MP4:
             return "fragmented MP4 files are not written";
@@ -64,8 +73,8 @@ BString tag_failure_reason(status_t status) {
         case TAG_FLAC_DAMAGED:
             return "its FLAC metadata is damaged";
         case REWRITE_KEPT_ASIDE:
-            return (BString(kChangedOnDisk) += " (the other program's file is kept as ") +=
-                   BString(rewrite_kept_name()) += ")";
+            return joined({kChangedOnDisk, " (the other program's file is kept as ",
+                           rewrite_kept_name(), ")"});
         case B_BUSY:
             return kHeldElsewhere;
         case REWRITE_HARD_LINKED:

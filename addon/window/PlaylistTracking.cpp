@@ -110,9 +110,14 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
             haveFile = true;
             readAttrs();
             applyVolumeLabel();
-            if (!saveFailure.IsEmpty() && !oldName.IsEmpty())
-                saveFailure = (((BString(fileName()) += " \xE2\x80\x94 edits to ") += oldName) +=
-                               " not saved: ") += failureReason;
+            // The edits are gone with the old form: the line says so beside the new name.
+            if (!saveFailure.IsEmpty() && !oldName.IsEmpty()) {
+                saveFailure = fileName();
+                saveFailure += " \xE2\x80\x94 edits to ";  // an em dash
+                saveFailure += oldName;
+                saveFailure += " not saved: ";
+                saveFailure += failureReason;
+            }
             break;
     }
     if (!saveFailure.IsEmpty())

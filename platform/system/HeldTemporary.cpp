@@ -17,9 +17,6 @@ namespace brindle {
 
 namespace {
 
-// Tries before giving up on names that exist already.
-const int kAttempts = 100;
-
 // Where the file system takes no unnamed files: the call is refused in one of these ways.
 bool unnamed_refused(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOENT ||
@@ -66,32 +63,27 @@ int HeldTemporary::Create(int folder, const char *prefix) {
     }
     if (!unnamed_refused(errno))
         return -1;
-    for (int attempt = 0; attempt < kAttempts; attempt++) {
-        std::string name;
-        if (!random_name(prefix, &name))
-            return -1;
-        fd = retry_on_eintr([&] {
+    return with_random_name(prefix, [&](const std::string &name) {
+        UniqueFd made(retry_on_eintr([&] {
             return openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                           0600);
-        });
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
+        }));
+        if (!made.IsOpen())
             return -1;
-        UniqueFd made(fd);
-        const bool locked = retry_on_eintr([&] { return flock(fd, LOCK_EX | LOCK_NB); }) == 0;
+        const bool locked =
+            retry_on_eintr([&] { return flock(made.Get(), LOCK_EX | LOCK_NB); }) == 0;
         if (!locked && errno != ENOLCK && errno != EWOULDBLOCK)
             return -1;
         // Another save's clean-up may have taken it for abandoned between the open and the
         // lock: then the name is gone (or leads elsewhere), and another one is tried.
-        if (!locked || !names(folder, name, fd))
-            continue;
+        if (!locked || !names(folder, name, made.Get())) {
+            errno = EEXIST;
+            return -1;
+        }
         fFile = std::move(made);
         fName = name;
         return 0;
-    }
-    errno = EEXIST;
-    return -1;
+    });
 }
 
 std::string HeldTemporary::Path() const {
@@ -106,20 +98,13 @@ int HeldTemporary::_GiveName() {
     if (!fName.empty())
         return 0;
     const std::string path = Path();
-    for (int attempt = 0; attempt < kAttempts; attempt++) {
-        std::string name;
-        if (!random_name(fPrefix.c_str(), &name))
-            return -1;
+    return with_random_name(fPrefix, [&](const std::string &name) {
         // Through /proc, which needs no privilege, unlike AT_EMPTY_PATH.
-        if (linkat(AT_FDCWD, path.c_str(), fFolder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            fName = name;
-            return 0;
-        }
-        if (errno != EEXIST)
+        if (linkat(AT_FDCWD, path.c_str(), fFolder, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
             return -1;
-    }
-    errno = EEXIST;
-    return -1;
+        fName = name;
+        return 0;
+    });
 }
 
 int HeldTemporary::Exchange(const char *name) {
@@ -149,21 +134,14 @@ void HeldTemporary::Discard() {
 }
 
 int HeldTemporary::KeepAside(const char *fileName, std::string *kept) {
-    for (int attempt = 0; attempt < kAttempts; attempt++) {
-        std::string name;
-        if (!random_name((std::string(fileName) + ".brindle-kept-").c_str(), &name))
+    return with_random_name(std::string(fileName) + ".brindle-kept-", [&](const std::string &name) {
+        if (renameat2(fFolder, fName.c_str(), fFolder, name.c_str(), RENAME_NOREPLACE) != 0)
             return -1;
-        if (renameat2(fFolder, fName.c_str(), fFolder, name.c_str(), RENAME_NOREPLACE) == 0) {
-            fName.clear();
-            *kept = name;
-            SyncFolder();
-            return 0;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-    errno = EEXIST;
-    return -1;
+        fName.clear();
+        *kept = name;
+        SyncFolder();
+        return 0;
+    });
 }
 
 void HeldTemporary::SyncFolder() const {
