@@ -19,15 +19,19 @@
 #include <vector>
 
 #include <Errors.h>
-#include <ReplacementFile.h>
+#include <HeldTemporary.h>
 #include <SystemIo.h>
 #include <UniqueFd.h>
 
 #include "tags/copy_writer.h"
+#include "tags/save_check.h"
 
 namespace {
 
 using brindle::UniqueFd;
+
+// The temporaries' names: hidden, and what a later save removes when nobody holds them.
+const char kTemporaryPrefix[] = ".brindle-save-";
 
 status_t last_error() {
     return status_from_errno(errno);
@@ -50,29 +54,6 @@ bool same_data(const struct stat &before, const struct stat &after) {
 // Nobody has touched the file since `before`: no write, no attribute, no new link.
 bool unchanged(const struct stat &before, const struct stat &after) {
     return same_data(before, after) && same_time(before.st_ctim, after.st_ctim);
-}
-
-status_t write_all(int fd, const char *data, size_t length) {
-    return brindle::write_all(fd, data, length) == 0 ? B_OK : last_error();
-}
-
-// Appends bytes `from` to `to` of `source` to `target`.
-status_t copy_range(int source, off_t from, off_t to, int target) {
-    std::vector<char> buffer(128 * 1024);
-    while (from < to) {
-        size_t want = static_cast<size_t>(std::min<off_t>(to - from, buffer.size()));
-        ssize_t count =
-            brindle::retry_on_eintr([&] { return pread(source, buffer.data(), want, from); });
-        if (count < 0)
-            return last_error();
-        if (count == 0)
-            return REWRITE_FILE_CHANGED;  // cut short by someone else
-        status_t status = write_all(target, buffer.data(), static_cast<size_t>(count));
-        if (status != B_OK)
-            return status;
-        from += count;
-    }
-    return B_OK;
 }
 
 // The names of `fd`'s extended attributes, each ending in a NUL; none on a file system that
@@ -190,11 +171,6 @@ status_t copy_metadata(int source, const struct stat &before, int target) {
     return status;
 }
 
-// Writes the new file's content through its descriptor or its path.
-using fill_function = std::function<status_t(int target, const char *path)>;
-// Reads the flushed new file back before it may replace the old one.
-using verify_function = std::function<status_t(int target)>;
-
 // Where the open file really lives: its directory and its name there.
 status_t locate(int fd, std::string *directory, std::string *name) {
     char link[64];
@@ -263,12 +239,15 @@ status_t rename_failure() {
     return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
 }
 
+// The file another program's file was last kept aside as, on this thread.
+thread_local std::string tKeptName;
+
 // Puts the finished file `target` under the site's name. The two are swapped in one step,
 // then what came out is checked to be the untouched file that was copied; if it is not (a
 // hard link or another program's save came in between), they are swapped back. On a file
-// system without swaps, a last look and a plain rename. When a swap back fails, the
-// temporary name holds the other file, which is kept rather than lost.
-status_t swap_in(const rewrite_site &site, brindle::ReplacementFile &target) {
+// system without swaps, a last look and a plain rename. When a swap back fails, the other
+// file is moved to a name of its own rather than lost.
+status_t swap_in(const rewrite_site &site, brindle::HeldTemporary &target) {
     const int directory = site.directory.Get();
     const char *name = site.name.c_str();
     struct stat now;
@@ -292,8 +271,8 @@ status_t swap_in(const rewrite_site &site, brindle::ReplacementFile &target) {
                  ? check_named(site, swapped)
                  : REWRITE_FILE_CHANGED;
     if (status != B_OK) {
-        if (target.Exchange(name) != 0)
-            target.Keep();
+        if (target.Exchange(name) != 0 && target.KeepAside(name, &tKeptName) == 0)
+            return REWRITE_KEPT_ASIDE;
         return status;
     }
     // The old file, now under the temporary name; then the swap reaches the disk.
@@ -302,20 +281,55 @@ status_t swap_in(const rewrite_site &site, brindle::ReplacementFile &target) {
     return B_OK;
 }
 
-// Writes a new file beside the site's one with `fill`, gives it the old file's metadata,
-// flushes it and swaps it in. No temporary file is left on failure (but for a failed swap
-// back, which leaves the other file under the temporary name rather than lose it).
-status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *replacement,
-                      const verify_function &verify = nullptr) {
-    brindle::ReplacementFile target;
-    if (target.Create(site.directory.Get(), ".brindle-save-") != 0)
+// What a tag may grow by when a library writes it through the copy's path: TagLib adds at
+// most a few KiB of padding to what it writes, and never says when a write failed.
+constexpr off_t kGrowthRoom = 256 * 1024;
+
+// Sets aside room for the copy to grow past `length` before anything is written, so that a
+// full disk is seen here rather than lost inside a library's unchecked writes. A file system
+// that cannot set room aside goes without.
+status_t reserve_growth(int target, off_t length) {
+    if (fallocate(target, FALLOC_FL_KEEP_SIZE, length, kGrowthRoom) == 0)
+        return B_OK;
+    return errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? last_error() : B_OK;
+}
+
+// Gives back the room reserve_growth() set aside and the copy did not take (a truncation to
+// its own length frees the blocks past its end).
+status_t release_growth(int target) {
+    struct stat made;
+    if (fstat(target, &made) != 0 || ftruncate(target, made.st_size) != 0)
+        return last_error();
+    return B_OK;
+}
+
+// Appends the copy's content through the writer; the copy can also be opened by its path.
+using build_function = std::function<status_t(copy_writer &writer, const char *path, int target)>;
+// Reads the flushed copy back before it may replace the old file.
+using check_function = std::function<status_t(const copy_writer &writer, int target)>;
+
+// Writes a new file beside the site's one with `build`, gives it the old file's metadata,
+// flushes it, checks it and swaps it in. With `reserve`, room to grow is set aside first.
+// Abandoned temporaries of earlier saves in the folder are removed; none of this one is left
+// (but for a failed swap back, which keeps the other file under a name of its own).
+status_t replace_file(rewrite_site &site, bool reserve, const build_function &build,
+                      const check_function &check, node_ref *replacement) {
+    brindle::HeldTemporary::RemoveAbandoned(site.directory.Get(), kTemporaryPrefix);
+    brindle::HeldTemporary target;
+    if (target.Create(site.directory.Get(), kTemporaryPrefix) != 0)
         return errno == EPERM ? REWRITE_FOLDER_LOCKED : last_error();
-    const std::string temporaryPath =
-        (site.directoryPath == "/" ? "" : site.directoryPath) + "/" + target.Name();
+    const std::string path = target.Path();
 
     status_t status = copy_flags(site.source.Get(), target.Fd(), kFlagsBeforeData);
+    if (status == B_OK && reserve)
+        status = reserve_growth(target.Fd(), site.before.st_size);
+    copy_writer writer(site.source.Get(), target.Fd());
     if (status == B_OK)
-        status = fill(target.Fd(), temporaryPath.c_str());
+        status = build(writer, path.c_str(), target.Fd());
+    if (status == B_OK)
+        status = writer.Status();
+    if (status == B_OK && reserve)
+        status = release_growth(target.Fd());
     struct stat after;
     if (status == B_OK && fstat(site.source.Get(), &after) != 0)
         status = last_error();
@@ -327,14 +341,10 @@ status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *r
     if (status == B_OK && fstat(target.Fd(), &made) != 0)
         status = last_error();
     // Flushed first, so what is read back is what reached the disk's cache without error.
-    if (status == B_OK && verify) {
-        if (fsync(target.Fd()) != 0)
-            status = last_error();
-        if (status == B_OK)
-            status = verify(target.Fd());
-    }
-    if (status == B_OK && target.Finish() != 0)
+    if (status == B_OK && target.Flush() != 0)
         status = last_error();
+    if (status == B_OK)
+        status = check(writer, target.Fd());
     if (status == B_OK)
         status = swap_in(site, target);
     if (status != B_OK)
@@ -342,6 +352,15 @@ status_t replace_file(rewrite_site &site, const fill_function &fill, node_ref *r
     if (replacement != nullptr)
         *replacement = node_ref(made.st_dev, made.st_ino);
     return B_OK;
+}
+
+// The check that needs no knowledge of the format: the copy has the writer's length, every
+// written piece reads back as written, and the original's [from, end) went verbatim to `at`.
+status_t check_pieces(const copy_writer &writer, off_t from, off_t end, off_t at) {
+    status_t status = writer.VerifyWritten(CHECK_FIELD_WRONG);
+    if (status == B_OK && !writer.CopiedVerbatim(from, end - from, at))
+        status = CHECK_OTHER_DATA_CHANGED;
+    return status;
 }
 
 }  // namespace
@@ -354,15 +373,17 @@ status_t rewrite_file_head(BFile &file, off_t oldLength, const void *head, size_
     status_t status = open_site(file, &site);
     if (status != B_OK)
         return status;
-    if (oldLength < 0 || oldLength > site.before.st_size)
+    const off_t end = site.before.st_size;
+    if (oldLength < 0 || oldLength > end)
         return B_BAD_VALUE;
     return replace_file(
-        site,
-        [&](int target, const char *) {
-            status_t written = write_all(target, static_cast<const char *>(head), length);
-            if (written != B_OK)
-                return written;
-            return copy_range(site.source.Get(), oldLength, site.before.st_size, target);
+        site, false,
+        [&](copy_writer &writer, const char *, int) {
+            writer.Write(head, length);
+            return writer.Copy(oldLength, end - oldLength);
+        },
+        [&](const copy_writer &writer, int) {
+            return check_pieces(writer, oldLength, end, static_cast<off_t>(length));
         },
         replacement);
 }
@@ -376,13 +397,20 @@ status_t rewrite_file_copy(BFile &file,
     status_t status = open_site(file, &site);
     if (status != B_OK)
         return status;
+    const off_t end = site.before.st_size;
     return replace_file(
-        site,
-        [&](int target, const char *path) {
-            status_t copied = copy_range(site.source.Get(), 0, site.before.st_size, target);
+        site, true,
+        [&](copy_writer &writer, const char *path, int target) {
+            // The copy is whole before the edit sees it; what the edit then does is its own.
+            status_t copied = writer.Copy(0, end);
+            struct stat made;
+            if (copied == B_OK && (fstat(target, &made) != 0 || made.st_size != end))
+                copied = CHECK_LENGTH_WRONG;
+            if (copied == B_OK && !writer.CopiedVerbatim(0, end, 0))
+                copied = CHECK_OTHER_DATA_CHANGED;
             return copied == B_OK ? edit(path, target) : copied;
         },
-        replacement);
+        [](const copy_writer &, int) { return B_OK; }, replacement);
 }
 
 status_t rewrite_file_checked(BFile &file, const copy_builder &build, const copy_checker &check,
@@ -393,13 +421,14 @@ status_t rewrite_file_checked(BFile &file, const copy_builder &build, const copy
     status_t status = open_site(file, &site);
     if (status != B_OK)
         return status;
-    std::unique_ptr<copy_writer> writer;
     return replace_file(
-        site,
-        [&](int target, const char *path) {
-            writer = std::make_unique<copy_writer>(site.source.Get(), target);
-            status_t built = build(*writer, path, target);
-            return built == B_OK ? writer->Status() : built;
+        site, true, build,
+        [&](const copy_writer &writer, int target) {
+            return check(site.source.Get(), target, writer);
         },
-        replacement, [&](int target) { return check(site.source.Get(), target, *writer); });
+        replacement);
+}
+
+const char *rewrite_kept_name() {
+    return tKeptName.c_str();
 }

@@ -5,6 +5,7 @@
 // status line says what the save did.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include <Errors.h>
 #include <File.h>
@@ -21,6 +22,7 @@
 #include "tags/genres.h"
 #include "tags/id3v2/id3v2.h"
 #include "tags/safe_rewrite.h"
+#include "tags/save_check.h"
 #include "tags/attributes.h"
 #include "tags/id3v1/id3v1.h"
 #include "window/PluginWindowImpl.h"
@@ -28,6 +30,7 @@
 namespace {
 
 const char kChangedOnDisk[] = "the file changed on disk";
+const char kHeldElsewhere[] = "another program is writing it";
 
 // Why a save did not write, in the status line's words.
 const char *save_failure_reason(status_t status) {
@@ -42,6 +45,8 @@ const char *save_failure_reason(status_t status) {
             return "the disk is full";
         case B_ENTRY_NOT_FOUND:
             return "the file is gone";
+        case B_BUSY:
+            return kHeldElsewhere;
         default:
             return "the file cannot be written";
     }
@@ -49,8 +54,29 @@ const char *save_failure_reason(status_t status) {
 
 // Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
 // line's words.
-const char *id3v2_failure_reason(status_t status) {
+// `parts` one after another.
+BString joined(std::initializer_list<const char *> parts) {
+    BString text;
+    for (const char *part : parts)
+        text += part;
+    return text;
+}
+
+BString tag_failure_reason(status_t status) {
+    if (const char *what = check_failure_words(status))
+        return joined({"the written copy did not check out (", what, ")"});
     switch (status) {
+        case TAG_FRAGMENTED_MP4:
+            return "fragmented MP4 files are not written";
+        case TAG_MULTIPLEXED_OGG:
+            return "multiplexed Ogg files are not written";
+        case TAG_FLAC_DAMAGED:
+            return "its FLAC metadata is damaged";
+        case REWRITE_KEPT_ASIDE:
+            return joined({kChangedOnDisk, " (the other program's file is kept as ",
+                           rewrite_kept_name(), ")"});
+        case B_BUSY:
+            return kHeldElsewhere;
         case REWRITE_HARD_LINKED:
             return "the file has other hard links";
         case REWRITE_FILE_CHANGED:
@@ -84,13 +110,13 @@ const char *id3v2_failure_reason(status_t status) {
 // After a rewrite `file` is the old file no name leads to: it becomes the replacement, which
 // must still be under the name, locked for the rest of the save.
 status_t follow_replacement(BFile *file, const entry_ref &ref, const node_ref &replacement,
-                            file_lock *lock) {
+                            file_lock *lock, bigtime_t wait) {
     status_t status = file->SetTo(&ref, B_READ_WRITE);
     node_ref found;
     if (status == B_OK && (file->GetNodeRef(&found) != B_OK || found != replacement))
         status = REWRITE_FILE_CHANGED;
     if (status == B_OK)
-        status = lock->Lock(*file);
+        status = lock->Lock(*file, wait);
     return status;
 }
 
@@ -118,25 +144,37 @@ void PluginWindow::Impl::saveAttrs() {
         write.fields[field] =
             fieldChanged(static_cast<FormField>(field)) || !baseline[field].keepsStored;
     }
-    writeFields(write, false);
+    BString failure;
+    writeFields(write, SAVE_PRESSED, &failure);
 }
 
-bool PluginWindow::Impl::saveChangedAttrs(bool quiet) {
+bool PluginWindow::Impl::saveChangedAttrs(SaveKind kind, BString *failure) {
     FieldSet write;
     for (int32 field = 0; field < FIELD_COUNT; field++)
         write.fields[field] = fieldChanged(static_cast<FormField>(field));
     // Nothing changed: the file is not even opened.
     if (!write.Any())
         return true;
-    return writeFields(write, quiet);
+    BString reason;
+    const bool saved = writeFields(write, kind, &reason);
+    // Nobody sees the status line any more: an edit that did not reach the file is said here.
+    if (!saved && kind == SAVE_AT_CLOSE && formLoaded)
+        fprintf(stderr, "brindle: edits to %s not saved: %s\n", fileName(), reason.String());
+    if (failure != nullptr)
+        *failure = reason;
+    return saved;
 }
 
-bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
+bool PluginWindow::Impl::writeFields(const FieldSet &write, SaveKind kind, BString *failure) {
+    const bool quiet = kind == SAVE_AT_CLOSE;
+    // At close nothing may wait: the player may be quitting on a signal.
+    const bigtime_t wait = quiet ? 0 : SAVE_LOCK_WAIT;
     BFile file;
     file_lock lock;
     const char *reason = nullptr;
-    if (openFormFile(&file, &lock, &reason) != B_OK) {
+    if (openFormFile(&file, &lock, wait, &reason) != B_OK) {
         printf("Failed to init node\n");
+        *failure = reason != nullptr ? reason : "no file";
         if (!quiet) {
             if (reason == nullptr)
                 setStatus("no file");
@@ -149,13 +187,13 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     // Ratings are added where the file has none only when the person chose one.
     const bool ratingChosen = fieldChanged(FIELD_RATING);
     // What was written becomes the field's baseline; the first failure is the reason.
-    status_t failure = B_OK;
+    status_t attributeFailure = B_OK;
     auto record = [&](FormField field, status_t status) {
         if (status == B_OK) {
             baseline[field].value = fieldValue(field);
             baseline[field].keepsStored = false;
-        } else if (failure == B_OK) {
-            failure = status;
+        } else if (attributeFailure == B_OK) {
+            attributeFailure = status;
         }
     };
     if (write.Has(FIELD_TITLE))
@@ -201,28 +239,32 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, bool quiet) {
     file_lock replacementLock;
     status_t formatStatus = B_OK;
     if (formNode != written)
-        formatStatus = follow_replacement(&file, ref, formNode, &replacementLock);
+        formatStatus = follow_replacement(&file, ref, formNode, &replacementLock, wait);
     if (formatStatus == B_OK)
         formatStatus = writeFormatTag(file, write, ratingChosen);
 
-    if (!quiet) {
-        if (failure != B_OK)
-            reason = save_failure_reason(failure);
-        else if (!tagWritten)
-            reason = "the ID3v1 tag could not be added";
-        if (reason != nullptr)
-            setFileStatus("not saved", reason);
-        else if (id3v2Status != B_OK)
-            setFileStatus("saved, but not in its ID3v2 tag", id3v2_failure_reason(id3v2Status));
-        else if (formatStatus != B_OK)
-            setFileStatus("saved, but not in its tag", id3v2_failure_reason(formatStatus));
-        else
-            setFileStatus("saved");
+    if (attributeFailure != B_OK)
+        reason = save_failure_reason(attributeFailure);
+    else if (!tagWritten)
+        reason = "the ID3v1 tag could not be added";
+    const char *what = "saved";
+    if (reason != nullptr) {
+        what = "not saved";
+        *failure = reason;
+    } else if (id3v2Status != B_OK) {
+        what = "saved, but not in its ID3v2 tag";
+        *failure = tag_failure_reason(id3v2Status);
+    } else if (formatStatus != B_OK) {
+        what = "saved, but not in its tag";
+        *failure = tag_failure_reason(formatStatus);
     }
-    return failure == B_OK && tagWritten && id3v2Status == B_OK && formatStatus == B_OK;
+    if (!quiet)
+        setFileStatus(what, failure->IsEmpty() ? nullptr : failure->String());
+    return failure->IsEmpty();
 }
 
-status_t PluginWindow::Impl::openFormFile(BFile *file, file_lock *lock, const char **reason) {
+status_t PluginWindow::Impl::openFormFile(BFile *file, file_lock *lock, bigtime_t wait,
+                                          const char **reason) {
     *reason = nullptr;
     if (!formLoaded)
         return B_NO_INIT;
@@ -240,7 +282,7 @@ status_t PluginWindow::Impl::openFormFile(BFile *file, file_lock *lock, const ch
     }
     // Held for the whole save, so two saves of one file take turns. A save that waited finds
     // the name leading elsewhere below when the other one replaced the file: it writes nothing.
-    status = lock->Lock(node);
+    status = lock->Lock(node, wait);
     if (status == B_OK)
         status = file->SetTo(&ref, B_READ_WRITE);
     if (status != B_OK) {

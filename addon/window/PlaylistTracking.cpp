@@ -80,9 +80,10 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
     printf("PluginWindow::Impl::playlistCurrent() called\n");
 
     // The form belongs to the file shown until now: its edits go there before anything
-    // moves. A failure stays on the status line over the next file's name.
-    BString saveFailure;
-    if (!saveChangedAttrs())
+    // moves. A failure stays on the status line over the next file's name, or joins it.
+    BString saveFailure, failureReason;
+    const BString oldName = fileName();
+    if (!saveChangedAttrs(SAVE_AUTOMATIC, &failureReason))
         saveFailure = statusText();
 
     entry_ref found;
@@ -109,6 +110,14 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
             haveFile = true;
             readAttrs();
             applyVolumeLabel();
+            // The edits are gone with the old form: the line says so beside the new name.
+            if (!saveFailure.IsEmpty() && !oldName.IsEmpty()) {
+                saveFailure = fileName();
+                saveFailure += " \xE2\x80\x94 edits to ";  // an em dash
+                saveFailure += oldName;
+                saveFailure += " not saved: ";
+                saveFailure += failureReason;
+            }
             break;
     }
     if (!saveFailure.IsEmpty())

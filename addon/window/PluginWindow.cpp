@@ -50,8 +50,9 @@ PluginWindow::Impl::Impl(PluginWindow *window, SoundPlayController *controller)
       statusView(nullptr) {}
 
 void PluginWindow::Impl::closing() {
-    // Nobody sees the status line any more; the save's lines still say what it did.
-    saveChangedAttrs(true);
+    // Nobody sees the status line any more; the save's lines still say what it did, and
+    // standard error what it could not write.
+    saveChangedAttrs(SAVE_AT_CLOSE);
     giveBackVolume();
 }
 

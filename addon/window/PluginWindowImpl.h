@@ -113,20 +113,28 @@ public:
     void fillFromOtherPlaces(BFile &file, bool ratingMissing);
     // Save pressed: every field, but an unchanged one that keeps its stored value.
     void saveAttrs();
+    // How long a save waits for a file another program holds, and who hears of a failure.
+    enum SaveKind {
+        SAVE_PRESSED,    // Save: waits SAVE_LOCK_WAIT at most; the status line says what it did
+        SAVE_AUTOMATIC,  // the form moves to another file: the same
+        SAVE_AT_CLOSE,   // the window goes: no wait at all; a lost edit is said on standard error
+    };
     // The automatic save: only the changed fields, and nothing at all when none changed.
-    // False when a save was due and did not write everything (the status line says why).
-    // With `quiet`, the status line is left alone (the window is going away).
-    bool saveChangedAttrs(bool quiet = false);
+    // False when a save was due and did not write everything; the status line (or standard
+    // error, at close) says why, and `failure` receives the reason's words.
+    bool saveChangedAttrs(SaveKind kind, BString *failure = nullptr);
     status_t saveAttr(BNode &node, const char *name, MTextControl *field);
     status_t saveAttr(BNode &node, const char *name, const char *text);
     status_t saveAttr(BNode &node, const char *name, MPopup *popup);
     // Writes the fields in `write` (and the tag fields and desktop rating that mirror them)
-    // into the file the form belongs to; false when it could not write them all.
-    bool writeFields(const FieldSet &write, bool quiet);
+    // into the file the form belongs to; false when it could not write them all, with the
+    // status line's reason words in `failure` (set on the status line but at close).
+    bool writeFields(const FieldSet &write, SaveKind kind, BString *failure);
     // Opens the file the form belongs to for writing, through `ref`, held in `lock` against
-    // other saves: fails (with the status line's reason) when the form belongs to no file,
-    // or the name now leads to another file, a link to elsewhere or nothing.
-    status_t openFormFile(BFile *file, file_lock *lock, const char **reason);
+    // other saves (waiting `wait` microseconds at most for another holder): fails (with the
+    // status line's reason) when the form belongs to no file, the name now leads to another
+    // file, a link to elsewhere or nothing, or another program kept the file locked.
+    status_t openFormFile(BFile *file, file_lock *lock, bigtime_t wait, const char **reason);
     // Mirrors the fields of `write` in the ID3v1 tag of an MPEG file, appending one when
     // it has none; false when a tag was due and could not be added. `mirrored` receives the
     // fields the tag was given (all four when it was just appended).

@@ -22,9 +22,8 @@ ReplacementFile::~ReplacementFile() {
     Discard();
 }
 
-int ReplacementFile::Create(int folder, const char *prefix) {
-    Discard();
-    fFolder = folder;
+int with_random_name(const std::string &prefix,
+                     const std::function<int(const std::string &)> &make) {
     for (int attempt = 0; attempt < kAttempts; attempt++) {
         unsigned char random[6];
         if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
@@ -32,21 +31,29 @@ int ReplacementFile::Create(int folder, const char *prefix) {
         char suffix[2 * sizeof random + 1];
         for (size_t i = 0; i < sizeof random; i++)
             snprintf(suffix + 2 * i, 3, "%02x", random[i]);
-        const std::string name = std::string(prefix) + suffix;
-        const int fd = retry_on_eintr([&] {
-            return openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0600);
-        });
-        if (fd >= 0) {
-            fFile.Reset(fd);
-            fName = name;
+        if (make(prefix + suffix) == 0)
             return 0;
-        }
         if (errno != EEXIST)
             return -1;
     }
     errno = EEXIST;
     return -1;
+}
+
+int ReplacementFile::Create(int folder, const char *prefix) {
+    Discard();
+    fFolder = folder;
+    return with_random_name(prefix, [&](const std::string &name) {
+        const int fd = retry_on_eintr([&] {
+            return openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0600);
+        });
+        if (fd < 0)
+            return -1;
+        fFile.Reset(fd);
+        fName = name;
+        return 0;
+    });
 }
 
 int ReplacementFile::Finish() {

@@ -12,6 +12,7 @@
 #ifndef BRINDLE_SYSTEM_REPLACEMENT_FILE_H
 #define BRINDLE_SYSTEM_REPLACEMENT_FILE_H
 
+#include <functional>
 #include <string>
 
 #include <UniqueFd.h>
@@ -56,6 +57,12 @@ private:
     UniqueFd fFile;
     std::string fName;
 };
+
+// Calls `make` with `prefix` followed by twelve random hex digits (48 random bits), again with
+// another name for as long as it fails with EEXIST (a hundred tries at most): 0 once `make`
+// returned 0, or -1 with errno set.
+int with_random_name(const std::string &prefix,
+                     const std::function<int(const std::string &)> &make);
 
 }  // namespace brindle
 

@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -264,6 +265,33 @@ int run_in_child(const std::function<int()> &body, unsigned guardSeconds) {
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+LockHolder::LockHolder(const std::string &path) {
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0)
+        return;
+    fflush(nullptr);
+    fPid = fork();
+    if (fPid == 0) {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const char held = fd >= 0 && flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+        if (write(ready[1], &held, 1) != 1 || held != 'y')
+            _exit(1);
+        for (;;)
+            pause();
+    }
+    close(ready[1]);
+    char answer = 'n';
+    fHeld = fPid > 0 && read(ready[0], &answer, 1) == 1 && answer == 'y';
+    close(ready[0]);
+}
+
+LockHolder::~LockHolder() {
+    if (fPid > 0) {
+        kill(fPid, SIGKILL);
+        waitpid(fPid, nullptr, 0);
+    }
 }
 
 bool drop_privileges() {

@@ -90,6 +90,22 @@ private:
 // a child still running after `guardSeconds` is killed by SIGALRM (a guard against hangs,
 // never a timing check).
 int run_in_child(const std::function<int()> &body, unsigned guardSeconds = 30);
+// Another program holding an exclusive flock on a file, as `flock FILE sleep` would: a forked
+// child that takes the lock and waits, killed at destruction. Held() is true once the lock is
+// taken (false when it could not be).
+class LockHolder {
+public:
+    explicit LockHolder(const std::string &path);
+    ~LockHolder();
+    LockHolder(const LockHolder &) = delete;
+    LockHolder &operator=(const LockHolder &) = delete;
+    bool Held() const { return fHeld; }
+
+private:
+    pid_t fPid = -1;
+    bool fHeld = false;
+};
+
 // Drops to the unprivileged user nobody (65534); for use inside run_in_child.
 bool drop_privileges();
 

@@ -27,11 +27,13 @@
 #include "Id3v2Files.h"
 #include "tags/id3v2/id3v2.h"
 #include "tags/safe_rewrite.h"
+#include "tags/save_check.h"
 
 using namespace addon_test;
 using test_support::directory_entries;
 using test_support::id3v2_tag;
 using test_support::id3v2_text_frame;
+using test_support::LockHolder;
 using test_support::mutagen_read;
 using test_support::run_command;
 using test_support::run_in_child;
@@ -43,8 +45,14 @@ namespace {
 std::function<void()> gBeforeRename;
 // renameat2 fails with EINVAL, as on a file system that cannot swap two names.
 bool gNoRenameExchange = false;
-// Bytes this process may still write (write, pwrite) before it kills itself; -1: no limit.
+// Bytes this process may still write (write, pwrite, copy_file_range) before it kills
+// itself; -1: no limit.
 long long gWritesBeforeKill = -1;
+// The next write to an unnamed file (the copy before it is named) stores its first byte
+// changed, and says it wrote everything.
+bool gCorruptCopyWrite = false;
+// Run with the copy's descriptor just before the next flush of an unnamed file.
+std::function<void(int fd)> gBeforeCopyFlush;
 
 template <typename Function>
 Function next_definition(const char *name) {
@@ -67,6 +75,11 @@ size_t write_budget(size_t length, bool *die) {
     if (gWritesBeforeKill >= 0)
         gWritesBeforeKill -= static_cast<long long>(length);
     return length;
+}
+
+bool unnamed_file(int fd) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0;
 }
 
 }  // namespace
@@ -95,10 +108,41 @@ ssize_t write(int fd, const void *buffer, size_t length) {
     using Function = ssize_t (*)(int, const void *, size_t);
     static const Function next = next_definition<Function>("write");
     bool die;
-    ssize_t written = next(fd, buffer, write_budget(length, &die));
+    const size_t allowed = write_budget(length, &die);
+    ssize_t written;
+    if (gCorruptCopyWrite && length > 0 && unnamed_file(fd)) {
+        gCorruptCopyWrite = false;
+        std::string changed(static_cast<const char *>(buffer), allowed);
+        changed[0] ^= 0x20;
+        written = next(fd, changed.data(), allowed);
+    } else {
+        written = next(fd, buffer, allowed);
+    }
     if (die)
         kill(getpid(), SIGKILL);
     return written;
+}
+
+ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t length,
+                        unsigned int flags) {
+    using Function = ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned int);
+    static const Function next = next_definition<Function>("copy_file_range");
+    bool die;
+    ssize_t copied = next(in, inOffset, out, outOffset, write_budget(length, &die), flags);
+    if (die)
+        kill(getpid(), SIGKILL);
+    return copied;
+}
+
+int fsync(int fd) {
+    using Function = int (*)(int);
+    static const Function next = next_definition<Function>("fsync");
+    if (gBeforeCopyFlush && unnamed_file(fd)) {
+        std::function<void(int)> action;
+        action.swap(gBeforeCopyFlush);
+        action(fd);
+    }
+    return next(fd);
 }
 
 ssize_t pwrite(int fd, const void *buffer, size_t length, off_t offset) {
@@ -250,7 +294,8 @@ TEST(RewriteFault, TwoSavesOfOneFileTakeTurns) {
     EXPECT_EQ(status_answers(result.OutLines()), std::vector<std::string>{"song.mp3 \u2014 saved"});
     EXPECT_EQ(result.err,
               "brindle-player: line 8: save: the form was not saved (song.mp3 \u2014 "
-              "not saved: the file changed on disk)\n");
+              "not saved: the file changed on disk)\n"
+              "brindle: edits to song.mp3 not saved: the file changed on disk\n");
     EXPECT_EQ(theirs, read_file(path));
     EXPECT_EQ(getfattr_all(path).count("user.haiku.Audio:Artist"), 0u);
 }
@@ -413,4 +458,74 @@ TEST(RewriteFault, TheStatusLineNamesTheRealReasonARewriteWasRefused) {
         lines_starting(result.ErrLines(), "brindle-player:"),
         std::vector<std::string>{prefix + "labelled.mp3 \u2014 saved, but not in its ID3v2 "
                                           "tag: one of its attributes cannot be carried over)"});
+}
+
+// Kills while a 30 MB file is saved (writing the tag, copying the audio, just before the
+// swap), and temporaries planted beside it: one nobody holds, one another save is writing
+// (held locked), and a file another program's save was kept as. One more save leaves the
+// file, the held temporary and the kept file, and nothing else.
+TEST(RewriteFault, KilledSavesLeaveNothingBehindForLong) {
+    TempDir dir;
+    std::string audio = dir / "audio.mp3";
+    make_mp3(audio);
+    std::string frames = read_file(audio);
+    while (frames.size() < (30u << 20))
+        frames += frames;
+    ASSERT_EQ(0, unlink(audio.c_str()));
+    const std::string path =
+        dir.Write("song.mp3", id3v2_tag(3, id3v2_text_frame(3, "TIT2", "Old")) + frames);
+    const std::string old = read_file(path);
+
+    const struct {
+        long long writes;
+        bool atRename;
+    } kills[] = {{10, false}, {1 << 20, false}, {20 << 20, false}, {-1, true}};
+    for (const auto &at : kills) {
+        int status = run_in_child([&] {
+            gWritesBeforeKill = at.writes;
+            if (at.atRename)
+                gBeforeRename = [] { kill(getpid(), SIGKILL); };
+            return write_title(path, "A Longer Title") == B_OK ? 0 : 1;
+        });
+        EXPECT_EQ(128 + SIGKILL, status) << at.writes;
+        EXPECT_TRUE(read_file(path) == old) << "the file changed, kill at " << at.writes;
+    }
+
+    dir.Write(".brindle-save-0123456789ab", "abandoned");
+    const std::string held = dir.Write(".brindle-save-held", "being written");
+    LockHolder holder(held);
+    ASSERT_TRUE(holder.Held());
+    dir.Write("song.mp3.brindle-kept-0123456789ab", "another program's save");
+
+    ASSERT_EQ(B_OK, write_title(path, "A Longer Title"));
+    EXPECT_EQ(directory_entries(dir.Path()),
+              (std::set<std::string>{"song.mp3", ".brindle-save-held",
+                                     "song.mp3.brindle-kept-0123456789ab"}));
+}
+
+// A copy changed behind the writer's back before the swap (a written piece, its length) is
+// thrown away with the words that say what did not check out; the file keeps its bytes.
+TEST(RewriteFault, ACopyThatDoesNotReadBackAsWrittenIsRefused) {
+    TempDir dir;
+    const std::string path = make_tagged_mp3(dir, "song.mp3", "", 0);
+    const std::string old = read_file(path);
+
+    gCorruptCopyWrite = true;
+    status_t status = write_title(path, kLongTitle);
+    gCorruptCopyWrite = false;
+    EXPECT_EQ(CHECK_FIELD_WRONG, status);
+    EXPECT_STREQ("a written field differs", check_failure_words(status));
+    EXPECT_TRUE(read_file(path) == old);
+
+    gBeforeCopyFlush = [](int fd) {
+        struct stat st;
+        ASSERT_EQ(0, fstat(fd, &st));
+        EXPECT_EQ(0, ftruncate(fd, st.st_size + 1));
+    };
+    status = write_title(path, kLongTitle);
+    gBeforeCopyFlush = nullptr;
+    EXPECT_EQ(CHECK_LENGTH_WRONG, status);
+    EXPECT_STREQ("its length differs", check_failure_words(status));
+    EXPECT_TRUE(read_file(path) == old);
+    EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(dir.Path()));
 }
