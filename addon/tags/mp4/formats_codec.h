@@ -18,8 +18,8 @@ constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
 
 // Where a format keeps its tag: the Vorbis comment of FLAC, Vorbis and Opus; MP4's ilst. An
-// MPEG file's ID3v2 tag is here only for its ratings (tags/id3v2/id3v2.h has its texts): TagLib
-// reads them and edits them in a tag of version 2.3 or 2.4, never adding a tag.
+// MPEG file's ID3v2 tag is here only for its ratings, which our own code reads and writes
+// (tags/id3v2/id3v2_rating.h; tags/id3v2/id3v2.h has its texts): TagLib never touches it.
 enum tag_format {
     TAG_FORMAT_FLAC,
     TAG_FORMAT_VORBIS,
@@ -40,7 +40,7 @@ enum rating_convention {
 // What a tag holds, as UTF-8.
 struct format_texts {
     bool hasTag = false;   // false: the file has no comment block or ilst yet
-    bool writable = true;  // false: TagLib cannot write the tag as it is (an ID3v2.2 tag)
+    bool writable = true;  // false: the tag takes no rating as it is (an ID3v2.2 tag)
     std::string title;
     std::string artist;
     std::string album;
