@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "tags/format_tags.h"
@@ -105,10 +106,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     const char *directory = std::getenv("BRINDLE_FUZZ_DIR");
     gDirectory = std::string(directory != nullptr ? directory : "/var/tmp") +
                  "/brindle-fuzz-writers-" + std::to_string(getpid());
-    std::string command = "mkdir -p '" + gDirectory + "'";
-    if (std::system(command.c_str()) != 0)
+    std::error_code error;
+    if (!std::filesystem::create_directories(gDirectory, error))
         return 1;
-    std::atexit([] { std::system(("rm -rf '" + gDirectory + "'").c_str()); });
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(gDirectory, ignored);
+    });
     return 0;
 }
 
@@ -146,8 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 format_changes rating;
                 rating.rating = 6;
                 rating.createRating = true;
-                status = write_format_fields(now, TAG_FORMAT_ID3V2, rating, &replaced,
-                                             &replacement);
+                status =
+                    write_format_fields(now, TAG_FORMAT_ID3V2, rating, &replaced, &replacement);
             }
         } else {
             if (!get_tag_format(file, &tagFormat))

@@ -18,8 +18,7 @@ const int popm_bytes[11] = {0, 1, 13, 54, 64, 118, 128, 186, 196, 242, 255};
 const char kKdePopmEmail[] = "org.kde.kfilemetadata";
 const char kFmpsDescription[] = "FMPS_RATING";
 
-// Text encodings of ID3v2 strings.
-constexpr uint8 ENCODING_LATIN1 = 0;
+// Text encodings of ID3v2 strings (0 is ISO-8859-1).
 constexpr uint8 ENCODING_UTF16 = 1;    // with a byte order mark
 constexpr uint8 ENCODING_UTF16BE = 2;  // 2.4
 constexpr uint8 ENCODING_UTF8 = 3;     // 2.4

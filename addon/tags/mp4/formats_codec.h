@@ -62,11 +62,13 @@ struct format_edit {
 struct formats_codec {
     unsigned abi;  // FORMATS_CODEC_ABI
     // Reads the tag of the file open on `fd` (which it closes). false when TagLib cannot
-    // read the file as `format`.
+    // read the file as `format` (always for TAG_FORMAT_ID3V2).
     bool (*read)(int fd, tag_format format, format_texts *texts);
     // Applies `edit` to the file open read-write on `fd` (which it closes), creating the
-    // comment block or ilst when missing (an ID3v2 tag is never created), and saves it. Every other
-    // field, comment and picture stays. false when TagLib could not read or save it.
+    // comment block or ilst when missing, and saves it. Every other field, comment and picture
+    // is meant to stay; what TagLib says of its own writes is not trusted (tags/mp4/mp4_check.h
+    // reads an MP4 copy back). false when TagLib could not read or save it, and always for
+    // TAG_FORMAT_ID3V2.
     bool (*write)(int fd, tag_format format, const format_edit &edit);
 };
 
