@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <string>
 
+#include "FuzzScratch.h"
 #include "tags/format_tags.h"
 #include "tags/id3v2/id3v2.h"
 #include "tags/id3v2/id3v2_layout.h"
@@ -101,13 +102,9 @@ void require(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
-        return 1;
-    const char *directory = std::getenv("BRINDLE_FUZZ_DIR");
-    gDirectory = std::string(directory != nullptr ? directory : "/var/tmp") +
-                 "/brindle-fuzz-writers-" + std::to_string(getpid());
+    gDirectory = fuzz_scratch_path("-writers");
     std::error_code error;
-    if (!std::filesystem::create_directories(gDirectory, error))
+    if (gDirectory.empty() || !std::filesystem::create_directories(gDirectory, error))
         return 1;
     std::atexit([] {
         std::error_code ignored;
