@@ -15,6 +15,8 @@
 #include "tags/tag_module.h"
 #include "tags/attributes.h"
 #include "tags/genres.h"
+#include "tags/id3v2/id3v2_rating.h"
+#include "tags/mp4/mp4_write.h"
 #include "tags/ogg/vorbis_comment.h"
 
 namespace {
@@ -94,6 +96,9 @@ bool read_texts(BFile &file, tag_format format, format_texts *texts) {
     // Vorbis comments are read without TagLib: a browse never loads it for them.
     if (format == TAG_FORMAT_FLAC || format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS)
         return read_vorbis_comment(file, format, texts);
+    // Nor are an MP3's ratings: TagLib never reads nor renders an ID3v2 tag.
+    if (format == TAG_FORMAT_ID3V2)
+        return read_id3v2_ratings(file, texts);
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
         return false;
@@ -102,8 +107,8 @@ bool read_texts(BFile &file, tag_format format, format_texts *texts) {
 }
 
 // Saves `edit` through TagLib's module on a copy beside the file.
-status_t write_with_taglib(BFile &file, tag_format format, const format_edit &edit,
-                           bool *replaced, node_ref *replacement) {
+status_t write_with_taglib(BFile &file, tag_format format, const format_edit &edit, bool *replaced,
+                           node_ref *replacement) {
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
         return B_MISSING_LIBRARY;
@@ -161,8 +166,11 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
                              bool *replaced, node_ref *replacement) {
     *replaced = false;
     format_texts current;
-    if (!read_texts(file, format, &current))
-        return codec() == nullptr ? static_cast<status_t>(B_MISSING_LIBRARY) : B_BAD_DATA;
+    if (!read_texts(file, format, &current)) {
+        return format != TAG_FORMAT_ID3V2 && codec() == nullptr
+                   ? static_cast<status_t>(B_MISSING_LIBRARY)
+                   : B_BAD_DATA;
+    }
     // An MPEG file gets no ID3v2 tag it does not have.
     if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
         return B_OK;
@@ -213,9 +221,13 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
         case TAG_FORMAT_FLAC:
         case TAG_FORMAT_VORBIS:
         case TAG_FORMAT_OPUS:
-        case TAG_FORMAT_MP4:
-        case TAG_FORMAT_ID3V2:
             return write_with_taglib(file, format, edit, replaced, replacement);
+        case TAG_FORMAT_MP4:
+            if (codec() == nullptr)
+                return B_MISSING_LIBRARY;
+            return write_mp4_tag(file, *codec(), edit, replaced, replacement);
+        case TAG_FORMAT_ID3V2:
+            return write_id3v2_ratings(file, edit, replaced, replacement);
     }
     return B_BAD_VALUE;
 }

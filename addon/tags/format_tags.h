@@ -52,17 +52,20 @@ struct format_changes {
     bool createRating = false;
 };
 
-// The tag holds a change TagLib cannot write without losing something (a rating for an
-// ID3v2.2 tag): nothing was written.
+// The tag takes no such change without losing something (a rating for an ID3v2.2 tag):
+// nothing was written.
 constexpr status_t TAG_NOT_WRITABLE = B_BAD_TYPE;
 
 // Writes `changes` into `file`'s tag, creating the comment block or ilst when it has none.
 // What the tag already holds as asked is left alone; with nothing left, nothing is written.
-// Otherwise the file is replaced by an edited copy: then `*replaced` is true and
-// `replacement` names the new file. B_OK when written (or nothing asked for);
-// B_MISSING_LIBRARY when TagLib's module cannot be loaded; B_BAD_DATA when TagLib cannot
-// read or save the file; TAG_NOT_WRITABLE; REWRITE_HARD_LINKED and the rest as rewrite_file_copy
-// gives them.
+// An MP3's ratings go into its existing ID3v2 tag as tags/id3v2/id3v2_rating.h writes them (in
+// place when nothing else moves); an MP4's ilst is saved by TagLib on a copy that is checked
+// against the original (tags/mp4/mp4_write.h). Otherwise the file is replaced by an edited
+// copy: then `*replaced` is true and `replacement` names the new file. B_OK when written (or
+// nothing asked for); B_MISSING_LIBRARY when TagLib's module cannot be loaded; B_BAD_DATA
+// when the tag cannot be read, or TagLib cannot save the file; TAG_NOT_WRITABLE;
+// TAG_FRAGMENTED_MP4 and the check failures of tags/save_check.h; REWRITE_HARD_LINKED and the
+// rest as rewrite_file_checked gives them.
 status_t write_format_fields(BFile &file, tag_format format, const format_changes &changes,
                              bool *replaced, node_ref *replacement);
 

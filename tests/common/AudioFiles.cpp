@@ -61,6 +61,10 @@ bool encode_audio(const std::string &wav, const std::string &path, const std::st
         command = "opusenc --quiet " + in + " " + out;
     else if (format == "m4a")
         command = ffmpeg + " -c:a aac -f ipod " + out;
+    else if (format == "m4a-faststart")
+        command = ffmpeg + " -c:a aac -movflags +faststart -f ipod " + out;
+    else if (format == "m4a-fragmented")
+        command = ffmpeg + " -c:a aac -movflags frag_keyframe+empty_moov -f ipod " + out;
     else if (format == "ogg-flac")
         command = ffmpeg + " -c:a flac -f ogg " + out;
     else if (format == "mp4")
@@ -71,6 +75,14 @@ bool encode_audio(const std::string &wav, const std::string &path, const std::st
     int status = run_command(command + " >/dev/null 2>&1");
     unlink((path + ".wav").c_str());
     return status == 0;
+}
+
+std::string decoded_md5(const std::string &path) {
+    std::string output;
+    if (run_command("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f md5 - 2>/dev/null",
+                    &output) != 0)
+        return "";
+    return output;
 }
 
 void make_audio(const std::string &path, const std::string &format, const std::string &options) {

@@ -16,11 +16,15 @@ bool have_lame();
 
 // Encodes the WAV `wav` to `path` with the usual encoder of `format`, passing `options` to it
 // when it is lame: "mp3" (lame --quiet), "flac" (flac), "ogg" (oggenc), "opus" (opusenc), "m4a"
-// (ffmpeg's own AAC encoder), and two that are none of these to the type check: "ogg-flac"
-// (FLAC in Ogg) and "mp4" (an ISO brand), by ffmpeg. False when the encoder is missing or
+// (ffmpeg's own AAC encoder; "m4a-faststart" with its moov before the audio, "m4a-fragmented"
+// in movie fragments), and two that are none of these to the type check: "ogg-flac" (FLAC in
+// Ogg) and "mp4" (an ISO brand), by ffmpeg. False when the encoder is missing or
 // failed.
 bool encode_audio(const std::string &wav, const std::string &path, const std::string &format,
                   const std::string &options = "");
+
+// The audio's MD5 as ffmpeg decodes it ("ffmpeg -f md5"); "" when it cannot.
+std::string decoded_md5(const std::string &path);
 
 // The test fixtures: a file of encode_audio()'s `format` (no tag unless lame's `options` write
 // one) holding 0.3 s of a 440 Hz sine. Each encoder runs once per test binary, format and

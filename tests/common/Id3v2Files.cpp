@@ -1,5 +1,6 @@
 #include "Id3v2Files.h"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -75,12 +76,35 @@ std::map<std::string, std::string> mutagen_read_other(const std::string &path) {
     return run_dump("tag_tool.py", path);
 }
 
-std::string id3v2_text_frame(int major, const std::string &id, const std::string &text) {
-    std::string payload = '\0' + text;
+std::string id3v2_frame(int major, const std::string &id, const std::string &payload) {
     if (major == 2)
         return id + big_endian(payload.size(), 3) + payload;
     std::string size = major == 3 ? big_endian(payload.size(), 4) : syncsafe(payload.size());
     return id + size + std::string(2, '\0') + payload;
+}
+
+std::string id3v2_text_frame(int major, const std::string &id, const std::string &text) {
+    return id3v2_frame(major, id, '\0' + text);
+}
+
+std::vector<std::string> id3v2_frames_of(const std::string &tag) {
+    const int major = tag.size() > 3 ? tag[3] : 0;
+    auto byte = [&](size_t at) { return static_cast<size_t>(static_cast<unsigned char>(tag[at])); };
+    const size_t end = 10 + ((byte(6) << 21) | (byte(7) << 14) | (byte(8) << 7) | byte(9));
+    const size_t header = major == 2 ? 6 : 10;
+    std::vector<std::string> frames;
+    for (size_t at = 10; at + header <= std::min(end, tag.size()) && tag[at] != '\0';) {
+        size_t size = 0;
+        if (major == 2)
+            size = (byte(at + 3) << 16) | (byte(at + 4) << 8) | byte(at + 5);
+        else if (major == 3)
+            size = (byte(at + 4) << 24) | (byte(at + 5) << 16) | (byte(at + 6) << 8) | byte(at + 7);
+        else
+            size = (byte(at + 4) << 21) | (byte(at + 5) << 14) | (byte(at + 6) << 7) | byte(at + 7);
+        frames.push_back(tag.substr(at, header + size));
+        at += header + size;
+    }
+    return frames;
 }
 
 std::string id3v2_tag(int major, const std::string &frames, size_t padding) {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -27,9 +28,14 @@ void mutagen_tag_other(const std::string &path, const std::map<std::string, std:
 void mutagen_strip_other(const std::string &path);
 std::map<std::string, std::string> mutagen_read_other(const std::string &path);
 
-// A text frame with an ISO-8859-1 `text` (encoding byte 0): a 6-byte header for 2.2, a
-// 10-byte one for 2.3 (plain size) and 2.4 (syncsafe size).
+// A frame holding `payload` as it is: a 6-byte header for 2.2, a 10-byte one for 2.3 (plain
+// size) and 2.4 (syncsafe size), no flags.
+std::string id3v2_frame(int major, const std::string &id, const std::string &payload);
+// A text frame with an ISO-8859-1 `text` (encoding byte 0).
 std::string id3v2_text_frame(int major, const std::string &id, const std::string &text);
+// The frames of a complete tag without unsynchronisation or extended header, each header
+// included, in order; the padding is left out.
+std::vector<std::string> id3v2_frames_of(const std::string &tag);
 // A tag of version 2.`major` around `frames`, followed by `padding` zero bytes.
 std::string id3v2_tag(int major, const std::string &frames, size_t padding = 0);
 

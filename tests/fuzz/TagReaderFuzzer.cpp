@@ -22,6 +22,7 @@
 #include <cstring>
 #include <string>
 
+#include "FuzzScratch.h"
 #include "tags/id3v2/id3v2.h"
 #include "tags/ogg/vorbis_comment.h"
 #include "tags/attributes.h"
@@ -58,12 +59,9 @@ void check_text(const vesk::str_t &text, size_t limit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    // The readers report on standard output; a run of millions of inputs needs none of it.
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
+    gFile = fuzz_scratch_path(".mp3");
+    if (gFile.empty())
         return 1;
-    const char *directory = std::getenv("BRINDLE_FUZZ_DIR");
-    gFile = std::string(directory != nullptr ? directory : "/var/tmp") + "/brindle-fuzz-" +
-            std::to_string(getpid()) + ".mp3";
     std::atexit([] { unlink(gFile.c_str()); });
     return 0;
 }

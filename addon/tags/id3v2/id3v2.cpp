@@ -9,15 +9,12 @@
 #include <Errors.h>
 
 #include "tags/id3v2/id3v2_codec.h"
+#include "tags/id3v2/id3v2_file.h"
 #include "tags/id3v2/id3v2_layout.h"
-#include "tags/safe_rewrite.h"
 #include "tags/tag_module.h"
 #include "tags/genres.h"
 
 namespace {
-
-// A tag that must grow gets this much room for later edits in place, as other writers leave.
-constexpr size_t GROW_PADDING = 1024;
 
 const char *const frame_ids[ID3V2_TEXT_COUNT] = {"TIT2", "TPE1", "TALB", "TCON"};
 const char *const v22_frame_ids[ID3V2_TEXT_COUNT] = {"TT2", "TP1", "TAL", "TCO"};
@@ -38,40 +35,17 @@ const id3v2_codec *codec() {
     return loaded;
 }
 
-bool read_header(BFile &file, id3v2_header *header) {
-    char bytes[ID3V2_HEADER_SIZE];
-    return file.ReadAt(0, bytes, sizeof(bytes)) == static_cast<ssize_t>(sizeof(bytes)) &&
-           parse_id3v2_header(bytes, header);
-}
-
-bool read_at(BFile &file, off_t offset, char *buffer, size_t length) {
-    size_t done = 0;
-    while (done < length) {
-        ssize_t count =
-            file.ReadAt(offset + static_cast<off_t>(done), buffer + done, length - done);
-        if (count <= 0)
-            return false;
-        done += static_cast<size_t>(count);
-    }
-    return true;
-}
-
-// The whole tag; false when the file ends before it does.
-bool read_tag(BFile &file, const id3v2_header &header, std::string *tag) {
-    off_t size;
-    size_t total = header.TotalSize();
-    if (file.GetSize(&size) != B_OK || size < static_cast<off_t>(total))
-        return false;
-    tag->resize(total);
-    return read_at(file, 0, &(*tag)[0], total);
-}
-
 int wanted_index(uint8 major, const std::string &id) {
     for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
         if (id == (major == 2 ? v22_frame_ids[i] : frame_ids[i]))
             return i;
     }
     return -1;
+}
+
+// The frames that hold the four fields; `header` is read by the time a frame is offered.
+id3v2_frame_filter is_wanted(const id3v2_header &header) {
+    return [&header](const std::string &id) { return wanted_index(header.major, id) >= 0; };
 }
 
 // TCON's values, in order: the first that names a genre wins. A number is its genre id; a
@@ -116,53 +90,6 @@ bool decode_wanted(const id3v2_header &header, const std::string &wanted, id3v2_
     *fields = result;
     return true;
 }
-
-// The four fields of a tag held in memory.
-bool decode_fields(const id3v2_header &header, const std::string &tag, id3v2_fields *fields) {
-    std::string area;
-    if (!id3v2_frame_area(header, tag, &area))
-        return false;
-    // Frames up to any damage still count, as other readers take them.
-    std::vector<id3v2_frame_span> spans;
-    split_id3v2_frames(header.major, area, &spans);
-    std::string wanted;
-    for (const id3v2_frame_span &span : spans) {
-        if (wanted_index(header.major, span.id) >= 0)
-            wanted.append(area, span.offset, span.length);
-    }
-    return decode_wanted(header, wanted, fields);
-}
-
-// A tag's bytes read from the file a window at a time, so that a walk over its frames skips
-// large ones (cover pictures) instead of reading them. A pointer it gives stays valid until
-// the next Get.
-class tag_window {
-public:
-    tag_window(BFile &file, size_t size) : fFile(file), fSize(size) {}
-
-    const uint8 *Get(size_t offset, size_t length) {
-        if (length > fSize || offset > fSize - length)
-            return nullptr;
-        if (offset < fStart || offset + length > fStart + fBytes.size()) {
-            size_t want = std::min(std::max(length, kWindow), fSize - offset);
-            fBytes.resize(want);
-            if (!read_at(fFile, static_cast<off_t>(offset), &fBytes[0], want)) {
-                fBytes.clear();
-                return nullptr;
-            }
-            fStart = offset;
-        }
-        return reinterpret_cast<const uint8 *>(fBytes.data()) + (offset - fStart);
-    }
-
-private:
-    static constexpr size_t kWindow = 4096;
-
-    BFile &fFile;
-    size_t fSize;
-    size_t fStart = 0;
-    std::string fBytes;
-};
 
 // Leaves out what the tag already holds, so that saving a form unchanged rewrites nothing.
 id3v2_changes without_unchanged(const id3v2_changes &changes, const id3v2_fields &current) {
@@ -227,15 +154,9 @@ bool render_frame(const id3v2_codec *taglib, const id3v2_header &header, int ind
 
 // The frames of a tag with the changed texts spliced in, in the tag's own version: a changed
 // frame takes the place of the first of its kind, later ones of its kind go, a new one goes
-// at the end. Every other frame keeps its bytes; `moved` tells whether any of them now
-// starts elsewhere in the frame area.
+// at the end. Every other frame keeps its bytes.
 status_t splice_frames(const id3v2_header &header, const std::string &tag,
                        const char *const texts[], std::string *frames, bool *moved) {
-    *moved = false;
-    std::string area;
-    std::vector<id3v2_frame_span> spans;
-    if (!id3v2_frame_area(header, tag, &area) || !split_id3v2_frames(header.major, area, &spans))
-        return B_BAD_DATA;
     const id3v2_codec *taglib = codec();
     if (taglib == nullptr)
         return B_MISSING_LIBRARY;
@@ -250,16 +171,18 @@ status_t splice_frames(const id3v2_header &header, const std::string &tag,
             rendered[i] = unsynchronise_id3v2_frame(rendered[i]);
     }
     bool placed[ID3V2_TEXT_COUNT] = {};
-    for (const id3v2_frame_span &span : spans) {
-        int index = wanted_index(header.major, span.id);
-        if (index < 0 || texts[index] == nullptr) {
-            *moved = *moved || frames->size() != span.offset;
-            frames->append(area, span.offset, span.length);
-        } else if (!placed[index]) {
-            frames->append(rendered[index]);
-            placed[index] = true;
-        }
-    }
+    auto edit = [&](const std::string &id, const std::string &, std::string *replacement) {
+        int index = wanted_index(header.major, id);
+        if (index < 0 || texts[index] == nullptr)
+            return false;
+        if (!placed[index])
+            *replacement = rendered[index];
+        placed[index] = true;
+        return true;
+    };
+    status_t status = edit_id3v2_frames(header, tag, edit, frames, moved);
+    if (status != B_OK)
+        return status;
     for (int i = 0; i < ID3V2_TEXT_COUNT; i++) {
         if (!placed[i])
             frames->append(rendered[i]);
@@ -267,115 +190,45 @@ status_t splice_frames(const id3v2_header &header, const std::string &tag,
     return B_OK;
 }
 
-// Writes the bytes where `written` differs from `old` (the tag as the file holds it, of the
-// same size) and nothing else.
-status_t write_differences(BFile &file, const std::string &old, const std::string &written) {
-    size_t first = 0, end = written.size();
-    while (first < end && written[first] == old[first])
-        first++;
-    while (end > first && written[end - 1] == old[end - 1])
-        end--;
-    if (first == end)
-        return B_OK;
-    ssize_t count = file.WriteAt(static_cast<off_t>(first), written.data() + first, end - first);
-    if (count < 0)
-        return static_cast<status_t>(count);
-    return count == static_cast<ssize_t>(end - first) ? B_OK : B_IO_ERROR;
-}
-
 }  // namespace
 
 bool has_id3v2_tag(BFile &file) {
     id3v2_header header;
-    return read_header(file, &header);
+    return read_id3v2_header(file, &header);
 }
 
 bool read_id3v2_fields(BFile &file, id3v2_fields *fields) {
     id3v2_header header;
-    off_t fileSize;
-    if (!read_header(file, &header) || file.GetSize(&fileSize) != B_OK)
-        return false;
-    // A 2.2 or 2.3 tag unsynchronised as a whole can only be read whole.
-    if (header.major < 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0) {
-        std::string tag;
-        return read_tag(file, header, &tag) && decode_fields(header, tag, fields);
-    }
-    // A tag cut short by the end of the file gives what is there, as other readers take it.
-    const size_t areaEnd =
-        std::min<size_t>(ID3V2_HEADER_SIZE + header.size, static_cast<size_t>(fileSize));
-    tag_window window(file, areaEnd);
-    size_t start = ID3V2_HEADER_SIZE;
-    if ((header.flags & ID3V2_FLAG_EXTENDED_HEADER) != 0) {
-        const uint8 *sizeBytes = header.major == 2 ? nullptr : window.Get(start, 4);
-        if (sizeBytes == nullptr)
-            return false;
-        start += id3v2_extended_header_length(header.major, sizeBytes);
-        if (start > areaEnd)
-            return false;
-    }
-    std::vector<id3v2_frame_span> spans;
-    size_t end;
-    // Frames up to any damage still count, as other readers take them.
-    walk_id3v2_frames(
-        header.major, areaEnd - start,
-        [&](size_t offset, size_t length) { return window.Get(start + offset, length); }, &spans,
-        &end);
     std::string wanted;
-    for (const id3v2_frame_span &span : spans) {
-        if (wanted_index(header.major, span.id) < 0)
-            continue;
-        const uint8 *bytes = window.Get(start + span.offset, span.length);
-        if (bytes == nullptr)
-            return false;
-        wanted.append(reinterpret_cast<const char *>(bytes), span.length);
-    }
-    return decode_wanted(header, wanted, fields);
+    return read_id3v2_frames(file, is_wanted(header), &header, &wanted) &&
+           decode_wanted(header, wanted, fields);
 }
 
 status_t write_id3v2_fields(BFile &file, const id3v2_changes &changes, bool *replaced,
                             node_ref *replacement) {
     *replaced = false;
     id3v2_header header;
-    if (!read_header(file, &header))
+    if (!read_id3v2_header(file, &header))
         return B_ENTRY_NOT_FOUND;
     if (nothing_to_change(changes))
         return B_OK;
-    std::string tag;
+    std::string tag, wanted;
     id3v2_fields current;
-    if (!read_tag(file, header, &tag) || !decode_fields(header, tag, &current))
+    if (!read_id3v2_tag(file, header, &tag) ||
+        !id3v2_frames_in(header, tag, is_wanted(header), &wanted) ||
+        !decode_wanted(header, wanted, &current))
         return B_BAD_DATA;
     const id3v2_changes left = without_unchanged(changes, current);
     if (nothing_to_change(left))
         return B_OK;
 
-    const uint8 major = header.major;
     std::string genre;
     const char *texts[ID3V2_TEXT_COUNT];
-    change_texts(left, major, &genre, texts);
+    change_texts(left, header.major, &genre, texts);
     std::string frames;
     bool moved;
     status_t status = splice_frames(header, tag, texts, &frames, &moved);
     if (status != B_OK)
         return status;
-
-    // Extended header and footer are not carried over (their checksums and sizes would be
-    // stale); 2.2 and 2.3 frames come out resynchronised.
-    uint8 flags = major == 4 ? (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) : 0;
-    const size_t oldTotal = header.TotalSize();
-    const bool fits = ID3V2_HEADER_SIZE + frames.size() <= oldTotal;
-    const size_t size = fits ? oldTotal - ID3V2_HEADER_SIZE : frames.size() + GROW_PADDING;
-    std::string written = render_id3v2_header(major, flags, size);
-    written += frames;
-    written.resize(ID3V2_HEADER_SIZE + size, '\0');
-    // In place only when every frame left as it was stays where it is, in the file's own
-    // bytes: a kill mid-write then tears no frame but the changed ones' few bytes.
-    const bool samePlaces = !moved && (header.flags & ID3V2_FLAG_EXTENDED_HEADER) == 0 &&
-                            (major == 4 || (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) == 0);
-    if (fits && samePlaces)
-        return write_differences(file, tag, written);
-
-    status = rewrite_file_head(file, static_cast<off_t>(oldTotal), written.data(), written.size(),
-                               replacement);
-    *replaced = status == B_OK;
-    return status;
+    return store_id3v2_frames(file, header, tag, frames, moved, replaced, replacement);
 }

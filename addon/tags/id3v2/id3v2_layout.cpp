@@ -50,18 +50,6 @@ bool is_frame_boundary(size_t areaSize, const id3v2_peek &peek, size_t offset) {
     return next != nullptr && (*next == 0 || is_frame_id(peek(offset, 4), 4));
 }
 
-// Undoes unsynchronisation: every 0xFF 0x00 becomes 0xFF.
-std::string resynchronise(const std::string &bytes) {
-    std::string result;
-    result.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); i++) {
-        result += bytes[i];
-        if (static_cast<uint8>(bytes[i]) == 0xff && i + 1 < bytes.size() && bytes[i + 1] == 0)
-            i++;
-    }
-    return result;
-}
-
 }  // namespace
 
 size_t id3v2_header::TotalSize() const {
@@ -100,7 +88,7 @@ bool id3v2_frame_area(const id3v2_header &header, const std::string &tag, std::s
     std::string body = tag.substr(ID3V2_HEADER_SIZE, header.size);
     // In 2.4 each frame says whether it is unsynchronised; before, the whole tag was.
     if (header.major < 4 && (header.flags & ID3V2_FLAG_UNSYNCHRONISATION) != 0)
-        body = resynchronise(body);
+        body = resynchronise_id3v2(body);
     size_t start = 0;
     if ((header.flags & ID3V2_FLAG_EXTENDED_HEADER) != 0) {
         if (header.major == 2 || body.size() < 4)
@@ -184,4 +172,30 @@ std::string unsynchronise_id3v2_frame(const std::string &frame) {
     put_syncsafe(&result[4], static_cast<uint32>(data.size()));
     result[9] = static_cast<char>(result[9] | ID3V2_FRAME_FLAG_UNSYNCHRONISATION);
     return result + data;
+}
+
+std::string resynchronise_id3v2(const std::string &bytes) {
+    std::string result;
+    result.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); i++) {
+        result += bytes[i];
+        if (static_cast<uint8>(bytes[i]) == 0xff && i + 1 < bytes.size() && bytes[i + 1] == 0)
+            i++;
+    }
+    return result;
+}
+
+std::string render_id3v2_frame(uint8 major, const std::string &id, uint8 status,
+                               const std::string &data) {
+    std::string frame = id.substr(0, 4);
+    frame.resize(ID3V2_HEADER_SIZE, '\0');
+    const uint32 size = static_cast<uint32>(data.size());
+    if (major == 4) {
+        put_syncsafe(&frame[4], size);
+    } else {
+        for (int i = 0; i < 4; i++)
+            frame[4 + i] = static_cast<char>((size >> (24 - 8 * i)) & 0xff);
+    }
+    frame[8] = static_cast<char>(status);
+    return frame + data;
 }

@@ -65,5 +65,12 @@ bool split_id3v2_frames(uint8 major, const std::string &area,
 
 // A 2.4 frame (header included) made unsynchronised, as a tag whose header says so needs.
 std::string unsynchronise_id3v2_frame(const std::string &frame);
+// Unsynchronisation undone: every 0xFF 0x00 becomes 0xFF.
+std::string resynchronise_id3v2(const std::string &bytes);
+
+// A frame of a 2.3 or 2.4 tag: `id` (4 characters), the size of `data`, the first flag byte
+// `status` and no format flags, then `data`.
+std::string render_id3v2_frame(uint8 major, const std::string &id, uint8 status,
+                               const std::string &data);
 
 #endif  // BRINDLE_TAGS_ID3V2_LAYOUT_H

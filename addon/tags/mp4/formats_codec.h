@@ -18,8 +18,8 @@ constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
 
 // Where a format keeps its tag: the Vorbis comment of FLAC, Vorbis and Opus; MP4's ilst. An
-// MPEG file's ID3v2 tag is here only for its ratings (tags/id3v2/id3v2.h has its texts): TagLib
-// reads them and edits them in a tag of version 2.3 or 2.4, never adding a tag.
+// MPEG file's ID3v2 tag is here only for its ratings, which our own code reads and writes
+// (tags/id3v2/id3v2_rating.h; tags/id3v2/id3v2.h has its texts): TagLib never touches it.
 enum tag_format {
     TAG_FORMAT_FLAC,
     TAG_FORMAT_VORBIS,
@@ -40,7 +40,7 @@ enum rating_convention {
 // What a tag holds, as UTF-8.
 struct format_texts {
     bool hasTag = false;   // false: the file has no comment block or ilst yet
-    bool writable = true;  // false: TagLib cannot write the tag as it is (an ID3v2.2 tag)
+    bool writable = true;  // false: the tag takes no rating as it is (an ID3v2.2 tag)
     std::string title;
     std::string artist;
     std::string album;
@@ -62,11 +62,13 @@ struct format_edit {
 struct formats_codec {
     unsigned abi;  // FORMATS_CODEC_ABI
     // Reads the tag of the file open on `fd` (which it closes). false when TagLib cannot
-    // read the file as `format`.
+    // read the file as `format` (always for TAG_FORMAT_ID3V2).
     bool (*read)(int fd, tag_format format, format_texts *texts);
     // Applies `edit` to the file open read-write on `fd` (which it closes), creating the
-    // comment block or ilst when missing (an ID3v2 tag is never created), and saves it. Every other
-    // field, comment and picture stays. false when TagLib could not read or save it.
+    // comment block or ilst when missing, and saves it. Every other field, comment and picture
+    // is meant to stay; what TagLib says of its own writes is not trusted (tags/mp4/mp4_check.h
+    // reads an MP4 copy back). false when TagLib could not read or save it, and always for
+    // TAG_FORMAT_ID3V2.
     bool (*write)(int fd, tag_format format, const format_edit &edit);
 };
 

@@ -2,21 +2,16 @@
 // (brindle-formats.so) that the add-on loads on first use.
 #include <taglib/flacfile.h>
 #include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
-#include <taglib/mpegfile.h>
 #include <taglib/mp4tag.h>
 #include <taglib/opusfile.h>
-#include <taglib/popularimeterframe.h>
 #include <taglib/tdebuglistener.h>
-#include <taglib/textidentificationframe.h>
 #include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <memory>
 
 #include "tags/mp4/formats_codec.h"
@@ -119,84 +114,6 @@ void edit_mp4(TagLib::MP4::Tag *tag, const format_edit &edit) {
         tag->setItem(kMp4RateItem, TagLib::StringList(from_utf8(rate)));
 }
 
-// KDE's tables between a POPM byte and a rating of 0 to 10 (kfilemetadata's tag writer and
-// extractor), and the e-mail its writer puts in the frame.
-const int popm_bytes[11] = {0, 1, 13, 54, 64, 118, 128, 186, 196, 242, 255};
-const char kKdePopmEmail[] = "org.kde.kfilemetadata";
-
-int rating_from_popm(const TagLib::ID3v2::PopularimeterFrame &frame) {
-    const int byte = frame.rating();
-    if (byte <= 0)
-        return 0;
-    if (byte == 1)
-        return frame.email() == "no@email" || frame.email() == kKdePopmEmail ? 1 : 2;
-    return static_cast<int>(0.032 * byte + 2);
-}
-
-// The FMPS_Rating TXXX frame, whatever the case of its description.
-TagLib::ID3v2::UserTextIdentificationFrame *fmps_frame(TagLib::ID3v2::Tag *tag) {
-    for (TagLib::ID3v2::Frame *frame : tag->frameList("TXXX")) {
-        auto *text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame *>(frame);
-        if (text != nullptr && text->description().upper() == "FMPS_RATING")
-            return text;
-    }
-    return nullptr;
-}
-
-void read_id3v2(TagLib::ID3v2::Tag *tag, format_texts *texts) {
-    if (tag == nullptr)
-        return;
-    texts->hasTag = true;
-    // TagLib writes no 2.2 tag: it would drop the frames 2.3 lacks.
-    texts->writable = tag->header()->majorVersion() >= 3;
-    const TagLib::ID3v2::FrameList popm = tag->frameList("POPM");
-    if (!popm.isEmpty()) {
-        auto *frame = dynamic_cast<TagLib::ID3v2::PopularimeterFrame *>(popm.front());
-        if (frame != nullptr)
-            texts->ratings[RATING_POPM] = std::to_string(rating_from_popm(*frame));
-    }
-    if (auto *fmps = fmps_frame(tag)) {
-        const TagLib::StringList values = fmps->fieldList();
-        // The first field is the description.
-        if (values.size() > 1)
-            texts->ratings[RATING_FMPS] = to_utf8(values[1]);
-    }
-}
-
-void edit_id3v2(TagLib::ID3v2::Tag *tag, const format_edit &edit) {
-    if (const char *text = edit.ratings[RATING_POPM]) {
-        const int rating = atoi(text);
-        const int byte = rating >= 0 && rating <= 10 ? popm_bytes[rating] : 0;
-        TagLib::ID3v2::FrameList popm = tag->frameList("POPM");
-        // Every frame keeps its e-mail and play counter.
-        for (TagLib::ID3v2::Frame *frame : popm) {
-            if (auto *rated = dynamic_cast<TagLib::ID3v2::PopularimeterFrame *>(frame))
-                rated->setRating(byte);
-        }
-        if (popm.isEmpty()) {
-            auto frame = std::make_unique<TagLib::ID3v2::PopularimeterFrame>();
-            frame->setEmail(kKdePopmEmail);
-            frame->setRating(byte);
-            tag->addFrame(frame.release());
-        }
-    }
-    if (const char *text = edit.ratings[RATING_FMPS]) {
-        if (auto *fmps = fmps_frame(tag))
-            fmps->setText(from_utf8(text));
-    }
-}
-
-// An ID3v2 tag is saved in its own version (2.3 or 2.4), alone: the ID3v1 tag and the audio
-// are left as they are.
-bool save_id3v2(TagLib::MPEG::File &file) {
-    TagLib::ID3v2::Tag *tag = file.ID3v2Tag(false);
-    if (tag == nullptr || tag->header()->majorVersion() < 3)
-        return false;
-    const auto version = tag->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
-    return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
-                     TagLib::File::DoNotDuplicate);
-}
-
 // Runs `use` on the file open on `fd` as `format`; `use` returns false to fail.
 template <typename Use>
 bool with_file(int fd, tag_format format, bool readOnly, Use use) {
@@ -222,37 +139,26 @@ bool with_file(int fd, tag_format format, bool readOnly, Use use) {
             TagLib::MP4::File file(&stream, false);
             return file.isValid() && use(file, nullptr, file.tag());
         }
-        case TAG_FORMAT_ID3V2: {
-            TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-            return file.isValid() && use(file, nullptr, nullptr);
-        }
+        case TAG_FORMAT_ID3V2:
+            // Our own code reads and writes an MP3's ratings (tags/id3v2/id3v2_rating.h).
+            return false;
     }
     return false;
 }
 
 bool read_tag(int fd, tag_format format, format_texts *texts) {
-    return with_file(
-        fd, format, true,
-        [&](TagLib::File &file, TagLib::Ogg::XiphComment *xiph, TagLib::MP4::Tag *mp4) {
-            read_xiph(xiph, texts);
-            read_mp4(mp4, texts);
-            if (format == TAG_FORMAT_ID3V2)
-                read_id3v2(static_cast<TagLib::MPEG::File &>(file).ID3v2Tag(false), texts);
-            return true;
-        });
+    return with_file(fd, format, true,
+                     [&](TagLib::File &, TagLib::Ogg::XiphComment *xiph, TagLib::MP4::Tag *mp4) {
+                         read_xiph(xiph, texts);
+                         read_mp4(mp4, texts);
+                         return true;
+                     });
 }
 
 bool write_tag(int fd, tag_format format, const format_edit &edit) {
     return with_file(
         fd, format, false,
         [&](TagLib::File &file, TagLib::Ogg::XiphComment *xiph, TagLib::MP4::Tag *mp4) {
-            if (format == TAG_FORMAT_ID3V2) {
-                auto &mpeg = static_cast<TagLib::MPEG::File &>(file);
-                if (mpeg.ID3v2Tag(false) == nullptr)
-                    return false;
-                edit_id3v2(mpeg.ID3v2Tag(false), edit);
-                return save_id3v2(mpeg);
-            }
             if (xiph != nullptr)
                 edit_xiph(xiph, edit);
             else if (mp4 != nullptr)

@@ -30,6 +30,19 @@ Function next_definition(const char *name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+// Writes at most what is left before the kill (through `write`, given the count), then dies
+// when that ran out.
+template <typename Write>
+ssize_t killing_write(size_t length, Write write) {
+    const bool die = gWritesBeforeKill >= 0 && static_cast<long long>(length) >= gWritesBeforeKill;
+    ssize_t written = write(die ? static_cast<size_t>(gWritesBeforeKill) : length);
+    if (die)
+        kill(getpid(), SIGKILL);
+    if (gWritesBeforeKill >= 0)
+        gWritesBeforeKill -= static_cast<long long>(length);
+    return written;
+}
+
 template <typename Rename>
 int killing_rename(Rename rename) {
     if (gKillAtRename == 1)
@@ -47,13 +60,16 @@ extern "C" {
 ssize_t write(int fd, const void *buffer, size_t length) {
     using Function = ssize_t (*)(int, const void *, size_t);
     static const Function next = next_definition<Function>("write");
-    const bool die = gWritesBeforeKill >= 0 && static_cast<long long>(length) >= gWritesBeforeKill;
-    ssize_t written = next(fd, buffer, die ? static_cast<size_t>(gWritesBeforeKill) : length);
-    if (die)
-        kill(getpid(), SIGKILL);
-    if (gWritesBeforeKill >= 0)
-        gWritesBeforeKill -= static_cast<long long>(length);
-    return written;
+    return killing_write(length, [&](size_t allowed) { return next(fd, buffer, allowed); });
+}
+
+// A copy made by the kernel counts as written too.
+ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t length,
+                        unsigned int flags) {
+    using Function = ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned int);
+    static const Function next = next_definition<Function>("copy_file_range");
+    return killing_write(
+        length, [&](size_t allowed) { return next(in, inOffset, out, outOffset, allowed, flags); });
 }
 
 // The copy's unchanged bytes go through here: they count as written.
