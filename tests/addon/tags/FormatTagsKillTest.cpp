@@ -72,21 +72,6 @@ ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, si
         length, [&](size_t allowed) { return next(in, inOffset, out, outOffset, allowed, flags); });
 }
 
-// The copy's unchanged bytes go through here: they count as written.
-ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t length,
-                        unsigned int flags) {
-    using Function = ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned int);
-    static const Function next = next_definition<Function>("copy_file_range");
-    const bool die = gWritesBeforeKill >= 0 && static_cast<long long>(length) >= gWritesBeforeKill;
-    ssize_t copied = next(in, inOffset, out, outOffset,
-                          die ? static_cast<size_t>(gWritesBeforeKill) : length, flags);
-    if (die)
-        kill(getpid(), SIGKILL);
-    if (gWritesBeforeKill >= 0)
-        gWritesBeforeKill -= static_cast<long long>(length);
-    return copied;
-}
-
 int renameat(int fromDir, const char *from, int toDir, const char *to) {
     using Function = int (*)(int, const char *, int, const char *);
     static const Function next = next_definition<Function>("renameat");
