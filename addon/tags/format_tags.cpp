@@ -15,6 +15,7 @@
 #include "tags/tag_module.h"
 #include "tags/attributes.h"
 #include "tags/genres.h"
+#include "tags/flac/flac_writer.h"
 #include "tags/ogg/vorbis_comment.h"
 
 namespace {
@@ -90,20 +91,21 @@ uint8 genre_from(const std::vector<std::string> &genres) {
     return UNKNOWN_GENRE_VALUE;
 }
 
-bool read_texts(BFile &file, tag_format format, format_texts *texts) {
+// B_OK, or why the tag cannot be read (TAG_FLAC_DAMAGED, B_MISSING_LIBRARY, B_BAD_DATA, ...).
+status_t read_texts(BFile &file, tag_format format, format_texts *texts) {
     // Vorbis comments are read without TagLib: a browse never loads it for them.
     if (format == TAG_FORMAT_FLAC || format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS)
-        return read_vorbis_comment(file, format, texts);
+        return read_comment_texts(file, format, texts);
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
-        return false;
+        return B_MISSING_LIBRARY;
     int fd = file.Dup();
-    return fd >= 0 && taglib->read(fd, format, texts);
+    return fd >= 0 && taglib->read(fd, format, texts) ? B_OK : B_BAD_DATA;
 }
 
 // Saves `edit` through TagLib's module on a copy beside the file.
-status_t write_with_taglib(BFile &file, tag_format format, const format_edit &edit,
-                           bool *replaced, node_ref *replacement) {
+status_t write_with_taglib(BFile &file, tag_format format, const format_edit &edit, bool *replaced,
+                           node_ref *replacement) {
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
         return B_MISSING_LIBRARY;
@@ -144,7 +146,7 @@ bool get_tag_format(BFile &file, tag_format *format) {
 
 bool read_format_fields(BFile &file, tag_format format, format_fields *fields) {
     format_texts texts;
-    if (!read_texts(file, format, &texts))
+    if (read_texts(file, format, &texts) != B_OK)
         return false;
     format_fields result;
     result.title = texts.title.c_str();
@@ -161,8 +163,9 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
                              bool *replaced, node_ref *replacement) {
     *replaced = false;
     format_texts current;
-    if (!read_texts(file, format, &current))
-        return codec() == nullptr ? static_cast<status_t>(B_MISSING_LIBRARY) : B_BAD_DATA;
+    status_t read = read_texts(file, format, &current);
+    if (read != B_OK)
+        return read;
     // An MPEG file gets no ID3v2 tag it does not have.
     if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
         return B_OK;
@@ -211,6 +214,7 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
         return TAG_NOT_WRITABLE;
     switch (format) {
         case TAG_FORMAT_FLAC:
+            return write_flac_comment(file, edit, replaced, replacement);
         case TAG_FORMAT_VORBIS:
         case TAG_FORMAT_OPUS:
         case TAG_FORMAT_MP4:

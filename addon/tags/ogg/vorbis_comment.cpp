@@ -6,6 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include <Errors.h>
+#include <UniqueFd.h>
+
+#include "tags/flac/flac_metadata.h"
+
 namespace {
 
 // The longest value kept of a field; a longer one is cut here.
@@ -210,31 +215,21 @@ bool parse_comment(comment_source &source, format_texts *texts) {
     return true;
 }
 
-bool read_flac(BFile &file, format_texts *texts) {
-    unsigned char head[10];
-    off_t offset = 0;
-    // A tag some programs put in front of FLAC: its header says how far to skip.
-    if (read_exactly(file, 0, head, 10) && memcmp(head, "ID3", 3) == 0)
-        offset = 10 + ((head[6] & 0x7f) << 21 | (head[7] & 0x7f) << 14 | (head[8] & 0x7f) << 7 |
-                       (head[9] & 0x7f));
-    if (!read_exactly(file, offset, head, 4) || memcmp(head, "fLaC", 4) != 0)
-        return false;
-    offset += 4;
-    for (;;) {
-        unsigned char block[4];
-        if (!read_exactly(file, offset, block, 4))
-            return false;
-        const size_t length = static_cast<size_t>(block[1] << 16 | block[2] << 8 | block[3]);
-        offset += 4;
-        if ((block[0] & 0x7f) == 4) {
-            texts->hasTag = true;
-            block_source source(file, offset, length);
-            return parse_comment(source, texts);
-        }
-        if ((block[0] & 0x80) != 0)
-            return true;  // the last block: no comment
-        offset += static_cast<off_t>(length);
-    }
+status_t read_flac(BFile &file, format_texts *texts) {
+    brindle::UniqueFd fd(file.Dup());
+    if (!fd.IsOpen())
+        return B_NO_MORE_FDS;
+    flac_metadata metadata;
+    status_t status = read_flac_metadata(fd.Get(), &metadata);
+    if (status != B_OK)
+        return status;
+    const int comment = metadata.Comment();
+    if (comment < 0)
+        return B_OK;  // no comment block: no tag
+    texts->hasTag = true;
+    const flac_block &block = metadata.blocks[static_cast<size_t>(comment)];
+    block_source source(file, block.offset + static_cast<off_t>(FLAC_BLOCK_HEADER), block.length);
+    return parse_comment(source, texts) ? B_OK : B_BAD_DATA;
 }
 
 bool read_ogg(BFile &file, tag_format format, format_texts *texts) {
@@ -250,13 +245,17 @@ bool read_ogg(BFile &file, tag_format format, format_texts *texts) {
 
 }  // namespace
 
-bool read_vorbis_comment(BFile &file, tag_format format, format_texts *texts) {
+status_t read_comment_texts(BFile &file, tag_format format, format_texts *texts) {
     format_texts result;
-    bool read = format == TAG_FORMAT_FLAC ? read_flac(file, &result)
-                : format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS
-                    ? read_ogg(file, format, &result)
-                    : false;
-    if (read)
+    status_t status = format == TAG_FORMAT_FLAC ? read_flac(file, &result)
+                      : format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS
+                          ? (read_ogg(file, format, &result) ? B_OK : B_BAD_DATA)
+                          : B_BAD_VALUE;
+    if (status == B_OK)
         *texts = result;
-    return read;
+    return status;
+}
+
+bool read_vorbis_comment(BFile &file, tag_format format, format_texts *texts) {
+    return read_comment_texts(file, format, texts) == B_OK;
 }

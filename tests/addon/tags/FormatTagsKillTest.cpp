@@ -1,7 +1,7 @@
 // A kill at any point of a FLAC, Ogg Vorbis, Opus or M4A tag save leaves the old file or the
 // new one under the name, whole. The save runs in a child process that kills itself after a
-// given number of bytes written, or at the rename; write and the renames are wrapped in this
-// binary alone.
+// given number of bytes written or copied, or at the rename; write, copy_file_range and the
+// renames are wrapped in this binary alone.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -54,6 +54,23 @@ ssize_t write(int fd, const void *buffer, size_t length) {
     if (gWritesBeforeKill >= 0)
         gWritesBeforeKill -= static_cast<long long>(length);
     return written;
+}
+
+// The bytes the kernel copies for the copy's unchanged runs count as written.
+ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t length,
+                        unsigned int flags) {
+    using Function = ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned int);
+    static const Function next = next_definition<Function>("copy_file_range");
+    const bool die = gWritesBeforeKill >= 0 && static_cast<long long>(length) >= gWritesBeforeKill;
+    ssize_t copied = 0;
+    if (!die || gWritesBeforeKill > 0)
+        copied = next(in, inOffset, out, outOffset,
+                      die ? static_cast<size_t>(gWritesBeforeKill) : length, flags);
+    if (die)
+        kill(getpid(), SIGKILL);
+    if (gWritesBeforeKill >= 0 && copied > 0)
+        gWritesBeforeKill -= copied;
+    return copied;
 }
 
 int renameat(int fromDir, const char *from, int toDir, const char *to) {
