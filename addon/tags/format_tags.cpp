@@ -16,6 +16,7 @@
 #include "tags/attributes.h"
 #include "tags/genres.h"
 #include "tags/flac/flac_writer.h"
+#include "tags/ogg/ogg_writer.h"
 #include "tags/ogg/vorbis_comment.h"
 
 namespace {
@@ -37,24 +38,36 @@ bool type_is(const char *type, std::initializer_list<const char *> names) {
     return false;
 }
 
-// The codec of an Ogg file, from the first packet of its first page.
+// The codec of an Ogg file, from the first packet of the pages that begin its streams (a
+// multiplexed file may start with Skeleton's or a video's).
 bool ogg_codec(BFile &file, tag_format *format) {
     unsigned char page[27 + 255 + 8];
-    ssize_t length = file.ReadAt(0, page, sizeof(page));
-    if (length < 28 || memcmp(page, "OggS", 4) != 0)
-        return false;
-    const size_t packet = 27 + page[26];
-    auto starts = [&](const char *bytes, size_t count) {
-        return packet + count <= static_cast<size_t>(length) &&
-               memcmp(page + packet, bytes, count) == 0;
-    };
-    if (starts("\x01vorbis", 7))
-        *format = TAG_FORMAT_VORBIS;
-    else if (starts("OpusHead", 8))
-        *format = TAG_FORMAT_OPUS;
-    else
-        return false;
-    return true;
+    off_t offset = 0;
+    for (int stream = 0; stream < 16; stream++) {
+        ssize_t length = file.ReadAt(offset, page, sizeof(page));
+        if (length < 28 || memcmp(page, "OggS", 4) != 0 || (page[5] & 2) == 0)
+            return false;
+        const size_t packet = 27 + page[26];
+        auto starts = [&](const char *bytes, size_t count) {
+            return packet + count <= static_cast<size_t>(length) &&
+                   memcmp(page + packet, bytes, count) == 0;
+        };
+        if (starts("\x01vorbis", 7)) {
+            *format = TAG_FORMAT_VORBIS;
+            return true;
+        }
+        if (starts("OpusHead", 8)) {
+            *format = TAG_FORMAT_OPUS;
+            return true;
+        }
+        if (length < static_cast<ssize_t>(packet))
+            return false;
+        off_t data = 0;
+        for (int i = 0; i < page[26]; i++)
+            data += page[27 + i];
+        offset += static_cast<off_t>(packet) + data;
+    }
+    return false;
 }
 
 // A rating convention's stored text as 1 to 10; 0 for none, "not rated" or no number.
@@ -217,6 +230,7 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
             return write_flac_comment(file, edit, replaced, replacement);
         case TAG_FORMAT_VORBIS:
         case TAG_FORMAT_OPUS:
+            return write_ogg_comment(file, format, edit, replaced, replacement);
         case TAG_FORMAT_MP4:
         case TAG_FORMAT_ID3V2:
             return write_with_taglib(file, format, edit, replaced, replacement);

@@ -10,6 +10,7 @@
 #include <UniqueFd.h>
 
 #include "tags/flac/flac_metadata.h"
+#include "tags/ogg/ogg_link.h"
 
 namespace {
 
@@ -74,8 +75,20 @@ class ogg_packet_source : public comment_source {
 public:
     explicit ogg_packet_source(BFile &file) : fFile(file) {}
 
-    // Finds the start of the second packet; false when the file is no Ogg stream.
-    bool Start() {
+    // Finds the stream whose first packet starts with `id` among the pages that begin a stream
+    // (a multiplexed file starts with one for each, Skeleton's or video's perhaps first), then
+    // the start of that stream's second packet; false when the file has no such stream.
+    bool Start(const char *id, size_t idLength) {
+        for (;;) {
+            if (!NextPage() || (fPageFlags & 2) == 0)
+                return false;
+            char head[8];
+            if (fSegments.size() > 0 && idLength <= sizeof(head) &&
+                read_exactly(fFile, fDataOffset, head, idLength) && memcmp(head, id, idLength) == 0)
+                break;
+        }
+        fSerial = fPageSerial;
+        fFollowing = true;
         // Packet 0 ends at the first lacing value below 255.
         for (;;) {
             if (!NextSegment())
@@ -116,6 +129,12 @@ private:
         for (char lacing : fSegments)
             data += static_cast<unsigned char>(lacing);
         fPageEnd = fDataOffset + data;
+        // Only the first page's stream is followed: another one beside it (a multiplexed
+        // file) has its pages in between.
+        fPageFlags = header[5];
+        fPageSerial = le32(header + 14);
+        if (fFollowing && fPageSerial != fSerial)
+            fSegments.clear();
         return true;
     }
 
@@ -153,6 +172,10 @@ private:
     size_t fSegment = 0;
     size_t fLeft = 0;  // bytes left in the current segment
     bool fEnded = false;
+    uint8_t fPageFlags = 0;
+    uint32_t fPageSerial = 0;
+    uint32_t fSerial = 0;  // the stream followed, once fFollowing
+    bool fFollowing = false;
 };
 
 // Where a field goes, by its name; nullptr for a field not wanted.
@@ -234,10 +257,10 @@ status_t read_flac(BFile &file, format_texts *texts) {
 
 bool read_ogg(BFile &file, tag_format format, format_texts *texts) {
     ogg_packet_source source(file);
-    const char *magic = format == TAG_FORMAT_OPUS ? "OpusTags" : "\x03vorbis";
-    const size_t magicLength = format == TAG_FORMAT_OPUS ? 8 : 7;
+    const std::string id = ogg_id_magic(format), magic = ogg_comment_magic(format);
     char start[8];
-    if (!source.Start() || !source.Read(start, magicLength) || memcmp(start, magic, magicLength))
+    if (!source.Start(id.data(), id.size()) || !source.Read(start, magic.size()) ||
+        memcmp(start, magic.data(), magic.size()) != 0)
         return false;
     texts->hasTag = true;
     return parse_comment(source, texts);

@@ -19,6 +19,7 @@
 #include "tags/copy_writer.h"
 #include "tags/flac/flac_writer.h"
 #include "tags/format_tags.h"
+#include "tags/ogg/ogg_writer.h"
 #include "tags/save_check.h"
 
 using namespace tags_test;
@@ -26,6 +27,7 @@ using test_support::decoded_md5;
 using test_support::flac_blocks;
 using test_support::mutagen_read_other;
 using test_support::mutagen_tag_other;
+using test_support::ogg_pages;
 using test_support::stream_checks_out;
 
 namespace {
@@ -178,6 +180,70 @@ TEST(XiphFlac, AnEditThePaddingTakesIsWrittenInPlaceAndALargerOneGoesThroughACop
     EXPECT_EQ(audio, decoded_md5(path));
 }
 
+// Two logical streams at once (a Vorbis stream's pages between an Opus stream's): a writer
+// that edits one stream would have to lay out the other's pages too, so nothing is written.
+TEST(XiphOgg, AMultiplexedFileIsNotWritten) {
+    TempDir dir;
+    const std::string vorbis = dir / "a.ogg", opus = dir / "b.opus", path = dir / "muxed.ogg";
+    make_audio(vorbis, "ogg");
+    make_audio(opus, "opus");
+    mutagen_tag_other(vorbis, {{"title", "Old"}});
+    const auto a = ogg_pages(read_file(vorbis)), b = ogg_pages(read_file(opus));
+    std::string muxed = a[0] + b[0];
+    for (size_t i = 1; i < std::max(a.size(), b.size()); i++)
+        muxed += (i < a.size() ? a[i] : "") + (i < b.size() ? b[i] : "");
+    write_file(path, muxed);
+
+    EXPECT_EQ(TAG_MULTIPLEXED_OGG, save_title(path, "New"));
+    EXPECT_EQ(muxed, read_file(path));
+}
+
+// A chained file (one stream after another): the first link takes the edit, the rest keeps
+// its bytes.
+TEST(XiphOgg, InAChainedFileOnlyTheFirstLinkIsEdited) {
+    TempDir dir;
+    const std::string first = dir / "a.ogg", second = dir / "b.opus", path = dir / "chain.ogg";
+    make_audio(first, "ogg");
+    make_audio(second, "opus");
+    mutagen_tag_other(second, {{"title", "Second"}});
+    const std::string rest = read_file(second);
+    write_file(path, read_file(first) + rest);
+
+    ASSERT_EQ(B_OK, save_title(path, "First Edited"));
+    const std::string after = read_file(path);
+    EXPECT_EQ(rest, after.substr(after.size() - rest.size()));
+    EXPECT_EQ("First Edited", mutagen_read_other(path)["title"]);
+    std::string said;
+    EXPECT_TRUE(stream_checks_out(path, &said)) << said;
+}
+
+// A comment that needs more header pages moves every page after them: their sequence numbers
+// follow and their CRCs are made right, their packets and granule positions stay.
+TEST(XiphOgg, AGrownCommentRenumbersThePagesAfterIt) {
+    TempDir dir;
+    const std::string path = dir / "grown.ogg";
+    make_audio(path, "ogg");
+    const auto before = ogg_pages(read_file(path));
+    const std::string audio = decoded_md5(path);
+    format_changes changes;
+    const std::string artist(200000, 'a');
+    changes.artist = artist.c_str();
+
+    ASSERT_EQ(B_OK, save(path, changes));
+    const auto after = ogg_pages(read_file(path));
+    ASSERT_GT(after.size(), before.size());
+    const size_t moved = after.size() - before.size();
+    for (size_t i = 3; i < before.size(); i++) {
+        EXPECT_EQ(before[i].substr(0, 18), after[i + moved].substr(0, 18)) << i;  // granule
+        EXPECT_EQ(before[i].substr(26), after[i + moved].substr(26)) << i;  // segments, packets
+    }
+    std::string said;
+    EXPECT_TRUE(stream_checks_out(path, &said)) << said;
+    EXPECT_EQ(std::string::npos, said.find("WARNING")) << said;
+    EXPECT_EQ(artist, mutagen_read_other(path)["artist"]);
+    EXPECT_EQ(audio, decoded_md5(path));
+}
+
 // One save per format over a file with fields, a picture and replay gain from mutagen: mutagen
 // reads what was meant, the stream checks out and its decoded audio is unchanged.
 class XiphRoundTrip : public ::testing::TestWithParam<std::string> {};
@@ -285,6 +351,23 @@ TEST_F(CheckedCopy, AFlacCopyDamagedInTheAudioAnotherBlockOrTheFieldIsRefused) {
     EXPECT_EQ(B_OK, CheckDamaged(0, check));
     EXPECT_EQ(CHECK_AUDIO_CHANGED, CheckDamaged(-1, check));
     EXPECT_EQ(CHECK_OTHER_DATA_CHANGED, CheckDamaged(static_cast<long>(picture), check));
+    EXPECT_EQ(CHECK_FIELD_WRONG, CheckDamaged(title + 3, check));
+}
+
+TEST_F(CheckedCopy, AnOggCopyDamagedInTheAudioAnotherFieldOrTheFieldIsRefused) {
+    Make("ogg");
+    auto check = [&](int source, int copy, const copy_writer &writer) {
+        return check_ogg_copy(source, copy, writer, TAG_FORMAT_VORBIS, fEdit);
+    };
+    const std::string edited = read_file(fEdited);
+    const long other = static_cast<long>(edited.find("=Kept"));
+    const long title = static_cast<long>(edited.find("Checked Title"));
+    ASSERT_GT(other, 0);
+    ASSERT_GT(title, 0);
+
+    EXPECT_EQ(B_OK, CheckDamaged(0, check));
+    EXPECT_EQ(CHECK_AUDIO_CHANGED, CheckDamaged(-1, check));
+    EXPECT_EQ(CHECK_OTHER_DATA_CHANGED, CheckDamaged(other + 2, check));
     EXPECT_EQ(CHECK_FIELD_WRONG, CheckDamaged(title + 3, check));
 }
 
