@@ -114,8 +114,12 @@ status_t read_flac_metadata(int fd, flac_metadata *metadata) {
     return B_OK;
 }
 
-bool flac_metadata_damaged(BFile &file) {
+status_t read_flac_metadata(BFile &file, flac_metadata *metadata) {
     brindle::UniqueFd fd(file.Dup());
+    return fd.IsOpen() ? read_flac_metadata(fd.Get(), metadata) : B_NO_MORE_FDS;
+}
+
+bool flac_metadata_damaged(BFile &file) {
     flac_metadata metadata;
-    return fd.IsOpen() && read_flac_metadata(fd.Get(), &metadata) == TAG_FLAC_DAMAGED;
+    return read_flac_metadata(file, &metadata) == TAG_FLAC_DAMAGED;
 }

@@ -54,6 +54,8 @@ struct flac_metadata {
 // the host's error when a read fails.
 status_t read_flac_metadata(int fd, flac_metadata *metadata);
 
+// The same for `file`, open for reading.
+status_t read_flac_metadata(BFile &file, flac_metadata *metadata);
 // True when `file`'s metadata walk stops at damage (TAG_FLAC_DAMAGED above).
 bool flac_metadata_damaged(BFile &file);
 

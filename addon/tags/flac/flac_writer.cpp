@@ -191,11 +191,9 @@ status_t write_flac_comment(BFile &file, const format_edit &edit, bool *replaced
 
 status_t check_flac_copy(int sourceFd, int copyFd, const copy_writer &writer,
                          const format_edit &edit) {
-    struct stat made;
-    if (fstat(copyFd, &made) != 0)
-        return CHECK_UNREADABLE;
-    if (made.st_size != writer.Length())
-        return CHECK_LENGTH_WRONG;
+    status_t status = check_copy_length(copyFd, writer);
+    if (status != B_OK)
+        return status;
     flac_metadata before, after;
     if (read_flac_metadata(sourceFd, &before) != B_OK || read_flac_metadata(copyFd, &after) != B_OK)
         return CHECK_UNREADABLE;
@@ -220,14 +218,10 @@ status_t check_flac_copy(int sourceFd, int copyFd, const copy_writer &writer,
     if (after.Comment() < 0 || read_comment(sourceFd, before, &original) != B_OK ||
         read_comment(copyFd, after, &written) != B_OK)
         return CHECK_FIELD_WRONG;
-    status_t status = check_vorbis_comment(original, written, edit);
-    if (status != B_OK)
+    if ((status = check_vorbis_comment(original, written, edit)) != B_OK)
         return status;
-    // The audio: every byte after the metadata.
-    const off_t audio = before.fileSize - before.audio;
-    if (after.fileSize - after.audio != audio ||
-        !copy_holds(sourceFd, copyFd, writer, before.audio, audio, after.audio))
-        return CHECK_AUDIO_CHANGED;
-    // Whatever else was written (block headers, padding) reads back as written.
-    return writer.VerifyWritten(CHECK_OTHER_DATA_CHANGED);
+    // The audio, every byte after the metadata; then whatever else was written (block headers,
+    // padding) reads back as written.
+    return check_copy_end(sourceFd, copyFd, writer, before.audio, before.fileSize, after.audio,
+                          after.fileSize);
 }

@@ -1,7 +1,5 @@
 #include "tags/ogg/ogg_writer.h"
 
-#include <sys/stat.h>
-
 #include <Errors.h>
 #include <UniqueFd.h>
 
@@ -101,11 +99,9 @@ status_t write_ogg_comment(BFile &file, tag_format format, const format_edit &ed
 
 status_t check_ogg_copy(int sourceFd, int copyFd, const copy_writer &writer, tag_format format,
                         const format_edit &edit) {
-    struct stat made;
-    if (fstat(copyFd, &made) != 0)
-        return CHECK_UNREADABLE;
-    if (made.st_size != writer.Length())
-        return CHECK_LENGTH_WRONG;
+    status_t status = check_copy_length(copyFd, writer);
+    if (status != B_OK)
+        return status;
     ogg_link before, after;
     if (read_ogg_link(sourceFd, format, &before) != B_OK ||
         read_ogg_link(copyFd, format, &after) != B_OK)
@@ -124,8 +120,7 @@ status_t check_ogg_copy(int sourceFd, int copyFd, const copy_writer &writer, tag
         return CHECK_UNREADABLE;
     if (!parse_comment_packet(after.headers[1], format, &written))
         return CHECK_FIELD_WRONG;
-    status_t status = check_vorbis_comment(original, written, edit);
-    if (status != B_OK)
+    if ((status = check_vorbis_comment(original, written, edit)) != B_OK)
         return status;
     // The header pages follow the first one in order, each with a right CRC.
     std::string page;
@@ -149,9 +144,6 @@ status_t check_ogg_copy(int sourceFd, int copyFd, const copy_writer &writer, tag
                        after.pages[after.headerPages + i], shift))
             return CHECK_AUDIO_CHANGED;
     }
-    const off_t rest = before.fileSize - before.end;
-    if (after.fileSize - after.end != rest ||
-        !copy_holds(sourceFd, copyFd, writer, before.end, rest, after.end))
-        return CHECK_AUDIO_CHANGED;
-    return writer.VerifyWritten(CHECK_OTHER_DATA_CHANGED);
+    return check_copy_end(sourceFd, copyFd, writer, before.end, before.fileSize, after.end,
+                          after.fileSize);
 }

@@ -7,7 +7,6 @@
 #include <string>
 
 #include <Errors.h>
-#include <UniqueFd.h>
 
 #include "tags/flac/flac_metadata.h"
 #include "tags/ogg/ogg_link.h"
@@ -239,11 +238,8 @@ bool parse_comment(comment_source &source, format_texts *texts) {
 }
 
 status_t read_flac(BFile &file, format_texts *texts) {
-    brindle::UniqueFd fd(file.Dup());
-    if (!fd.IsOpen())
-        return B_NO_MORE_FDS;
     flac_metadata metadata;
-    status_t status = read_flac_metadata(fd.Get(), &metadata);
+    status_t status = read_flac_metadata(file, &metadata);
     if (status != B_OK)
         return status;
     const int comment = metadata.Comment();
