@@ -196,6 +196,24 @@ TEST(XiphOgg, AMultiplexedFileIsNotWritten) {
 
     EXPECT_EQ(TAG_MULTIPLEXED_OGG, save_title(path, "New"));
     EXPECT_EQ(muxed, read_file(path));
+
+    // Another codec's stream first (FLAC in Ogg here, as Skeleton or video would be): the
+    // Vorbis stream's comment is still read, and still not written.
+    const std::string other = dir / "c.oga";
+    make_audio(other, "ogg-flac");
+    const auto c = ogg_pages(read_file(other));
+    muxed = c[0] + a[0];
+    for (size_t i = 1; i < std::max(a.size(), c.size()); i++)
+        muxed += (i < c.size() ? c[i] : "") + (i < a.size() ? a[i] : "");
+    write_file(path, muxed);
+    BFile file(path.c_str(), B_READ_ONLY);
+    tag_format format;
+    format_fields fields;
+    ASSERT_TRUE(get_tag_format(file, &format));
+    ASSERT_TRUE(read_format_fields(file, format, &fields));
+    EXPECT_STREQ("Old", fields.title.c_str());
+    EXPECT_EQ(TAG_MULTIPLEXED_OGG, save_title(path, "New"));
+    EXPECT_EQ(muxed, read_file(path));
 }
 
 // A chained file (one stream after another): the first link takes the edit, the rest keeps
