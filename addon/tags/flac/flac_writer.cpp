@@ -96,12 +96,19 @@ status_t write_in_place(BFile &file, const flac_region &region, const std::strin
     const size_t length = end - first;
     const off_t at = region.start + static_cast<off_t>(first);
     ssize_t written = file.WriteAt(at, wanted.data() + first, length);
-    if (written != static_cast<ssize_t>(length))
-        return written < 0 ? static_cast<status_t>(written) : B_DEVICE_FULL;
+    status_t status = B_OK;
     std::string back(length, '\0');
-    if (file.ReadAt(at, &back[0], length) != static_cast<ssize_t>(length))
-        return CHECK_UNREADABLE;
-    return back == wanted.substr(first, length) ? B_OK : CHECK_FIELD_WRONG;
+    if (written != static_cast<ssize_t>(length))
+        status = written < 0 ? static_cast<status_t>(written) : B_DEVICE_FULL;
+    else if (file.ReadAt(at, &back[0], length) != static_cast<ssize_t>(length))
+        status = CHECK_UNREADABLE;
+    else if (back != wanted.substr(first, length))
+        status = CHECK_FIELD_WRONG;
+    // A write that failed part way (a copy-on-write file system out of space) or read back
+    // wrong: the old bytes go back, as far as the disk takes them.
+    if (status != B_OK && written != 0)
+        file.WriteAt(at, old.data() + first, length);
+    return status;
 }
 
 off_t block_size(int fd) {

@@ -142,6 +142,29 @@ TEST(XiphFlac, ZerosAfterStreaminfoLoadAsDamagedAndTakeNoTag) {
     EXPECT_EQ(std::string(1 << 16, '\0'), read_file(path).substr(42, 1 << 16));
 }
 
+// A file of STREAMINFO alone gets its comment block right after it: STREAMINFO is then no
+// longer the last block, and the new PADDING block is.
+TEST(XiphFlac, AStreaminfoAloneGetsACommentBlockAfterIt) {
+    TempDir dir;
+    const std::string path = dir / "bare.flac";
+    make_audio(path, "flac");
+    size_t audioStart = 0;
+    const std::string bytes = read_file(path);
+    const auto blocks = flac_blocks(bytes, &audioStart);
+    write_file(path, std::string("fLaC\x80", 5) + bytes.substr(blocks[0].offset + 1, 3) +
+                         blocks[0].body + bytes.substr(audioStart));
+    const std::string audio = decoded_md5(path);
+
+    ASSERT_EQ(B_OK, save_title(path, "First Tag"));
+    const auto after = flac_blocks(read_file(path));
+    ASSERT_EQ(3u, after.size());
+    EXPECT_EQ(kComment, after[1].type);
+    EXPECT_FALSE(after[0].last || after[1].last);
+    EXPECT_EQ("First Tag", mutagen_read_other(path)["title"]);
+    EXPECT_TRUE(stream_checks_out(path));
+    EXPECT_EQ(audio, decoded_md5(path));
+}
+
 // A change the padding after the comment block takes is written in place: the same inode,
 // nothing after the padding moved. One that does not fit goes through a checked copy whose
 // audio moves by whole blocks of the file system.
