@@ -9,6 +9,7 @@
 #include <Errors.h>
 #include <SystemIo.h>
 
+#include "tags/header_reader.h"
 #include "tags/save_check.h"
 
 namespace {
@@ -23,9 +24,9 @@ void put_le32(char *bytes, uint32_t value) {
 }
 
 // The page header at `offset`: false when none is there, or its page runs past `fileSize`.
-bool read_page_header(int fd, off_t offset, off_t fileSize, ogg_page *page) {
+bool read_page_header(header_reader &reader, off_t offset, off_t fileSize, ogg_page *page) {
     unsigned char head[OGG_HEADER + 255];
-    ssize_t count = brindle::read_all_at(fd, head, sizeof(head), offset);
+    ssize_t count = reader.Read(offset, head, sizeof(head));
     if (count < static_cast<ssize_t>(OGG_HEADER) || memcmp(head, "OggS", 4) != 0 || head[4] != 0 ||
         count < static_cast<ssize_t>(OGG_HEADER + head[26]))
         return false;
@@ -149,7 +150,8 @@ status_t read_ogg_link(int fd, tag_format format, ogg_link *link) {
     std::string packet, body;
     off_t offset = 0;
     ogg_page page;
-    while (read_page_header(fd, offset, result.fileSize, &page)) {
+    header_reader reader(fd);
+    while (read_page_header(reader, offset, result.fileSize, &page)) {
         const bool first = result.pages.empty();
         if (first && (page.flags & OGG_FIRST) == 0)
             return B_BAD_DATA;
@@ -178,7 +180,7 @@ status_t read_ogg_link(int fd, tag_format format, ogg_link *link) {
                           result.headers[0].compare(0, ogg_id_magic(format).size(),
                                                     ogg_id_magic(format)) != 0)) {
                 ogg_page next;
-                const bool beside = read_page_header(fd, offset, result.fileSize, &next) &&
+                const bool beside = read_page_header(reader, offset, result.fileSize, &next) &&
                                     (next.flags & OGG_FIRST) != 0;
                 return beside ? TAG_MULTIPLEXED_OGG : B_BAD_DATA;
             }
