@@ -99,6 +99,14 @@ std::vector<std::string> ogg_pages(const std::string &bytes) {
     return pages;
 }
 
+std::string ogg_multiplexed(const std::string &first, const std::string &second) {
+    const auto a = ogg_pages(first), b = ogg_pages(second);
+    std::string bytes = a[0] + b[0];
+    for (size_t i = 1; i < std::max(a.size(), b.size()); i++)
+        bytes += (i < a.size() ? a[i] : "") + (i < b.size() ? b[i] : "");
+    return bytes;
+}
+
 std::string decoded_md5(const std::string &path) {
     std::string output;
     if (run_command(

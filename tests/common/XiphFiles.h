@@ -30,6 +30,9 @@ std::string vorbis_comment_bytes(const std::string &vendor, const std::vector<st
 // The Ogg pages of `bytes`, whole, in order. Throws std::runtime_error where no page is.
 std::vector<std::string> ogg_pages(const std::string &bytes);
 
+// The streams of two Ogg files at once: both first pages, then the other pages in turn.
+std::string ogg_multiplexed(const std::string &first, const std::string &second);
+
 // The MD5 of the audio ffmpeg decodes from `path` ("" when it fails).
 std::string decoded_md5(const std::string &path);
 // True when `flac -t` (FLAC) or `ogginfo` (Ogg) finds `path` sound; `output` gets what it said.

@@ -211,10 +211,7 @@ TEST(XiphOgg, AMultiplexedFileIsNotWritten) {
     make_audio(vorbis, "ogg");
     make_audio(opus, "opus");
     mutagen_tag_other(vorbis, {{"title", "Old"}});
-    const auto a = ogg_pages(read_file(vorbis)), b = ogg_pages(read_file(opus));
-    std::string muxed = a[0] + b[0];
-    for (size_t i = 1; i < std::max(a.size(), b.size()); i++)
-        muxed += (i < a.size() ? a[i] : "") + (i < b.size() ? b[i] : "");
+    std::string muxed = test_support::ogg_multiplexed(read_file(vorbis), read_file(opus));
     write_file(path, muxed);
 
     EXPECT_EQ(TAG_MULTIPLEXED_OGG, save_title(path, "New"));
@@ -224,10 +221,7 @@ TEST(XiphOgg, AMultiplexedFileIsNotWritten) {
     // Vorbis stream's comment is still read, and still not written.
     const std::string other = dir / "c.oga";
     make_audio(other, "ogg-flac");
-    const auto c = ogg_pages(read_file(other));
-    muxed = c[0] + a[0];
-    for (size_t i = 1; i < std::max(a.size(), c.size()); i++)
-        muxed += (i < c.size() ? c[i] : "") + (i < a.size() ? a[i] : "");
+    muxed = test_support::ogg_multiplexed(read_file(other), read_file(vorbis));
     write_file(path, muxed);
     BFile file(path.c_str(), B_READ_ONLY);
     tag_format format;
