@@ -15,8 +15,10 @@
 #include "tags/tag_module.h"
 #include "tags/attributes.h"
 #include "tags/genres.h"
+#include "tags/flac/flac_writer.h"
 #include "tags/id3v2/id3v2_rating.h"
 #include "tags/mp4/mp4_write.h"
+#include "tags/ogg/ogg_writer.h"
 #include "tags/ogg/vorbis_comment.h"
 
 namespace {
@@ -38,24 +40,36 @@ bool type_is(const char *type, std::initializer_list<const char *> names) {
     return false;
 }
 
-// The codec of an Ogg file, from the first packet of its first page.
+// The codec of an Ogg file, from the first packet of the pages that begin its streams (a
+// multiplexed file may start with Skeleton's or a video's).
 bool ogg_codec(BFile &file, tag_format *format) {
     unsigned char page[27 + 255 + 8];
-    ssize_t length = file.ReadAt(0, page, sizeof(page));
-    if (length < 28 || memcmp(page, "OggS", 4) != 0)
-        return false;
-    const size_t packet = 27 + page[26];
-    auto starts = [&](const char *bytes, size_t count) {
-        return packet + count <= static_cast<size_t>(length) &&
-               memcmp(page + packet, bytes, count) == 0;
-    };
-    if (starts("\x01vorbis", 7))
-        *format = TAG_FORMAT_VORBIS;
-    else if (starts("OpusHead", 8))
-        *format = TAG_FORMAT_OPUS;
-    else
-        return false;
-    return true;
+    off_t offset = 0;
+    for (int stream = 0; stream < 16; stream++) {
+        ssize_t length = file.ReadAt(offset, page, sizeof(page));
+        if (length < 28 || memcmp(page, "OggS", 4) != 0 || (page[5] & 2) == 0)
+            return false;
+        const size_t packet = 27 + page[26];
+        auto starts = [&](const char *bytes, size_t count) {
+            return packet + count <= static_cast<size_t>(length) &&
+                   memcmp(page + packet, bytes, count) == 0;
+        };
+        if (starts("\x01vorbis", 7)) {
+            *format = TAG_FORMAT_VORBIS;
+            return true;
+        }
+        if (starts("OpusHead", 8)) {
+            *format = TAG_FORMAT_OPUS;
+            return true;
+        }
+        if (length < static_cast<ssize_t>(packet))
+            return false;
+        off_t data = 0;
+        for (int i = 0; i < page[26]; i++)
+            data += page[27 + i];
+        offset += static_cast<off_t>(packet) + data;
+    }
+    return false;
 }
 
 // A rating convention's stored text as 1 to 10; 0 for none, "not rated" or no number.
@@ -92,37 +106,19 @@ uint8 genre_from(const std::vector<std::string> &genres) {
     return UNKNOWN_GENRE_VALUE;
 }
 
-bool read_texts(BFile &file, tag_format format, format_texts *texts) {
+// B_OK, or why the tag cannot be read (TAG_FLAC_DAMAGED, B_MISSING_LIBRARY, B_BAD_DATA, ...).
+status_t read_texts(BFile &file, tag_format format, format_texts *texts) {
     // Vorbis comments are read without TagLib: a browse never loads it for them.
     if (format == TAG_FORMAT_FLAC || format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS)
-        return read_vorbis_comment(file, format, texts);
+        return read_comment_texts(file, format, texts);
     // Nor are an MP3's ratings: TagLib never reads nor renders an ID3v2 tag.
     if (format == TAG_FORMAT_ID3V2)
-        return read_id3v2_ratings(file, texts);
-    const formats_codec *taglib = codec();
-    if (taglib == nullptr)
-        return false;
-    int fd = file.Dup();
-    return fd >= 0 && taglib->read(fd, format, texts);
-}
-
-// Saves `edit` through TagLib's module on a copy beside the file.
-status_t write_with_taglib(BFile &file, tag_format format, const format_edit &edit, bool *replaced,
-                           node_ref *replacement) {
+        return read_id3v2_ratings(file, texts) ? B_OK : B_BAD_DATA;
     const formats_codec *taglib = codec();
     if (taglib == nullptr)
         return B_MISSING_LIBRARY;
-    status_t status = rewrite_file_copy(
-        file,
-        [&](const char *, int copyFd) -> status_t {
-            int fd = dup(copyFd);
-            if (fd < 0)
-                return B_NO_MORE_FDS;
-            return taglib->write(fd, format, edit) ? B_OK : B_BAD_DATA;
-        },
-        replacement);
-    *replaced = status == B_OK;
-    return status;
+    int fd = file.Dup();
+    return fd >= 0 && taglib->read(fd, format, texts) ? B_OK : B_BAD_DATA;
 }
 
 }  // namespace
@@ -149,7 +145,7 @@ bool get_tag_format(BFile &file, tag_format *format) {
 
 bool read_format_fields(BFile &file, tag_format format, format_fields *fields) {
     format_texts texts;
-    if (!read_texts(file, format, &texts))
+    if (read_texts(file, format, &texts) != B_OK)
         return false;
     format_fields result;
     result.title = texts.title.c_str();
@@ -166,11 +162,9 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
                              bool *replaced, node_ref *replacement) {
     *replaced = false;
     format_texts current;
-    if (!read_texts(file, format, &current)) {
-        return format != TAG_FORMAT_ID3V2 && codec() == nullptr
-                   ? static_cast<status_t>(B_MISSING_LIBRARY)
-                   : B_BAD_DATA;
-    }
+    status_t read = read_texts(file, format, &current);
+    if (read != B_OK)
+        return read;
     // An MPEG file gets no ID3v2 tag it does not have.
     if (format == TAG_FORMAT_ID3V2 && !current.hasTag)
         return B_OK;
@@ -219,9 +213,10 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
         return TAG_NOT_WRITABLE;
     switch (format) {
         case TAG_FORMAT_FLAC:
+            return write_flac_comment(file, edit, replaced, replacement);
         case TAG_FORMAT_VORBIS:
         case TAG_FORMAT_OPUS:
-            return write_with_taglib(file, format, edit, replaced, replacement);
+            return write_ogg_comment(file, format, edit, replaced, replacement);
         case TAG_FORMAT_MP4:
             if (codec() == nullptr)
                 return B_MISSING_LIBRARY;

@@ -16,6 +16,7 @@
 #include "support/str.h"
 #include "tags/desktop_rating.h"
 #include "tags/id3v1/encoding.h"
+#include "tags/flac/flac_metadata.h"
 #include "tags/format_tags.h"
 #include "tags/genres.h"
 #include "tags/id3v2/id3v2.h"
@@ -156,8 +157,14 @@ void PluginWindow::Impl::readAttrs() {
     formLoaded = true;
     formNode = node;
     tag_format format;
-    setFileStatus(has_mpeg_type(file) || get_tag_format(file, &format) ? nullptr
-                                                                       : "not an MPEG file");
+    const char *words = nullptr;
+    if (!has_mpeg_type(file)) {
+        if (!get_tag_format(file, &format))
+            words = "not an MPEG file";
+        else if (format == TAG_FORMAT_FLAC && flac_metadata_damaged(file))
+            words = "its FLAC metadata is damaged";  // nothing is written to its tag either
+    }
+    setFileStatus(words);
 }
 
 void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {

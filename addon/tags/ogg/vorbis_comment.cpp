@@ -6,6 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include <Errors.h>
+
+#include "tags/flac/flac_metadata.h"
+#include "tags/ogg/ogg_link.h"
+
 namespace {
 
 // The longest value kept of a field; a longer one is cut here.
@@ -69,8 +74,20 @@ class ogg_packet_source : public comment_source {
 public:
     explicit ogg_packet_source(BFile &file) : fFile(file) {}
 
-    // Finds the start of the second packet; false when the file is no Ogg stream.
-    bool Start() {
+    // Finds the stream whose first packet starts with `id` among the pages that begin a stream
+    // (a multiplexed file starts with one for each, Skeleton's or video's perhaps first), then
+    // the start of that stream's second packet; false when the file has no such stream.
+    bool Start(const char *id, size_t idLength) {
+        for (;;) {
+            if (!NextPage() || (fPageFlags & 2) == 0)
+                return false;
+            char head[8];
+            if (fSegments.size() > 0 && idLength <= sizeof(head) &&
+                read_exactly(fFile, fDataOffset, head, idLength) && memcmp(head, id, idLength) == 0)
+                break;
+        }
+        fSerial = fPageSerial;
+        fFollowing = true;
         // Packet 0 ends at the first lacing value below 255.
         for (;;) {
             if (!NextSegment())
@@ -111,6 +128,12 @@ private:
         for (char lacing : fSegments)
             data += static_cast<unsigned char>(lacing);
         fPageEnd = fDataOffset + data;
+        // Only the first page's stream is followed: another one beside it (a multiplexed
+        // file) has its pages in between.
+        fPageFlags = header[5];
+        fPageSerial = le32(header + 14);
+        if (fFollowing && fPageSerial != fSerial)
+            fSegments.clear();
         return true;
     }
 
@@ -148,6 +171,10 @@ private:
     size_t fSegment = 0;
     size_t fLeft = 0;  // bytes left in the current segment
     bool fEnded = false;
+    uint8_t fPageFlags = 0;
+    uint32_t fPageSerial = 0;
+    uint32_t fSerial = 0;  // the stream followed, once fFollowing
+    bool fFollowing = false;
 };
 
 // Where a field goes, by its name; nullptr for a field not wanted.
@@ -210,39 +237,26 @@ bool parse_comment(comment_source &source, format_texts *texts) {
     return true;
 }
 
-bool read_flac(BFile &file, format_texts *texts) {
-    unsigned char head[10];
-    off_t offset = 0;
-    // A tag some programs put in front of FLAC: its header says how far to skip.
-    if (read_exactly(file, 0, head, 10) && memcmp(head, "ID3", 3) == 0)
-        offset = 10 + ((head[6] & 0x7f) << 21 | (head[7] & 0x7f) << 14 | (head[8] & 0x7f) << 7 |
-                       (head[9] & 0x7f));
-    if (!read_exactly(file, offset, head, 4) || memcmp(head, "fLaC", 4) != 0)
-        return false;
-    offset += 4;
-    for (;;) {
-        unsigned char block[4];
-        if (!read_exactly(file, offset, block, 4))
-            return false;
-        const size_t length = static_cast<size_t>(block[1] << 16 | block[2] << 8 | block[3]);
-        offset += 4;
-        if ((block[0] & 0x7f) == 4) {
-            texts->hasTag = true;
-            block_source source(file, offset, length);
-            return parse_comment(source, texts);
-        }
-        if ((block[0] & 0x80) != 0)
-            return true;  // the last block: no comment
-        offset += static_cast<off_t>(length);
-    }
+status_t read_flac(BFile &file, format_texts *texts) {
+    flac_metadata metadata;
+    status_t status = read_flac_metadata(file, &metadata);
+    if (status != B_OK)
+        return status;
+    const int comment = metadata.Comment();
+    if (comment < 0)
+        return B_OK;  // no comment block: no tag
+    texts->hasTag = true;
+    const flac_block &block = metadata.blocks[static_cast<size_t>(comment)];
+    block_source source(file, block.offset + static_cast<off_t>(FLAC_BLOCK_HEADER), block.length);
+    return parse_comment(source, texts) ? B_OK : B_BAD_DATA;
 }
 
 bool read_ogg(BFile &file, tag_format format, format_texts *texts) {
     ogg_packet_source source(file);
-    const char *magic = format == TAG_FORMAT_OPUS ? "OpusTags" : "\x03vorbis";
-    const size_t magicLength = format == TAG_FORMAT_OPUS ? 8 : 7;
+    const std::string id = ogg_id_magic(format), magic = ogg_comment_magic(format);
     char start[8];
-    if (!source.Start() || !source.Read(start, magicLength) || memcmp(start, magic, magicLength))
+    if (!source.Start(id.data(), id.size()) || !source.Read(start, magic.size()) ||
+        memcmp(start, magic.data(), magic.size()) != 0)
         return false;
     texts->hasTag = true;
     return parse_comment(source, texts);
@@ -250,13 +264,17 @@ bool read_ogg(BFile &file, tag_format format, format_texts *texts) {
 
 }  // namespace
 
-bool read_vorbis_comment(BFile &file, tag_format format, format_texts *texts) {
+status_t read_comment_texts(BFile &file, tag_format format, format_texts *texts) {
     format_texts result;
-    bool read = format == TAG_FORMAT_FLAC ? read_flac(file, &result)
-                : format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS
-                    ? read_ogg(file, format, &result)
-                    : false;
-    if (read)
+    status_t status = format == TAG_FORMAT_FLAC ? read_flac(file, &result)
+                      : format == TAG_FORMAT_VORBIS || format == TAG_FORMAT_OPUS
+                          ? (read_ogg(file, format, &result) ? B_OK : B_BAD_DATA)
+                          : B_BAD_VALUE;
+    if (status == B_OK)
         *texts = result;
-    return read;
+    return status;
+}
+
+bool read_vorbis_comment(BFile &file, tag_format format, format_texts *texts) {
+    return read_comment_texts(file, format, texts) == B_OK;
 }

@@ -1,7 +1,7 @@
 // A kill at any point of a FLAC, Ogg Vorbis, Opus or M4A tag save leaves the old file or the
 // new one under the name, whole. The save runs in a child process that kills itself after a
-// given number of bytes written, or at the rename; write, copy_file_range and the renames are
-// wrapped in this binary alone.
+// given number of bytes written or copied, or at the rename; write, copy_file_range and the
+// renames are wrapped in this binary alone.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
