@@ -1,5 +1,6 @@
-// The boundary between the add-on and its TagLib module for FLAC, Ogg Vorbis, Ogg Opus and
-// MP4 tags (brindle-formats.so), loaded, as the ID3v2 one is, only when a file needs it.
+// The boundary between the add-on and its TagLib module for MP4 tags (brindle-formats.so),
+// loaded, as the ID3v2 one is, only when a file needs it. The types below also carry the
+// other formats' tags between the add-on's own readers and writers (tags/format_tags.h).
 //
 // The module reads and edits a file open on a descriptor it is handed (a duplicate: TagLib
 // closes it). The add-on gives it the person's file only to read; every edit goes to a copy
@@ -12,7 +13,7 @@
 #include <vector>
 
 // Raised whenever the table below changes; a module with another number is not used.
-constexpr unsigned FORMATS_CODEC_ABI = 3;
+constexpr unsigned FORMATS_CODEC_ABI = 4;
 
 constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
@@ -62,13 +63,12 @@ struct format_edit {
 struct formats_codec {
     unsigned abi;  // FORMATS_CODEC_ABI
     // Reads the tag of the file open on `fd` (which it closes). false when TagLib cannot
-    // read the file as `format` (always for TAG_FORMAT_ID3V2).
+    // read the file as `format`, and always for a format other than TAG_FORMAT_MP4.
     bool (*read)(int fd, tag_format format, format_texts *texts);
-    // Applies `edit` to the file open read-write on `fd` (which it closes), creating the
-    // comment block or ilst when missing, and saves it. Every other field, comment and picture
-    // is meant to stay; what TagLib says of its own writes is not trusted (tags/mp4/mp4_check.h
-    // reads an MP4 copy back). false when TagLib could not read or save it, and always for
-    // TAG_FORMAT_ID3V2.
+    // Applies `edit` to the MP4 file open read-write on `fd` (which it closes), creating the
+    // ilst when missing, and saves it. Every other item and picture is meant to stay; what
+    // TagLib says of its own writes is not trusted (tags/mp4/mp4_check.h reads the copy back).
+    // false when TagLib could not read or save it, and always for another format.
     bool (*write)(int fd, tag_format format, const format_edit &edit);
 };
 

@@ -1,14 +1,10 @@
-// The TagLib side of FLAC, Ogg Vorbis, Ogg Opus and MP4 tags, built as its own module
-// (brindle-formats.so) that the add-on loads on first use.
-#include <taglib/flacfile.h>
-#include <taglib/id3v2framefactory.h>
+// The TagLib side of MP4 tags (the ilst atoms), built as its own module (brindle-formats.so)
+// that the add-on loads on first use. Every other format's tag is read and written by our own
+// code; TagLib edits only a copy of an MP4 file, which our checker reads back (mp4_check.h).
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
-#include <taglib/opusfile.h>
 #include <taglib/tdebuglistener.h>
 #include <taglib/tfilestream.h>
-#include <taglib/vorbisfile.h>
-#include <taglib/xiphcomment.h>
 
 #include <unistd.h>
 
@@ -33,53 +29,7 @@ String from_utf8(const char *text) {
     return String(text, String::UTF8);
 }
 
-// Vorbis comment names, upper case as TagLib keys them (FMPS_Rating is FMPS_RATING).
-const char *const xiph_rating_keys[RATING_CONVENTION_COUNT] = {nullptr, "FMPS_RATING", "RATING",
-                                                               nullptr};
 const char kMp4RateItem[] = "rate";
-
-void read_xiph(const TagLib::Ogg::XiphComment *comment, format_texts *texts) {
-    if (comment == nullptr)
-        return;
-    texts->hasTag = true;
-    const TagLib::Ogg::FieldListMap &fields = comment->fieldListMap();
-    auto first = [&](const char *key) {
-        auto found = fields.find(key);
-        return found == fields.end() || found->second.isEmpty() ? std::string()
-                                                                : to_utf8(found->second.front());
-    };
-    texts->title = first("TITLE");
-    texts->artist = first("ARTIST");
-    texts->album = first("ALBUM");
-    auto genres = fields.find("GENRE");
-    if (genres != fields.end()) {
-        for (const String &genre : genres->second)
-            texts->genres.push_back(to_utf8(genre));
-    }
-    for (int i = 0; i < RATING_CONVENTION_COUNT; i++) {
-        if (xiph_rating_keys[i] != nullptr)
-            texts->ratings[i] = first(xiph_rating_keys[i]);
-    }
-}
-
-void edit_xiph(TagLib::Ogg::XiphComment *comment, const format_edit &edit) {
-    auto set = [&](const char *key, const char *text) {
-        if (text == nullptr)
-            return;
-        if (*text == '\0')
-            comment->removeFields(key);
-        else
-            comment->addField(key, from_utf8(text), true);
-    };
-    set("TITLE", edit.title);
-    set("ARTIST", edit.artist);
-    set("ALBUM", edit.album);
-    set("GENRE", edit.genre);
-    for (int i = 0; i < RATING_CONVENTION_COUNT; i++) {
-        if (xiph_rating_keys[i] != nullptr)
-            set(xiph_rating_keys[i], edit.ratings[i]);
-    }
-}
 
 void read_mp4(TagLib::MP4::Tag *tag, format_texts *texts) {
     if (tag == nullptr)
@@ -114,59 +64,34 @@ void edit_mp4(TagLib::MP4::Tag *tag, const format_edit &edit) {
         tag->setItem(kMp4RateItem, TagLib::StringList(from_utf8(rate)));
 }
 
-// Runs `use` on the file open on `fd` as `format`; `use` returns false to fail.
+// Runs `use` on the MP4 file open on `fd` (which it closes); `use` returns false to fail.
 template <typename Use>
-bool with_file(int fd, tag_format format, bool readOnly, Use use) {
+bool with_mp4_file(int fd, tag_format format, bool readOnly, Use use) {
+    if (format != TAG_FORMAT_MP4) {
+        close(fd);
+        return false;
+    }
     TagLib::FileStream stream(fd, readOnly);
     if (!stream.isOpen()) {
         close(fd);
         return false;
     }
-    switch (format) {
-        case TAG_FORMAT_FLAC: {
-            TagLib::FLAC::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-            return file.isValid() && use(file, file.xiphComment(!readOnly), nullptr);
-        }
-        case TAG_FORMAT_VORBIS: {
-            TagLib::Ogg::Vorbis::File file(&stream, false);
-            return file.isValid() && use(file, file.tag(), nullptr);
-        }
-        case TAG_FORMAT_OPUS: {
-            TagLib::Ogg::Opus::File file(&stream, false);
-            return file.isValid() && use(file, file.tag(), nullptr);
-        }
-        case TAG_FORMAT_MP4: {
-            TagLib::MP4::File file(&stream, false);
-            return file.isValid() && use(file, nullptr, file.tag());
-        }
-        case TAG_FORMAT_ID3V2:
-            // Our own code reads and writes an MP3's ratings (tags/id3v2/id3v2_rating.h).
-            return false;
-    }
-    return false;
+    TagLib::MP4::File file(&stream, false);
+    return file.isValid() && file.tag() != nullptr && use(file, file.tag());
 }
 
 bool read_tag(int fd, tag_format format, format_texts *texts) {
-    return with_file(fd, format, true,
-                     [&](TagLib::File &, TagLib::Ogg::XiphComment *xiph, TagLib::MP4::Tag *mp4) {
-                         read_xiph(xiph, texts);
-                         read_mp4(mp4, texts);
-                         return true;
-                     });
+    return with_mp4_file(fd, format, true, [&](TagLib::MP4::File &, TagLib::MP4::Tag *tag) {
+        read_mp4(tag, texts);
+        return true;
+    });
 }
 
 bool write_tag(int fd, tag_format format, const format_edit &edit) {
-    return with_file(
-        fd, format, false,
-        [&](TagLib::File &file, TagLib::Ogg::XiphComment *xiph, TagLib::MP4::Tag *mp4) {
-            if (xiph != nullptr)
-                edit_xiph(xiph, edit);
-            else if (mp4 != nullptr)
-                edit_mp4(mp4, edit);
-            else
-                return false;
-            return file.save();
-        });
+    return with_mp4_file(fd, format, false, [&](TagLib::MP4::File &file, TagLib::MP4::Tag *tag) {
+        edit_mp4(tag, edit);
+        return file.save();
+    });
 }
 
 const formats_codec codec = {FORMATS_CODEC_ABI, read_tag, write_tag};
