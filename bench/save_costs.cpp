@@ -28,6 +28,9 @@
 
 #include <File.h>
 
+#include "tags/copy_writer.h"
+#include "tags/flac/flac_metadata.h"
+#include "tags/flac/flac_writer.h"
 #include "tags/format_tags.h"
 
 namespace {
@@ -191,6 +194,44 @@ double big_save_seconds(const std::string &folder, const std::string &big, int r
     }
     *copySeconds = median(copies);
     return median(saves);
+}
+
+// What the check costs within a FLAC save beside: the save of `title` into a copy of `big`
+// (the whole save, check included), then the check alone, run again on a copy built as the
+// writer builds it (the saved file's new metadata written, the original's audio copied).
+// Both in seconds.
+void check_share(const std::string &folder, const std::string &big, const std::string &title,
+                 double *saveSeconds, double *checkSeconds) {
+    const std::string path = folder + "/checked.flac", scratch = folder + "/scratch.flac";
+    run("cp --reflink=never " + quoted(big) + " " + quoted(path) + " && sync");
+    set_type(path, "audio/flac");
+    *saveSeconds = seconds_of([&] { our_save(path, TAG_FORMAT_FLAC, title); });
+
+    const int original = open(big.c_str(), O_RDONLY | O_CLOEXEC);
+    const int saved = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int copy = open(scratch.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    flac_metadata before, after;
+    if (original < 0 || saved < 0 || copy < 0 || read_flac_metadata(original, &before) != B_OK ||
+        read_flac_metadata(saved, &after) != B_OK)
+        fail("reading the saved FLAC back");
+    std::string head(static_cast<size_t>(after.audio), '\0');
+    if (pread(saved, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()))
+        fail("reading the saved FLAC's metadata");
+    copy_writer writer(original, copy);
+    if (writer.Write(head) != B_OK ||
+        writer.Copy(before.audio, before.fileSize - before.audio) != B_OK || fsync(copy) != 0)
+        fail("building the scratch copy");
+    format_edit edit;
+    edit.title = title.c_str();
+    status_t checked = B_ERROR;
+    *checkSeconds = seconds_of([&] { checked = check_flac_copy(original, copy, writer, edit); });
+    if (checked != B_OK)
+        fail("the check refused a sound copy");
+    close(original);
+    close(saved);
+    close(copy);
+    unlink(scratch.c_str());
+    unlink(path.c_str());
 }
 
 // A loop-mounted file system of `type` under `work`, or "" when it cannot be had here (not
