@@ -15,11 +15,6 @@ constexpr off_t kCompareChunk = 256 * 1024;
 
 }  // namespace
 
-bool read_exactly_at(int fd, off_t offset, size_t length, std::string *bytes) {
-    bytes->resize(length);
-    return brindle::read_all_at(fd, &(*bytes)[0], length, offset) == static_cast<ssize_t>(length);
-}
-
 bool copy_holds(int sourceFd, int copyFd, const copy_writer &writer, off_t from, off_t length,
                 off_t at) {
     if (writer.CopiedVerbatim(from, length, at))

@@ -10,10 +10,9 @@
 
 #include <SupportDefs.h>
 
-class copy_writer;
+#include "tags/file_reads.h"
 
-// Reads `length` bytes at `offset` into `bytes`; false when fewer are there.
-bool read_exactly_at(int fd, off_t offset, size_t length, std::string *bytes);
+class copy_writer;
 
 // True when the copy's [at, at + length) holds the original's [from, from + length).
 bool copy_holds(int sourceFd, int copyFd, const copy_writer &writer, off_t from, off_t length,

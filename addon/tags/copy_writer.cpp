@@ -61,8 +61,18 @@ status_t copy_writer::Copy(off_t from, off_t length) {
     off_t done = 0;
     bool kernelCopy = true;
     std::vector<char> buffer;
+    // A file system that shares blocks (btrfs, XFS) shares only whole blocks at the same place
+    // within a block on both sides. When the run sits alike in both files, the bytes up to the
+    // next block boundary go first, so the rest starts aligned and can be shared, not copied.
+    const off_t block = BlockSize();
+    off_t unaligned = 0;
+    if (block > 0 && length > 2 * block && from % block == fLength % block)
+        unaligned = (block - from % block) % block;
     while (done < length) {
-        const size_t want = static_cast<size_t>(std::min<off_t>(length - done, 1 << 30));
+        off_t step = std::min<off_t>(length - done, 1 << 30);
+        if (done < unaligned)
+            step = unaligned - done;
+        const size_t want = static_cast<size_t>(step);
         loff_t in = from + done;
         ssize_t count = -1;
         if (kernelCopy) {
@@ -99,6 +109,11 @@ status_t copy_writer::Copy(off_t from, off_t length) {
         fLength += length;
     }
     return B_OK;
+}
+
+off_t copy_writer::BlockSize() const {
+    struct stat made;
+    return fstat(fCopy, &made) == 0 ? static_cast<off_t>(made.st_blksize) : 0;
 }
 
 status_t copy_writer::VerifyWritten(status_t writtenFailure) const {

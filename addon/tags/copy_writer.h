@@ -48,6 +48,10 @@ public:
     // when the original ends sooner (someone cut it meanwhile); or the host's error.
     status_t Copy(off_t from, off_t length);
 
+    // The copy's file system's block size (st_blksize): a writer that moves the original's
+    // bytes by a multiple of it lets a file system that shares blocks share them. 0 when unknown.
+    off_t BlockSize() const;
+
     // The copy's length so far.
     off_t Length() const { return fLength; }
     const std::vector<copy_piece> &Pieces() const { return fPieces; }

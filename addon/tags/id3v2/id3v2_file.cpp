@@ -5,24 +5,13 @@
 
 #include <Errors.h>
 
+#include "tags/file_reads.h"
 #include "tags/safe_rewrite.h"
 
 namespace {
 
 // A tag that must grow gets this much room for later edits in place, as other writers leave.
 constexpr size_t GROW_PADDING = 1024;
-
-bool read_at(BFile &file, off_t offset, char *buffer, size_t length) {
-    size_t done = 0;
-    while (done < length) {
-        ssize_t count =
-            file.ReadAt(offset + static_cast<off_t>(done), buffer + done, length - done);
-        if (count <= 0)
-            return false;
-        done += static_cast<size_t>(count);
-    }
-    return true;
-}
 
 // A tag's bytes read from the file a window at a time, so that a walk over its frames skips
 // large ones (cover pictures) instead of reading them. A pointer it gives stays valid until
@@ -37,7 +26,7 @@ public:
         if (offset < fStart || offset + length > fStart + fBytes.size()) {
             size_t want = std::min(std::max(length, kWindow), fSize - offset);
             fBytes.resize(want);
-            if (!read_at(fFile, static_cast<off_t>(offset), &fBytes[0], want)) {
+            if (!read_exactly_at(fFile, static_cast<off_t>(offset), &fBytes[0], want)) {
                 fBytes.clear();
                 return nullptr;
             }
@@ -85,7 +74,7 @@ bool read_id3v2_tag(BFile &file, const id3v2_header &header, std::string *tag) {
     if (file.GetSize(&size) != B_OK || size < static_cast<off_t>(total))
         return false;
     tag->resize(total);
-    return read_at(file, 0, &(*tag)[0], total);
+    return read_exactly_at(file, 0, &(*tag)[0], total);
 }
 
 bool id3v2_frames_in(const id3v2_header &header, const std::string &tag,

@@ -8,6 +8,7 @@
 
 #include <Errors.h>
 
+#include "tags/file_reads.h"
 #include "tags/flac/flac_metadata.h"
 #include "tags/ogg/ogg_link.h"
 
@@ -20,18 +21,6 @@ constexpr size_t kNameBytes = 16;
 
 uint32_t le32(const unsigned char *bytes) {
     return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
-bool read_exactly(BFile &file, off_t offset, void *buffer, size_t length) {
-    size_t done = 0;
-    while (done < length) {
-        ssize_t count = file.ReadAt(offset + static_cast<off_t>(done),
-                                    static_cast<char *>(buffer) + done, length - done);
-        if (count <= 0)
-            return false;
-        done += static_cast<size_t>(count);
-    }
-    return true;
 }
 
 // The bytes of one packet, or of one FLAC block, read in order; Skip passes over bytes
@@ -50,7 +39,7 @@ public:
         : fFile(file), fOffset(start), fLeft(length) {}
 
     bool Read(void *buffer, size_t length) override {
-        if (length > fLeft || !read_exactly(fFile, fOffset, buffer, length))
+        if (length > fLeft || !read_exactly_at(fFile, fOffset, buffer, length))
             return false;
         return Skip(length);
     }
@@ -83,7 +72,8 @@ public:
                 return false;
             char head[8];
             if (fSegments.size() > 0 && idLength <= sizeof(head) &&
-                read_exactly(fFile, fDataOffset, head, idLength) && memcmp(head, id, idLength) == 0)
+                read_exactly_at(fFile, fDataOffset, head, idLength) &&
+                memcmp(head, id, idLength) == 0)
                 break;
         }
         fSerial = fPageSerial;
@@ -153,7 +143,7 @@ private:
                 return false;
             const size_t step = length < fLeft ? length : fLeft;
             if (bytes != nullptr) {
-                if (!read_exactly(fFile, fDataOffset, bytes, step))
+                if (!read_exactly_at(fFile, fDataOffset, bytes, step))
                     return false;
                 bytes += step;
             }
