@@ -2,16 +2,13 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cerrno>
-
 #include <Errors.h>
-#include <SystemIo.h>
 #include <UniqueFd.h>
 
 #include "tags/copy_compare.h"
 #include "tags/copy_writer.h"
 #include "tags/flac/flac_metadata.h"
+#include "tags/in_place_write.h"
 #include "tags/ogg/comment_edit.h"
 #include "tags/safe_rewrite.h"
 #include "tags/save_check.h"
@@ -78,37 +75,14 @@ std::string region_bytes(const std::string &body, off_t padding, bool last) {
 }
 
 // Writes the region in place: only the bytes that differ from what is there (a title's change
-// leaves the fields before it and the padding's zeros alone), in one write, then read back.
-status_t write_in_place(BFile &file, const flac_region &region, const std::string &body) {
+// leaves the fields before it and the padding's zeros alone).
+status_t write_region_in_place(int fd, const flac_region &region, const std::string &body) {
     const off_t need = static_cast<off_t>(FLAC_BLOCK_HEADER + body.size());
-    std::string old(static_cast<size_t>(region.Room()), '\0');
-    if (file.ReadAt(region.start, &old[0], old.size()) != static_cast<ssize_t>(old.size()))
+    std::string old;
+    if (!read_exactly_at(fd, region.start, static_cast<size_t>(region.Room()), &old))
         return B_IO_ERROR;
-    const std::string wanted = region_bytes(body, region.Room() - need, region.last);
-    size_t first = 0;
-    while (first < wanted.size() && wanted[first] == old[first])
-        first++;
-    if (first == wanted.size())
-        return B_OK;
-    size_t end = wanted.size();
-    while (end > first && wanted[end - 1] == old[end - 1])
-        end--;
-    const size_t length = end - first;
-    const off_t at = region.start + static_cast<off_t>(first);
-    ssize_t written = file.WriteAt(at, wanted.data() + first, length);
-    status_t status = B_OK;
-    std::string back(length, '\0');
-    if (written != static_cast<ssize_t>(length))
-        status = written < 0 ? static_cast<status_t>(written) : B_DEVICE_FULL;
-    else if (file.ReadAt(at, &back[0], length) != static_cast<ssize_t>(length))
-        status = CHECK_UNREADABLE;
-    else if (back != wanted.substr(first, length))
-        status = CHECK_FIELD_WRONG;
-    // A write that failed part way (a copy-on-write file system out of space) or read back
-    // wrong: the old bytes go back, as far as the disk takes them.
-    if (status != B_OK && written != 0)
-        file.WriteAt(at, old.data() + first, length);
-    return status;
+    return write_in_place(fd, region.start, old,
+                          region_bytes(body, region.Room() - need, region.last));
 }
 
 off_t block_size(int fd) {
@@ -180,7 +154,7 @@ status_t write_flac_comment(BFile &file, const format_edit &edit, bool *replaced
     // never when the region is empty (a new block after a STREAMINFO with no PADDING after it).
     if (region.Room() > 0 &&
         (need == region.Room() || need + static_cast<off_t>(FLAC_BLOCK_HEADER) <= region.Room()))
-        return write_in_place(file, region, body);
+        return write_region_in_place(fd.Get(), region, body);
 
     const off_t blockSize = block_size(fd.Get());
     status = rewrite_file_checked(

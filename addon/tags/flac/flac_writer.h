@@ -3,7 +3,8 @@
 // an ID3v2 tag in front and every audio byte keep their bytes.
 //
 // A change in size is taken from the PADDING block that follows the comment block, so that
-// nothing after them moves: then only the changed bytes are written, in place, and read back.
+// nothing after them moves: then only the changed bytes are written, in place, flushed and read
+// back (tags/in_place_write.h).
 // Otherwise the file is replaced by a checked copy (tags/safe_rewrite.h) whose metadata grows
 // by whole blocks of the file system, the rest as PADDING, so the audio keeps its alignment.
 //

@@ -140,7 +140,7 @@ std::string ogg_header_pages(const std::vector<std::string> &packets, uint32_t s
     return pages;
 }
 
-status_t read_ogg_link(int fd, tag_format format, ogg_link *link) {
+status_t read_ogg_link(int fd, tag_format format, ogg_link *link, bool headersOnly) {
     struct stat info;
     if (fstat(fd, &info) != 0)
         return status_from_errno(errno);
@@ -184,8 +184,11 @@ status_t read_ogg_link(int fd, tag_format format, ogg_link *link) {
                                     (next.flags & OGG_FIRST) != 0;
                 return beside ? TAG_MULTIPLEXED_OGG : B_BAD_DATA;
             }
-            if (result.headers.size() == wanted)
+            if (result.headers.size() == wanted) {
                 result.headerPages = result.pages.size();
+                if (headersOnly)
+                    break;
+            }
         }
         if ((page.flags & OGG_LAST) != 0)
             break;

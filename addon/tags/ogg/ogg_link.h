@@ -50,8 +50,9 @@ std::string ogg_comment_magic(tag_format format);
 // Reads the first link of the Ogg file open on `fd` as `format`. B_OK; TAG_MULTIPLEXED_OGG when
 // another logical stream runs beside the first one; B_BAD_DATA when it is no such stream, its
 // header packets are damaged or share a page with audio; or the host's error. The link ends
-// at its last page (end of stream), at the end of the file or where no page follows.
-status_t read_ogg_link(int fd, tag_format format, ogg_link *link);
+// at its last page (end of stream), at the end of the file or where no page follows; with
+// `headersOnly`, the walk ends after the header pages, and so do `pages` and `end`.
+status_t read_ogg_link(int fd, tag_format format, ogg_link *link, bool headersOnly = false);
 
 // A page's header and body read whole, or false.
 bool read_ogg_page_bytes(int fd, const ogg_page &page, std::string *bytes);

@@ -5,6 +5,7 @@
 
 #include "tags/copy_compare.h"
 #include "tags/copy_writer.h"
+#include "tags/in_place_write.h"
 #include "tags/ogg/comment_edit.h"
 #include "tags/ogg/ogg_link.h"
 #include "tags/safe_rewrite.h"
@@ -60,6 +61,56 @@ bool page_kept(int sourceFd, int copyFd, const copy_writer &writer, const ogg_pa
     return before == after;
 }
 
+// The header packets and pages of `after` (read from `fd`) against `before` and `edit`: every
+// header packet but the comment keeps its bytes, the comment holds `edit` over the original's
+// and nothing else changed in it, and the header pages follow the first one in order, each
+// with a right CRC. B_OK or a check failure of tags/save_check.h.
+status_t check_header_pages(const ogg_link &before, const ogg_link &after, int fd,
+                            tag_format format, const format_edit &edit) {
+    if (before.headers.size() != after.headers.size())
+        return CHECK_OTHER_DATA_CHANGED;
+    for (size_t i = 2; i < before.headers.size(); i++) {
+        if (before.headers[i] != after.headers[i])
+            return CHECK_OTHER_DATA_CHANGED;
+    }
+    vorbis_comment original, written;
+    if (!parse_comment_packet(before.headers[1], format, &original))
+        return CHECK_UNREADABLE;
+    if (!parse_comment_packet(after.headers[1], format, &written))
+        return CHECK_FIELD_WRONG;
+    status_t status = check_vorbis_comment(original, written, edit);
+    if (status != B_OK)
+        return status;
+    std::string page;
+    for (size_t i = 1; i < after.headerPages; i++) {
+        if (after.pages[i].sequence != i || !read_ogg_page_bytes(fd, after.pages[i], &page))
+            return CHECK_OTHER_DATA_CHANGED;
+        std::string renumbered = page;
+        renumber_ogg_page(&renumbered, static_cast<uint32_t>(i));
+        if (renumbered != page)
+            return CHECK_OTHER_DATA_CHANGED;
+    }
+    return B_OK;
+}
+
+// Writes the header pages after the first over the old ones, which they match in length and
+// count, then reads them back and checks them as a copy's are checked.
+status_t write_header_pages_in_place(int fd, const ogg_link &link, const std::string &headerPages,
+                                     tag_format format, const format_edit &edit) {
+    const off_t start = link.pages[1].offset;
+    std::string old;
+    if (!read_exactly_at(fd, start, headerPages.size(), &old))
+        return B_IO_ERROR;
+    return write_in_place(fd, start, old, headerPages, [&] {
+        ogg_link after;
+        if (read_ogg_link(fd, format, &after, true) != B_OK)
+            return CHECK_UNREADABLE;
+        if (after.headerPages != link.headerPages || after.end != audio_start(link))
+            return CHECK_OTHER_DATA_CHANGED;
+        return check_header_pages(link, after, fd, format, edit);
+    });
+}
+
 }  // namespace
 
 status_t write_ogg_comment(BFile &file, tag_format format, const format_edit &edit, bool *replaced,
@@ -83,6 +134,10 @@ status_t write_ogg_comment(BFile &file, tag_format format, const format_edit &ed
     size_t count = 0;
     const std::string headerPages = ogg_header_pages(packets, link.pages[0].serial, 1, &count);
     const int64_t shift = static_cast<int64_t>(count) - static_cast<int64_t>(link.headerPages - 1);
+    // Pages as many and as long as before: nothing after them moves.
+    if (shift == 0 &&
+        static_cast<off_t>(headerPages.size()) == audio_start(link) - link.pages[1].offset)
+        return write_header_pages_in_place(fd.Get(), link, headerPages, format, edit);
 
     status = rewrite_file_checked(
         file,
@@ -107,31 +162,11 @@ status_t check_ogg_copy(int sourceFd, int copyFd, const copy_writer &writer, tag
         read_ogg_link(copyFd, format, &after) != B_OK)
         return CHECK_UNREADABLE;
 
-    // The first page, and the header packets after the comment (Vorbis's setup).
-    if (!page_kept(sourceFd, copyFd, writer, before.pages[0], after.pages[0], 0) ||
-        before.headers.size() != after.headers.size())
+    // The first page as it was; then the other header pages.
+    if (!page_kept(sourceFd, copyFd, writer, before.pages[0], after.pages[0], 0))
         return CHECK_OTHER_DATA_CHANGED;
-    for (size_t i = 2; i < before.headers.size(); i++) {
-        if (before.headers[i] != after.headers[i])
-            return CHECK_OTHER_DATA_CHANGED;
-    }
-    vorbis_comment original, written;
-    if (!parse_comment_packet(before.headers[1], format, &original))
-        return CHECK_UNREADABLE;
-    if (!parse_comment_packet(after.headers[1], format, &written))
-        return CHECK_FIELD_WRONG;
-    if ((status = check_vorbis_comment(original, written, edit)) != B_OK)
+    if ((status = check_header_pages(before, after, copyFd, format, edit)) != B_OK)
         return status;
-    // The header pages follow the first one in order, each with a right CRC.
-    std::string page;
-    for (size_t i = 1; i < after.headerPages; i++) {
-        if (after.pages[i].sequence != i || !read_ogg_page_bytes(copyFd, after.pages[i], &page))
-            return CHECK_OTHER_DATA_CHANGED;
-        std::string renumbered = page;
-        renumber_ogg_page(&renumbered, static_cast<uint32_t>(i));
-        if (renumbered != page)
-            return CHECK_OTHER_DATA_CHANGED;
-    }
 
     // The audio pages of the first link, then whatever follows it.
     const size_t audioPages = before.pages.size() - before.headerPages;

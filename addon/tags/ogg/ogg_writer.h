@@ -3,8 +3,10 @@
 // them keep their packets and granule positions, with their sequence numbers and CRCs made
 // right (when the header pages are as many as before, they go verbatim). In a chained file
 // only the first link is edited; a multiplexed file (another logical stream beside the audio,
-// as Skeleton or video) is not written. Every edit goes to a checked copy that replaces the
-// file (tags/safe_rewrite.h).
+// as Skeleton or video) is not written. When the header pages come out as many and as long as
+// before, so nothing after them moves, only the bytes that change are written, in place, and
+// the pages are read back and checked (tags/in_place_write.h); any other edit goes to a
+// checked copy that replaces the file (tags/safe_rewrite.h).
 //
 // REQUIRES: the caller holds the file's save lock (tags/file_lock.h).
 #ifndef BRINDLE_TAGS_OGG_WRITER_H

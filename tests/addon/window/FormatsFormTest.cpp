@@ -237,7 +237,7 @@ TEST(FormatsFormTags, TagLibIsLoadedOnlyForAFieldTheAttributesLeaveEmpty) {
 }
 
 // A file with other hard links is never replaced: its tag stays as it was, and the status
-// line says why.
+// line says why. (A title of the old one's length would be written in place.)
 TEST(FormatsFormTags, AHardLinkedFileKeepsItsTagAndTheStatusLineSaysSo) {
     TempDir dir;
     std::string path = dir / "song.opus";
@@ -245,14 +245,14 @@ TEST(FormatsFormTags, AHardLinkedFileKeepsItsTagAndTheStatusLineSaysSo) {
     mutagen_tag_other(path, {{"title", "Old"}});
     ASSERT_EQ(0, link(path.c_str(), (dir / "linked.opus").c_str()));
 
-    RunResult result = run_player(dir, "enable\nset title New\nsave\n", {path});
+    RunResult result = run_player(dir, "enable\nset title A New Title\nsave\n", {path});
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("song.opus \u2014 saved, but not in its tag: the file has other "
                               "hard links"),
               std::string::npos)
         << result.err;
     EXPECT_EQ(mutagen_read_other(path)["title"], "Old");
-    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Title"], stored_string("New"));
+    EXPECT_EQ(getfattr_all(path)["user.haiku.Audio:Title"], stored_string("A New Title"));
 }
 
 // TagLib cannot write an ID3v2.2 tag without dropping frames: a chosen rating stays out of
