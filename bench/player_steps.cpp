@@ -613,11 +613,14 @@ int main(int argc, char **argv) {
         const double ratio = !bigFile && scenarios.count(beside)
                                  ? figures.playerMicros / scenarios[beside].playerMicros
                                  : 0;
+        // A FLAC edit that fits the padding is written in place, as an ID3v2 one is.
+        const double goal = name == "flac-edit" ? 1.25 : 1.5;
         rows.push_back({name + " step (" + (edit ? "set title + next" : "next") + ")",
                         ratio > 0 ? format("%.1f us: %.2fx the %s step", figures.playerMicros,
                                            ratio, beside.c_str())
                                   : format("%.1f us", figures.playerMicros),
-                        ratio > 0 ? "<= 1.50x" : "(for reference)", ratio > 0 ? ratio / 1.5 : -1});
+                        ratio > 0 ? format("<= %.2fx", goal) : "(for reference)",
+                        ratio > 0 ? ratio / goal : -1});
     }
     for (const Series &series : mixedSeries) {
         const StepFigures figures = series.Figures();
