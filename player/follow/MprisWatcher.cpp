@@ -508,17 +508,11 @@ void MprisWatcher::_FetchPlayer() {
         return;
     // Its track list is asked for only when it says it has one: a player may leave a Get
     // of Tracks unanswered.
-    fPlayer->callMethodAsync("Get")
-        .onInterface(kPropertiesInterface)
-        .withTimeout(kCallTimeout)
-        .withArguments(std::string(kRootInterface), std::string("HasTrackList"))
-        .uponReplyInvoke([this, generation](const sdbus::Error *error, sdbus::Variant value) {
-            if (generation != fGeneration)
-                return;
-            fState.hasTrackList =
-                error == nullptr && value.containsValueOfType<bool>() && value.get<bool>();
-            _Fetched();
-        });
+    _Get(kRootInterface, "HasTrackList", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        fState.hasTrackList =
+            error == nullptr && value.containsValueOfType<bool>() && value.get<bool>();
+        _Fetched();
+    });
 }
 
 void MprisWatcher::_Fetched() {
@@ -540,78 +534,79 @@ void MprisWatcher::_FetchTracks() {
         fState.tracks = std::make_shared<const std::vector<MprisTrack>>(std::move(tracks));
         _Announce(kTracks);
     };
+    _Get(kTrackListInterface, "Tracks",
+         [this, generation, asked, finish](const sdbus::Error *error, sdbus::Variant &value) {
+             if (asked != fTracksAsked)
+                 return;
+             if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
+                 fListener->Report(short_name(fState.busName) + " does not tell its tracks" +
+                                   (error != nullptr ? ": " + error->getMessage() : ""));
+                 return;
+             }
+             const auto ids = value.get<std::vector<sdbus::ObjectPath>>();
+             if (ids.empty()) {
+                 finish({});
+                 return;
+             }
+             fLater.Post([this, generation, asked, ids, finish] {
+                 if (generation != fGeneration || asked != fTracksAsked || fPlayer == nullptr)
+                     return;
+                 fPlayer->callMethodAsync("GetTracksMetadata")
+                     .onInterface(kTrackListInterface)
+                     .withTimeout(kCallTimeout)
+                     .withArguments(ids)
+                     .uponReplyInvoke([this, generation, asked, ids, finish](
+                                          const sdbus::Error *error,
+                                          std::vector<Properties> metadata) {
+                         if (generation != fGeneration || asked != fTracksAsked)
+                             return;
+                         // Matched by id: the answer's order is the player's choice.
+                         std::map<std::string, MprisTrack> byId;
+                         if (error == nullptr) {
+                             try {
+                                 for (const Properties &entry : metadata) {
+                                     MprisTrack track = read_track(entry);
+                                     byId[track.id] = track;
+                                 }
+                             } catch (const sdbus::Error &) {
+                             }
+                         }
+                         std::vector<MprisTrack> tracks;
+                         for (const sdbus::ObjectPath &id : ids) {
+                             auto found = byId.find(id);
+                             tracks.push_back(found != byId.end() ? found->second
+                                                                  : MprisTrack{id, std::string()});
+                         }
+                         finish(std::move(tracks));
+                     });
+             });
+         });
+}
+
+void MprisWatcher::_Get(const char *interface, const char *name, const GetDone &done) {
+    const uint64_t generation = fGeneration;
     fPlayer->callMethodAsync("Get")
         .onInterface(kPropertiesInterface)
         .withTimeout(kCallTimeout)
-        .withArguments(std::string(kTrackListInterface), std::string("Tracks"))
-        .uponReplyInvoke([this, generation, asked, finish](const sdbus::Error *error,
-                                                           sdbus::Variant value) {
-            if (generation != fGeneration || asked != fTracksAsked)
-                return;
-            if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
-                fListener->Report(short_name(fState.busName) + " does not tell its tracks" +
-                                  (error != nullptr ? ": " + error->getMessage() : ""));
-                return;
-            }
-            const auto ids = value.get<std::vector<sdbus::ObjectPath>>();
-            if (ids.empty()) {
-                finish({});
-                return;
-            }
-            fLater.Post([this, generation, asked, ids, finish] {
-                if (generation != fGeneration || asked != fTracksAsked || fPlayer == nullptr)
-                    return;
-                fPlayer->callMethodAsync("GetTracksMetadata")
-                    .onInterface(kTrackListInterface)
-                    .withTimeout(kCallTimeout)
-                    .withArguments(ids)
-                    .uponReplyInvoke([this, generation, asked, ids, finish](
-                                         const sdbus::Error *error,
-                                         std::vector<Properties> metadata) {
-                        if (generation != fGeneration || asked != fTracksAsked)
-                            return;
-                        // Matched by id: the answer's order is the player's choice.
-                        std::map<std::string, MprisTrack> byId;
-                        if (error == nullptr) {
-                            try {
-                                for (const Properties &entry : metadata) {
-                                    MprisTrack track = read_track(entry);
-                                    byId[track.id] = track;
-                                }
-                            } catch (const sdbus::Error &) {
-                            }
-                        }
-                        std::vector<MprisTrack> tracks;
-                        for (const sdbus::ObjectPath &id : ids) {
-                            auto found = byId.find(id);
-                            tracks.push_back(found != byId.end() ? found->second
-                                                                 : MprisTrack{id, std::string()});
-                        }
-                        finish(std::move(tracks));
-                    });
-            });
+        .withArguments(std::string(interface), std::string(name))
+        .uponReplyInvoke([this, generation, done](const sdbus::Error *error, sdbus::Variant value) {
+            if (generation == fGeneration)
+                done(error, value);
         });
 }
 
 void MprisWatcher::_AskVolume() {
     if (fPlayer == nullptr)
         return;
-    const uint64_t generation = fGeneration;
-    fPlayer->callMethodAsync("Get")
-        .onInterface(kPropertiesInterface)
-        .withTimeout(kCallTimeout)
-        .withArguments(std::string(kPlayerInterface), std::string("Volume"))
-        .uponReplyInvoke([this, generation](const sdbus::Error *error, sdbus::Variant value) {
-            if (generation != fGeneration)
-                return;
-            double volume = 0;
-            bool ok = error == nullptr && value.containsValueOfType<double>();
-            if (ok) {
-                volume = value.get<double>();
-                ok = std::isfinite(volume) && volume >= 0;
-            }
-            fVolume.Answered(ok, volume);
-        });
+    _Get(kPlayerInterface, "Volume", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        double volume = 0;
+        bool ok = error == nullptr && value.containsValueOfType<double>();
+        if (ok) {
+            volume = value.get<double>();
+            ok = std::isfinite(volume) && volume >= 0;
+        }
+        fVolume.Answered(ok, volume);
+    });
 }
 
 void MprisWatcher::_SendVolume(double volume) {

@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -30,6 +31,7 @@
 #include "PersonVolume.h"
 
 namespace sdbus {
+class Error;
 class IConnection;
 class IProxy;
 class Signal;
@@ -103,6 +105,10 @@ private:
     void _FetchPlayer();
     void _Fetched();
     void _FetchTracks();
+    // Reads one property of the followed player; `done` runs with the answer unless
+    // another player is followed by then.
+    typedef std::function<void(const sdbus::Error *, sdbus::Variant &)> GetDone;
+    void _Get(const char *interface, const char *name, const GetDone &done);
     void _AskVolume();
     void _SendVolume(double volume);
     // Says once per player that it sent a volume that was refused; returns `changes`
