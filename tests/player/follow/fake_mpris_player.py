@@ -158,8 +158,8 @@ class Player(dbus.service.Object):
         self.PropertiesChanged(PLAYER, {"PlaybackStatus": status}, [])
 
     def flood(self):
-        # Volume changes, as fast as the bus takes them.
-        for _ in range(50):
+        # Volume changes, as fast as the bus takes them (or --flood-pace a second).
+        for _ in range(self.args.flood_pace // 100 if self.args.flood_pace else 50):
             self.sent += 1
             self.PropertiesChanged(PLAYER, {"Volume": dbus.Double(0.5 + (self.sent % 2) / 4)},
                                    [])
@@ -188,6 +188,8 @@ def main():
     parser.add_argument("--volume", default="1.0", help="may be nan, inf or below 0")
     parser.add_argument("--tracks", type=int, default=0, help="a TrackList of this many")
     parser.add_argument("--flood", action="store_true")
+    parser.add_argument("--flood-pace", type=int, default=0,
+                        help="Volume changes a second in the flood (0: as fast as it can)")
     parser.add_argument("--ignore-above", action="store_true",
                         help="ignore a volume set above 1.0 (it caps at 1.0 otherwise)")
     parser.add_argument("--reset-volume", type=float, help="its volume at a change of track")
@@ -204,7 +206,9 @@ def main():
     bus = dbus.SessionBus()
     player = Player(bus, args)
     name = dbus.service.BusName(ROOT + "." + args.name, bus)
-    if args.flood:
+    if args.flood and args.flood_pace:
+        GLib.timeout_add(10, player.flood)
+    elif args.flood:
         GLib.idle_add(player.flood)
     if args.flip:
         GLib.idle_add(player.flip)
