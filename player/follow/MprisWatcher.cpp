@@ -430,37 +430,41 @@ void MprisWatcher::_PropertiesChanged(const Properties &changed,
                                       const std::vector<std::string> &invalidated) {
     try {
         double volume = 0;
-        unsigned changes = _SayRefused(apply_player_properties(changed, &fState, &volume));
+        const unsigned changes = _SayRefused(apply_player_properties(changed, &fState, &volume));
         for (const std::string &name : invalidated) {
             if (name == "Metadata" || name == "Volume") {
                 _Soon(&fPlayerPosted, &MprisWatcher::_FetchPlayer);
                 break;
             }
         }
-        if (!fAnnounced) {
-            // Taken when it is announced.
-            if (changes & kVolumeSent) {
-                fVolumeKnown = true;
-                fVolumeRead = volume;
-            }
-            return;
-        }
-        // VLC announces additions to its list on a misspelt interface: a current track the
-        // list does not hold yet means the list is out of date.
-        if ((changes & kCurrent) && fState.hasTrackList && !fState.current.id.empty() &&
-            !holds_track(*fState.tracks, fState.current.id))
-            _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
-        // The track first: a volume that comes with it is the player's own move.
-        if (changes & kCurrent)
-            fVolume.TrackChanged();
-        if (changes & kVolumeSent)
-            fVolume.Reported(volume);
-        changes &= ~kVolumeSent;
-        if (changes != 0)
-            _Announce(changes);
+        _Changed(changes, volume);
     } catch (const sdbus::Error &) {
         // A signal not of the shape MPRIS gives it is no news.
     }
+}
+
+void MprisWatcher::_Changed(unsigned changes, double volume) {
+    if (!fAnnounced) {
+        // The volume is taken when the player is announced.
+        if (changes & kVolumeSent) {
+            fVolumeKnown = true;
+            fVolumeRead = volume;
+        }
+        return;
+    }
+    // VLC announces additions to its list on a misspelt interface: a current track the
+    // list does not hold yet means the list is out of date.
+    if ((changes & kCurrent) && fState.hasTrackList && !fState.current.id.empty() &&
+        !holds_track(*fState.tracks, fState.current.id))
+        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
+    // The track first: a volume that comes with it is the player's own move.
+    if (changes & kCurrent)
+        fVolume.TrackChanged();
+    if (changes & kVolumeSent)
+        fVolume.Reported(volume);
+    changes &= ~kVolumeSent;
+    if (changes != 0)
+        _Announce(changes);
 }
 
 void MprisWatcher::_FetchPlayer() {
@@ -488,21 +492,10 @@ void MprisWatcher::_FetchPlayer() {
                 } catch (const sdbus::Error &) {
                 }
             }
-            if (!fAnnounced) {
-                if (changes & kVolumeSent) {
-                    fVolumeKnown = true;
-                    fVolumeRead = volume;
-                }
+            const bool announcing = !fAnnounced;
+            _Changed(changes, volume);
+            if (announcing)
                 _Fetched();
-                return;
-            }
-            if (changes & kCurrent)
-                fVolume.TrackChanged();
-            if (changes & kVolumeSent)
-                fVolume.Reported(volume);
-            changes &= ~kVolumeSent;
-            if (changes != 0)
-                _Announce(changes);
         });
     if (!first)
         return;

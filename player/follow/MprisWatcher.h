@@ -102,6 +102,8 @@ private:
     void _Soon(bool *posted, void (MprisWatcher::*work)());
     void _PropertiesChanged(const std::map<std::string, sdbus::Variant> &changed,
                             const std::vector<std::string> &invalidated);
+    // What a signal or a read changed (MprisChange bits, and the Volume it sent).
+    void _Changed(unsigned changes, double volume);
     void _FetchPlayer();
     void _Fetched();
     void _FetchTracks();
