@@ -71,10 +71,6 @@ bool FollowedPlaylist::Show(const follow::MprisState &state, bool notify) {
     return !refused;
 }
 
-void FollowedPlaylist::MirrorVolume(float volume) {
-    fData->MirrorVolume(volume);
-}
-
 int32 FollowedPlaylist::AddItem(const char *path) {
     fprintf(stderr, "brindle-player: not added: playlist 0 follows %s; add %s there\n",
             fPlayerName.c_str(), path != nullptr ? path : "the file");

@@ -3,7 +3,7 @@
 // of it goes to that player: Step calls Next or Previous, SetCurrent calls GoTo. The
 // change shows when the player reports it, as for a change the person made there.
 //
-// Threads: Show, MirrorVolume, Detach and the overrides run on the player's thread; the
+// Threads: Show, Detach and the overrides run on the player's thread; the
 // contract's operations stay safe from any thread.
 #ifndef BRINDLE_PLAYER_FOLLOWED_PLAYLIST_H
 #define BRINDLE_PLAYER_FOLLOWED_PLAYLIST_H
@@ -26,8 +26,6 @@ public:
     // name holds a control character is refused (no item, no current item): false when
     // the current track was refused so.
     bool Show(const follow::MprisState &state, bool notify);
-    // The player's volume, set without telling `volumeSet`: it came from the player.
-    void MirrorVolume(float volume);
     // The client is going: requests are dropped from now on.
     void Detach() { fClient = nullptr; }
     // The followed player's name, as --follow takes it.

@@ -1,5 +1,6 @@
 #include "Follower.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -17,10 +18,9 @@
 namespace {
 
 const char *const kModuleName = "brindle-follow.so";
-// Volumes this close are the same: players keep theirs as a double, often in percent.
-constexpr double kSameVolume = 1e-6;
-// Volumes sent whose echo never comes (a player that refused one) are forgotten after this many.
-constexpr size_t kMaxVolumesSent = 16;
+// What the add-on sees as playlist 0's volume with no adjustment: the player's own volume
+// is the person's, and only Brindle's adjustment shows, as 0.25 a step from here.
+constexpr float kUnadjustedVolume = 1.0f;
 
 // Beside the platform library: build/lib, or lib/brindle when installed.
 std::string find_module(std::string *tried) {
@@ -64,10 +64,15 @@ Status Follower::Start(const std::string &name) {
     auto start = brindle::module_entry<follow::StartFunction>(module, follow::kStartSymbol);
     if (start == nullptr)
         return Status(B_MISSING_SYMBOL, path + " has no " + follow::kStartSymbol);
-    _SetWords(name.empty() ? "waiting for a player" : "waiting for " + name);
+    // As people type it: "org.mpris.MediaPlayer2.vlc" is "vlc".
+    const std::string prefix = follow::kMprisPrefix;
+    const std::string wanted = strncasecmp(name.c_str(), prefix.c_str(), prefix.size()) == 0
+                                   ? name.substr(prefix.size())
+                                   : name;
+    _SetWords(wanted.empty() ? "waiting for a player" : "waiting for " + wanted);
     // The module's own words when it cannot start (no session bus, ...).
     std::string error;
-    fClient.reset(start(name.c_str(), this, &error));
+    fClient.reset(start(wanted.c_str(), this, &error));
     if (fClient == nullptr)
         return Status(B_ERROR, error.empty() ? "the bus client did not start" : error);
     return Status();
@@ -143,9 +148,6 @@ void Follower::_Apply(const follow::MprisState &state, unsigned changes) {
     }
     if (fFollowed == nullptr)
         return;
-    // The volume first: an add-on told of the new track reads it.
-    if (changes & follow::kVolume)
-        _VolumeFromPlayer(state.volume);
     if (changes & (follow::kCurrent | follow::kTracks))
         _Show(state, true);
 }
@@ -159,20 +161,15 @@ void Follower::_Show(const follow::MprisState &state, bool notify) {
 
 void Follower::_TookOver(const follow::MprisState &state) {
     // Another player started playing: the playlist stays and shows its track, so the
-    // add-on saves the form and moves on as for a change of track.
-    fVolumesSent.clear();
-    fPlayerVolume = state.hasVolume ? state.volume : -1;
+    // add-on saves the form and moves on as for a change of track. Its adjustment stays
+    // (the module applies it to the new one's own volume) until the add-on sets the next.
     fFollowedName = player_name(state.busName);
-    if (state.hasVolume)
-        fFollowed->MirrorVolume(static_cast<float>(state.volume));
     _Show(state, true);
 }
 
 void Follower::_Appeared(const follow::MprisState &state) {
     if (fPlaylist)
         _Left();
-    fVolumesSent.clear();
-    fPlayerVolume = state.hasVolume ? state.volume : -1;
     const uint64_t generation = ++fGeneration;
     FollowHost *host = &fHost;
     // SetVolume runs on its caller's thread (an add-on's window): the work goes through
@@ -185,8 +182,10 @@ void Follower::_Appeared(const follow::MprisState &state) {
     });
     fPlaylist = PlaylistPtr(fFollowed);
     fFollowedName = player_name(state.busName);
-    // Filled before it opens: the add-on attaches to it whole.
-    fFollowed->MirrorVolume(state.hasVolume ? static_cast<float>(state.volume) : 1.0f);
+    // Filled before it opens: the add-on attaches to it whole, at the volume every playlist
+    // starts with, which is no adjustment. One the last playlist asked for after it left
+    // is over too.
+    fClient->SetAdjustment(0);
     _Show(state, false);
     fHost.Controller()->OpenPlaylistAt(fPlaylist, 0);
 }
@@ -205,22 +204,7 @@ void Follower::_Left() {
     fFollowed = nullptr;
     fPlaylist = PlaylistPtr();
     fGeneration++;
-    fVolumesSent.clear();
     _SetWords(fFollowedName + " has quit");
-}
-
-void Follower::_VolumeFromPlayer(double volume) {
-    fPlayerVolume = volume;
-    for (size_t i = 0; i < fVolumesSent.size(); i++) {
-        if (std::fabs(fVolumesSent[i] - volume) < kSameVolume) {
-            fVolumesSent.erase(fVolumesSent.begin(), fVolumesSent.begin() + i + 1);
-            // The echo of one we sent: a later one is still on its way.
-            if (!fVolumesSent.empty())
-                return;
-            break;
-        }
-    }
-    fFollowed->MirrorVolume(static_cast<float>(volume));
 }
 
 void Follower::_VolumeFromPlaylist(float volume) {
@@ -233,11 +217,5 @@ void Follower::_VolumeFromPlaylist(float volume) {
             volume, fFollowedName.c_str());
         return;
     }
-    // Already the player's: it would send no echo.
-    if (fVolumesSent.empty() && std::fabs(volume - fPlayerVolume) < kSameVolume)
-        return;
-    fVolumesSent.push_back(volume);
-    if (fVolumesSent.size() > kMaxVolumesSent)
-        fVolumesSent.pop_front();
-    fClient->SetVolume(volume);
+    fClient->SetAdjustment(volume - kUnadjustedVolume);
 }

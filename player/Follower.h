@@ -5,8 +5,9 @@
 //   another one takes over   -> the same playlist shows its track (MSG_PLAYLIST_CURRENT)
 //   it leaves or quits       -> that playlist leaves the controller (MSG_PLAYLIST_LOST_CONTROLS)
 //   its track changes        -> the current item changes (MSG_PLAYLIST_CURRENT)
-//   its Volume changes       -> the playlist's volume, one to one
-//   the playlist's volume is set (an add-on, the volume command) -> its Volume
+//   the playlist's volume is set (an add-on, the volume command) -> Brindle's adjustment
+//     of its Volume: the playlist's volume less 1.0, on top of the person's own volume,
+//     which the module keeps apart (so the playlist reads 1.0 plus the adjustment)
 //
 // Threads. The module calls PlayerChanged and Report on its bus thread; they only post
 // the work to the player's task queue, where only the latest state waits to be applied,
@@ -15,7 +16,6 @@
 #define BRINDLE_PLAYER_FOLLOWER_H
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,9 +36,9 @@ public:
     Follower(const Follower &) = delete;
     Follower &operator=(const Follower &) = delete;
 
-    // Loads the module and starts following `name` (after the MPRIS prefix; "" for the one
-    // playing), or a failure saying why: the module cannot be loaded, or there is no
-    // session bus.
+    // Loads the module and starts following `name` (in any case, with or without the MPRIS
+    // prefix; "" for the one playing), or a failure saying why: the module cannot be loaded, or
+    // there is no session bus.
     Status Start(const std::string &name);
     // Stops the module's thread: nothing is posted after this returns. The followed
     // playlist stays where it is (the player is ending).
@@ -66,7 +66,6 @@ private:
     void _TookOver(const follow::MprisState &state);
     void _Show(const follow::MprisState &state, bool notify);
     void _Left();
-    void _VolumeFromPlayer(double volume);
     void _VolumeFromPlaylist(float volume);
     void _SetWords(const std::string &words) EXCLUDES(fWordsLock);
 
@@ -75,11 +74,7 @@ private:
     PlaylistPtr fPlaylist;                  // the followed player's playlist while it is there
     FollowedPlaylist *fFollowed = nullptr;  // the same, as what it is
     uint64_t fGeneration = 0;               // counts the playlists opened and closed
-    // Volumes sent to the player whose echo has not come back yet, oldest first: an echo
-    // of an earlier one must not undo a later one.
-    std::deque<double> fVolumesSent;
-    double fPlayerVolume = -1;  // the player's last reported volume
-    std::string fFollowedName;  // the followed player's name (after the MPRIS prefix)
+    std::string fFollowedName;              // the followed player's name (after the MPRIS prefix)
 
     // Changes from the bus thread not applied yet: at most a leave and an arrival, each
     // with the latest state after it merged in.

@@ -32,8 +32,6 @@ struct MprisState {
     // (one per change, and a player may send thousands a second) never copies the list.
     std::shared_ptr<const std::vector<MprisTrack>> tracks =
         std::make_shared<const std::vector<MprisTrack>>();
-    bool hasVolume = false;
-    double volume = 1.0;  // "Volume", one to one; players may go above 1.0, never below 0
 };
 
 // Which parts of the state a change touched.
@@ -44,7 +42,6 @@ enum MprisChange : unsigned {
     kLeft = 1u << 1,  // it left the bus or quit; the state is empty
     kCurrent = 1u << 2,
     kTracks = 1u << 3,
-    kVolume = 1u << 4,
 };
 
 class MprisListener {
@@ -65,12 +62,16 @@ public:
     virtual void Previous() = 0;
     // Makes the track with this id current (TrackList.GoTo).
     virtual void GoTo(const std::string &trackId) = 0;
-    virtual void SetVolume(double volume) = 0;
+    // Brindle's adjustment of the followed player's volume (the playlist's volume - 1.0):
+    // the player is sent the person's own volume plus this, within what it takes. The
+    // person's volume stays theirs: it is given back when following ends.
+    virtual void SetAdjustment(double adjustment) = 0;
 };
 
 // The module's entry point (C linkage, looked up by name): follows the MPRIS player
-// `name` ("mpv", "vlc"; a second copy of it, "mpv.instance1234", counts as it) on the
-// session bus, or with "" the one playing. Null with `error` set when there is no session bus.
+// `name` ("mpv", "vlc", in any case; a second copy of it, "mpv.instance1234", counts as
+// it) on the session bus, or with "" the one playing. Null with `error` set when there is no
+// session bus.
 typedef MprisClient *(*StartFunction)(const char *name, MprisListener *listener,
                                       std::string *error);
 constexpr const char *kStartSymbol = "brindle_follow_start";

@@ -2,6 +2,7 @@
 // and the status line that tells the user what the last load or save did.
 #include <cstdlib>
 
+#include <Entry.h>
 #include <Menu.h>
 #include <MenuItem.h>
 
@@ -154,12 +155,21 @@ void PluginWindow::Impl::setFileStatus(const char *what, const char *reason) {
         text += ": ";
         text += reason;
     }
-    setStatus(text);
+    if (statusView == nullptr)
+        return;
+    // Two files may share a name: hovering the line shows which one. Set before the text,
+    // so the new words never go out with another file's path.
+    BString path;
+    BEntry entry(&ref);
+    statusView->SetToolTip(entry.GetPath(&path) == B_OK ? path.String() : nullptr);
+    statusView->SetText(text.String());
 }
 
 void PluginWindow::Impl::setStatus(const BString &text) {
-    if (statusView != nullptr)
-        statusView->SetText(text.String());
+    if (statusView == nullptr)
+        return;
+    statusView->SetToolTip(nullptr);
+    statusView->SetText(text.String());
 }
 
 BString PluginWindow::Impl::statusText() const {

@@ -60,7 +60,8 @@ enum display_change_kind {
     B_MENU_ITEM_REMOVED,  // window, view, menu, item (identity only), index
     B_MENU_ITEM_MARKED,   // window, view, menu, item; read IsMarked()
     B_MENU_ITEM_CHANGED,  // window, view, menu, item (label or enabled changed)
-    B_WINDOW_DEFAULT_BUTTON_CHANGED  // window, view (the new default, or null), previous
+    B_WINDOW_DEFAULT_BUTTON_CHANGED,  // window, view (the new default, or null), previous
+    B_VIEW_TOOL_TIP_CHANGED           // window, view (read ToolTipText())
 };
 
 struct display_change {

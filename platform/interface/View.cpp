@@ -169,6 +169,16 @@ view_layout_info BView::LayoutInfo() const {
     return fLayoutInfo;
 }
 
+void BView::SetToolTip(const char *text) {
+    fLock.Lock();
+    SetAndNotify(fLock, fToolTip, BString(text != nullptr ? text : ""), B_VIEW_TOOL_TIP_CHANGED);
+}
+
+BString BView::ToolTipText() const {
+    brindle::MutexLock lock(fLock);
+    return fToolTip;
+}
+
 void BView::NotifyDisplay(display_change &change) const {
     change.window = Window();
     change.view = const_cast<BView *>(this);

@@ -22,6 +22,7 @@
 #include <InterfaceDefs.h>
 #include <Mutex.h>
 #include <Rect.h>
+#include <String.h>
 
 class BWindow;
 
@@ -81,6 +82,13 @@ public:
     void SetLayoutInfo(const view_layout_info &info);
     view_layout_info LayoutInfo() const;
 
+    // The text shown when the pointer rests on the view (null or "": none). A display also
+    // gives it to screen readers as the view's description. Every change tells the display
+    // hook (B_VIEW_TOOL_TIP_CHANGED).
+    void SetToolTip(const char *text);
+    // This platform's reader of it, for a display (the original hands out a BToolTip).
+    BString ToolTipText() const;
+
 protected:
     // Tells the display hook about a change of this view (window and view filled in).
     void NotifyDisplay(display_change &change) const;
@@ -126,6 +134,7 @@ private:
     BRect fFrame GUARDED_BY(fLock);
     std::vector<BView *> fChildren GUARDED_BY(fLock);
     view_layout_info fLayoutInfo GUARDED_BY(fLock);
+    BString fToolTip GUARDED_BY(fLock);
     std::atomic<BView *> fParent{nullptr};
     std::atomic<BWindow *> fWindow{nullptr};
     std::atomic<bool> fTopLevel{false};  // a child of the window itself

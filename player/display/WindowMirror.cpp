@@ -254,16 +254,22 @@ void WindowMirror::_ApplyView(const ViewSnapshot &view) {
         control.button->setEnabled(view.enabled);
     }
     if (control.string != nullptr) {
+        // A line of text keeps no name of its own: its name is its text, so that each new
+        // text is announced as a change of name (Qt has no live region to announce it).
+        // Its tooltip (the status line's: the file's full path) is its description too,
+        // set first, so a reader told of the new text reads the description that goes with it.
+        const QString toolTip = QString::fromStdString(view.toolTip);
+        if (control.string->toolTip() != toolTip)
+            control.string->setToolTip(toolTip);
+        set_accessible_text(control.string, QString(),
+                            toolTip.isEmpty() ? form_description(view.label) : toolTip);
         const QString text = QString::fromStdString(view.text);
         if (control.string->text() != text)
             control.string->setText(text);
     }
     if (QWidget *field = control.Field())
         set_accessible_text(field, accessible_name(view.label), form_description(view.label));
-    // A line of text keeps no name of its own: its name is its text, so that each new
-    // text is announced as a change of name (Qt has no live region to announce it).
-    if (control.string != nullptr)
-        set_accessible_text(control.string, QString(), form_description(view.label));
+
     if (control.box != nullptr)
         _ApplyLimits(control.box, view.layout);
     // A line of text asks for no width of its own (its label would ask for all of it).

@@ -15,6 +15,7 @@ ViewSnapshot snapshot_view(BView *view) {
     shot.id = view;
     shot.layout = view->LayoutInfo();
     shot.frame = view->Frame();
+    shot.toolTip = view->ToolTipText().String();
     if (auto *text = dynamic_cast<BTextControl *>(view)) {
         shot.kind = ViewSnapshot::kText;
         shot.label = text->LabelCopy().String();

@@ -21,6 +21,7 @@ struct ViewSnapshot {
     Kind kind = kOther;
     std::string label;               // kString: the view's name
     std::string text;                // kText, kString
+    std::string toolTip;             // shown when the pointer rests on it
     std::vector<std::string> items;  // kPopup: the labels, in order
     std::vector<const BMenuItem *> itemIds;
     std::vector<bool> itemEnabled;

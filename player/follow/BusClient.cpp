@@ -59,8 +59,8 @@ public:
     void GoTo(const std::string &trackId) override {
         fRequests.Post([this, trackId] { fWatcher->GoTo(trackId); });
     }
-    void SetVolume(double volume) override {
-        fRequests.Post([this, volume] { fWatcher->SetVolume(volume); });
+    void SetAdjustment(double adjustment) override {
+        fRequests.Post([this, adjustment] { fWatcher->SetAdjustment(adjustment); });
     }
 
 private:
@@ -82,7 +82,10 @@ private:
         started->set_value(std::string());
 
         try {
-            _Loop(*bus);
+            _Loop(*bus, watcher);
+            // The person's volume goes back to the player; the connection is flushed as
+            // it closes, and no answer is waited for.
+            watcher.Leave();
         } catch (const sdbus::Error &e) {
             fListener->Report("the session bus went away: " + e.getMessage());
             watcher.LoseBus();
@@ -90,19 +93,24 @@ private:
         fWatcher = nullptr;
     }
 
-    void _Loop(sdbus::IConnection &bus) {
+    void _Loop(sdbus::IConnection &bus, MprisWatcher &watcher) {
         while (!fStopping.load()) {
             // One message from the bus, then the work that must not run inside a handler
-            // and the player's requests, then the stop flag: a player flooding the bus
-            // neither starves the requests nor holds up a quit. Sleep only with nothing
-            // left.
+            // and the player's requests, then the choice of player when one is due, then
+            // the stop flag: a player flooding the bus neither starves the requests nor
+            // holds up a quit. Sleep only with nothing left.
             const bool more = bus.processPendingRequest();
             fRequests.RunPending();
+            watcher.Tick();
             if (more || !fRequests.IsEmpty())
                 continue;
             const sdbus::IConnection::PollData wait = bus.getEventLoopPollData();
             struct pollfd fds[2] = {{wait.fd, wait.events, 0}, {fRequests.WakeFd(), POLLIN, 0}};
-            if (poll(fds, 2, wait.getPollTimeout()) < 0 && errno != EINTR)
+            int timeout = wait.getPollTimeout();
+            const int tick = watcher.TickTimeout();
+            if (tick >= 0 && (timeout < 0 || tick < timeout))
+                timeout = tick;
+            if (poll(fds, 2, timeout) < 0 && errno != EINTR)
                 throw sdbus::Error("org.freedesktop.DBus.Error.IOError", "poll failed");
             if (fds[1].revents != 0)
                 fRequests.ClearWake();

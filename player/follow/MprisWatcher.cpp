@@ -19,12 +19,15 @@ namespace {
 const char *const kBusDaemon = "org.freedesktop.DBus";
 const char *const kBusDaemonPath = "/org/freedesktop/DBus";
 const char *const kPlayerPath = "/org/mpris/MediaPlayer2";
+const char *const kRootInterface = "org.mpris.MediaPlayer2";
 const char *const kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 const char *const kTrackListInterface = "org.mpris.MediaPlayer2.TrackList";
 const char *const kPropertiesInterface = "org.freedesktop.DBus.Properties";
 
-// A player that does not answer within this is reported, not waited for.
+// A player that does not answer within this is reported; nothing waits for it meanwhile.
 constexpr std::chrono::seconds kCallTimeout(10);
+// The player followed is chosen at most this often, from the states as they are then.
+constexpr std::chrono::milliseconds kChoiceInterval(100);
 
 typedef std::map<std::string, sdbus::Variant> Properties;
 
@@ -71,10 +74,12 @@ bool same_track(const MprisTrack &a, const MprisTrack &b) {
 
 // Not an MprisChange: the player sent a volume that was refused.
 constexpr unsigned kVolumeRefused = 1u << 31;
+// Not an MprisChange: the player sent a usable volume, in `*volume`.
+constexpr unsigned kVolumeSent = 1u << 30;
 
-// Reads what the Player interface's properties say into `state`; returns the MprisChange
-// bits of what changed, and kVolumeRefused.
-unsigned apply_player_properties(const Properties &properties, MprisState *state) {
+// Reads what the Player interface's properties say into `state` and `*volume`; returns
+// the MprisChange bits of what changed, kVolumeSent and kVolumeRefused.
+unsigned apply_player_properties(const Properties &properties, MprisState *state, double *volume) {
     unsigned changes = 0;
     auto metadata = properties.find("Metadata");
     if (metadata != properties.end()) {
@@ -86,17 +91,16 @@ unsigned apply_player_properties(const Properties &properties, MprisState *state
             changes |= kCurrent;
         }
     }
-    auto volume = properties.find("Volume");
-    if (volume != properties.end() && volume->second.containsValueOfType<double>()) {
-        const double value = volume->second.get<double>();
+    auto found = properties.find("Volume");
+    if (found != properties.end() && found->second.containsValueOfType<double>()) {
+        const double value = found->second.get<double>();
         // A volume that is not a number, infinite or below 0 is refused here: it would
-        // reach the playlist and come back as a Set.
+        // come back in a Set.
         if (!std::isfinite(value) || value < 0) {
             changes |= kVolumeRefused;
-        } else if (!state->hasVolume || value != state->volume) {
-            state->hasVolume = true;
-            state->volume = value;
-            changes |= kVolume;
+        } else {
+            *volume = value;
+            changes |= kVolumeSent;
         }
     }
     return changes;
@@ -117,7 +121,8 @@ MprisWatcher::MprisWatcher(sdbus::IConnection &bus, TaskQueue &later, const std:
     : fBus(bus),
       fLater(later),
       fWanted(wanted.empty() ? std::string() : kMprisPrefix + wanted),
-      fListener(listener) {}
+      fListener(listener),
+      fVolume([this](double volume) { _SendVolume(volume); }, [this] { _AskVolume(); }) {}
 
 MprisWatcher::~MprisWatcher() = default;
 
@@ -129,7 +134,8 @@ bool MprisWatcher::Start(std::string *error) {
             [this](sdbus::Signal &signal) { _NameOwnerChanged(signal); });
         fBusDaemon->finishRegistration();
         // Subscribed first, listed second: a player that comes meanwhile is seen by one
-        // or the other, and both only ever set a name's present owner.
+        // or the other, and both only ever set a name's present owner. The bus daemon
+        // answers these itself; no player is asked anything here.
         std::vector<std::string> names;
         fBusDaemon->callMethod("ListNames")
             .onInterface(kBusDaemon)
@@ -185,14 +191,18 @@ void MprisWatcher::_NameOwnerChanged(sdbus::Signal &signal) {
         fLeaving.insert(oldOwner);
     if (!newOwner.empty() && _Wanted(name))
         _Watch(newOwner);
-    // Not from inside the dispatch: following makes calls of its own.
-    _Soon(&fChoosePosted, &MprisWatcher::_Choose);
+    fChoiceDue = true;
 }
 
 bool MprisWatcher::_Wanted(const std::string &busName) const {
     if (fWanted.empty())
         return true;
-    return busName == fWanted || starts_with(busName, fWanted + ".instance");
+    // As people type them: "lollypop" is "Lollypop".
+    if (busName.size() < fWanted.size() ||
+        strncasecmp(busName.c_str(), fWanted.c_str(), fWanted.size()) != 0)
+        return false;
+    return busName.size() == fWanted.size() ||
+           starts_with(busName.substr(fWanted.size()), ".instance");
 }
 
 void MprisWatcher::_Watch(const std::string &owner) {
@@ -203,18 +213,17 @@ void MprisWatcher::_Watch(const std::string &owner) {
     try {
         // Addressed to the connection, not a name: its signals come from that.
         seen.proxy = sdbus::createProxy(fBus, owner, kPlayerPath);
-        seen.proxy->registerSignalHandler(kPropertiesInterface, "PropertiesChanged",
-                                          [this, owner](sdbus::Signal &signal) {
-                                              std::string interface;
-                                              Properties changed;
-                                              try {
-                                                  signal >> interface >> changed;
-                                              } catch (const sdbus::Error &) {
-                                                  return;
-                                              }
-                                              if (interface == kPlayerInterface)
-                                                  _Seen(owner, changed);
-                                          });
+        seen.proxy->registerSignalHandler(
+            kPropertiesInterface, "PropertiesChanged",
+            [this, owner](sdbus::Signal &signal) { _Signal(owner, signal); });
+        for (const char *member :
+             {"TrackListReplaced", "TrackAdded", "TrackRemoved", "TrackMetadataChanged"}) {
+            seen.proxy->registerSignalHandler(
+                kTrackListInterface, member, [this, owner](sdbus::Signal &) {
+                    if (fPlayer != nullptr && owner == fOwner && fState.hasTrackList)
+                        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
+                });
+        }
         seen.proxy->finishRegistration();
         seen.proxy->callMethodAsync("GetAll")
             .onInterface(kPropertiesInterface)
@@ -227,11 +236,30 @@ void MprisWatcher::_Watch(const std::string &owner) {
                 found->second.known = true;
                 if (error == nullptr)
                     _Seen(owner, properties);
-                _Soon(&fChoosePosted, &MprisWatcher::_Choose);
+                fChoiceDue = true;
             });
     } catch (const sdbus::Error &e) {
         seen.known = true;  // chosen by when it appeared only
         fListener->Report("cannot watch " + owner + ": " + e.getMessage());
+    }
+}
+
+void MprisWatcher::_Signal(const std::string &owner, sdbus::Signal &signal) {
+    std::string interface;
+    Properties changed;
+    std::vector<std::string> invalidated;
+    try {
+        signal >> interface >> changed >> invalidated;
+    } catch (const sdbus::Error &) {
+        return;  // not of the shape MPRIS gives it: no news
+    }
+    const bool followed = fPlayer != nullptr && owner == fOwner;
+    if (interface == kPlayerInterface) {
+        _Seen(owner, changed);
+        if (followed)
+            _PropertiesChanged(changed, invalidated);
+    } else if (interface == kTrackListInterface && followed && fState.hasTrackList) {
+        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
     }
 }
 
@@ -261,8 +289,25 @@ void MprisWatcher::_Seen(const std::string &owner, const Properties &properties)
     } catch (const sdbus::Error &) {
         return;  // not of the shape MPRIS gives it: no news
     }
+    // Only marked: however fast the players flip, the choice is made at the next tick.
     if (changed && seen.known)
-        _Soon(&fChoosePosted, &MprisWatcher::_Choose);
+        fChoiceDue = true;
+}
+
+void MprisWatcher::Tick() {
+    if (!fChoiceDue || Clock::now() - fLastChoice < kChoiceInterval)
+        return;
+    fChoiceDue = false;
+    fLastChoice = Clock::now();
+    _Choose();
+}
+
+int MprisWatcher::TickTimeout() const {
+    if (!fChoiceDue)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        fLastChoice + kChoiceInterval - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) + 1 : 0;
 }
 
 std::string MprisWatcher::_Choice() const {
@@ -287,7 +332,7 @@ std::string MprisWatcher::_Choice() const {
     if (best != nullptr)
         return choice;
     auto followed = fOwners.find(fState.busName);
-    if (fPlayer && followed != fOwners.end() && followed->second == fOwner)
+    if (fPlayer != nullptr && followed != fOwners.end() && followed->second == fOwner)
         return fState.busName;
     // The one that played last, else the one that appeared last.
     for (const auto &[name, owner] : fOwners) {
@@ -304,11 +349,13 @@ std::string MprisWatcher::_Choice() const {
 }
 
 void MprisWatcher::_Choose() {
-    // Connections that hold no name any more are gone.
+    // Connections that hold no name any more are gone; the one followed with them.
     for (auto seen = fSeen.begin(); seen != fSeen.end();) {
         bool holds = false;
         for (const auto &entry : fOwners)
             holds = holds || entry.second == seen->first;
+        if (!holds && seen->first == fOwner)
+            _Unfollow(true, false);
         seen = holds ? std::next(seen) : fSeen.erase(seen);
     }
     for (auto owner = fLeaving.begin(); owner != fLeaving.end();)
@@ -319,12 +366,16 @@ void MprisWatcher::_Choose() {
     }
 
     auto followed = fOwners.find(fState.busName);
-    const bool stays = fPlayer && followed != fOwners.end() && followed->second == fOwner;
+    const bool stays = fPlayer != nullptr && followed != fOwners.end() &&
+                       followed->second == fOwner && fLeaving.count(fOwner) == 0;
     const std::string choice = _Choice();
     if (stays && (choice.empty() || fOwners[choice] == fOwner))
         return;
-    if (fPlayer)
-        _Unfollow(!stays);  // one that takes over shows in the same playlist
+    if (fPlayer != nullptr) {
+        // One that takes over shows in the same playlist; the one left gets the person's
+        // volume back.
+        _Unfollow(!stays, stays);
+    }
     if (!choice.empty())
         _Follow(choice);
 }
@@ -340,84 +391,89 @@ void MprisWatcher::_Soon(bool *posted, void (MprisWatcher::*work)()) {
 }
 
 void MprisWatcher::_Follow(const std::string &busName) {
-    const uint64_t generation = ++fGeneration;
+    fGeneration++;
     fState = MprisState();
     fState.busName = busName;
     fOwner = fOwners[busName];
     fAnnounced = false;
     fVolumeRefusedSaid = false;
-    try {
-        fPlayer = sdbus::createProxy(fBus, busName, kPlayerPath);
-        fPlayer->registerSignalHandler(
-            kPropertiesInterface, "PropertiesChanged",
-            [this, generation](sdbus::Signal &signal) { _PropertiesChanged(generation, signal); });
-        for (const char *member :
-             {"TrackListReplaced", "TrackAdded", "TrackRemoved", "TrackMetadataChanged"}) {
-            fPlayer->registerSignalHandler(
-                kTrackListInterface, member, [this, generation](sdbus::Signal &) {
-                    if (generation == fGeneration)
-                        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
-                });
-        }
-        fPlayer->finishRegistration();
-    } catch (const sdbus::Error &e) {
-        fListener->Report("cannot follow " + short_name(busName) + ": " + e.getMessage());
-        fPlayer.reset();
+    fVolumeKnown = false;
+    auto seen = fSeen.find(fOwner);
+    if (seen == fSeen.end() || !seen->second.proxy) {
+        fListener->Report("cannot follow " + short_name(busName));
+        fOwner.clear();
         return;
     }
+    fPlayer = seen->second.proxy.get();
     _FetchPlayer();
 }
 
-void MprisWatcher::_Unfollow(bool announce) {
+void MprisWatcher::_Unfollow(bool announce, bool giveBack) {
+    fVolume.Stop(giveBack && fPlayer != nullptr);
     fGeneration++;
-    fPlayer.reset();
+    fPlayer = nullptr;
     const bool announced = fAnnounced && announce;
     fAnnounced = false;
+    fFetching = 0;
     MprisState left;
     left.busName = fState.busName;
     fState = MprisState();
     fOwner.clear();
-    if (announced)
+    if (announced) {
+        // The playlist goes with it: the next one starts with no adjustment.
+        fVolume.SetAdjustment(0);
         fListener->PlayerChanged(left, kLeft);
+    }
 }
 
-void MprisWatcher::_PropertiesChanged(uint64_t generation, sdbus::Signal &signal) {
-    if (generation != fGeneration)
-        return;
-    std::string interface;
-    Properties changed;
-    std::vector<std::string> invalidated;
+void MprisWatcher::_PropertiesChanged(const Properties &changed,
+                                      const std::vector<std::string> &invalidated) {
     try {
-        signal >> interface >> changed >> invalidated;
-        if (interface == kTrackListInterface) {
-            _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
-            return;
-        }
-        if (interface != kPlayerInterface)
-            return;
-        const unsigned changes = _SayRefused(apply_player_properties(changed, &fState));
+        double volume = 0;
+        const unsigned changes = _SayRefused(apply_player_properties(changed, &fState, &volume));
         for (const std::string &name : invalidated) {
             if (name == "Metadata" || name == "Volume") {
                 _Soon(&fPlayerPosted, &MprisWatcher::_FetchPlayer);
                 break;
             }
         }
-        // VLC announces additions to its list on a misspelt interface: a current track the
-        // list does not hold yet means the list is out of date.
-        if ((changes & kCurrent) && fState.hasTrackList && !fState.current.id.empty() &&
-            !holds_track(*fState.tracks, fState.current.id))
-            _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
-        if (changes != 0)
-            _Announce(changes);
+        _Changed(changes, volume);
     } catch (const sdbus::Error &) {
         // A signal not of the shape MPRIS gives it is no news.
     }
 }
 
+void MprisWatcher::_Changed(unsigned changes, double volume) {
+    if (!fAnnounced) {
+        // The volume is taken when the player is announced.
+        if (changes & kVolumeSent) {
+            fVolumeKnown = true;
+            fVolumeRead = volume;
+        }
+        return;
+    }
+    // VLC announces additions to its list on a misspelt interface: a current track the
+    // list does not hold yet means the list is out of date.
+    if ((changes & kCurrent) && fState.hasTrackList && !fState.current.id.empty() &&
+        !holds_track(*fState.tracks, fState.current.id))
+        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
+    // The track first: a volume that comes with it is the player's own move.
+    if (changes & kCurrent)
+        fVolume.TrackChanged();
+    if (changes & kVolumeSent)
+        fVolume.Reported(volume);
+    changes &= ~kVolumeSent;
+    if (changes != 0)
+        _Announce(changes);
+}
+
 void MprisWatcher::_FetchPlayer() {
-    if (!fPlayer)
+    if (fPlayer == nullptr)
         return;
     const uint64_t generation = fGeneration;
+    const bool first = !fAnnounced;
+    if (first)
+        fFetching = 2;
     fPlayer->callMethodAsync("GetAll")
         .onInterface(kPropertiesInterface)
         .withTimeout(kCallTimeout)
@@ -426,83 +482,137 @@ void MprisWatcher::_FetchPlayer() {
             if (generation != fGeneration)
                 return;
             unsigned changes = 0;
+            double volume = 0;
             if (error != nullptr) {
                 fListener->Report(short_name(fState.busName) +
                                   " does not tell its track: " + error->getMessage());
             } else {
                 try {
-                    changes = _SayRefused(apply_player_properties(properties, &fState));
+                    changes = _SayRefused(apply_player_properties(properties, &fState, &volume));
                 } catch (const sdbus::Error &) {
                 }
             }
-            if (!fAnnounced)
-                _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
-            else if (changes != 0)
-                _Announce(changes);
+            const bool announcing = !fAnnounced;
+            _Changed(changes, volume);
+            if (announcing)
+                _Fetched();
         });
+    if (!first)
+        return;
+    // Its track list is asked for only when it says it has one: a player may leave a Get
+    // of Tracks unanswered.
+    _Get(kRootInterface, "HasTrackList", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        fState.hasTrackList =
+            error == nullptr && value.containsValueOfType<bool>() && value.get<bool>();
+        _Fetched();
+    });
+}
+
+void MprisWatcher::_Fetched() {
+    if (fAnnounced || --fFetching > 0)
+        return;
+    // Announced with its current track; the list, if it has one, follows when it comes.
+    _Announce(kAppeared);
+    fVolume.Start(fVolumeKnown, fVolumeRead);
+    if (fState.hasTrackList)
+        _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
 }
 
 void MprisWatcher::_FetchTracks() {
-    if (!fPlayer)
+    if (fPlayer == nullptr || !fState.hasTrackList)
         return;
     const uint64_t generation = fGeneration;
     const uint64_t asked = ++fTracksAsked;
-    auto finish = [this](bool hasTrackList, std::vector<MprisTrack> tracks) {
-        fState.hasTrackList = hasTrackList;
+    auto finish = [this](std::vector<MprisTrack> tracks) {
         fState.tracks = std::make_shared<const std::vector<MprisTrack>>(std::move(tracks));
-        _Announce(fAnnounced ? kTracks : kAppeared);
+        _Announce(kTracks);
     };
+    _Get(kTrackListInterface, "Tracks",
+         [this, generation, asked, finish](const sdbus::Error *error, sdbus::Variant &value) {
+             if (asked != fTracksAsked)
+                 return;
+             if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
+                 fListener->Report(short_name(fState.busName) + " does not tell its tracks" +
+                                   (error != nullptr ? ": " + error->getMessage() : ""));
+                 return;
+             }
+             const auto ids = value.get<std::vector<sdbus::ObjectPath>>();
+             if (ids.empty()) {
+                 finish({});
+                 return;
+             }
+             fLater.Post([this, generation, asked, ids, finish] {
+                 if (generation != fGeneration || asked != fTracksAsked || fPlayer == nullptr)
+                     return;
+                 fPlayer->callMethodAsync("GetTracksMetadata")
+                     .onInterface(kTrackListInterface)
+                     .withTimeout(kCallTimeout)
+                     .withArguments(ids)
+                     .uponReplyInvoke([this, generation, asked, ids, finish](
+                                          const sdbus::Error *error,
+                                          std::vector<Properties> metadata) {
+                         if (generation != fGeneration || asked != fTracksAsked)
+                             return;
+                         // Matched by id: the answer's order is the player's choice.
+                         std::map<std::string, MprisTrack> byId;
+                         if (error == nullptr) {
+                             try {
+                                 for (const Properties &entry : metadata) {
+                                     MprisTrack track = read_track(entry);
+                                     byId[track.id] = track;
+                                 }
+                             } catch (const sdbus::Error &) {
+                             }
+                         }
+                         std::vector<MprisTrack> tracks;
+                         for (const sdbus::ObjectPath &id : ids) {
+                             auto found = byId.find(id);
+                             tracks.push_back(found != byId.end() ? found->second
+                                                                  : MprisTrack{id, std::string()});
+                         }
+                         finish(std::move(tracks));
+                     });
+             });
+         });
+}
+
+void MprisWatcher::_Get(const char *interface, const char *name, const GetDone &done) {
+    const uint64_t generation = fGeneration;
     fPlayer->callMethodAsync("Get")
         .onInterface(kPropertiesInterface)
         .withTimeout(kCallTimeout)
-        .withArguments(std::string(kTrackListInterface), std::string("Tracks"))
-        .uponReplyInvoke([this, generation, asked, finish](const sdbus::Error *error,
-                                                           sdbus::Variant value) {
-            if (generation != fGeneration || asked != fTracksAsked)
-                return;
-            // mpv's plugin has no track list: the Get fails, and the playlist is the
-            // current track alone.
-            if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
-                finish(false, {});
-                return;
-            }
-            const auto ids = value.get<std::vector<sdbus::ObjectPath>>();
-            if (ids.empty()) {
-                finish(true, {});
-                return;
-            }
-            fLater.Post([this, generation, asked, ids, finish] {
-                if (generation != fGeneration || asked != fTracksAsked || !fPlayer)
-                    return;
-                fPlayer->callMethodAsync("GetTracksMetadata")
-                    .onInterface(kTrackListInterface)
-                    .withTimeout(kCallTimeout)
-                    .withArguments(ids)
-                    .uponReplyInvoke([this, generation, asked, ids, finish](
-                                         const sdbus::Error *error,
-                                         std::vector<Properties> metadata) {
-                        if (generation != fGeneration || asked != fTracksAsked)
-                            return;
-                        // Matched by id: the answer's order is the player's choice.
-                        std::map<std::string, MprisTrack> byId;
-                        if (error == nullptr) {
-                            try {
-                                for (const Properties &entry : metadata) {
-                                    MprisTrack track = read_track(entry);
-                                    byId[track.id] = track;
-                                }
-                            } catch (const sdbus::Error &) {
-                            }
-                        }
-                        std::vector<MprisTrack> tracks;
-                        for (const sdbus::ObjectPath &id : ids) {
-                            auto found = byId.find(id);
-                            tracks.push_back(found != byId.end() ? found->second
-                                                                 : MprisTrack{id, std::string()});
-                        }
-                        finish(true, std::move(tracks));
-                    });
-            });
+        .withArguments(std::string(interface), std::string(name))
+        .uponReplyInvoke([this, generation, done](const sdbus::Error *error, sdbus::Variant value) {
+            if (generation == fGeneration)
+                done(error, value);
+        });
+}
+
+void MprisWatcher::_AskVolume() {
+    if (fPlayer == nullptr)
+        return;
+    _Get(kPlayerInterface, "Volume", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        double volume = 0;
+        bool ok = error == nullptr && value.containsValueOfType<double>();
+        if (ok) {
+            volume = value.get<double>();
+            ok = std::isfinite(volume) && volume >= 0;
+        }
+        fVolume.Answered(ok, volume);
+    });
+}
+
+void MprisWatcher::_SendVolume(double volume) {
+    if (fPlayer == nullptr)
+        return;
+    const std::string name = short_name(fState.busName);
+    fPlayer->callMethodAsync("Set")
+        .onInterface(kPropertiesInterface)
+        .withTimeout(kCallTimeout)
+        .withArguments(std::string(kPlayerInterface), std::string("Volume"), sdbus::Variant(volume))
+        .uponReplyInvoke([this, name](const sdbus::Error *error) {
+            if (error != nullptr)
+                fListener->Report(name + " refused the volume: " + error->getMessage());
         });
 }
 
@@ -523,7 +633,7 @@ void MprisWatcher::_Announce(unsigned changes) {
 }
 
 void MprisWatcher::_Call(const char *interface, const char *method, const std::string &trackId) {
-    if (!fPlayer || !fAnnounced) {
+    if (fPlayer == nullptr || !fAnnounced) {
         fListener->Report(std::string(method) + ": no player is followed");
         return;
     }
@@ -557,27 +667,20 @@ void MprisWatcher::GoTo(const std::string &trackId) {
     _Call(kTrackListInterface, "GoTo", trackId);
 }
 
-void MprisWatcher::SetVolume(double volume) {
-    if (!fPlayer || !fAnnounced) {
-        fListener->Report("Volume: no player is followed");
-        return;
-    }
-    const std::string name = short_name(fState.busName);
-    fPlayer->callMethodAsync("Set")
-        .onInterface(kPropertiesInterface)
-        .withTimeout(kCallTimeout)
-        .withArguments(std::string(kPlayerInterface), std::string("Volume"), sdbus::Variant(volume))
-        .uponReplyInvoke([this, name](const sdbus::Error *error) {
-            if (error != nullptr)
-                fListener->Report(name + " refused the volume: " + error->getMessage());
-        });
+void MprisWatcher::SetAdjustment(double adjustment) {
+    fVolume.SetAdjustment(adjustment);
+}
+
+void MprisWatcher::Leave() {
+    if (fPlayer != nullptr && fAnnounced)
+        fVolume.Stop(true);
 }
 
 void MprisWatcher::LoseBus() {
     fOwners.clear();
     fSeen.clear();
-    if (fPlayer)
-        _Unfollow(true);
+    if (fPlayer != nullptr)
+        _Unfollow(true, false);
 }
 
 }  // namespace follow

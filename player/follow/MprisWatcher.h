@@ -4,6 +4,10 @@
 // asynchronous calls so that replies and signals are applied in the order the player sent
 // them).
 //
+// Its volume is the person's plus Brindle's adjustment (PersonVolume). A player is read
+// with asynchronous calls only, and its track list only when it says it has one, so a
+// player that leaves a call unanswered holds up nothing.
+//
 // Which one: the one playing; of two playing, the one that started last, though one
 // playing no file (a web browser, a stream) never takes over from one playing a file.
 // When none plays the followed one stays; when it leaves, the one that played last
@@ -14,15 +18,20 @@
 #ifndef BRINDLE_FOLLOW_MPRIS_WATCHER_H
 #define BRINDLE_FOLLOW_MPRIS_WATCHER_H
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "MprisClient.h"
+#include "PersonVolume.h"
 
 namespace sdbus {
+class Error;
 class IConnection;
 class IProxy;
 class Signal;
@@ -35,7 +44,7 @@ namespace follow {
 
 class MprisWatcher {
 public:
-    // `wanted`: the player's name after the MPRIS prefix (its second copies,
+    // `wanted`: the player's name after the MPRIS prefix, in any case (its second copies,
     // NAME.instanceN, count as it), or "" for any player.
     // `later` runs work after the bus's dispatch returns, on the same thread: bus calls
     // are not made from inside a signal or reply handler.
@@ -49,17 +58,27 @@ public:
     // with `error` set when the bus daemon does not answer.
     bool Start(std::string *error);
 
+    // Which player to follow is chosen here, from the latest states, at most every
+    // kChoiceInterval however many signals changed them; the event loop calls Tick() after
+    // each message and sleeps no longer than TickTimeout() (-1: nothing waits).
+    void Tick();
+    int TickTimeout() const;
+
     void Next();
     void Previous();
     void GoTo(const std::string &trackId);
-    void SetVolume(double volume);
+    void SetAdjustment(double adjustment);
 
+    // Brindle is quitting: the followed player gets the person's volume back.
+    void Leave();
     // The connection failed: the followed player, if any, is gone for us.
     void LoseBus();
 
 private:
+    typedef std::chrono::steady_clock Clock;
+
     // What is known of a connection holding MPRIS names: one proxy per connection, as
-    // VLC holds two names.
+    // VLC holds two names. Following one uses its proxy: no bus round trip on a takeover.
     struct Seen {
         std::unique_ptr<sdbus::IProxy> proxy;
         bool known = false;      // its PlaybackStatus has been read (or could not be)
@@ -72,17 +91,28 @@ private:
     void _NameOwnerChanged(sdbus::Signal &signal);
     bool _Wanted(const std::string &busName) const;
     void _Watch(const std::string &owner);
+    void _Signal(const std::string &owner, sdbus::Signal &signal);
     void _Seen(const std::string &owner, const std::map<std::string, sdbus::Variant> &properties);
     void _Choose();
     std::string _Choice() const;
     void _Follow(const std::string &busName);
-    void _Unfollow(bool announce);
+    void _Unfollow(bool announce, bool giveBack);
     // Posts `work` to run after the dispatch unless it is posted already: a flood of
     // signals queues it once.
     void _Soon(bool *posted, void (MprisWatcher::*work)());
-    void _PropertiesChanged(uint64_t generation, sdbus::Signal &signal);
+    void _PropertiesChanged(const std::map<std::string, sdbus::Variant> &changed,
+                            const std::vector<std::string> &invalidated);
+    // What a signal or a read changed (MprisChange bits, and the Volume it sent).
+    void _Changed(unsigned changes, double volume);
     void _FetchPlayer();
+    void _Fetched();
     void _FetchTracks();
+    // Reads one property of the followed player; `done` runs with the answer unless
+    // another player is followed by then.
+    typedef std::function<void(const sdbus::Error *, sdbus::Variant &)> GetDone;
+    void _Get(const char *interface, const char *name, const GetDone &done);
+    void _AskVolume();
+    void _SendVolume(double volume);
     // Says once per player that it sent a volume that was refused; returns `changes`
     // without saying so.
     unsigned _SayRefused(unsigned changes);
@@ -98,18 +128,24 @@ private:
     std::map<std::string, Seen> fSeen;           // unique owner -> what it does
     std::set<std::string> fLeaving;              // owners that released a name: never chosen again
     uint64_t fClock = 0;
-    bool fChoosePosted = false, fPlayerPosted = false, fTracksPosted = false;
+    bool fPlayerPosted = false, fTracksPosted = false;
+    bool fChoiceDue = false;
+    Clock::time_point fLastChoice;
 
-    // The followed player. fGeneration counts the players followed, so a reply or signal
-    // meant for an earlier one is dropped; fTracksAsked counts track list reads, so only
-    // the latest one's answer is kept.
+    // The followed player. fGeneration counts the players followed, so a reply meant for
+    // an earlier one is dropped; fTracksAsked counts track list reads, so only the latest
+    // one's answer is kept.
     std::string fOwner;
-    std::unique_ptr<sdbus::IProxy> fPlayer;
+    sdbus::IProxy *fPlayer = nullptr;  // its connection's proxy, in fSeen
     uint64_t fGeneration = 0;
     uint64_t fTracksAsked = 0;
+    int fFetching = 0;  // answers still due before it is announced
     bool fAnnounced = false;
     bool fVolumeRefusedSaid = false;
+    bool fVolumeKnown = false;  // the first read gave a usable Volume
+    double fVolumeRead = 1.0;
     MprisState fState;
+    PersonVolume fVolume;
 };
 
 }  // namespace follow

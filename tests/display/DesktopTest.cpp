@@ -127,7 +127,7 @@ TEST_F(DesktopWindow, EscapeTakesBackUnsavedEditsAndWithNoneClosesTheWindow) {
     EXPECT_TRUE(test_support::getfattr_all(files[0]).empty());
 }
 
-TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatus) {
+TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatusWithItsPath) {
     // The reader (pyatspi) runs the player and presses Save through it; both share a
     // session bus of their own, where the accessibility bus starts on demand.
     const std::vector<std::string> files = Songs(1);
@@ -141,7 +141,7 @@ TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatus) {
     EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
     const std::vector<std::string> lines = result.OutLines();
     // ROLE|NAME|DESCRIPTION|LABELLED-BY; a pop-up's name is its chosen item.
-    for (const char *expected : {
+    for (const std::string &expected : std::vector<std::string>{
              "control text|Title||Title:",
              "control text|Album||Album:",
              "control text|Artist||Artist:",
@@ -154,7 +154,8 @@ TEST_F(DesktopWindow, AScreenReaderHearsEveryControlByItsLabelAndTheNewStatus) {
              "control list|Playlist|The player's first playlist, its current file selected; "
              "double-click a file to make it current",
              "control slider|Volume|The playlist's volume in percent, from 0 to 200|Volume:",
-             "name-change label|song0.mp3 \u2014 saved|What the last load or save did",
+             // Its description is its tooltip: the file's full path.
+             "name-change label|song0.mp3 \u2014 saved|" + files[0],
          })
         EXPECT_TRUE(std::find(lines.begin(), lines.end(), expected) != lines.end()) << expected;
 }

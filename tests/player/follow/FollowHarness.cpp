@@ -92,6 +92,26 @@ FakePlayer::FakePlayer(const SessionBus &bus, const std::string &name,
         throw std::runtime_error("the fake player did not start: " + fProcess.Finish().err);
 }
 
+std::vector<std::string> FakePlayer::Quit() {
+    fProcess.Signal(SIGTERM);
+    fProcess.Finish();
+    return test_support::split_lines(fProcess.Output());
+}
+
+std::vector<std::string> track_urls(const std::vector<std::string> &files) {
+    std::vector<std::string> arguments;
+    for (const std::string &file : files)
+        arguments.insert(arguments.end(), {"--url", "file://" + file});
+    return arguments;
+}
+
+double player_volume(const SessionBus &bus, const std::string &player) {
+    const std::string volume = playerctl(bus, {"-p", player, "volume"});
+    char *end = nullptr;
+    const double value = std::strtod(volume.c_str(), &end);
+    return end != volume.c_str() ? value : -1;
+}
+
 std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments) {
     std::vector<std::string> argv = {required("playerctl")};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

@@ -71,10 +71,18 @@ public:
     std::string WaitForLineStarting(const std::string &prefix) {
         return fProcess.WaitForLineStarting(prefix);
     }
+    // Ends it and returns every line it wrote.
+    std::vector<std::string> Quit();
 
 private:
     ChildProcess fProcess;
 };
+
+// The --url arguments of a fake player whose tracks are `files`.
+std::vector<std::string> track_urls(const std::vector<std::string> &files);
+
+// The volume `player` says it holds (playerctl asks for it with a Get); -1 when it does not say.
+double player_volume(const SessionBus &bus, const std::string &player);
 
 // playerctl on `bus` with `arguments`; its standard output without the line end.
 std::string playerctl(const SessionBus &bus, const std::vector<std::string> &arguments);

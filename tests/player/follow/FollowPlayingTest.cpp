@@ -80,7 +80,11 @@ TEST_F(FollowPlaying, PlayerWithNoFileNeverTakesTheWindowWhileMusicPlays) {
     // A web browser with a video: no xesam:url; first in name order.
     FakePlayer browser(fBus, "firefox", {});
     fMpvs.push_back(std::make_unique<Mpv>(fBus, files, std::vector<std::string>{"--loop=inf"}));
-    playerctl(fBus, {"--player=mpv", "play"});
+    // Told to play once it is on the bus.
+    ASSERT_TRUE(eventually([&] {
+        playerctl(fBus, {"--player=mpv", "play"});
+        return playerctl(fBus, {"--player=mpv", "status"}) == "Playing";
+    }));
     FollowingPlayer player(fDir, fBus, {{"--follow"}});
     player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));

@@ -65,6 +65,21 @@ TEST(FollowStart, BusLibraryIsLoadedOnlyWithFollow) {
     EXPECT_EQ(following.Quit().exitStatus, 0);
 }
 
+TEST(FollowNames, NameIsMatchedInAnyCaseAndWithItsBusPrefix) {
+    TempDir dir;
+    SessionBus bus;
+    const auto files = titled_mp3s(dir, {"One"});
+    FakePlayer lollypop(bus, "Lollypop", track_urls(files));
+    // As people type it, and as D-Bus tools print it.
+    for (const std::string name : {"lollypop", "org.mpris.MediaPlayer2.LOLLYPOP"}) {
+        SCOPED_TRACE(name);
+        FollowingPlayer player(dir, bus, {{"--follow=" + name}});
+        player.Ask("enable");
+        EXPECT_TRUE(player.AskUntil("form", "= title One"));
+        EXPECT_EQ(player.Quit().exitStatus, 0);
+    }
+}
+
 TEST(FollowNames, LocalFileUrlsArePercentDecoded) {
     std::string path;
     ASSERT_TRUE(local_path_from_url("file:///music/a%20b/caf%C3%A9%25.mp3", &path));

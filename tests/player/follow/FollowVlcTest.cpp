@@ -1,4 +1,6 @@
-// The player following VLC, whose MPRIS service has a track list.
+// The player following VLC. VLC 3.0 answers the TrackList interface but says
+// HasTrackList=false, and a player that says so is never asked for its tracks: VLC is
+// followed by its current track alone, as mpv is.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +16,7 @@ using testing::Contains;
 
 constexpr uid_t kNobody = 65534;
 
-TEST(FollowVlc, TracksAreTheItemsAndGotoGoesToOne) {
+TEST(FollowVlc, CurrentTrackIsFollowedAndNextMovesIt) {
     const std::string cvlc = installed("cvlc");
     if (cvlc.empty())
         GTEST_SKIP() << "VLC is not installed";
@@ -40,13 +42,12 @@ TEST(FollowVlc, TracksAreTheItemsAndGotoGoesToOne) {
     argv.insert(argv.end(), files.begin(), files.end());
     ChildProcess vlc(tied_to_test(argv), options);
 
-    FollowingPlayer player(dir, bus, {{"--follow=vlc"}, true});  // typed: goto may come early
+    FollowingPlayer player(dir, bus, {{"--follow=vlc"}});
+    player.Ask("enable");
     ASSERT_TRUE(player.AskUntil("form", "= title One"));
-    EXPECT_TRUE(eventually([&] {
-        player.Ask("goto 2");
-        return testing::Value(player.Ask("form"), Contains("= title Three"));
-    }));
-    EXPECT_THAT(player.Ask("current"), Contains("= current 2 " + files[2]));
+    player.Ask("next");
+    EXPECT_TRUE(player.AskUntil("form", "= title Two"));
+    EXPECT_THAT(player.Ask("current"), Contains("= current 0 " + files[1]));
     EXPECT_EQ(player.Quit().exitStatus, 0);
 }
 
