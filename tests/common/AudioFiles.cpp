@@ -79,8 +79,9 @@ bool encode_audio(const std::string &wav, const std::string &path, const std::st
 
 std::string decoded_md5(const std::string &path) {
     std::string output;
-    if (run_command("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:a -f md5 - 2>/dev/null",
-                    &output) != 0)
+    if (run_command(
+            "ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:a -f md5 - 2>/dev/null",
+            &output) != 0)
         return "";
     return output;
 }
