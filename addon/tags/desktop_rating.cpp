@@ -20,11 +20,6 @@ int32 get_desktop_rating(BNode &node) {
     return rating <= DESKTOP_RATING_MAX ? rating : 0;
 }
 
-bool has_desktop_rating(BNode &node) {
-    char text[8];
-    return node.ReadHostAttr(DESKTOP_RATING_ATTR, text, sizeof(text)) >= 0;
-}
-
 status_t write_desktop_rating(BNode &node, int32 rating) {
     if (rating < 0 || rating > DESKTOP_RATING_MAX)
         return B_BAD_VALUE;

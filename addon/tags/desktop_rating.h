@@ -14,9 +14,6 @@ constexpr int32 DESKTOP_RATING_MAX = 10;
 // that is not such a number, or a file system without attributes). Prints nothing.
 int32 get_desktop_rating(BNode &node);
 
-// True when the file carries the attribute at all (whatever it holds).
-bool has_desktop_rating(BNode &node);
-
 // Stores `rating` (0 to 10) as decimal text. Returns the platform's status: B_BAD_VALUE for a
 // rating out of range, a negative status when the attribute could not be written.
 status_t write_desktop_rating(BNode &node, int32 rating);

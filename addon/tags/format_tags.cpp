@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -72,29 +73,73 @@ bool ogg_codec(BFile &file, tag_format *format) {
     return false;
 }
 
-// A rating convention's stored text as 1 to 10; 0 for none, "not rated" or no number.
-int32 rating_from(rating_convention convention, const std::string &text) {
-    if (text.empty())
-        return 0;
+// Whether `text` is wholly a number: a decimal integer when `integer`, else any finite
+// decimal. Leading or trailing bytes, "nan" and "inf" are no number.
+bool parse_number(const std::string &text, bool integer, double *value) {
+    if (text.empty() || !(isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' ||
+                          text[0] == '+' || (!integer && text[0] == '.')))
+        return false;
     char *end = nullptr;
-    double value = strtod(text.c_str(), &end);
-    if (end == text.c_str() || !std::isfinite(value))
-        return 0;
-    // FMPS: 0.0 to 1.0. The others, as KDE reads them: 0 to 100 in steps of ten.
-    long rating =
-        convention == RATING_FMPS ? std::lround(value * 10) : static_cast<long>(value) / 10;
-    return rating >= RATING_MIN && rating <= RATING_MAX ? static_cast<int32>(rating) : 0;
+    *value =
+        integer ? static_cast<double>(strtol(text.c_str(), &end, 10)) : strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(*value);
 }
 
+// A rating convention's stored text as 1 to 10, on that convention's own scale; 0 for "not
+// rated" there: missing, no number, out of its range, or below the lowest rating.
+int32 rating_from(rating_convention convention, const std::string &text) {
+    double value;
+    switch (convention) {
+        case RATING_POPM:
+            // The ID3v2 reader has taken the byte through KDE's table already: 0 to 10.
+            if (!parse_number(text, true, &value) || value < 0 || value > RATING_MAX)
+                return 0;
+            return static_cast<int32>(value);
+        case RATING_FMPS:
+        case RATING_QUOD_LIBET:
+            // 0.0 to 1.0, to the nearest tenth.
+            if (!parse_number(text, false, &value) || value < 0 || value > 1)
+                return 0;
+            return static_cast<int32>(std::lround(value * 10));
+        case RATING_COMMENT:
+        case RATING_MP4_RATE:
+            // 0 to 100, as KDE reads it: a tenth, cut down.
+            if (!parse_number(text, true, &value) || value < 0 || value > 100)
+                return 0;
+            return static_cast<int32>(value) / 10;
+        case RATING_CONVENTION_COUNT:
+            break;
+    }
+    return 0;
+}
+
+// `rating` (1 to 10) as `convention` stores it.
 std::string rating_text(rating_convention convention, int32 rating) {
     char text[16];
-    if (convention == RATING_FMPS)
+    if (convention == RATING_FMPS || convention == RATING_QUOD_LIBET)
         snprintf(text, sizeof(text), "%.1f", rating / 10.0);
     else if (convention == RATING_POPM)
         snprintf(text, sizeof(text), "%d", static_cast<int>(rating));
     else
         snprintf(text, sizeof(text), "%d", static_cast<int>(rating * 10));
     return text;
+}
+
+// Whether a rating the person chose adds `convention` to a `format` file that lacks it: KDE's
+// own for the format, and what the players people use read beside it.
+bool rating_created(tag_format format, rating_convention convention) {
+    switch (format) {
+        case TAG_FORMAT_ID3V2:
+            return convention == RATING_POPM;
+        case TAG_FORMAT_MP4:
+            return convention == RATING_MP4_RATE || convention == RATING_FMPS;
+        case TAG_FORMAT_FLAC:
+        case TAG_FORMAT_VORBIS:
+        case TAG_FORMAT_OPUS:
+            return convention == RATING_COMMENT || convention == RATING_FMPS ||
+                   convention == RATING_QUOD_LIBET;
+    }
+    return false;
 }
 
 uint8 genre_from(const std::vector<std::string> &genres) {
@@ -152,7 +197,7 @@ bool read_format_fields(BFile &file, tag_format format, format_fields *fields) {
     result.artist = texts.artist.c_str();
     result.album = texts.album.c_str();
     result.genre = genre_from(texts.genres);
-    for (int i = 0; i < RATING_CONVENTION_COUNT && result.rating == 0; i++)
+    for (int i = 0; i < RATING_READ_COUNT && result.rating == 0; i++)
         result.rating = rating_from(static_cast<rating_convention>(i), texts.ratings[i]);
     *fields = result;
     return true;
@@ -189,16 +234,15 @@ status_t write_format_fields(BFile &file, tag_format format, const format_change
     }
     std::string ratings[RATING_CONVENTION_COUNT];
     if (changes.rating >= RATING_MIN && changes.rating <= RATING_MAX) {
-        // The convention KDE's writer uses for this format is added when the person chose
-        // the rating; every convention already carried follows it.
-        const int created = format == TAG_FORMAT_MP4     ? RATING_MP4_RATE
-                            : format == TAG_FORMAT_ID3V2 ? RATING_POPM
-                                                         : RATING_COMMENT;
+        // The person chose the rating: every convention the file carries takes it on its own
+        // scale (one that says so already keeps its bytes), and the ones the players read are
+        // added.
+        edit.rateAsInteger = current.rateIsInteger;
         for (int i = 0; i < RATING_CONVENTION_COUNT; i++) {
             const auto convention = static_cast<rating_convention>(i);
             const bool carried = !current.ratings[i].empty();
             if (carried ? rating_from(convention, current.ratings[i]) == changes.rating
-                        : !(changes.createRating && i == created))
+                        : !rating_created(format, convention))
                 continue;
             ratings[i] = rating_text(convention, changes.rating);
             edit.ratings[i] = ratings[i].c_str();

@@ -31,8 +31,8 @@ struct format_fields {
     // The first GENRE that names a genre of the menu, in any case; UNKNOWN_GENRE_VALUE when
     // none does.
     uint8 genre = UNKNOWN_GENRE_VALUE;
-    // 1 to 10 from the first rating convention found (FMPS_RATING, RATING, MP4's rate), 0
-    // when the tag holds none that rates.
+    // 1 to 10 from the first convention that rates (POPM, FMPS_RATING, RATING, MP4's rate),
+    // each on its own scale; 0 when none does.
     int32 rating = 0;
 };
 
@@ -40,16 +40,17 @@ struct format_fields {
 bool read_format_fields(BFile &file, tag_format format, format_fields *fields);
 
 // What a save changes: a null text leaves its field, "" removes it; a genre of
-// UNKNOWN_GENRE_VALUE leaves it. A rating of 1 to 10 goes to every convention the tag carries;
-// with `createRating` the one KDE's writer uses is added if missing (a RATING comment, MP4's
-// rate item).
+// UNKNOWN_GENRE_VALUE leaves it. A rating of 1 to 10 (given only when the person chose it)
+// goes to every convention the tag carries, on its own scale and, for MP4's rate, in its own
+// type; those KDE and the players people use read are added if missing (a POPM; RATING,
+// FMPS_RATING and Quod Libet's RATING:quodlibet@lists.sacredchao.net; MP4's rate and its
+// freeform FMPS_Rating). 0 leaves every rating as it is.
 struct format_changes {
     const char *title = nullptr;
     const char *artist = nullptr;
     const char *album = nullptr;
     uint8 genre = UNKNOWN_GENRE_VALUE;
     int32 rating = 0;
-    bool createRating = false;
 };
 
 // The tag takes no such change without losing something (a rating for an ID3v2.2 tag):

@@ -154,6 +154,7 @@ void PluginWindow::Impl::readAttrs() {
     for (int32 field = 0; field < FIELD_COUNT; field++)
         keepsStored[field] = !exact[field];
     takeBaseline(keepsStored);
+    ratingPicked = false;
     formLoaded = true;
     formNode = node;
     tag_format format;

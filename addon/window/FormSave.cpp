@@ -1,8 +1,8 @@
 // Writing the form into the file it was loaded from: the attributes, and as mirrors the
 // file's own tags: for MPEG files the ID3v1 tag and an existing ID3v2 tag, for FLAC, Ogg
-// Vorbis, Opus and MP4 their comment block or ilst; a Rating also goes to the desktop's own
-// rating where the file has one or the person chose it. Nothing is written into any other file; the
-// status line says what the save did.
+// Vorbis, Opus and MP4 their comment block or ilst; a Rating the person chose also goes to
+// the desktop's own rating and every rating convention of the tags. Nothing is written into any
+// other file; the status line says what the save did.
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -157,9 +157,13 @@ bool PluginWindow::Impl::saveChangedAttrs(SaveKind kind, BString *failure) {
         return true;
     BString reason;
     const bool saved = writeFields(write, kind, &reason);
-    // Nobody sees the status line any more: an edit that did not reach the file is said here.
-    if (!saved && kind == SAVE_AT_CLOSE && formLoaded)
-        fprintf(stderr, "brindle: edits to %s not saved: %s\n", fileName(), reason.String());
+    // Nobody sees the status line any more: an edit that did not reach the file (or had no
+    // file to go to) is said here.
+    if (!saved && kind == SAVE_AT_CLOSE) {
+        const BString name = editsName();
+        fprintf(stderr, "brindle: edits %s%s not saved: %s\n", name.IsEmpty() ? "" : "to ",
+                name.String(), reason.String());
+    }
     if (failure != nullptr)
         *failure = reason;
     return saved;
@@ -184,8 +188,9 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, SaveKind kind, BStri
         return false;
     }
 
-    // Ratings are added where the file has none only when the person chose one.
-    const bool ratingChosen = fieldChanged(FIELD_RATING);
+    // The desktop's and the tags' ratings take the form's only when the person chose it: the
+    // form shows "1" for a file nobody rated, which is no rating of theirs.
+    const bool ratingChosen = write.Has(FIELD_RATING) && ratingPicked;
     // What was written becomes the field's baseline; the first failure is the reason.
     status_t attributeFailure = B_OK;
     auto record = [&](FormField field, status_t status) {
@@ -214,10 +219,8 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, SaveKind kind, BStri
     if (write.Has(FIELD_RATING)) {
         status_t status = saveAttr(file, AUDIO_RATING_ATTR, ratingPopup);
         int32 rating;
-        // The desktop keeps the same number (0 to 10), as text, where its tools look; a file
-        // it never rated gets one only when the person rated it here.
-        if (status == B_OK && popup_number(ratingPopup, &rating) &&
-            (ratingChosen || has_desktop_rating(file)))
+        // The desktop keeps the same number (0 to 10), as text, where its tools look.
+        if (status == B_OK && ratingChosen && popup_number(ratingPopup, &rating))
             status = write_desktop_rating(file, rating);
         record(FIELD_RATING, status);
     }
@@ -380,16 +383,16 @@ status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, 
     format_changes changes;
     if (has_mpeg_type(file)) {
         // An MPEG file's ID3v2 tag has its texts from writeId3v2Tag: here only its ratings.
-        if (!write.Has(FIELD_RATING) || !has_id3v2_tag(file))
+        if (!ratingChosen || !has_id3v2_tag(file))
             return B_OK;
         format = TAG_FORMAT_ID3V2;
     } else {
-        if ((!write.AnyTagField() && !write.Has(FIELD_RATING)) || !get_tag_format(file, &format))
+        if ((!write.AnyTagField() && !ratingChosen) || !get_tag_format(file, &format))
             return B_OK;
         take_tag_fields(*this, write, &changes);
     }
-    if (write.Has(FIELD_RATING) && popup_number(ratingPopup, &changes.rating))
-        changes.createRating = ratingChosen;
+    if (ratingChosen && !popup_number(ratingPopup, &changes.rating))
+        changes.rating = 0;
 
     bool replaced = false;
     node_ref replacement;

@@ -120,6 +120,8 @@ bool PluginWindow::Impl::undoEdits() {
     }
     if (changed[FIELD_VOLUME])
         applyVolumeLabel();
+    // The rating picked is taken back with the rest.
+    ratingPicked = false;
     if (ref.name != nullptr)
         setFileStatus("edits undone");
     else
@@ -137,12 +139,17 @@ void PluginWindow::Impl::clearForm() {
     volumePopup->SetActive(kNoVolumeChangeItem, false);
     const bool keepsNothing[FIELD_COUNT] = {};
     takeBaseline(keepsNothing);
+    ratingPicked = false;
     formLoaded = false;
     formNode = node_ref();
 }
 
 const char *PluginWindow::Impl::fileName() const {
     return ref.name != nullptr ? ref.name : "";
+}
+
+BString PluginWindow::Impl::editsName() const {
+    return ref.name != nullptr ? BString(ref.name) : itemName;
 }
 
 void PluginWindow::Impl::setFileStatus(const char *what, const char *reason) {

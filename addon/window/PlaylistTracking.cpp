@@ -1,6 +1,7 @@
 // Following the player's first playlist: attaching, the current file, volume adjustment.
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 #include <Entry.h>
 #include <String.h>
@@ -53,7 +54,7 @@ void PluginWindow::Impl::controlsAdded(BMessage *msg) {
 
 void PluginWindow::Impl::controlsRemoved(BMessage *) {}
 
-PluginWindow::Impl::CurrentItem PluginWindow::Impl::currentItem(entry_ref *found) {
+PluginWindow::Impl::CurrentItem PluginWindow::Impl::currentItem(entry_ref *found, BString *name) {
     if (!playlist)
         return CURRENT_NONE;
     CurrentItem item = CURRENT_NONE;
@@ -64,6 +65,8 @@ PluginWindow::Impl::CurrentItem PluginWindow::Impl::currentItem(entry_ref *found
         const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
         if (path != nullptr) {
             printf("playlist item path: %s\n", path);
+            const char *slash = strrchr(path, '/');
+            *name = slash != nullptr ? slash + 1 : path;
             BEntry entry(path, false);
             if (entry.InitCheck() == B_OK) {
                 entry.GetRef(found);
@@ -80,14 +83,16 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
     printf("PluginWindow::Impl::playlistCurrent() called\n");
 
     // The form belongs to the file shown until now: its edits go there before anything
-    // moves. A failure stays on the status line over the next file's name, or joins it.
+    // moves. A failure stays on the status line over the next file's name, or joins it; an
+    // edit no file could take (none was loaded) is said too, never dropped in silence.
     BString saveFailure, failureReason;
-    const BString oldName = fileName();
+    const BString oldName = editsName();
     if (!saveChangedAttrs(SAVE_AUTOMATIC, &failureReason))
         saveFailure = statusText();
 
     entry_ref found;
-    switch (currentItem(&found)) {
+    BString name;
+    switch (currentItem(&found, &name)) {
         case CURRENT_NONE:
             // No current item: the form stays with its file.
             haveFile = false;
@@ -97,6 +102,7 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
             // a save could take for this item's.
             haveFile = false;
             ref = entry_ref();
+            itemName = name;
             clearForm();
             setStatus("no file");
             applyVolumeLabel();
@@ -107,15 +113,20 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
                 break;
             printf("Switching files\n");
             ref = found;
+            itemName = "";
             haveFile = true;
             readAttrs();
             applyVolumeLabel();
             // The edits are gone with the old form: the line says so beside the new name.
-            if (!saveFailure.IsEmpty() && !oldName.IsEmpty()) {
+            if (!saveFailure.IsEmpty()) {
                 saveFailure = fileName();
-                saveFailure += " \xE2\x80\x94 edits to ";  // an em dash
-                saveFailure += oldName;
-                saveFailure += " not saved: ";
+                saveFailure += " \xE2\x80\x94 edits ";  // an em dash
+                if (!oldName.IsEmpty()) {
+                    saveFailure += "to ";
+                    saveFailure += oldName;
+                    saveFailure += " ";
+                }
+                saveFailure += "not saved: ";
                 saveFailure += failureReason;
             }
             break;

@@ -46,6 +46,7 @@ PluginWindow::Impl::Impl(PluginWindow *window, SoundPlayController *controller)
       volumePopup(nullptr),
       formLoaded(false),
       formNode(),
+      ratingPicked(false),
       volumeApplied(0),
       statusView(nullptr) {}
 
@@ -68,7 +69,8 @@ PluginWindow::PluginWindow(SoundPlayController *controller)
     Space *space = new Space();
     impl.volumePopup = new MPopup("Vol. Adjust:", {"-4", "-3", "-2", "-1", "0", "1", "2", "3", "4"},
                                   new BMessage(MSG_VOLUME_ADJUST), this);
-    impl.ratingPopup = new MPopup("Rating:", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
+    impl.ratingPopup = new MPopup("Rating:", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"},
+                                  new BMessage(MSG_RATING_PICKED), this);
     HGroup *buttons = new HGroup({impl.ratingPopup, impl.volumePopup, space, saveButton});
     impl.genrePopup = new MPopup("Genre:", {});
     impl.artistControl = new MTextControl("Artist:", "");
@@ -127,6 +129,9 @@ void PluginWindow::MessageReceived(BMessage *msg) {
             break;
         case MSG_SAVE:
             fImpl->saveAttrs();
+            break;
+        case MSG_RATING_PICKED:
+            fImpl->ratingPicked = true;
             break;
         case MSG_VOLUME_ADJUST:
             // The label as it is now, not as it was when the item was chosen.

@@ -41,6 +41,7 @@ enum : uint32 {
     MSG_SAVE = '!but',           // the Save button (the layout library's button code)
     MSG_VOLUME_ADJUST = 'AiVa',  // an item chosen in Vol. Adjust
     MSG_GENRE_PICKED = 'AiNl',   // an item chosen in Genre; not handled
+    MSG_RATING_PICKED = 'AiRt',  // an item chosen in Rating, even the one already marked
 };
 
 // The form's six fields, in the order a save writes them.
@@ -86,8 +87,9 @@ public:
 
     // Playlist tracking (PlaylistTracking.cpp). None reads the message it is given.
     enum CurrentItem { CURRENT_NONE, CURRENT_NO_ENTRY, CURRENT_FOUND };
-    // What the watched playlist's current item is; its entry in `found` when it makes one.
-    CurrentItem currentItem(entry_ref *found);
+    // What the watched playlist's current item is; its entry in `found` when it makes one,
+    // and the leaf of its path in `name` when it has a path.
+    CurrentItem currentItem(entry_ref *found, BString *name);
     void controlsAdded(BMessage *msg);
     void controlsRemoved(BMessage *msg);
     void playlistCurrent(BMessage *msg);
@@ -143,11 +145,11 @@ public:
     // replaces the file, and the form then belongs to the new one (`formNode`). B_OK, or why
     // the tag was left as it was (REWRITE_HARD_LINKED for a file with other hard links).
     status_t writeId3v2Tag(BFile &file, const FieldSet &mirror);
-    // Writes the fields of `write` ID3v1 takes for MPEG, and Rating, into the tag of a FLAC,
-    // Ogg Vorbis, Opus or MP4 file (tags/format_tags.h), and Rating into an MPEG file's ID3v2
-    // tag (POPM, FMPS_Rating); a rating convention the file lacks is added only when
-    // `ratingChosen`. As writeId3v2Tag, the form then belongs to the
-    // replacement. B_OK, or why the tag was left as it was.
+    // Writes the fields of `write` ID3v1 takes for MPEG into the tag of a FLAC, Ogg Vorbis,
+    // Opus or MP4 file (tags/format_tags.h), and, when `ratingChosen`, Rating into every
+    // rating convention the file carries (an MPEG file's ID3v2 tag: POPM, FMPS_Rating) and
+    // those the players read. As writeId3v2Tag, the form then belongs to the replacement.
+    // B_OK, or why the tag was left as it was.
     status_t writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen);
 
     // What the form knows of its file (FormState.cpp).
@@ -163,6 +165,9 @@ public:
     void clearForm();
     // The leaf name of `ref`, for the status line.
     const char *fileName() const;
+    // What the form's edits belong to, for the words of a save that failed: fileName(), or
+    // for an item that names no file the leaf of its path ("" when there is none).
+    BString editsName() const;
     void setStatus(const BString &text);
     // "NAME", "NAME — WHAT" or "NAME — WHAT: REASON", NAME being fileName().
     void setFileStatus(const char *what, const char *reason = nullptr);
@@ -175,6 +180,8 @@ public:
     entry_ref ref;
     PlaylistPtr playlist;
     bool haveFile;
+    // The leaf of the current item's path when it names no file (ref then is empty).
+    BString itemName;
     int32 volumeAdjustment;
     PluginWindow *window;
     MPopup *genrePopup;
@@ -189,6 +196,9 @@ public:
     bool formLoaded;
     node_ref formNode;
     FieldBaseline baseline[FIELD_COUNT];
+    // A Rating item was picked since the load (even the one already marked): only then do
+    // the desktop's and the tags' ratings take the form's.
+    bool ratingPicked;
     float volumeApplied;
     MStringView *statusView;
 };

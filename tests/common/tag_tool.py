@@ -8,9 +8,11 @@
 make keys: title, artist, album, genre, picture (a PNG cover: 1 for a tiny one, a larger
 number for one of that many bytes), replaygain
 (REPLAYGAIN_TRACK_GAIN; MP4: its iTunes freeform item), and any rating convention by its own
-name: RATING, FMPS_RATING, FMPS_Rating (comments) or rate (MP4). dump keys: title, artist,
-album, genre, picture (a SHA-1 of each picture), replaygain, and every rating convention
-present, under the names above (comments upper case).
+name: RATING, FMPS_RATING, FMPS_Rating (comments), rate (MP4: text, or "int:N" for an
+integer) or FMPS_Rating (MP4: its iTunes freeform item). dump keys: title, artist, album,
+genre, picture (a SHA-1 of each picture), replaygain, and every rating convention present,
+under the names above (comments upper case); for MP4 also rate.data, the hex of the rate
+item's data atom after its header (type, locale, value).
 """
 import base64
 import hashlib
@@ -18,7 +20,7 @@ import sys
 
 import mutagen
 from mutagen.flac import FLAC, Picture
-from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
+from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm, MP4Tags, Atoms
 
 PNG = bytes.fromhex(
     "89504e470d0a1a0a0000000d4948445200000001000000010806000000"
@@ -26,6 +28,7 @@ PNG = bytes.fromhex(
 MP4_NAMES = {"title": "\xa9nam", "artist": "\xa9ART", "album": "\xa9alb", "genre": "\xa9gen",
              "rate": "rate"}
 MP4_GAIN = "----:com.apple.iTunes:REPLAYGAIN_TRACK_GAIN"
+MP4_FMPS = "----:com.apple.iTunes:FMPS_Rating"
 COMMENT_NAMES = {"replaygain": "REPLAYGAIN_TRACK_GAIN"}
 
 
@@ -50,6 +53,13 @@ def make(path, keys):
                 audio.tags["covr"] = [MP4Cover(cover(value), MP4Cover.FORMAT_PNG)]
             elif key == "replaygain":
                 audio.tags[MP4_GAIN] = [MP4FreeForm(value.encode())]
+            elif key == "FMPS_Rating":
+                audio.tags[MP4_FMPS] = [MP4FreeForm(value.encode())]
+            elif key == "rate" and value.startswith("int:"):
+                # mutagen knows no rate item: render it as it renders tmpo, an integer.
+                atoms = MP4Tags._MP4Tags__atoms
+                atoms[b"rate"] = atoms[b"tmpo"][:2] + (1,)
+                audio.tags["rate"] = [int(value[4:])]
             else:
                 audio.tags[MP4_NAMES[key]] = [value]
     else:
@@ -88,6 +98,11 @@ def dump(path):
             print("picture=" + hashlib.sha1(bytes(cover)).hexdigest())
         if MP4_GAIN in tags:
             print("replaygain=" + bytes(tags[MP4_GAIN][0]).decode())
+        if MP4_FMPS in tags:
+            print("FMPS_Rating=" + bytes(tags[MP4_FMPS][0]).decode())
+        rate = raw_item(path, b"rate")
+        if rate is not None:
+            print("rate.data=" + rate.hex())
         return
     pictures = list(getattr(audio, "pictures", []))
     comments = tags.as_dict() if tags else {}
@@ -103,6 +118,22 @@ def dump(path):
         if key in ("TITLE", "ARTIST", "ALBUM", "GENRE"):
             name = key.lower()
         print("%s=%s" % (name, "|".join(values)))
+
+
+def raw_item(path, name):
+    """The payload of the data atom of ilst item `name`, or None."""
+    with open(path, "rb") as f:
+        atoms = Atoms(f)
+        try:
+            ilst = atoms.path(b"moov", b"udta", b"meta", b"ilst")[-1]
+        except KeyError:
+            return None
+        for item in ilst.children or []:
+            if item.name == name:
+                f.seek(item.offset + 8)
+                data = f.read(item.length - 8)
+                return data[8:]  # past the data atom's size and name
+    return None
 
 
 def main(argv):

@@ -13,7 +13,7 @@
 #include <vector>
 
 // Raised whenever the table below changes; a module with another number is not used.
-constexpr unsigned FORMATS_CODEC_ABI = 4;
+constexpr unsigned FORMATS_CODEC_ABI = 5;
 
 constexpr char FORMATS_CODEC_MODULE[] = "brindle-formats.so";
 constexpr char FORMATS_CODEC_ENTRY[] = "brindle_formats_codec";
@@ -31,12 +31,20 @@ enum tag_format {
 
 // A rating convention a tag may carry, in the order they are read.
 enum rating_convention {
-    RATING_POPM,      // ID3v2 POPM frames, as 0 to 10 through KDE's tables; every frame is set
-    RATING_FMPS,      // FMPS_RATING (or FMPS_Rating; ID3v2: a TXXX frame): 0.0 to 1.0
+    RATING_POPM,  // ID3v2 POPM frames, as 0 to 10 through KDE's tables; every frame is set
+    // FMPS_RATING (or FMPS_Rating; ID3v2: a TXXX frame; MP4: the freeform item
+    // ----:com.apple.iTunes:FMPS_Rating): 0.0 to 1.0
+    RATING_FMPS,
     RATING_COMMENT,   // RATING: 0 to 100
-    RATING_MP4_RATE,  // MP4's rate item: 0 to 100
+    RATING_MP4_RATE,  // MP4's rate item: 0 to 100, as text or as an integer
+    // Quod Libet's own Vorbis comment, RATING:quodlibet@lists.sacredchao.net: 0.0 to 1.0.
+    // Written beside the others, never read for the form.
+    RATING_QUOD_LIBET,
     RATING_CONVENTION_COUNT
 };
+
+// The conventions the form reads, in this order; Quod Libet's is only written.
+constexpr int RATING_READ_COUNT = RATING_QUOD_LIBET;
 
 // What a tag holds, as UTF-8.
 struct format_texts {
@@ -48,16 +56,20 @@ struct format_texts {
     std::vector<std::string> genres;
     // Each convention's stored text, "" when the tag lacks it.
     std::string ratings[RATING_CONVENTION_COUNT];
+    // MP4: the rate item holds an integer, not text; an edit keeps that type.
+    bool rateIsInteger = false;
 };
 
 // What an edit sets: a null text leaves its field, "" removes it; a null rating leaves
 // that convention, and a convention the tag lacks is added only when its text is given.
+// An MP4 rate item is written as an integer when `rateAsInteger`, else as text.
 struct format_edit {
     const char *title = nullptr;
     const char *artist = nullptr;
     const char *album = nullptr;
     const char *genre = nullptr;
     const char *ratings[RATING_CONVENTION_COUNT] = {};
+    bool rateAsInteger = false;
 };
 
 struct formats_codec {

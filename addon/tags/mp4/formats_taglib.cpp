@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "tags/mp4/formats_codec.h"
@@ -30,6 +31,8 @@ String from_utf8(const char *text) {
 }
 
 const char kMp4RateItem[] = "rate";
+// The freeform item Strawberry, Clementine and Lollypop read an MP4's rating from.
+const char kMp4FmpsItem[] = "----:com.apple.iTunes:FMPS_Rating";
 
 void read_mp4(TagLib::MP4::Tag *tag, format_texts *texts) {
     if (tag == nullptr)
@@ -43,10 +46,13 @@ void read_mp4(TagLib::MP4::Tag *tag, format_texts *texts) {
         texts->genres.push_back(to_utf8(tag->genre()));
     if (tag->contains(kMp4RateItem)) {
         const TagLib::MP4::Item rate = tag->item(kMp4RateItem);
-        texts->ratings[RATING_MP4_RATE] = rate.toStringList().isEmpty()
+        texts->rateIsInteger = rate.toStringList().isEmpty();
+        texts->ratings[RATING_MP4_RATE] = texts->rateIsInteger
                                               ? std::to_string(rate.toInt())
                                               : to_utf8(rate.toStringList().front());
     }
+    if (tag->contains(kMp4FmpsItem) && !tag->item(kMp4FmpsItem).toStringList().isEmpty())
+        texts->ratings[RATING_FMPS] = to_utf8(tag->item(kMp4FmpsItem).toStringList().front());
 }
 
 void edit_mp4(TagLib::MP4::Tag *tag, const format_edit &edit) {
@@ -60,8 +66,14 @@ void edit_mp4(TagLib::MP4::Tag *tag, const format_edit &edit) {
         tag->removeItem("gnre");
         tag->setGenre(from_utf8(edit.genre));
     }
-    if (const char *rate = edit.ratings[RATING_MP4_RATE])
-        tag->setItem(kMp4RateItem, TagLib::StringList(from_utf8(rate)));
+    // An integer rate stays one: another program wrote it so, and reads it so.
+    if (const char *rate = edit.ratings[RATING_MP4_RATE]) {
+        tag->setItem(kMp4RateItem, edit.rateAsInteger
+                                       ? TagLib::MP4::Item(atoi(rate))
+                                       : TagLib::MP4::Item(TagLib::StringList(from_utf8(rate))));
+    }
+    if (const char *fmps = edit.ratings[RATING_FMPS])
+        tag->setItem(kMp4FmpsItem, TagLib::StringList(from_utf8(fmps)));
 }
 
 // Runs `use` on the MP4 file open on `fd` (which it closes); `use` returns false to fail.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -110,15 +112,35 @@ bool read_items(const mp4_layout &layout, std::vector<mp4_item> *items) {
     return ilst == nullptr || parse_mp4_items(layout.moov, ilst->atom, items);
 }
 
-// An item holding `text` as TagLib writes it: one data atom of type 1 (UTF-8).
-bool holds_text(const mp4_item &item, const char *text) {
-    std::vector<mp4_atom> data;
-    if (!parse_mp4_atoms(item.payload, 0, item.payload.size(), &data) || data.size() != 1 ||
-        data[0].type != "data" || data[0].size < data[0].headerSize + 8)
+// An item holding `text` as TagLib writes it: one data atom (after a freeform item's mean and
+// name) of type 1 (UTF-8), or with `integer` of type 21 holding that number big-endian.
+bool holds_value(const mp4_item &item, const char *text, bool integer) {
+    std::vector<mp4_atom> parts;
+    if (!parse_mp4_atoms(item.payload, 0, item.payload.size(), &parts))
         return false;
-    const uint64_t at = data[0].PayloadOffset();
-    return item.payload.compare(at, 4, std::string("\0\0\0\x01", 4)) == 0 &&
-           item.payload.compare(at + 8, data[0].End() - at - 8, text) == 0;
+    const mp4_atom *data = nullptr;
+    for (const mp4_atom &part : parts) {
+        if (part.type == "data") {
+            if (data != nullptr)
+                return false;
+            data = &part;
+        } else if (part.type != "mean" && part.type != "name") {
+            return false;
+        }
+    }
+    if (data == nullptr || data->size < data->headerSize + 8)
+        return false;
+    const uint64_t at = data->PayloadOffset();
+    const std::string value = item.payload.substr(at + 8, data->End() - at - 8);
+    if (!integer)
+        return item.payload.compare(at, 4, std::string("\0\0\0\x01", 4)) == 0 && value == text;
+    if (item.payload.compare(at, 4, std::string("\0\0\0\x15", 4)) != 0 || value.empty() ||
+        value.size() > 8)
+        return false;
+    int64_t number = static_cast<int8_t>(value[0]);
+    for (size_t i = 1; i < value.size(); i++)
+        number = number * 256 + static_cast<uint8_t>(value[i]);
+    return number == strtoll(text, nullptr, 10);
 }
 
 status_t compare_items(const mp4_layout &original, const mp4_layout &copy,
@@ -137,7 +159,8 @@ status_t compare_items(const mp4_layout &original, const mp4_layout &copy,
          edit.album},
         {"\xa9gen", edit.genre},
         {"gnre", edit.genre != nullptr ? "" : nullptr},
-        {"rate", edit.ratings[RATING_MP4_RATE]}};
+        {"rate", edit.ratings[RATING_MP4_RATE]},
+        {"----:com.apple.iTunes:FMPS_Rating", edit.ratings[RATING_FMPS]}};
     auto is_written = [&](const std::string &name) {
         for (const auto &field : written) {
             if (field.second != nullptr && field.first == name)
@@ -155,7 +178,8 @@ status_t compare_items(const mp4_layout &original, const mp4_layout &copy,
         }
         const bool removed = *field.second == '\0';
         if (found.size() != (removed ? 0u : 1u) ||
-            (!removed && !holds_text(*found[0], field.second)))
+            (!removed &&
+             !holds_value(*found[0], field.second, field.first == "rate" && edit.rateAsInteger)))
             return CHECK_FIELD_WRONG;
     }
     // Every other item kept byte for byte, wherever TagLib put it.

@@ -21,7 +21,8 @@ std::vector<edited_name> edited_names(const format_edit &edit) {
                                {"ALBUM", edit.album},
                                {"GENRE", edit.genre},
                                {"FMPS_RATING", edit.ratings[RATING_FMPS]},
-                               {"RATING", edit.ratings[RATING_COMMENT]}};
+                               {"RATING", edit.ratings[RATING_COMMENT]},
+                               {QUOD_LIBET_RATING, edit.ratings[RATING_QUOD_LIBET]}};
     std::vector<edited_name> names;
     for (const edited_name &entry : all) {
         if (entry.text != nullptr)

@@ -12,6 +12,11 @@
 
 #include "tags/mp4/formats_codec.h"
 
+// Quod Libet's own rating field (0.0 to 1.0): it reads no FMPS_RATING, and a bare RATING
+// on its 0-to-1 scale, where KDE's 0 to 100 would show full stars. This one it reads over
+// the bare one, and KDE never reads it.
+constexpr char QUOD_LIBET_RATING[] = "RATING:quodlibet@lists.sacredchao.net";
+
 struct vorbis_comment {
     std::string vendor;
     std::vector<std::string> fields;  // each "NAME=value" as stored

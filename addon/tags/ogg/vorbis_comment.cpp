@@ -9,6 +9,7 @@
 #include <Errors.h>
 
 #include "tags/file_reads.h"
+#include "tags/ogg/comment_edit.h"
 #include "tags/flac/flac_metadata.h"
 #include "tags/ogg/ogg_link.h"
 
@@ -16,8 +17,8 @@ namespace {
 
 // The longest value kept of a field; a longer one is cut here.
 constexpr size_t kMaxValue = 4096;
-// Bytes enough to hold the longest name wanted and its '=' ("FMPS_RATING=").
-constexpr size_t kNameBytes = 16;
+// Bytes enough to hold the longest name wanted and its '=' (Quod Libet's rating).
+constexpr size_t kNameBytes = sizeof(QUOD_LIBET_RATING) + 1;
 
 uint32_t le32(const unsigned char *bytes) {
     return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
@@ -177,7 +178,8 @@ std::string *slot_for(const std::string &name, format_texts *texts, bool *many) 
                  {"ARTIST", &texts->artist},
                  {"ALBUM", &texts->album},
                  {"FMPS_RATING", &texts->ratings[RATING_FMPS]},
-                 {"RATING", &texts->ratings[RATING_COMMENT]}};
+                 {"RATING", &texts->ratings[RATING_COMMENT]},
+                 {QUOD_LIBET_RATING, &texts->ratings[RATING_QUOD_LIBET]}};
     for (const auto &entry : slots) {
         if (strcasecmp(name.c_str(), entry.name) == 0)
             return entry.slot->empty() ? entry.slot : nullptr;

@@ -85,6 +85,31 @@ TEST(BadInput, UnusableItemsClearTheFormAndNothingLeaksIntoAnotherFile) {
     EXPECT_EQ(read_file(notes), "plain text\n");
 }
 
+// The status line always describes the form: an edit made while no file was loaded cannot
+// be saved, and the next good file's line says so rather than keep the old words.
+TEST(BadInput, AnEditNoFileCouldTakeIsSaidBesideTheNextGoodFile) {
+    TempDir dir;
+    std::string noDirectory = dir / "no-such-dir/x.mp3", missing = dir / "missing.mp3";
+    std::string good = dir / "good.mp3", other = dir / "other.mp3";
+    make_mp3(good);
+    make_mp3(other);
+
+    RunResult result = run_player(dir,
+                                  "enable\nstatus\nset title Lost\nnext\nstatus\nnext\nstatus\n"
+                                  "set title Lost\nnext\nstatus\nform\n",
+                                  {noDirectory, good, missing, other});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(status_answers(result.OutLines()),
+              (std::vector<std::string>{
+                  "no file", "good.mp3" + kDash + "edits to x.mp3 not saved: no file",
+                  "missing.mp3" + kDash + "not loaded: no such file",
+                  "other.mp3" + kDash + "edits to missing.mp3 not saved: no file"}))
+        << result.out;
+    EXPECT_EQ(form_answers(result.OutLines())["title"], "");
+    EXPECT_TRUE(getfattr_all(good).empty());
+    EXPECT_TRUE(getfattr_all(other).empty());
+}
+
 TEST(BadInput, AnItemThatMakesNoEntryGivesTheVolumeBackAndSaveWritesNothing) {
     TempDir dir;
     std::string good = text_file(dir, "good.txt", "Good");
