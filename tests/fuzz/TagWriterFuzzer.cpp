@@ -146,7 +146,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 BFile now(path.c_str(), B_READ_WRITE);
                 format_changes rating;
                 rating.rating = 6;
-                rating.createRating = true;
                 status =
                     write_format_fields(now, TAG_FORMAT_ID3V2, rating, &replaced, &replacement);
             }
@@ -159,7 +158,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             changes.title = kTitle;
             if (rate) {
                 changes.rating = 6;
-                changes.createRating = true;
             }
             status = write_format_fields(file, tagFormat, changes, &replaced, &replacement);
         }

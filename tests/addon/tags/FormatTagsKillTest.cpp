@@ -96,7 +96,6 @@ status_t save_title(const std::string &path) {
     format_changes changes;
     changes.title = "A Title Long Enough To Move What Follows It";
     changes.rating = 8;
-    changes.createRating = true;
     bool replaced;
     node_ref replacement;
     return write_format_fields(file, format, changes, &replaced, &replacement);

@@ -340,7 +340,6 @@ TEST_P(XiphRoundTrip, ASaveHoldsWhatWasMeantAndKeepsEverythingElse) {
     changes.artist = "";
     changes.genre = 8;  // Jazz
     changes.rating = 8;
-    changes.createRating = true;
     ASSERT_EQ(B_OK, save(path, changes));
 
     auto after = mutagen_read_other(path);
