@@ -29,6 +29,14 @@ constexpr int kTracks = 50000;
 constexpr int kChanges = 10000;
 const char *const kFloodPace = "0";  // as fast as the bus carries them
 #endif
+// AddressSanitizer holds freed memory back in its quarantine (up to 256 MB), so there a flood
+// of short-lived allocations raises the peak without anything being kept: the peak's bound is
+// checked in the other builds.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kPeakMeansKept = false;
+#else
+constexpr bool kPeakMeansKept = true;
+#endif
 // How long the player playing may take to be followed once the flips stop.
 constexpr std::chrono::seconds kFollowedWithin(10);
 
@@ -95,7 +103,8 @@ TEST_F(FollowFaults, TwoPlayersFlippingAtFullSpeedGrowNoMemoryAndTheOnePlayingIs
     EXPECT_TRUE(followed);
     const long after = peak_memory_kb(player.Pid());
     EXPECT_GT(before, 0);
-    EXPECT_LT(after - before, 20 * 1024) << before << " kB before, " << after << " kB after";
+    if (kPeakMeansKept)
+        EXPECT_LT(after - before, 20 * 1024) << before << " kB before, " << after << " kB after";
     const RunResult result = player.Quit();
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
