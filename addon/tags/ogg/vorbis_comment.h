@@ -11,8 +11,9 @@
 
 // Reads `file`'s Vorbis comment as `format` (TAG_FORMAT_FLAC, TAG_FORMAT_VORBIS or
 // TAG_FORMAT_OPUS) into `texts`: the first TITLE, ARTIST and ALBUM, every GENRE, the first
-// FMPS_RATING, RATING and Quod Libet's rating, names in any case. A FLAC file without a comment block reads as no
-// tag (hasTag false). False when the file is not one of these or its comment is damaged.
+// FMPS_RATING, RATING and Quod Libet's rating, names in any case. A FLAC file without a comment
+// block reads as no tag (hasTag false). False when the file is not one of these or its comment is
+// damaged.
 bool read_vorbis_comment(BFile &file, tag_format format, format_texts *texts);
 // The same, with why it failed: B_BAD_DATA for no such file or a damaged comment,
 // TAG_FLAC_DAMAGED for FLAC metadata the walk stopped at (tags/flac/flac_metadata.h), B_BAD_VALUE
