@@ -44,6 +44,24 @@ TEST(Mp4Tag, AFragmentedFileIsNotWrittenAndKeepsEveryByte) {
     EXPECT_EQ(read_file(path), before);
 }
 
+// A chunk offset table whose count claims more entries than it holds: TagLib would move that
+// many offsets one write at a time, for hours. The file is refused before TagLib sees it.
+TEST(Mp4Tag, AChunkOffsetTableThatClaimsMoreThanItHoldsIsNotWritten) {
+    TempDir dir;
+    const std::string path = dir / "damaged.m4a";
+    make_audio(path, "m4a");
+    std::string bytes = read_file(path);
+    const size_t stco = bytes.find("stco");
+    ASSERT_NE(stco, std::string::npos);
+    bytes.replace(stco + 8, 4, "\xff\xff\xff\xf0");  // after version and flags
+    write_file(path, bytes);
+
+    format_changes changes;
+    changes.title = "New";
+    EXPECT_EQ(save(path, changes), B_BAD_DATA);
+    EXPECT_EQ(read_file(path), bytes);
+}
+
 // The moov comes before the audio and the ilst grows past its room, so every chunk offset
 // moves: the check takes the shifted copy.
 TEST(Mp4Tag, ASaveHoldsWhatWasMeantAndKeepsTheAudioAndEveryOtherItem) {
