@@ -82,8 +82,9 @@ public:
     std::string FollowerWords() const;
 
     // Enables interface `id`: OK (also when it was enabled already); B_NAME_NOT_FOUND
-    // or B_BAD_TYPE (no such interface, in words); B_ERROR when its entry points were
-    // unusable (said on standard error already, naming the image).
+    // or B_BAD_TYPE (no such interface, in words); a failure said on standard error
+    // already (WasReported), naming the image, when its entry points were unusable or its
+    // show failed.
     Status Enable(const std::string &id);
     // Enables every interface loaded, in load order.
     void EnableAll();
