@@ -67,8 +67,8 @@ void Player::EnableAll() {
     }
 }
 
-void Player::RequestDisable(const char *id) {
-    fTasks.Post([this, id = std::string(id)] {
+void Player::RequestDisable(const std::string &id) {
+    fTasks.Post([this, id] {
         // An id no longer enabled is no failure here: a window may ask twice.
         (void)fInterfaces.Disable(id);
     });
