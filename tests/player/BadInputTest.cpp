@@ -185,6 +185,17 @@ TEST(BadInput, InterfaceWhoseShowFailsIsUndoneAndReported) {
     EXPECT_EQ(result.exitStatus, 0);
 }
 
+TEST(BadInput, InterfaceWithoutAShowIsUndoneAndReported) {
+    RunResult result =
+        run_player_script({"--add-on", showless_addon_path()}, "enable sp-showless\nform\n");
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_NE(result.out.find("Test - destroyplugin main=1"), std::string::npos) << result.out;
+    EXPECT_EQ(result.ErrLines(), (Lines{"brindle-player: " + showless_addon_path() +
+                                            ": interface sp-showless: no show in its operations",
+                                        "brindle-player: line 2: form: no window to act on"}));
+    EXPECT_EQ(result.exitStatus, 2);
+}
+
 TEST(BadInput, AShowCommandThatFailsIsReportedAndTheScriptGoesOn) {
     RunResult result = run_player_script({"--add-on", show_once_addon_path()},
                                          "enable sp-show-once\nshow\nadd-ons\n");

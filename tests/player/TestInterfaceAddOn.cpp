@@ -7,7 +7,8 @@
 // Variants (compile definitions): TEST_PLUGIN_ID (the interface's id), TEST_BAD_MAGIC
 // (the descriptor's magic is wrong), TEST_BAD_OPS (the operations table's magic is
 // wrong), TEST_CLOSE_AFTER_SHOW (the window asks to close as soon as it is shown),
-// TEST_SHOW_FAILS_FROM=N (show fails, showing nothing, from its Nth call on).
+// TEST_SHOW_FAILS_FROM=N (show fails, showing nothing, from its Nth call on), TEST_NO_SHOW=true
+// (the operations table has no show).
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -27,6 +28,9 @@
 #include <PrivatePlaylist.h>
 #include <SoundPlayController.h>
 
+#ifndef TEST_NO_SHOW
+#define TEST_NO_SHOW false
+#endif
 #ifndef TEST_PLUGIN_ID
 #define TEST_PLUGIN_ID "sp-test"
 #endif
@@ -222,7 +226,7 @@ InterfacePluginOps plugin_ops = {
     PLUGIN_INTERFACE_MAGIC,
 #endif
     PLUGIN_INTERFACE_VERSION,
-    show,
+    TEST_NO_SHOW ? nullptr : show,
     hide,
     setconfig,
     getconfig};
