@@ -81,7 +81,8 @@ void Player::RequestEnable(const std::string &id) {
         const Status status = Enable(id);
         if (status.IsOK())
             return;
-        // An interface that failed was named on standard error already, with its image.
+        // A failure said where it happened (an interface that failed, named with its
+        // image) keeps its words and is not said again.
         const Status failure =
             status.WasReported() ? status : status.Prefixed("open interface request");
         report_failure(failure);

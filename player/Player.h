@@ -3,10 +3,10 @@
 //
 // Threads. Everything here runs on the main thread except the Request…() calls, which
 // any thread may make (a window's thread inside QuitRequested, the roster's listener
-// thread, the display's GUI thread): they only queue work that Settle() or the input loop
-// runs on the main thread; and the display's other any-thread calls (DisplayHost.h). The main
-// thread never holds a controller or playlist lock while it calls into an add-on or waits for a
-// window.
+// thread, the display's GUI thread), and the display's other any-thread calls
+// (DisplayHost.h): a request only queues work that Settle() or the input loop runs on the
+// main thread. The main thread never holds a controller or playlist lock while it calls
+// into an add-on or waits for a window.
 #ifndef BRINDLE_PLAYER_PLAYER_H
 #define BRINDLE_PLAYER_PLAYER_H
 
