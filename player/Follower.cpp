@@ -196,7 +196,8 @@ void Follower::_Left() {
     PlayerController *controller = fHost.Controller();
     for (int32 i = 0; i < controller->CountPlaylists(); i++) {
         if (controller->PlaylistAt(i).Get() == fPlaylist.Get()) {
-            controller->ClosePlaylist(i);
+            // The index was just found in the list, on this thread: it cannot be out of range.
+            (void)controller->ClosePlaylist(i);
             break;
         }
     }

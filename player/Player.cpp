@@ -61,12 +61,17 @@ void Player::EnableAll() {
     for (const LoadedDescriptor &source : fAddOns.Descriptors()) {
         if (!source.IsInterface())
             continue;
-        Enable(source.descriptor->id);
+        // An interface that fails has said so already; anything else is said here, and the
+        // others are enabled all the same.
+        report_failure(Enable(source.descriptor->id));
     }
 }
 
-void Player::RequestDisable(const char *id) {
-    fTasks.Post([this, id = std::string(id)] { fInterfaces.Disable(id); });
+void Player::RequestDisable(const std::string &id) {
+    fTasks.Post([this, id] {
+        // An id no longer enabled is no failure here: a window may ask twice.
+        (void)fInterfaces.Disable(id);
+    });
 }
 
 void Player::RequestEnable(const std::string &id) {
@@ -76,11 +81,11 @@ void Player::RequestEnable(const std::string &id) {
         const Status status = Enable(id);
         if (status.IsOK())
             return;
-        // An unusable interface was named on standard error already, with its image.
-        const bool said = status.Code() == B_ERROR;
-        const Status failure = said ? status : status.Prefixed("open interface request");
-        if (!said)
-            report_failure(failure);
+        // A failure said where it happened (an interface that failed, named with its
+        // image) keeps its words and is not said again.
+        const Status failure =
+            status.WasReported() ? status : status.Prefixed("open interface request");
+        report_failure(failure);
         // Asked for from a menu or another application: the answer goes where the person
         // looks as well.
         if (fDisplay != nullptr)

@@ -6,7 +6,7 @@
 
 Status::Status(status_t code, std::string message) {
     if (code != B_OK)
-        fFailure.reset(new Failure{code, std::move(message)});
+        fFailure.reset(new Failure{code, std::move(message), false});
 }
 
 Status Status::FromErrno(const std::string &context, int error) {
@@ -42,10 +42,21 @@ std::string Status::Text() const {
 Status Status::Prefixed(const std::string &prefix) const {
     if (fFailure == nullptr)
         return Status();
-    return Status(fFailure->code, prefix + ": " + Text());
+    Status prefixed(fFailure->code, prefix + ": " + Text());
+    prefixed.fFailure->reported = fFailure->reported;
+    return prefixed;
 }
 
 void report_failure(const Status &status) {
-    if (!status.IsOK())
+    if (!status.IsOK() && !status.WasReported())
         fprintf(stderr, "brindle-player: %s\n", status.Text().c_str());
+}
+
+Status reported_failure(const Status &status) {
+    report_failure(status);
+    if (status.IsOK())
+        return status;
+    Status reported = status;
+    reported.fFailure->reported = true;
+    return reported;
 }

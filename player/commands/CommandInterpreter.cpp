@@ -97,10 +97,14 @@ private:
     Status Help();
     Status Quit();
 
-    // Records why the command failed, after its name, and returns that failure. The
-    // helpers below that return false or null have recorded one; a handler returns it.
-    Status _Fail(const std::string &reason, status_t code = B_BAD_VALUE) {
+    // Records why the command failed, after its name. The helpers below that return false
+    // or null have recorded one; a handler returns it.
+    void _Record(const std::string &reason, status_t code = B_BAD_VALUE) {
         fFailure = Status(code, fName + ": " + reason);
+    }
+    // Records the failure and returns it.
+    Status _Fail(const std::string &reason, status_t code = B_BAD_VALUE) {
+        _Record(reason, code);
         return fFailure;
     }
     // False (with the failure recorded) when words are left over.
@@ -178,28 +182,28 @@ Status Commands::Run() {
 bool Commands::_NoMore() {
     if (fArguments.AtEnd())
         return true;
-    _Fail("unexpected argument \"" + fArguments.Rest() + "\"");
+    _Record("unexpected argument \"" + fArguments.Rest() + "\"");
     return false;
 }
 
 bool Commands::_Word(const char *what, std::string *word) {
     if (fArguments.Next(word))
         return true;
-    _Fail(std::string("missing ") + what);
+    _Record(std::string("missing ") + what);
     return false;
 }
 
 EnabledInterface *Commands::_Interface() {
     EnabledInterface *interface = fPlayer.Interfaces().Current();
     if (interface == nullptr)
-        _Fail("no interface is enabled");
+        _Record("no interface is enabled");
     return interface;
 }
 
 PlaylistPtr Commands::_Playlist() {
     PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
     if (!playlist)
-        _Fail("no playlist is open");
+        _Record("no playlist is open");
     return playlist;
 }
 
@@ -209,7 +213,7 @@ bool Commands::_OnWindow(const std::function<void(BWindow *)> &action) {
         if (with_window((*interface)->windowTokens, action))
             return true;
     }
-    _Fail("no window to act on");
+    _Record("no window to act on");
     return false;
 }
 
@@ -227,7 +231,7 @@ bool Commands::_StatusLine(std::string *text) {
 BMenuField *Commands::_Menu(BWindow *window, const char *label) {
     BMenuField *field = find_menu_field(window, label);
     if (field == nullptr)
-        _Fail(std::string("the window has no menu \"") + label + "\"");
+        _Record(std::string("the window has no menu \"") + label + "\"");
     return field;
 }
 
@@ -247,10 +251,10 @@ BMenuItem *Commands::_MenuItem(BMenu *menu, const std::string &label, const char
     if (matches == 1)
         return found;
     if (matches == 0)
-        _Fail("no item \"" + label + "\" in \"" + menuLabel + "\"");
+        _Record("no item \"" + label + "\" in \"" + menuLabel + "\"");
     else
-        _Fail("\"" + label + "\" matches " + std::to_string(matches) + " items of \"" + menuLabel +
-              "\" but none exactly");
+        _Record("\"" + label + "\" matches " + std::to_string(matches) + " items of \"" +
+                menuLabel + "\" but none exactly");
     return nullptr;
 }
 
@@ -273,11 +277,11 @@ Status Commands::Enable() {
     if (!_NoMore())
         return fFailure;
     const Status status = fPlayer.Enable(id);
-    if (status.Code() == B_NAME_NOT_FOUND || status.Code() == B_BAD_TYPE)
-        return status.Prefixed(fName);
-    // An interface whose entry points turn out unusable was named with its image's path,
-    // and the player goes on without it: the command itself was good.
-    return Status();
+    // An interface that fails (unusable entry points, a show that fails) was named with its
+    // image's path, and the player goes on without it: the command itself was good.
+    if (status.WasReported())
+        return Status();
+    return status.Prefixed(fName);
 }
 
 Status Commands::Disable() {
@@ -294,7 +298,9 @@ Status Commands::Show() {
     EnabledInterface *interface = _Interface();
     if (interface == nullptr)
         return fFailure;
-    fPlayer.Interfaces().Show(*interface);
+    // As with enable: a show that fails is the interface's failure, named with its image,
+    // not the command's.
+    report_failure(fPlayer.Interfaces().Show(*interface));
     return Status();
 }
 
@@ -483,12 +489,12 @@ Status Commands::Form() {
     std::string answer;
     bool complete = false;
     const bool found = _OnWindow([&](BWindow *window) {
-        for (const FormField &field : kFormFields) {
+        for (const FormLabel &field : kFormLabels) {
             BString shown;
             if (field.text) {
                 BTextControl *control = find_text_control(window, field.label);
                 if (control == nullptr) {
-                    _Fail(std::string("the window has no text field \"") + field.label + "\"");
+                    _Record(std::string("the window has no text field \"") + field.label + "\"");
                     return;
                 }
                 shown = control->TextCopy();
@@ -550,12 +556,12 @@ Status Commands::Set() {
     const bool found = _OnWindow([&](BWindow *window) {
         BTextControl *control = find_text_control(window, label);
         if (control == nullptr) {
-            _Fail(std::string("the window has no text field \"") + label + "\"");
+            _Record(std::string("the window has no text field \"") + label + "\"");
             return;
         }
         status_t status = control->TypeText(text.c_str());
         if (status != B_OK) {
-            _Fail(std::string("typing into \"") + label + "\" failed: " + status_text(status));
+            _Record(std::string("typing into \"") + label + "\" failed: " + status_text(status));
             return;
         }
         done = true;
@@ -582,7 +588,7 @@ Status Commands::Pick() {
         if (item == nullptr)
             return;
         if (item->Choose() != B_OK) {
-            _Fail("item \"" + itemLabel + "\" of \"" + label + "\" cannot be chosen");
+            _Record("item \"" + itemLabel + "\" of \"" + label + "\" cannot be chosen");
             return;
         }
         done = true;
@@ -597,11 +603,11 @@ Status Commands::Save() {
     const bool found = _OnWindow([&](BWindow *window) {
         BButton *button = find_button(window, "Save");
         if (button == nullptr) {
-            _Fail("the window has no button \"Save\"");
+            _Record("the window has no button \"Save\"");
             return;
         }
         if (button->Press() != B_OK) {
-            _Fail("the button \"Save\" cannot be pressed");
+            _Record("the button \"Save\" cannot be pressed");
             return;
         }
         done = true;
@@ -625,7 +631,7 @@ Status Commands::StatusLine() {
     const bool found = _OnWindow([&](BWindow *window) {
         BStringView *view = find_string_view(window, "status");
         if (view == nullptr) {
-            _Fail("the window has no status line");
+            _Record("the window has no status line");
             return;
         }
         status = view->TextCopy().String();
@@ -643,7 +649,7 @@ Status Commands::Close() {
     bool done = false;
     const bool found = _OnWindow([&](BWindow *window) {
         if (window->PressCloseBox() != B_OK) {
-            _Fail("the window does not take a close request");
+            _Record("the window does not take a close request");
             return;
         }
         done = true;
@@ -664,7 +670,7 @@ Status Commands::Send() {
     const bool found = _OnWindow([&](BWindow *window) {
         BMessage message(code);
         if (window->PostMessage(&message) != B_OK) {
-            _Fail("the window does not take messages");
+            _Record("the window does not take messages");
             return;
         }
         done = true;

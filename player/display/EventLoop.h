@@ -1,6 +1,6 @@
 // Qt's application object and event loop, kept in a file of its own: Qt's application
 // headers declare X11's global `Display` typedef, which the player's own `Display`
-// class (Player.h) must never meet in one translation unit.
+// class (DisplayHost.h) must never meet in one translation unit.
 #ifndef BRINDLE_PLAYER_DISPLAY_EVENT_LOOP_H
 #define BRINDLE_PLAYER_DISPLAY_EVENT_LOOP_H
 

@@ -17,10 +17,7 @@
 #include <QVBoxLayout>
 
 #include "AccessibleText.h"
-#include "AddOnLoader.h"
-#include "Player.h"
-#include "PlayerController.h"
-#include "Playlist.h"
+#include "DisplayHost.h"
 
 namespace {
 
@@ -35,17 +32,15 @@ QString file_name(const std::string &path) {
 
 }  // namespace
 
-PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
+PlayerWindow::PlayerWindow(DisplayHost &host) : QWidget(nullptr), fHost(host) {
     setWindowTitle("Brindle Player");
     auto *column = new QVBoxLayout(this);
 
     auto *menus = new QMenuBar(this);
     fInterfaces = menus->addMenu("Interfaces");
-    for (const LoadedDescriptor &loaded : fPlayer.AddOns().Descriptors()) {
-        if (!loaded.IsInterface())
-            continue;
-        const std::string id = loaded.descriptor->id;
-        QAction *action = fInterfaces->addAction(QString::fromUtf8(loaded.descriptor->name));
+    for (const InterfaceName &loaded : fHost.LoadedInterfaces()) {
+        const std::string id = loaded.id;
+        QAction *action = fInterfaces->addAction(QString::fromStdString(loaded.name));
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, id](bool on) { _Toggle(id, on); });
         fInterfaceActions.emplace_back(id, action);
@@ -116,22 +111,11 @@ PlayerWindow::PlayerWindow(Player &player) : QWidget(nullptr), fPlayer(player) {
 }
 
 void PlayerWindow::Refresh() {
-    std::vector<std::string> paths;
-    int current = -1;
-    double volume = 1.0;
-    bool open = false;
-    PlaylistPtr playlist = fPlayer.Controller()->PlaylistAt(0);
-    if (playlist && playlist->Lock()) {
-        open = true;
-        const int32 count = playlist->CountItems();
-        for (int32 i = 0; i < count; i++) {
-            const char *path = playlist->PathForItem(playlist->IDForItemAt(i));
-            paths.push_back(path != nullptr ? path : "");
-        }
-        current = playlist->CurrentIndex();
-        volume = playlist->Volume();
-        playlist->Unlock();
-    }
+    const PlaylistView view = fHost.FirstPlaylist();
+    const std::vector<std::string> &paths = view.paths;
+    const int current = view.current;
+    const double volume = view.volume;
+    const bool open = view.open;
 
     fUpdating = true;
     if (paths != fShownPaths) {
@@ -157,7 +141,7 @@ void PlayerWindow::Refresh() {
         fVolume->setValue(sliderValue);
     fVolume->setEnabled(open);
     fVolumeText->setText(QString::number(volume, 'g', 3));
-    QString words = QString::fromStdString(fPlayer.FollowerWords());
+    QString words = QString::fromStdString(fHost.FollowerWords());
     if (!fNotice.isEmpty())
         words += (words.isEmpty() ? "" : " \u2014 ") + fNotice;
     if (fStatus->currentMessage() != words)
@@ -198,29 +182,17 @@ void PlayerWindow::closeEvent(QCloseEvent *event) {
 }
 
 void PlayerWindow::_Goto(int index) {
-    Player *player = &fPlayer;
-    fPlayer.Tasks().Post([player, index] {
-        if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
-            AsPlayerPlaylist(playlist)->SetCurrent(index);
-    });
+    fHost.RequestGoto(index);
 }
 
 void PlayerWindow::_Step(int delta) {
-    Player *player = &fPlayer;
-    fPlayer.Tasks().Post([player, delta] {
-        if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
-            AsPlayerPlaylist(playlist)->Step(delta);
-    });
+    fHost.RequestStep(delta);
 }
 
 void PlayerWindow::_SetVolume(int sliderValue) {
-    Player *player = &fPlayer;
     const float volume = static_cast<float>(sliderValue) / kSliderScale;
     fVolumeText->setText(QString::number(volume, 'g', 3));
-    fPlayer.Tasks().Post([player, volume] {
-        if (PlaylistPtr playlist = player->Controller()->PlaylistAt(0))
-            playlist->SetVolume(volume);
-    });
+    fHost.RequestVolume(volume);
 }
 
 void PlayerWindow::_AddFiles() {
@@ -230,27 +202,12 @@ void PlayerWindow::_AddFiles() {
     std::vector<std::string> paths;
     for (const QString &path : chosen)
         paths.push_back(path.toStdString());
-    Player *player = &fPlayer;
-    fPlayer.Tasks().Post([player, paths] {
-        PlayerController *controller = player->Controller();
-        PlaylistPtr playlist = controller->PlaylistAt(0);
-        if (playlist) {
-            for (const std::string &path : paths)
-                AsPlayerPlaylist(playlist)->AddItem(path.c_str());
-            return;
-        }
-        // As the `add` command: the items go in before the playlist opens, so the
-        // listeners told about it see them.
-        playlist = PlaylistPtr(new ::Playlist);
-        for (const std::string &path : paths)
-            AsPlayerPlaylist(playlist)->AddItem(path.c_str());
-        controller->OpenPlaylist(playlist);
-    });
+    fHost.RequestAdd(paths);
 }
 
 void PlayerWindow::_Toggle(const std::string &id, bool enable) {
     if (enable)
-        fPlayer.RequestEnable(id);
+        fHost.RequestEnable(id);
     else
-        fPlayer.RequestDisable(id.c_str());
+        fHost.RequestDisable(id);
 }

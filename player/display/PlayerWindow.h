@@ -6,9 +6,9 @@
 // accessible name and, where its label is not enough, a description; a new status
 // message is announced as the status bar's change of name.
 //
-// GUI thread only. It reads the controller and the playlist (safe from any thread);
-// everything it changes goes to the player's command thread as a task, so the player's
-// own objects keep a single thread and the GUI thread never waits for it.
+// GUI thread only. It reads playlist 0 and the loaded interfaces through the host (safe
+// from any thread); everything it changes goes to the player's command thread as a request,
+// so the player's own objects keep a single thread and the GUI thread never waits for it.
 #ifndef BRINDLE_PLAYER_DISPLAY_PLAYER_WINDOW_H
 #define BRINDLE_PLAYER_DISPLAY_PLAYER_WINDOW_H
 
@@ -19,7 +19,7 @@
 
 #include <QWidget>
 
-class Player;
+class DisplayHost;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -31,7 +31,7 @@ class QStatusBar;
 class PlayerWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit PlayerWindow(Player &player);
+    explicit PlayerWindow(DisplayHost &host);
 
     // Shows the playlist and volume as they are now.
     void Refresh();
@@ -60,7 +60,7 @@ private:
     void _AddFiles();
     void _Toggle(const std::string &id, bool enable);
 
-    Player &fPlayer;
+    DisplayHost &fHost;
     QListWidget *fPlaylist;
     QSlider *fVolume;
     QLabel *fVolumeText;

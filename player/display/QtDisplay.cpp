@@ -14,7 +14,6 @@
 #include "FocusStyle.h"
 #include "FrontEndCommands.h"
 #include "GuiQueue.h"
-#include "InterfaceHost.h"
 #include "ModelBridge.h"
 #include "PlayerWindow.h"
 #include "WindowMirror.h"
@@ -31,14 +30,14 @@ const std::chrono::milliseconds kPlacementPoll(10);
 
 }  // namespace
 
-QtDisplay::QtDisplay(Player &player)
-    : fPlayer(player),
+QtDisplay::QtDisplay(DisplayHost &host)
+    : fHost(host),
       fGuiThread(std::this_thread::get_id()),
       fQueue(new GuiQueue),
       fPlayerWindow(nullptr) {
     // Before the first widget, so every one is drawn with it.
     install_focus_style();
-    fPlayerWindow = new PlayerWindow(player);
+    fPlayerWindow = new PlayerWindow(host);
     fBridge = std::make_shared<ModelBridge>(
         fQueue, [this](const std::set<const BWindow *> &dirty) { _Refresh(dirty); });
     set_display_hook(fBridge);
@@ -113,9 +112,8 @@ std::vector<WindowMirror *> QtDisplay::ShownMirrors() const {
 
 void QtDisplay::CatchUp() {
     // The enabled interfaces are the command thread's to read.
-    std::set<std::string> enabled;
-    for (const auto &interface : fPlayer.Interfaces().Enabled())
-        enabled.insert(interface->id);
+    const std::vector<std::string> ids = fHost.EnabledInterfaces();
+    const std::set<std::string> enabled(ids.begin(), ids.end());
     RunOnGui([&] {
         RefreshNow();
         fPlayerWindow->Refresh();

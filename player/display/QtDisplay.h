@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "Player.h"
+#include "DisplayHost.h"
 
 class GuiQueue;
 class ModelBridge;
@@ -31,7 +31,7 @@ class QtDisplay : public Display {
 public:
     // GUI thread, with the QApplication made. Installs the display hook and mirrors the
     // windows that exist already.
-    explicit QtDisplay(Player &player);
+    explicit QtDisplay(DisplayHost &host);
     // GUI thread. Removes the hook; no queued call reaches the front end afterwards.
     ~QtDisplay() override;
 
@@ -72,7 +72,7 @@ public:
 private:
     void _Refresh(const std::set<const BWindow *> &dirty);
 
-    Player &fPlayer;
+    DisplayHost &fHost;
     const std::thread::id fGuiThread;
     GuiQueue *fQueue;
     std::shared_ptr<ModelBridge> fBridge;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <Errors.h>
 #include <Message.h>
 #include <Rect.h>
 #include <Window.h>
@@ -12,13 +13,15 @@
 
 namespace {
 
-// Names what is wrong with the interface `source`, and its image, on standard error at
-// once (before its teardown prints anything) and returns it as the failure.
+// What went wrong with the interface `source`, naming it and its image.
+Status interface_failure(const LoadedDescriptor &source, status_t code, const std::string &what) {
+    return Status(code, source.image->path + ": interface " + source.descriptor->id + ": " + what);
+}
+
+// Names what is wrong with the interface `source` on standard error at once (before its
+// teardown prints anything) and returns it as the failure, marked as said.
 Status report_unusable(const LoadedDescriptor &source, const char *what) {
-    const Status failure(B_ERROR,
-                         source.image->path + ": interface " + source.descriptor->id + ": " + what);
-    report_failure(failure);
-    return failure;
+    return reported_failure(interface_failure(source, B_BAD_VALUE, what));
 }
 
 }  // namespace
@@ -70,8 +73,16 @@ Status InterfaceHost::Enable(const LoadedDescriptor &source) {
     interface->ops = table;
     fEnabled.push_back(std::move(interface));
     _Place(*fEnabled.back());
-    Show(*fEnabled.back());
-    return Status();
+    const Status shown = Show(*fEnabled.back());
+    if (shown.IsOK())
+        return Status();
+    // Said before the teardown prints anything. An interface whose window never showed is
+    // not enabled: what getplugin made goes, and no frame of it is remembered.
+    const Status failure = reported_failure(shown);
+    interface = std::move(fEnabled.back());
+    fEnabled.pop_back();
+    _Destroy(source, interface->data);
+    return failure;
 }
 
 Status InterfaceHost::Disable(const std::string &id) {
@@ -89,8 +100,9 @@ Status InterfaceHost::Disable(const std::string &id) {
 }
 
 void InterfaceHost::DisableAll() {
+    // The id is the last enabled one's: it is there to disable.
     while (!fEnabled.empty())
-        Disable(fEnabled.back()->id);
+        (void)Disable(fEnabled.back()->id);
 }
 
 EnabledInterface *InterfaceHost::Find(const std::string &id) {
@@ -105,11 +117,15 @@ EnabledInterface *InterfaceHost::Current() {
     return fEnabled.empty() ? nullptr : fEnabled.back().get();
 }
 
-status_t InterfaceHost::Show(EnabledInterface &interface) {
+Status InterfaceHost::Show(EnabledInterface &interface) {
+    if (interface.ops->show == nullptr)
+        return interface_failure(*interface.source, B_BAD_VALUE, "no show in its operations");
     status_t status = B_ERROR;
-    if (interface.ops->show != nullptr)
-        _Call(interface, [&] { status = interface.ops->show(interface.data); });
-    return status;
+    _Call(interface, [&] { status = interface.ops->show(interface.data); });
+    if (status == B_OK)
+        return Status();
+    return interface_failure(*interface.source, status,
+                             std::string("show failed: ") + status_text(status));
 }
 
 void InterfaceHost::Hide(EnabledInterface &interface) {
@@ -161,7 +177,8 @@ void InterfaceHost::_Call(EnabledInterface &interface, const std::function<void(
 void InterfaceHost::_Destroy(const LoadedDescriptor &source, void *data) {
     plugin_destroyer destroy = source.descriptor->destroyPluginFunction;
     if (destroy == nullptr) {
-        report_unusable(source, "no destroyPluginFunction; its data is left as it is");
+        report_failure(interface_failure(source, B_BAD_VALUE,
+                                         "no destroyPluginFunction; its data is left as it is"));
         return;
     }
     destroy(source.image->handle, data);

@@ -50,9 +50,10 @@ public:
     InterfaceHost &operator=(const InterfaceHost &) = delete;
 
     // getplugin, then the ops' show. OK also when it was enabled already (nothing is
-    // called then). B_ERROR when the image's entry points are unusable (missing
-    // getPluginFunction, no or a wrong operations table), its text naming the image and
-    // said on standard error already, before whatever getplugin made is destroyed again.
+    // called then). A failure when the image's entry points are unusable (missing
+    // getPluginFunction, no or a wrong operations table) or its show fails: its text names
+    // the image, and it was said on standard error (WasReported) before whatever getplugin
+    // made is destroyed again; the interface is not enabled then.
     Status Enable(const LoadedDescriptor &source);
     // destroyPluginFunction. B_NAME_NOT_FOUND ("interface "ID" is not enabled") when
     // `id` is not enabled.
@@ -66,7 +67,9 @@ public:
     size_t Count() const { return fEnabled.size(); }
     const std::vector<std::unique_ptr<EnabledInterface>> &Enabled() const { return fEnabled; }
 
-    status_t Show(EnabledInterface &interface);
+    // The ops' show: a failure naming the image and the interface when it fails (or the
+    // ops have none).
+    Status Show(EnabledInterface &interface);
     void Hide(EnabledInterface &interface);
     void SetConfig(EnabledInterface &interface, BMessage *config);
     status_t GetConfig(EnabledInterface &interface, BMessage *config);

@@ -22,6 +22,7 @@
 
 #include "AddonHarness.h"
 #include "DisplayTestSupport.h"
+#include "Player.h"
 #include "PlayerWindow.h"
 #include "QtDisplay.h"
 #include "WindowMirror.h"

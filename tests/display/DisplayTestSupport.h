@@ -1,5 +1,5 @@
 // Qt for the in-process tests: one offscreen QApplication, and pumping its events.
-// (Kept apart from Player.h: Qt's application header declares X11's `Display`.)
+// (Kept apart from DisplayHost.h: Qt's application header declares X11's `Display`.)
 #ifndef BRINDLE_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 #define BRINDLE_TESTS_DISPLAY_DISPLAY_TEST_SUPPORT_H
 

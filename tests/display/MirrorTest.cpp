@@ -32,6 +32,7 @@
 #include <WindowList.h>
 
 #include "DisplayTestSupport.h"
+#include "Player.h"
 #include "QtDisplay.h"
 #include "WindowMirror.h"
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <Errors.h>
+
 #include "PlayerRunner.h"
 #include "TestAddOns.h"
 
@@ -164,6 +166,45 @@ TEST(BadInput, InterfaceWithABadOperationsTableIsUndoneAndReported) {
     EXPECT_NE(errors[0].find("bad magic"), std::string::npos) << errors[0];
     EXPECT_EQ(errors[1], "brindle-player: line 3: form: no window to act on");
     EXPECT_EQ(result.exitStatus, 2);
+}
+
+TEST(BadInput, InterfaceWhoseShowFailsIsUndoneAndReported) {
+    RunResult result =
+        run_player_script({"--add-on", no_show_addon_path()}, "enable sp-no-show\nadd-ons\n");
+    ASSERT_FALSE(result.timedOut);
+    // Undone before the script goes on, and the command itself was good.
+    EXPECT_EQ(result.OutLines(),
+              (Lines{"Test - get_plugin_list", "Test - getplugin sp-no-show main=1",
+                     "TestWindow - constructor", "Test - show", "Test - destroyplugin main=1",
+                     "TestWindow - destructor",
+                     "= add-on sp-no-show \"Test Interface\" version 7 flags 16",
+                     "= add-on sp-no-show-filter \"Test Filter\" version 2 flags 0"}));
+    EXPECT_EQ(result.ErrLines(),
+              (Lines{"brindle-player: " + no_show_addon_path() +
+                     ": interface sp-no-show: show failed: " + status_text(B_NOT_ALLOWED)}));
+    EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST(BadInput, InterfaceWithoutAShowIsUndoneAndReported) {
+    RunResult result =
+        run_player_script({"--add-on", showless_addon_path()}, "enable sp-showless\nform\n");
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_NE(result.out.find("Test - destroyplugin main=1"), std::string::npos) << result.out;
+    EXPECT_EQ(result.ErrLines(), (Lines{"brindle-player: " + showless_addon_path() +
+                                            ": interface sp-showless: no show in its operations",
+                                        "brindle-player: line 2: form: no window to act on"}));
+    EXPECT_EQ(result.exitStatus, 2);
+}
+
+TEST(BadInput, AShowCommandThatFailsIsReportedAndTheScriptGoesOn) {
+    RunResult result = run_player_script({"--add-on", show_once_addon_path()},
+                                         "enable sp-show-once\nshow\nadd-ons\n");
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.ErrLines(),
+              (Lines{"brindle-player: " + show_once_addon_path() +
+                     ": interface sp-show-once: show failed: " + status_text(B_NOT_ALLOWED)}));
+    EXPECT_NE(result.out.find("= add-on sp-show-once "), std::string::npos) << result.out;
+    EXPECT_EQ(result.exitStatus, 0);
 }
 
 TEST(BadInput, BadCommandLinesPrintUsage) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <Errors.h>
+
 #include "CommandInterpreter.h"
 #include "Player.h"
 
@@ -66,5 +68,23 @@ TEST(DisplaySeam, AnInterfaceAskedForThatCannotOpenIsNoticedInTheWindow) {
     EXPECT_EQ(display.calls,
               (std::vector<std::string>{
                   "notice open interface request: no add-on with id \"sp-none\"", "catch up"}));
+    player.SetDisplay(nullptr);
+}
+
+TEST(DisplaySeam, AnInterfaceWhoseShowFailsIsNoticedInTheWindowAndNotEnabled) {
+    Player player;
+    ASSERT_TRUE(player.AddOns().Load(TEST_NO_SHOW_ADDON).IsOK());
+    RecordingDisplay display;
+    player.SetDisplay(&display);
+    testing::internal::CaptureStderr();
+    player.RequestEnable("sp-no-show");
+    player.Settle();
+    const std::string failure =
+        std::string(TEST_NO_SHOW_ADDON) +
+        ": interface sp-no-show: show failed: " + status_text(B_NOT_ALLOWED);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "brindle-player: " + failure + "\n");
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"notice " + failure, "catch up"}));
+    EXPECT_EQ(player.Interfaces().Count(), 0u);
+    EXPECT_FALSE(player.EverEnabled());
     player.SetDisplay(nullptr);
 }

@@ -36,3 +36,19 @@ TEST(Status, AHostErrorKeepsStrerrorsWordsAndLeavesErrnoSet) {
     EXPECT_EQ(failure.Code(), B_NOT_ALLOWED);
     EXPECT_EQ(failure.Text(), std::string("cannot open script /x: ") + strerror(EPERM));
 }
+
+TEST(Status, AFailureReportedWhereItHappenedIsNeverSaidAgain) {
+    // Its code says nothing of it: B_ERROR is a failure like any other.
+    const Status plain(B_ERROR, "the bus client did not start");
+    EXPECT_FALSE(plain.WasReported());
+    testing::internal::CaptureStderr();
+    const Status reported = reported_failure(plain);
+    report_failure(reported);
+    report_failure(reported.Prefixed("open interface request"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "brindle-player: the bus client did not start\n");
+    EXPECT_TRUE(reported.WasReported());
+    EXPECT_TRUE(reported.Prefixed("enable").WasReported());
+    EXPECT_EQ(reported.Code(), B_ERROR);
+    EXPECT_FALSE(reported_failure(Status()).WasReported());
+}

@@ -26,6 +26,18 @@ inline std::string bad_ops_addon_path() {
 inline std::string closing_addon_path() {
     return TEST_CLOSING_ADDON;
 }
+// id "sp-no-show": its show fails every time
+inline std::string no_show_addon_path() {
+    return TEST_NO_SHOW_ADDON;
+}
+// id "sp-show-once": its show works the first time only
+inline std::string show_once_addon_path() {
+    return TEST_SHOW_ONCE_ADDON;
+}
+// id "sp-showless": its operations table has no show
+inline std::string showless_addon_path() {
+    return TEST_SHOWLESS_ADDON;
+}
 // an image without get_plugin_list
 inline std::string no_plugin_list_path() {
     return TEST_NO_PLUGIN_LIST_ADDON;

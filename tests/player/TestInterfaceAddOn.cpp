@@ -6,7 +6,9 @@
 //
 // Variants (compile definitions): TEST_PLUGIN_ID (the interface's id), TEST_BAD_MAGIC
 // (the descriptor's magic is wrong), TEST_BAD_OPS (the operations table's magic is
-// wrong), TEST_CLOSE_AFTER_SHOW (the window asks to close as soon as it is shown).
+// wrong), TEST_CLOSE_AFTER_SHOW (the window asks to close as soon as it is shown),
+// TEST_SHOW_FAILS_FROM=N (show fails, showing nothing, from its Nth call on), TEST_NO_SHOW=true
+// (the operations table has no show).
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -26,6 +28,9 @@
 #include <PrivatePlaylist.h>
 #include <SoundPlayController.h>
 
+#ifndef TEST_NO_SHOW
+#define TEST_NO_SHOW false
+#endif
 #ifndef TEST_PLUGIN_ID
 #define TEST_PLUGIN_ID "sp-test"
 #endif
@@ -180,6 +185,11 @@ private:
 
 status_t show(void *data) {
     printf("Test - show\n");
+#ifdef TEST_SHOW_FAILS_FROM
+    static int calls = 0;
+    if (++calls >= TEST_SHOW_FAILS_FROM)
+        return B_NOT_ALLOWED;
+#endif
     auto *window = static_cast<TestWindow *>(data);
     window->Show();
 #ifdef TEST_CLOSE_AFTER_SHOW
@@ -216,7 +226,7 @@ InterfacePluginOps plugin_ops = {
     PLUGIN_INTERFACE_MAGIC,
 #endif
     PLUGIN_INTERFACE_VERSION,
-    show,
+    TEST_NO_SHOW ? nullptr : show,
     hide,
     setconfig,
     getconfig};

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "tags/id3v2/id3v2_codec.h"
+#include "id3v2_codec.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "tags/mp4/formats_codec.h"
+#include "formats_codec.h"
 
 namespace {
 

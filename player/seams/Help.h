@@ -1,8 +1,8 @@
 // What `help` says: one line per command, its synopsis and what it does. The player's
 // commands carry theirs in its command table (CommandInterpreter.cpp), the front end's in
 // its own.
-#ifndef BRINDLE_PLAYER_HELP_H
-#define BRINDLE_PLAYER_HELP_H
+#ifndef BRINDLE_PLAYER_SEAMS_HELP_H
+#define BRINDLE_PLAYER_SEAMS_HELP_H
 
 #include <cstddef>
 #include <string>
@@ -49,4 +49,4 @@ const CommandHelp *find_command_help(const std::vector<CommandHelp> &commands,
 // One answer line: "= SYNOPSIS  SUMMARY", the summaries in one column.
 std::string help_line(const CommandHelp &help);
 
-#endif  // BRINDLE_PLAYER_HELP_H
+#endif  // BRINDLE_PLAYER_SEAMS_HELP_H

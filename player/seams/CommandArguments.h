@@ -1,7 +1,7 @@
 // The words of a command line, and the numbers and codes they hold: the one argument
 // parsing of every command, the player's own and the front end's.
-#ifndef BRINDLE_PLAYER_COMMAND_ARGUMENTS_H
-#define BRINDLE_PLAYER_COMMAND_ARGUMENTS_H
+#ifndef BRINDLE_PLAYER_SEAMS_COMMAND_ARGUMENTS_H
+#define BRINDLE_PLAYER_SEAMS_COMMAND_ARGUMENTS_H
 
 #include <SupportDefs.h>
 
@@ -33,4 +33,4 @@ bool parse_float(const std::string &text, float *value);
 // eight hexadecimal digits.
 bool parse_code(const std::string &text, uint32 *code);
 
-#endif  // BRINDLE_PLAYER_COMMAND_ARGUMENTS_H
+#endif  // BRINDLE_PLAYER_SEAMS_COMMAND_ARGUMENTS_H

@@ -1,8 +1,13 @@
 // How a player function that can fail went: OK, or a kit status code with the words a
-// person reads. An OK status holds nothing but a null pointer, so returning one costs what
-// returning a pointer does; only a failure allocates, for its code and message.
-#ifndef BRINDLE_PLAYER_STATUS_H
-#define BRINDLE_PLAYER_STATUS_H
+// person reads, and whether they were said on standard error already. An OK status holds
+// nothing but a null pointer, so returning one costs what returning a pointer does; only a
+// failure allocates, for its code and message.
+//
+// A status is never dropped unread: whoever gets a failure handles it, passes it on, or
+// reports it (report_failure). A failure reported where it happened is marked so
+// (reported_failure), and whoever it reaches says it no more.
+#ifndef BRINDLE_PLAYER_SEAMS_STATUS_H
+#define BRINDLE_PLAYER_SEAMS_STATUS_H
 
 #include <cerrno>
 #include <memory>
@@ -10,7 +15,7 @@
 
 #include <SupportDefs.h>
 
-class Status {
+class [[nodiscard]] Status {
 public:
     // OK.
     Status() = default;
@@ -30,19 +35,28 @@ public:
     status_t Code() const;
     // What to show a person; "" when OK.
     std::string Text() const;
-    // The same failure with "PREFIX: " before its text; OK stays OK.
+    // The same failure with "PREFIX: " before its text; OK stays OK. Reported stays
+    // reported: it is the same failure, already said.
     Status Prefixed(const std::string &prefix) const;
+    // Whether the failure was said on standard error where it happened; false when OK.
+    bool WasReported() const { return fFailure != nullptr && fFailure->reported; }
 
 private:
+    friend Status reported_failure(const Status &status);
+
     struct Failure {
         status_t code;
         std::string message;
+        bool reported;
     };
     std::unique_ptr<Failure> fFailure;
 };
 
 // Names a failure on standard error as the player's own line ("brindle-player: TEXT");
-// nothing when `status` is OK.
+// nothing when `status` is OK or was reported already.
 void report_failure(const Status &status);
+// Reports `status` as report_failure does and returns it marked as reported, for a caller
+// that passes it on.
+Status reported_failure(const Status &status);
 
-#endif  // BRINDLE_PLAYER_STATUS_H
+#endif  // BRINDLE_PLAYER_SEAMS_STATUS_H
