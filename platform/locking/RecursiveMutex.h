@@ -89,13 +89,9 @@ public:
         if (fOwnership.Release(current_thread_id()))
             fFreed.NotifyOne();
     }
-    bool IsLockedByCaller() const {
-        MutexLock lock(fMutex);
-        return fOwnership.IsHeldBy(current_thread_id());
-    }
 
 private:
-    mutable Mutex fMutex;
+    Mutex fMutex;
     ConditionVariable fFreed;
     LockOwnership fOwnership GUARDED_BY(fMutex);
 };
