@@ -9,11 +9,7 @@
 // playlist message, the window's save of the old file and load of the new one.
 //
 // usage: dbus-run-session -- follow_steps [COUNT]   (default 200)
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <sdbus-c++/sdbus-c++.h>
 
@@ -25,54 +21,51 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
+#include "Polling.h"
+#include "TestFiles.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using test_support::ChildProcess;
+using test_support::Input;
 
 [[noreturn]] void fail(const std::string &what) {
     std::fprintf(stderr, "follow_steps: %s\n", what.c_str());
     std::exit(1);
 }
 
-// Starts `args` with standard output to a pipe (returned in `out`, -1: /dev/null) and
-// standard input from one (`in`, -1: /dev/null).
-pid_t spawn(const std::vector<std::string> &args, int *in, int *out) {
-    int inPipe[2] = {-1, -1}, outPipe[2] = {-1, -1};
-    if ((in != nullptr && pipe(inPipe) != 0) || (out != nullptr && pipe(outPipe) != 0))
-        fail("pipe");
-    pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_RDWR);
-        dup2(in != nullptr ? inPipe[0] : null, STDIN_FILENO);
-        dup2(out != nullptr ? outPipe[1] : null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        std::vector<char *> argv;
-        for (const std::string &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    if (in != nullptr) {
-        close(inPipe[0]);
-        *in = inPipe[1];
-    }
-    if (out != nullptr) {
-        close(outPipe[1]);
-        *out = outPipe[0];
-    }
-    return child;
+// The full path of `program` on PATH; a missing one ends the benchmark.
+std::string program_path(const std::string &program) {
+    const std::string path = test_support::installed(program);
+    if (path.empty())
+        fail(program + " is not installed (scripts/install-deps installs it)");
+    return path;
 }
 
-int run(const std::vector<std::string> &args) {
-    int status = 0;
-    waitpid(spawn(args, nullptr, nullptr), &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Starts `argv` (argv[0] a full path), ended by the benchmark itself: no deadline short of
+// an hour, a bound against a hang.
+std::unique_ptr<ChildProcess> start(const std::vector<std::string> &argv, Input input) {
+    test_support::SpawnOptions options;
+    options.input = input;
+    options.deadlineSeconds = 3600;
+    try {
+        return std::make_unique<ChildProcess>(argv, options);
+    } catch (const std::exception &error) {
+        fail(error.what());
+    }
+}
+
+// Runs `argv` to its end: its exit status, -1 when it did not exit.
+int run(const std::vector<std::string> &argv) {
+    return start(argv, Input::kDevNull)->Finish().exitStatus;
 }
 
 // Three short MP3s, silence encoded by lame.
@@ -93,7 +86,7 @@ std::vector<std::string> make_files(const std::string &directory) {
     std::vector<std::string> files;
     for (const char *name : {"one", "two", "three"}) {
         files.push_back(directory + "/" + name + ".mp3");
-        if (run({"lame", "--quiet", wav, files.back()}) != 0)
+        if (run({program_path("lame"), "--quiet", wav, files.back()}) != 0)
             fail("lame failed (scripts/install-deps installs it)");
     }
     return files;
@@ -145,17 +138,16 @@ int main(int argc, char **argv) {
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
-    char scratch[] = "/tmp/follow-steps-XXXXXX";
-    if (mkdtemp(scratch) == nullptr)
-        fail("mkdtemp");
-    const std::vector<std::string> files = make_files(scratch);
+    const test_support::TempDir scratch("follow-steps");
+    const std::vector<std::string> files = make_files(scratch.Path());
+    const std::string playerctl = program_path("playerctl");
 
     std::vector<std::string> mpvArgs = {
-        "mpv",       "--no-config",    "--script=/usr/lib/mpv-mpris/mpris.so",
-        "--ao=null", "--vo=null",      "--idle=yes",
-        "--pause",   "--really-quiet", "--loop-playlist=inf"};
+        program_path("mpv"), "--no-config",    "--script=/usr/lib/mpv-mpris/mpris.so",
+        "--ao=null",         "--vo=null",      "--idle=yes",
+        "--pause",           "--really-quiet", "--loop-playlist=inf"};
     mpvArgs.insert(mpvArgs.end(), files.begin(), files.end());
-    const pid_t mpv = spawn(mpvArgs, nullptr, nullptr);
+    const std::unique_ptr<ChildProcess> mpv = start(mpvArgs, Input::kDevNull);
 
     // The bare client: one connection, one match, its own event loop thread.
     Stamps bare;
@@ -185,29 +177,17 @@ int main(int argc, char **argv) {
     connection->enterEventLoopAsync();
 
     const std::string build = BRINDLE_BUILD_DIR;
-    int playerIn = -1, playerOut = -1;
-    const pid_t player = spawn({build + "/brindle-player", "--headless", "--add-on",
-                                build + "/add-ons/brindle.so", "--follow=mpv", "--script", "-"},
-                               &playerIn, &playerOut);
+    const std::unique_ptr<ChildProcess> player =
+        start({build + "/brindle-player", "--headless", "--add-on", build + "/add-ons/brindle.so",
+               "--follow=mpv", "--script", "-"},
+              Input::kPipe);
     Stamps shown;
+    // The only thread reading the player's output; the main thread only writes its input.
     std::thread reader([&] {
-        std::string pending;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t got = read(playerOut, buffer, sizeof buffer);
-            if (got <= 0)
-                return;
-            const Clock::time_point now = Clock::now();
-            pending.append(buffer, static_cast<size_t>(got));
-            size_t end;
-            while ((end = pending.find('\n')) != std::string::npos) {
-                if (pending.compare(0, 22, "Volume adjusted from: ") == 0)
-                    shown.Add(now);
-                pending.erase(0, end + 1);
-            }
-        }
+        while (!player->WaitForLineStarting("Volume adjusted from: ").empty())
+            shown.Add(Clock::now());
     });
-    if (write(playerIn, "enable\n", 7) != 7)
+    if (!player->Send("enable"))
         fail("the player is not reading");
 
     // The first file shown: the starting line.
@@ -218,7 +198,7 @@ int main(int argc, char **argv) {
     std::vector<double> bareMs, shownMs, gapMs;
     for (int i = 0; i < count; i++) {
         const Clock::time_point start = Clock::now();
-        if (run({"playerctl", "-p", "mpv", "next"}) != 0)
+        if (run({playerctl, "-p", "mpv", "next"}) != 0)
             fail("playerctl next failed");
         Clock::time_point seen, loaded;
         if (!bare.FirstAfter(start, &seen) || !shown.FirstAfter(start, &loaded))
@@ -231,15 +211,14 @@ int main(int argc, char **argv) {
         gapMs.push_back(ms(loaded - seen));
     }
 
-    if (write(playerIn, "quit\n", 5) != 5)
+    if (!player->Send("quit"))
         fail("the player stopped reading");
-    close(playerIn);
-    waitpid(player, nullptr, 0);
+    player->CloseInput();
     reader.join();
-    kill(mpv, SIGTERM);
-    waitpid(mpv, nullptr, 0);
+    player->Finish();
+    mpv->Signal(SIGTERM);
+    mpv->Finish();
     connection->leaveEventLoop();
-    run({"rm", "-rf", scratch});
 
     std::printf("follow steps: %d playerctl next calls, times from starting playerctl (ms)\n",
                 count);

@@ -40,9 +40,7 @@
 // one run to the next with what else the host runs.
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -62,6 +60,8 @@
 #include <vector>
 
 #include "BenchTable.h"
+#include "ChildProcess.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -267,35 +267,24 @@ struct Usage {
     long switches = 0;  // voluntary and involuntary context switches, every thread
 };
 
-Usage run(std::vector<std::string> args) {
-    std::vector<char *> argv;
-    for (std::string &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
+Usage run(const std::vector<std::string> &args) {
+    test_support::SpawnOptions options;
+    options.discardOutput = true;
+    options.cpu = sCpu;
+    options.deadlineSeconds = 3600;  // a bound against a hang, far beyond any size measured
     const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child < 0)
-        fail("fork");
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        if (sCpu >= 0) {
-            cpu_set_t one;
-            CPU_ZERO(&one);
-            CPU_SET(sCpu, &one);
-            sched_setaffinity(0, sizeof one, &one);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
+    test_support::RunResult ended;
+    try {
+        ended = test_support::ChildProcess(args, options).Finish();
+    } catch (const std::exception &error) {
+        fail(error.what());
     }
-    int status = 0;
-    struct rusage usage = {};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        fail(args[0] + " did not finish cleanly");
+    if (ended.exitStatus != 0)
+        fail(args[0] + " did not finish cleanly" + (ended.err.empty() ? "" : ": " + ended.err));
     Usage result;
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.peakKiB = usage.ru_maxrss;
-    result.switches = usage.ru_nvcsw + usage.ru_nivcsw;
+    result.peakKiB = ended.peakKiB;
+    result.switches = ended.switches;
     return result;
 }
 
@@ -476,10 +465,8 @@ int main(int argc, char **argv) {
         return ("," + only + ",").find(std::string(",") + what + ",") != std::string::npos;
     };
 
-    char pattern[] = "/var/tmp/brindle-steps-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
-        fail("mkdtemp");
-    const std::string work = pattern;
+    const test_support::TempDir directory("brindle-steps");
+    const std::string &work = directory.Path();
     const std::string mp3 = encoded_mp3(work);
     const long steps = std::max<long>(count - 1, leastSteps);
     std::vector<Row> rows;
@@ -687,6 +674,5 @@ int main(int argc, char **argv) {
         sCpu >= 0 ? ("each process on CPU " + std::to_string(sCpu)).c_str()
                   : "processes placed by the scheduler");
     print_table(rows);
-    std::filesystem::remove_all(work);
     return 0;
 }

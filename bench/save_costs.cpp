@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "BenchTable.h"
+#include "TestFiles.h"
 
 #include <File.h>
 
@@ -239,10 +240,8 @@ int main(int argc, char **argv) {
             fail(std::string("unknown option ") + argv[i]);
     }
     auto wanted = [&](const char *part) { return only.find(part) != std::string::npos; };
-    char pattern[] = "/var/tmp/brindle-save-costs-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
-        fail("mkdtemp");
-    const std::string work = pattern;
+    const test_support::TempDir directory("brindle-save-costs");
+    const std::string &work = directory.Path();
     // The tag code's own lines stay out of the table.
     fflush(stdout);
     const int table = dup(STDOUT_FILENO);
@@ -295,6 +294,5 @@ int main(int argc, char **argv) {
     dup2(table, STDOUT_FILENO);
     printf("checked tag saves, medians of %d rounds\n\n", rounds);
     print_table(rows);
-    std::filesystem::remove_all(work);
     return 0;
 }

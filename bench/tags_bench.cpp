@@ -15,14 +15,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 #include <File.h>
 #include <NodeInfo.h>
 
+#include "TestFiles.h"
 #include "tags/attributes.h"
 #include "tags/genres.h"
 #include "tags/id3v1/id3v1.h"
@@ -50,12 +49,7 @@ std::string typed_bytes(type_code type, const void *data, size_t size) {
 // One MPEG audio file with its six attributes and a filled tag, removed at exit.
 class Fixture {
 public:
-    Fixture() {
-        char pattern[] = "/var/tmp/brindle-bench-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        fDirectory = pattern;
-        fPath = fDirectory + "/song.mp3";
+    Fixture() : fDirectory("brindle-bench"), fPath(fDirectory / "song.mp3") {
         std::ofstream(fPath, std::ios::binary) << std::string(100000, '\x55');
         BFile file(fPath.c_str(), B_READ_WRITE);
         BNodeInfo(&file).SetType(MPEG_AUDIO_TYPE);
@@ -68,15 +62,10 @@ public:
         for (size_t i = 0; i < 2; i++)
             file.WriteAttr(kNumberAttributes[i], AUDIO_NUMBER_TYPE, 0, &numbers[i], 4);
     }
-    ~Fixture() {
-        std::error_code ignored;
-        std::filesystem::remove_all(fDirectory, ignored);
-    }
-
     const char *Path() const { return fPath.c_str(); }
 
 private:
-    std::string fDirectory;
+    test_support::TempDir fDirectory;
     std::string fPath;
 };
 

@@ -24,7 +24,6 @@
 
 #include <fcntl.h>
 #include <magic.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TestFiles.h"
 #include "TypeCorpus.h"
 
@@ -147,21 +147,17 @@ double first_use_in_child(const std::function<void()> &body) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return -1;
-    pid_t child = fork();
-    if (child == 0) {
+    test_support::run_in_child([&] {
         Clock::time_point start = Clock::now();
         body();
         double micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-        ssize_t ignored = write(pipeFds[1], &micros, sizeof(micros));
-        (void)ignored;
-        _exit(0);
-    }
+        return write(pipeFds[1], &micros, sizeof(micros)) == sizeof(micros) ? 0 : 1;
+    });
     close(pipeFds[1]);
     double micros = -1;
     if (read(pipeFds[0], &micros, sizeof(micros)) != sizeof(micros))
         micros = -1;
     close(pipeFds[0]);
-    waitpid(child, nullptr, 0);
     return micros;
 }
 

@@ -24,7 +24,7 @@ constexpr float kUnadjustedVolume = 1.0f;
 
 // Beside the platform library: build/lib, or lib/brindle when installed.
 std::string find_module(std::string *tried) {
-    const std::string path = module_path(kModuleName).String();
+    const std::string path = brindle::module_path(kModuleName);
     if (access(path.c_str(), R_OK) == 0)
         return path;
     *tried = path;

@@ -6,13 +6,13 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include <Errors.h>
+#include <Mutex.h>
 #include <SystemIo.h>
 
 namespace {
@@ -20,24 +20,26 @@ namespace {
 // A blocking flock that the waiting thread can stop waiting for. The flock runs on a thread
 // of its own, on a descriptor of its own; a lock it gets after the waiter gave up is let go.
 struct lock_wait {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;   // the flock returned
-    bool abandoned = false;  // the waiter gave up
-    int fd = -1;             // holds the lock once finished with `error` 0
-    int error = 0;
+    explicit lock_wait(int descriptor) : fd(descriptor) {}
+
+    const int fd;  // holds the lock once finished with `error` 0
+    brindle::Mutex mutex;
+    brindle::ConditionVariable done;
+    bool finished GUARDED_BY(mutex) = false;   // the flock returned
+    bool abandoned GUARDED_BY(mutex) = false;  // the waiter gave up
+    int error GUARDED_BY(mutex) = 0;
 };
 
 void take_lock(std::shared_ptr<lock_wait> wait) {
     const int result = brindle::retry_on_eintr([&] { return flock(wait->fd, LOCK_EX); });
-    std::lock_guard<std::mutex> guard(wait->mutex);
+    brindle::MutexLock guard(wait->mutex);
     wait->finished = true;
     wait->error = result == 0 ? 0 : errno;
     if (wait->abandoned) {
         close(wait->fd);  // releases the lock too
         return;
     }
-    wait->done.notify_one();
+    wait->done.NotifyOne();
 }
 
 // Waits up to `timeout` for the lock on the file open on `fd`: the descriptor that holds it,
@@ -45,10 +47,10 @@ void take_lock(std::shared_ptr<lock_wait> wait) {
 int wait_for_lock(int fd, bigtime_t timeout) {
     // Another open file description, so that the lock is this one's alone.
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    auto wait = std::make_shared<lock_wait>();
-    wait->fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (wait->fd < 0)
+    const int own = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (own < 0)
         return -1;
+    auto wait = std::make_shared<lock_wait>(own);
     try {
         std::thread(take_lock, wait).detach();
     } catch (const std::system_error &) {
@@ -56,8 +58,11 @@ int wait_for_lock(int fd, bigtime_t timeout) {
         errno = EAGAIN;
         return -1;
     }
-    std::unique_lock<std::mutex> guard(wait->mutex);
-    wait->done.wait_for(guard, std::chrono::microseconds(timeout), [&] { return wait->finished; });
+    const auto deadline =
+        brindle::ConditionVariable::Clock::now() + std::chrono::microseconds(timeout);
+    brindle::MutexLock guard(wait->mutex);
+    while (!wait->finished && wait->done.WaitUntil(wait->mutex, deadline)) {
+    }
     if (!wait->finished) {
         wait->abandoned = true;
         errno = EWOULDBLOCK;

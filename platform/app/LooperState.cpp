@@ -1,8 +1,5 @@
 #include <LooperState.h>
 
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <vector>
@@ -20,8 +17,7 @@ std::atomic<void (*)()> sIdleHook{nullptr};
 }  // namespace
 
 thread_id current_thread() {
-    thread_local thread_id id = static_cast<thread_id>(syscall(SYS_gettid));
-    return id;
+    return brindle::current_thread_id();
 }
 
 LooperState::Deadline LooperState::_DeadlineAfter(bigtime_t timeout) {
@@ -57,20 +53,19 @@ status_t LooperState::Lock(bigtime_t timeout, bool forLoop) {
     thread_id self = current_thread();
     const Deadline deadline = _DeadlineAfter(timeout);
     MutexLock lock(fMutex);
-    if (fOwner == self) {
-        fLockCount++;
+    if (fLockOwnership.IsHeldBy(self)) {
+        fLockOwnership.Take(self);
         return B_OK;
     }
     if (_LockRefused(forLoop))
         return B_BAD_VALUE;
-    while (fOwner >= 0 && !_LockRefused(forLoop)) {
-        if (!_Wait(fLockFreed, deadline) && fOwner >= 0 && !_LockRefused(forLoop))
+    while (fLockOwnership.IsHeld() && !_LockRefused(forLoop)) {
+        if (!_Wait(fLockFreed, deadline) && fLockOwnership.IsHeld() && !_LockRefused(forLoop))
             return B_TIMED_OUT;
     }
     if (_LockRefused(forLoop))
         return B_BAD_VALUE;
-    fOwner = self;
-    fLockCount = 1;
+    fLockOwnership.Take(self);
     return B_OK;
 }
 
@@ -79,9 +74,8 @@ void LooperState::Unlock() {
     {
         MutexLock lock(fMutex);
         // Unlocking a lock the caller does not hold changes nothing.
-        if (fOwner != current_thread() || --fLockCount != 0)
+        if (!fLockOwnership.Release(current_thread()))
             return;
-        fOwner = -1;
         self = shared_from_this();
     }
     fLockFreed.NotifyAll();
@@ -92,12 +86,10 @@ int32 LooperState::ReleaseAll() {
     std::shared_ptr<LooperState> self;
     {
         MutexLock lock(fMutex);
-        if (fOwner != current_thread())
+        released = fLockOwnership.ReleaseAll(current_thread());
+        if (released == 0)
             return 0;
         self = shared_from_this();
-        released = fLockCount;
-        fOwner = -1;
-        fLockCount = 0;
     }
     fLockFreed.NotifyAll();
     return released;
@@ -105,17 +97,17 @@ int32 LooperState::ReleaseAll() {
 
 bool LooperState::IsLockedByCaller() const {
     MutexLock lock(fMutex);
-    return fOwner >= 0 && fOwner == current_thread();
+    return fLockOwnership.IsHeldBy(current_thread());
 }
 
 thread_id LooperState::LockingThread() const {
     MutexLock lock(fMutex);
-    return fOwner;
+    return fLockOwnership.Owner();
 }
 
 int32 LooperState::CountLocks() const {
     MutexLock lock(fMutex);
-    return fLockCount;
+    return fLockOwnership.Count();
 }
 
 status_t LooperState::Post(QueuedMessage entry) {
@@ -316,7 +308,7 @@ status_t LooperState::WaitForIdle(bigtime_t timeout) {
     const Deadline deadline = _DeadlineAfter(timeout);
     MutexLock lock(fMutex);
     // Waiting while holding the lock, or on the loop's own thread, could never end.
-    if (fOwner == self || fThread == self)
+    if (fLockOwnership.IsHeldBy(self) || fThread == self)
         return B_NOT_ALLOWED;
     if (fQuitting || fLoopEnded)
         return B_BAD_PORT_ID;

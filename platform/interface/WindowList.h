@@ -6,7 +6,8 @@
 // of it is destroyed, so every window `visit` sees, and its views, stay alive until
 // `visit` returns. `visit` must be short: it must not create, quit or delete a window,
 // must not Lock() a looper and must not wait for a window's thread (which may be
-// waiting for this lock to leave the list). It returns false to stop early.
+// waiting for this lock to leave the list), nor call any function of this file: the lock
+// is not recursive, so the thread would wait for itself. It returns false to stop early.
 // Inside `visit`, use only the kit's accessors and user actions, not a subclass's
 // virtual functions (a window seen right after its creation may still be under
 // construction).

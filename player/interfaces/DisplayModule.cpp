@@ -25,7 +25,8 @@ Status run_display_module(const DisplayRun &run, int *exitStatus) {
     // Beside the platform library. Its references to the player's own classes resolve
     // against the executable, which exports them. It stays loaded until the player exits.
     std::string reason;
-    void *module = brindle::open_module(module_path("libbrindle-display.so").String(), &reason);
+    void *module =
+        brindle::open_module(brindle::module_path("libbrindle-display.so").c_str(), &reason);
     if (module == nullptr) {
         return Status(B_MISSING_LIBRARY, "cannot load the display front end: " + reason);
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-typedef std::lock_guard<std::recursive_mutex> Hold;
+typedef brindle::RecursiveMutexLock Hold;
 
 int32 ControllerData::CountPlaylists() const {
     Hold hold(fLock);

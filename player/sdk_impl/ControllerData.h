@@ -1,17 +1,18 @@
 // What a controller holds; the player's own, behind the contract's SoundPlayController.
 //
-// One lock guards the list of playlists. It is recursive, because the contract lets an
-// add-on hold it (SoundPlayController::Lock()) around calls that each take it again; so
-// it carries no thread-safety annotations (the analysis cannot follow a recursive lock).
+// One lock guards the list of playlists. The thread holding it may take it again, because
+// the contract lets an add-on hold it (SoundPlayController::Lock()) around calls that each
+// take it; no method here takes it twice.
 #ifndef BRINDLE_PLAYER_CONTROLLER_DATA_H
 #define BRINDLE_PLAYER_CONTROLLER_DATA_H
 
 #include <functional>
-#include <mutex>
 #include <vector>
 
-#include "ListenerList.h"
 #include <PrivatePlaylist.h>
+#include <RecursiveMutex.h>
+
+#include "ListenerList.h"
 
 class ControllerData {
 public:
@@ -19,8 +20,8 @@ public:
     explicit ControllerData(std::function<void(const char *)> disable)
         : fDisable(std::move(disable)) {}
 
-    void Lock() { fLock.lock(); }
-    void Unlock() { fLock.unlock(); }
+    void Lock() ACQUIRE(fLock) { fLock.Lock(); }
+    void Unlock() RELEASE(fLock) { fLock.Unlock(); }
 
     int32 CountPlaylists() const;
     // An empty handle when `index` is out of range.
@@ -37,8 +38,8 @@ public:
     bool Disable(const char *id) const;
 
 private:
-    mutable std::recursive_mutex fLock;
-    std::vector<PlaylistPtr> fPlaylists;
+    mutable brindle::RecursiveMutex fLock;
+    std::vector<PlaylistPtr> fPlaylists GUARDED_BY(fLock);
     ListenerList fListeners;
     const std::function<void(const char *)> fDisable;
 };

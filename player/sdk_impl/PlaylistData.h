@@ -1,17 +1,18 @@
 // What a playlist holds; the player's own, behind the contract's PrivatePlaylist.
 //
-// One lock guards the items, the current index and the volume. It is recursive, because
-// the contract lets an add-on hold it (PrivatePlaylist::Lock()) around calls that each
-// take it again; so it carries no thread-safety annotations (the analysis cannot follow
-// a recursive lock). Every method takes it; Lock()/Unlock() hold it across several.
+// One lock guards the items, the current index and the volume. The thread holding it may
+// take it again, because the contract lets an add-on hold it (PrivatePlaylist::Lock())
+// around calls that each take it; no method here takes it twice. Every method takes it;
+// Lock()/Unlock() hold it across several.
 #ifndef BRINDLE_PLAYER_PLAYLIST_DATA_H
 #define BRINDLE_PLAYER_PLAYLIST_DATA_H
 
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include <RecursiveMutex.h>
 
 #include "ListenerList.h"
 
@@ -22,8 +23,8 @@ struct PlaylistItem {
 
 class PlaylistData {
 public:
-    void Lock() { lock.lock(); }
-    void Unlock() { lock.unlock(); }
+    void Lock() ACQUIRE(lock) { lock.Lock(); }
+    void Unlock() RELEASE(lock) { lock.Unlock(); }
 
     // Appends an item and returns its id.
     int32 AddItem(const char *path);
@@ -56,14 +57,14 @@ public:
     ListenerList &Listeners() { return listeners; }
 
 private:
-    mutable std::recursive_mutex lock;
+    mutable brindle::RecursiveMutex lock;
     // A deque: appending never moves an item, so PathForItem's pointers stay valid.
     // Ids grow with the position (items are only appended), so they are found by
     // binary search.
-    std::deque<PlaylistItem> items;
-    int32 nextId = 1;
-    int32 current = -1;
-    float volume = 1.0f;
+    std::deque<PlaylistItem> items GUARDED_BY(lock);
+    int32 nextId GUARDED_BY(lock) = 1;
+    int32 current GUARDED_BY(lock) = -1;
+    float volume GUARDED_BY(lock) = 1.0f;
     ListenerList listeners;
     std::function<void(float)> volumeSet;
 };

@@ -1,6 +1,8 @@
 // Child processes for tests: a program run with its standard streams captured and
 // everything bounded by a deadline (on expiry the child is killed, so no test can hang
 // the suite), and forked children for real faults (dropped privileges, resource limits).
+// The benchmarks start their processes here too (a CPU of their own, output discarded,
+// the kernel's accounting of what the child used).
 #ifndef BRINDLE_TESTS_COMMON_CHILD_PROCESS_H
 #define BRINDLE_TESTS_COMMON_CHILD_PROCESS_H
 
@@ -27,7 +29,10 @@ struct SpawnOptions {
     std::map<std::string, std::string> env;  // set in the child's environment
     std::vector<std::string> unset;          // removed from it, unless `env` sets them
     Input input = Input::kDevNull;
-    uid_t dropToUser = 0;  // non-zero: run as this uid (and the same gid)
+    uid_t dropToUser = 0;        // non-zero: run as this uid (and the same gid)
+    bool discardOutput = false;  // standard output to /dev/null, not read (Output() stays "")
+    int cpu = -1;                // >= 0: the child runs on this CPU alone
+    int deadlineSeconds = 60;    // from the start; on expiry the child is killed
 };
 
 struct RunResult {
@@ -36,6 +41,9 @@ struct RunResult {
     bool timedOut = false;  // the deadline passed before it was done
     std::string out;
     std::string err;
+    // What the kernel counted for the child (and its waited-for children) once it ended.
+    long peakKiB = 0;   // peak resident memory
+    long switches = 0;  // voluntary and involuntary context switches, every thread
 
     std::vector<std::string> OutLines() const { return split_lines(out); }
     std::vector<std::string> ErrLines() const { return split_lines(err); }
@@ -43,8 +51,6 @@ struct RunResult {
 
 class ChildProcess {
 public:
-    static constexpr int kDeadlineSeconds = 60;
-
     // argv[0] is the program's path (no search). Throws std::runtime_error when the child
     // cannot be started; a program that cannot be run exits with 127.
     ChildProcess(const std::vector<std::string> &argv, const SpawnOptions &options = {});
@@ -54,7 +60,8 @@ public:
 
     pid_t Pid() const { return fPid; }
     // Writes `lines` and a newline to the child's standard input (Input::kPipe); false
-    // when the child no longer reads it.
+    // when the child no longer reads it. Send() and CloseInput() touch the input alone, so
+    // one thread may send while another waits for lines.
     bool Send(const std::string &lines);
     void CloseInput();
     void Signal(int signal);

@@ -1,9 +1,12 @@
 #include "XattrFaults.h"
 
-#include <dlfcn.h>
 #include <sys/types.h>
 
 #include <cerrno>
+
+#include "NextDefinition.h"
+
+using test_support::next_definition;
 
 AttributeFaults &attribute_faults() {
     static AttributeFaults faults;
@@ -11,12 +14,6 @@ AttributeFaults &attribute_faults() {
 }
 
 namespace {
-
-// The next definition after ours: the C library's (or a sanitizer's, which calls it).
-template <typename Function>
-Function next_definition(const char *name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
 
 bool injected(int error) {
     if (error == 0)

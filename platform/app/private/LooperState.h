@@ -19,6 +19,7 @@
 
 #include <Message.h>
 #include <Mutex.h>
+#include <RecursiveMutex.h>
 #include <SupportDefs.h>
 
 namespace BPrivate {
@@ -120,8 +121,9 @@ private:
     brindle::ConditionVariable fIdle;       // WaitForIdle(): a marker passed, or the loop ended
     brindle::ConditionVariable fLifeCycle;  // the thread started, the loop ended
 
-    thread_id fOwner GUARDED_BY(fMutex) = -1;
-    int32 fLockCount GUARDED_BY(fMutex) = 0;
+    // The looper lock's owner and count, kept under fMutex with the life cycle: a
+    // waiting Lock() also ends when the looper starts quitting.
+    brindle::LockOwnership fLockOwnership GUARDED_BY(fMutex);
 
     std::deque<QueuedMessage> fQueue GUARDED_BY(fMutex);
     uint64 fNextMarker GUARDED_BY(fMutex) = 0;

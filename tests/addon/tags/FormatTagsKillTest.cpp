@@ -1,10 +1,8 @@
 // A kill at any point of a FLAC, Ogg Vorbis, Opus or M4A tag save leaves the old file or the
 // new one under the name, whole. The save runs in a child process that kills itself after a
-// given number of bytes written or copied, or at the rename; write, copy_file_range and the
-// renames are wrapped in this binary alone.
+// given number of bytes written or copied, or at the rename (FileFaults.h).
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -13,78 +11,11 @@
 #include <File.h>
 
 #include "AddonHarness.h"
+#include "FileFaults.h"
 #include "Id3v2Files.h"
 #include "tags/format_tags.h"
 
 using namespace addon_test;
-
-namespace {
-
-// Bytes this process may still write before it kills itself; -1: no limit.
-long long gWritesBeforeKill = -1;
-// Kill this process just before (1) or just after (2) its next rename; 0: never.
-int gKillAtRename = 0;
-
-template <typename Function>
-Function next_definition(const char *name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
-// Writes at most what is left before the kill (through `write`, given the count), then dies
-// when that ran out.
-template <typename Write>
-ssize_t killing_write(size_t length, Write write) {
-    const bool die = gWritesBeforeKill >= 0 && static_cast<long long>(length) >= gWritesBeforeKill;
-    ssize_t written = write(die ? static_cast<size_t>(gWritesBeforeKill) : length);
-    if (die)
-        kill(getpid(), SIGKILL);
-    if (gWritesBeforeKill >= 0)
-        gWritesBeforeKill -= static_cast<long long>(length);
-    return written;
-}
-
-template <typename Rename>
-int killing_rename(Rename rename) {
-    if (gKillAtRename == 1)
-        kill(getpid(), SIGKILL);
-    int result = rename();
-    if (gKillAtRename == 2)
-        kill(getpid(), SIGKILL);
-    return result;
-}
-
-}  // namespace
-
-extern "C" {
-
-ssize_t write(int fd, const void *buffer, size_t length) {
-    using Function = ssize_t (*)(int, const void *, size_t);
-    static const Function next = next_definition<Function>("write");
-    return killing_write(length, [&](size_t allowed) { return next(fd, buffer, allowed); });
-}
-
-// A copy made by the kernel counts as written too.
-ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t length,
-                        unsigned int flags) {
-    using Function = ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned int);
-    static const Function next = next_definition<Function>("copy_file_range");
-    return killing_write(
-        length, [&](size_t allowed) { return next(in, inOffset, out, outOffset, allowed, flags); });
-}
-
-int renameat(int fromDir, const char *from, int toDir, const char *to) {
-    using Function = int (*)(int, const char *, int, const char *);
-    static const Function next = next_definition<Function>("renameat");
-    return killing_rename([&] { return next(fromDir, from, toDir, to); });
-}
-
-int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags) {
-    using Function = int (*)(int, const char *, int, const char *, unsigned int);
-    static const Function next = next_definition<Function>("renameat2");
-    return killing_rename([&] { return next(fromDir, from, toDir, to, flags); });
-}
-
-}  // extern "C"
 
 namespace {
 
@@ -116,13 +47,17 @@ TEST_P(FormatTagsKill, AKillAnywhereInASaveLeavesTheOldFileOrTheNewOne) {
     const long long size = static_cast<long long>(updated.size());
     const struct {
         long long writes;
-        int rename;
+        int rename;  // kill just before (1) or just after (2) the rename; 0: not there
     } kills[] = {{0, 0}, {10, 0}, {size / 2, 0}, {size - 10, 0}, {-1, 1}, {-1, 2}};
     for (const auto &at : kills) {
         write_file(path, old);
         int status = test_support::run_in_child([&] {
-            gWritesBeforeKill = at.writes;
-            gKillAtRename = at.rename;
+            const auto die = [] { kill(getpid(), SIGKILL); };
+            file_faults().writesBeforeKill = at.writes;
+            if (at.rename == 1)
+                file_faults().beforeRename = die;
+            if (at.rename == 2)
+                file_faults().afterRename = die;
             return save_title(path) == B_OK ? 0 : 1;
         });
         const std::string now = read_file(path);

@@ -2,10 +2,10 @@
 // the same file, a hard link or another program's file slipping in before the rename, a
 // folder's default ACL, a kill mid-write, an ID3v2.2 tag, file flags, attributes another uid
 // cannot set. Real files, real processes (the player itself where the form saves), real
-// SIGKILL; the C library's rename and write calls are wrapped in this binary alone.
+// SIGKILL; the C library's rename and write calls are wrapped in this binary alone
+// (FileFaults.h).
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -24,6 +24,7 @@
 #include <File.h>
 
 #include "AddonHarness.h"
+#include "FileFaults.h"
 #include "Id3v2Files.h"
 #include "tags/id3v2/id3v2.h"
 #include "tags/safe_rewrite.h"
@@ -38,124 +39,6 @@ using test_support::mutagen_read;
 using test_support::run_command;
 using test_support::run_in_child;
 using test_support::shell_quote;
-
-namespace {
-
-// Run once, just before the next rename (renameat or renameat2) of this process.
-std::function<void()> gBeforeRename;
-// renameat2 fails with EINVAL, as on a file system that cannot swap two names.
-bool gNoRenameExchange = false;
-// Bytes this process may still write (write, pwrite, copy_file_range) before it kills
-// itself; -1: no limit.
-long long gWritesBeforeKill = -1;
-// The next write to an unnamed file (the copy before it is named) stores its first byte
-// changed, and says it wrote everything.
-bool gCorruptCopyWrite = false;
-// Run with the copy's descriptor just before the next flush of an unnamed file.
-std::function<void(int fd)> gBeforeCopyFlush;
-
-template <typename Function>
-Function next_definition(const char *name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
-void before_rename() {
-    std::function<void()> action;
-    action.swap(gBeforeRename);
-    if (action)
-        action();
-}
-
-// How much of a write of `length` bytes goes through; past the budget, the process dies
-// after writing what was left of it.
-size_t write_budget(size_t length, bool *die) {
-    *die = gWritesBeforeKill >= 0 && static_cast<long long>(length) >= gWritesBeforeKill;
-    if (*die)
-        return static_cast<size_t>(gWritesBeforeKill);
-    if (gWritesBeforeKill >= 0)
-        gWritesBeforeKill -= static_cast<long long>(length);
-    return length;
-}
-
-bool unnamed_file(int fd) {
-    struct stat st;
-    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0;
-}
-
-}  // namespace
-
-extern "C" {
-
-int renameat(int fromDir, const char *from, int toDir, const char *to) {
-    using Function = int (*)(int, const char *, int, const char *);
-    static const Function next = next_definition<Function>("renameat");
-    before_rename();
-    return next(fromDir, from, toDir, to);
-}
-
-int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags) {
-    using Function = int (*)(int, const char *, int, const char *, unsigned int);
-    static const Function next = next_definition<Function>("renameat2");
-    if (gNoRenameExchange) {
-        errno = EINVAL;
-        return -1;
-    }
-    before_rename();
-    return next(fromDir, from, toDir, to, flags);
-}
-
-ssize_t write(int fd, const void *buffer, size_t length) {
-    using Function = ssize_t (*)(int, const void *, size_t);
-    static const Function next = next_definition<Function>("write");
-    bool die;
-    const size_t allowed = write_budget(length, &die);
-    ssize_t written;
-    if (gCorruptCopyWrite && length > 0 && unnamed_file(fd)) {
-        gCorruptCopyWrite = false;
-        std::string changed(static_cast<const char *>(buffer), allowed);
-        changed[0] ^= 0x20;
-        written = next(fd, changed.data(), allowed);
-    } else {
-        written = next(fd, buffer, allowed);
-    }
-    if (die)
-        kill(getpid(), SIGKILL);
-    return written;
-}
-
-ssize_t copy_file_range(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t length,
-                        unsigned int flags) {
-    using Function = ssize_t (*)(int, loff_t *, int, loff_t *, size_t, unsigned int);
-    static const Function next = next_definition<Function>("copy_file_range");
-    bool die;
-    ssize_t copied = next(in, inOffset, out, outOffset, write_budget(length, &die), flags);
-    if (die)
-        kill(getpid(), SIGKILL);
-    return copied;
-}
-
-int fsync(int fd) {
-    using Function = int (*)(int);
-    static const Function next = next_definition<Function>("fsync");
-    if (gBeforeCopyFlush && unnamed_file(fd)) {
-        std::function<void(int)> action;
-        action.swap(gBeforeCopyFlush);
-        action(fd);
-    }
-    return next(fd);
-}
-
-ssize_t pwrite(int fd, const void *buffer, size_t length, off_t offset) {
-    using Function = ssize_t (*)(int, const void *, size_t, off_t);
-    static const Function next = next_definition<Function>("pwrite");
-    bool die;
-    ssize_t written = next(fd, buffer, write_budget(length, &die), offset);
-    if (die)
-        kill(getpid(), SIGKILL);
-    return written;
-}
-
-}  // extern "C"
 
 namespace {
 
@@ -304,13 +187,13 @@ TEST(RewriteFault, AHardLinkOrAnotherFileMadeJustBeforeTheRenameIsLeftAlone) {
     TempDir dir;
     std::string path = dir.Write("song.mp3", "original");
     std::string other = dir / "other.mp3";
-    gBeforeRename = [&] { link(path.c_str(), other.c_str()); };
+    file_faults().beforeRename = [&] { link(path.c_str(), other.c_str()); };
     EXPECT_NE(B_OK, copy_unchanged(path));
     EXPECT_EQ(stat_of(path).st_ino, stat_of(other).st_ino) << "the hard link was split";
     EXPECT_EQ("original", read_file(path));
     ASSERT_EQ(0, unlink(other.c_str()));
 
-    gBeforeRename = [&] {
+    file_faults().beforeRename = [&] {
         write_file(other, "another program's save");
         rename(other.c_str(), path.c_str());
     };
@@ -319,10 +202,10 @@ TEST(RewriteFault, AHardLinkOrAnotherFileMadeJustBeforeTheRenameIsLeftAlone) {
     EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(dir.Path()));
 
     // Where names cannot be swapped, a plain rename after the last look.
-    gNoRenameExchange = true;
+    file_faults().noRenameExchange = true;
     ino_t inode = stat_of(path).st_ino;
     EXPECT_EQ(B_OK, copy_unchanged(path));
-    gNoRenameExchange = false;
+    file_faults().noRenameExchange = false;
     EXPECT_NE(inode, stat_of(path).st_ino);
     EXPECT_EQ("another program's save", read_file(path));
     EXPECT_EQ(std::set<std::string>{"song.mp3"}, directory_entries(dir.Path()));
@@ -365,7 +248,7 @@ TEST(RewriteFault, AKillDuringATagWriteLeavesTheOldFileOrTheNewOne) {
     for (long long cut : {0LL, 10LL, 1LL << 20, static_cast<long long>(updated.size()) - 10}) {
         write_file(path, old);
         int status = run_in_child([&] {
-            gWritesBeforeKill = cut;
+            file_faults().writesBeforeKill = cut;
             return write_title(path, "A Longer Title") == B_OK ? 0 : 1;
         });
         const std::string now = read_file(path);
@@ -482,9 +365,9 @@ TEST(RewriteFault, KilledSavesLeaveNothingBehindForLong) {
     } kills[] = {{10, false}, {1 << 20, false}, {20 << 20, false}, {-1, true}};
     for (const auto &at : kills) {
         int status = run_in_child([&] {
-            gWritesBeforeKill = at.writes;
+            file_faults().writesBeforeKill = at.writes;
             if (at.atRename)
-                gBeforeRename = [] { kill(getpid(), SIGKILL); };
+                file_faults().beforeRename = [] { kill(getpid(), SIGKILL); };
             return write_title(path, "A Longer Title") == B_OK ? 0 : 1;
         });
         EXPECT_EQ(128 + SIGKILL, status) << at.writes;
@@ -510,20 +393,20 @@ TEST(RewriteFault, ACopyThatDoesNotReadBackAsWrittenIsRefused) {
     const std::string path = make_tagged_mp3(dir, "song.mp3", "", 0);
     const std::string old = read_file(path);
 
-    gCorruptCopyWrite = true;
+    file_faults().corruptCopyWrite = true;
     status_t status = write_title(path, kLongTitle);
-    gCorruptCopyWrite = false;
+    file_faults().corruptCopyWrite = false;
     EXPECT_EQ(CHECK_FIELD_WRONG, status);
     EXPECT_STREQ("a written field differs", check_failure_words(status));
     EXPECT_TRUE(read_file(path) == old);
 
-    gBeforeCopyFlush = [](int fd) {
+    file_faults().beforeCopyFlush = [](int fd) {
         struct stat st;
         ASSERT_EQ(0, fstat(fd, &st));
         EXPECT_EQ(0, ftruncate(fd, st.st_size + 1));
     };
     status = write_title(path, kLongTitle);
-    gBeforeCopyFlush = nullptr;
+    file_faults().beforeCopyFlush = nullptr;
     EXPECT_EQ(CHECK_LENGTH_WRONG, status);
     EXPECT_STREQ("its length differs", check_failure_words(status));
     EXPECT_TRUE(read_file(path) == old);

@@ -4,15 +4,17 @@
 
 #include <cstring>
 
-BString module_path(const char *name) {
+namespace brindle {
+
+std::string module_path(const char *name) {
     Dl_info info;
     // Any function of this library names the file it was loaded from.
     if (dladdr(reinterpret_cast<void *>(&module_path), &info) == 0 || info.dli_fname == nullptr)
-        return BString(name);
+        return name;
     const char *slash = strrchr(info.dli_fname, '/');
     if (slash == nullptr)
-        return BString(name);
-    BString path(info.dli_fname, static_cast<int32>(slash - info.dli_fname + 1));
-    path += name;
-    return path;
+        return name;
+    return std::string(info.dli_fname, slash + 1) + name;
 }
+
+}  // namespace brindle
