@@ -54,8 +54,6 @@ const char *save_failure_reason(status_t status) {
     }
 }
 
-// Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
-// line's words.
 // `parts` one after another.
 BString joined(std::initializer_list<const char *> parts) {
     BString text;
@@ -64,6 +62,8 @@ BString joined(std::initializer_list<const char *> parts) {
     return text;
 }
 
+// Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
+// line's words.
 BString tag_failure_reason(status_t status) {
     if (const char *what = check_failure_words(status))
         return joined({"the written copy did not check out (", what, ")"});

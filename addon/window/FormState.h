@@ -8,8 +8,8 @@
 // only the fields that differ from their baseline, so a file the user only moved past is
 // never written.
 //
-// Threads: read and written on the window's thread only, but during construction, when the
-// thread building the window has it before the window's thread starts.
+// Threads: read and written on the window's thread only, except during construction, when
+// the thread building the window uses it before the window's thread starts.
 #ifndef BRINDLE_WINDOW_FORM_STATE_H
 #define BRINDLE_WINDOW_FORM_STATE_H
 
