@@ -1,5 +1,6 @@
-// What the form knows of the file it belongs to: each field's baseline, clearing the form,
-// and the status line that tells the user what the last load or save did.
+// The keeping every part of the window does on the form's state: each field's value and
+// baseline, clearing the form, and the status line that tells the user what the last load
+// or save did.
 #include <cstdlib>
 
 #include <Entry.h>
@@ -11,7 +12,7 @@
 #include <MTextControl.h>
 
 #include "tags/genres.h"
-#include "window/PluginWindowImpl.h"
+#include "window/FormState.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ namespace {
 const int32 kNoVolumeChangeItem = 4;
 
 }  // namespace
+
+const PlaylistPtr nullPlaylist(nullptr);
 
 bool popup_label(const MPopup *popup, BString *label) {
     BMenuItem *item = popup->MenuItem();
@@ -48,23 +51,23 @@ bool FieldSet::AnyTagField() const {
     return Has(FIELD_TITLE) || Has(FIELD_ARTIST) || Has(FIELD_ALBUM) || Has(FIELD_GENRE);
 }
 
-BString PluginWindow::Impl::fieldValue(FormField field) const {
+BString field_value(const FormState &state, FormField field) {
     BString value;
     switch (field) {
         case FIELD_TITLE:
-            return titleControl->TextCopy();
+            return state.titleControl->TextCopy();
         case FIELD_ARTIST:
-            return artistControl->TextCopy();
+            return state.artistControl->TextCopy();
         case FIELD_ALBUM:
-            return albumControl->TextCopy();
+            return state.albumControl->TextCopy();
         case FIELD_GENRE:
-            popup_label(genrePopup, &value);
+            popup_label(state.genrePopup, &value);
             break;
         case FIELD_RATING:
-            popup_label(ratingPopup, &value);
+            popup_label(state.ratingPopup, &value);
             break;
         case FIELD_VOLUME:
-            popup_label(volumePopup, &value);
+            popup_label(state.volumePopup, &value);
             break;
         case FIELD_COUNT:
             break;
@@ -72,15 +75,15 @@ BString PluginWindow::Impl::fieldValue(FormField field) const {
     return value;
 }
 
-bool PluginWindow::Impl::fieldChanged(FormField field) const {
+bool field_changed(const FormState &state, FormField field) {
     // Typing a field and typing its old text back is no change.
-    return fieldValue(field) != baseline[field].value;
+    return field_value(state, field) != state.baseline[field].value;
 }
 
-void PluginWindow::Impl::takeBaseline(const bool keepsStored[FIELD_COUNT]) {
+void take_baseline(FormState &state, const bool keepsStored[FIELD_COUNT]) {
     for (int32 field = 0; field < FIELD_COUNT; field++) {
-        baseline[field].value = fieldValue(static_cast<FormField>(field));
-        baseline[field].keepsStored = keepsStored[field];
+        state.baseline[field].value = field_value(state, static_cast<FormField>(field));
+        state.baseline[field].keepsStored = keepsStored[field];
     }
 }
 
@@ -99,61 +102,56 @@ void mark_label(MPopup *popup, const BString &label) {
 
 }  // namespace
 
-bool PluginWindow::Impl::undoEdits() {
+bool restore_baseline(FormState &state, bool *volumeChanged) {
     bool changed[FIELD_COUNT];
     bool any = false;
     for (int32 field = 0; field < FIELD_COUNT; field++) {
-        changed[field] = fieldChanged(static_cast<FormField>(field));
+        changed[field] = field_changed(state, static_cast<FormField>(field));
         any = any || changed[field];
     }
+    *volumeChanged = changed[FIELD_VOLUME];
     if (!any)
         return false;
-    MTextControl *texts[] = {titleControl, artistControl, albumControl};
+    MTextControl *texts[] = {state.titleControl, state.artistControl, state.albumControl};
     for (int32 field = FIELD_TITLE; field <= FIELD_ALBUM; field++) {
         if (changed[field])
-            texts[field - FIELD_TITLE]->SetText(baseline[field].value.String());
+            texts[field - FIELD_TITLE]->SetText(state.baseline[field].value.String());
     }
-    MPopup *popups[] = {genrePopup, ratingPopup, volumePopup};
+    MPopup *popups[] = {state.genrePopup, state.ratingPopup, state.volumePopup};
     for (int32 field = FIELD_GENRE; field <= FIELD_VOLUME; field++) {
         if (changed[field])
-            mark_label(popups[field - FIELD_GENRE], baseline[field].value);
+            mark_label(popups[field - FIELD_GENRE], state.baseline[field].value);
     }
-    if (changed[FIELD_VOLUME])
-        applyVolumeLabel();
     // The rating picked is taken back with the rest.
-    ratingPicked = false;
-    if (ref.name != nullptr)
-        setFileStatus("edits undone");
-    else
-        setStatus("edits undone");
+    state.ratingPicked = false;
     return true;
 }
 
-void PluginWindow::Impl::clearForm() {
-    titleControl->SetText("");
-    albumControl->SetText("");
-    artistControl->SetText("");
-    genrePopup->SetActive(UNKNOWN_GENRE_VALUE, false);
-    if (BMenuItem *rating = ratingPopup->MenuItem())
+void clear_form(FormState &state) {
+    state.titleControl->SetText("");
+    state.albumControl->SetText("");
+    state.artistControl->SetText("");
+    state.genrePopup->SetActive(UNKNOWN_GENRE_VALUE, false);
+    if (BMenuItem *rating = state.ratingPopup->MenuItem())
         rating->SetMarked(false);
-    volumePopup->SetActive(kNoVolumeChangeItem, false);
+    state.volumePopup->SetActive(kNoVolumeChangeItem, false);
     const bool keepsNothing[FIELD_COUNT] = {};
-    takeBaseline(keepsNothing);
-    ratingPicked = false;
-    formLoaded = false;
-    formNode = node_ref();
+    take_baseline(state, keepsNothing);
+    state.ratingPicked = false;
+    state.formLoaded = false;
+    state.formNode = node_ref();
 }
 
-const char *PluginWindow::Impl::fileName() const {
-    return ref.name != nullptr ? ref.name : "";
+const char *form_file_name(const FormState &state) {
+    return state.ref.name != nullptr ? state.ref.name : "";
 }
 
-BString PluginWindow::Impl::editsName() const {
-    return ref.name != nullptr ? BString(ref.name) : itemName;
+BString edits_name(const FormState &state) {
+    return state.ref.name != nullptr ? BString(state.ref.name) : state.itemName;
 }
 
-void PluginWindow::Impl::setFileStatus(const char *what, const char *reason) {
-    BString text(fileName());
+void set_file_status(FormState &state, const char *what, const char *reason) {
+    BString text(form_file_name(state));
     if (what != nullptr) {
         text += " \xE2\x80\x94 ";  // an em dash
         text += what;
@@ -162,23 +160,23 @@ void PluginWindow::Impl::setFileStatus(const char *what, const char *reason) {
         text += ": ";
         text += reason;
     }
-    if (statusView == nullptr)
+    if (state.statusView == nullptr)
         return;
     // Two files may share a name: hovering the line shows which one. Set before the text,
     // so the new words never go out with another file's path.
     BString path;
-    BEntry entry(&ref);
-    statusView->SetToolTip(entry.GetPath(&path) == B_OK ? path.String() : nullptr);
-    statusView->SetText(text.String());
+    BEntry entry(&state.ref);
+    state.statusView->SetToolTip(entry.GetPath(&path) == B_OK ? path.String() : nullptr);
+    state.statusView->SetText(text.String());
 }
 
-void PluginWindow::Impl::setStatus(const BString &text) {
-    if (statusView == nullptr)
+void set_status_line(FormState &state, const BString &text) {
+    if (state.statusView == nullptr)
         return;
-    statusView->SetToolTip(nullptr);
-    statusView->SetText(text.String());
+    state.statusView->SetToolTip(nullptr);
+    state.statusView->SetText(text.String());
 }
 
-BString PluginWindow::Impl::statusText() const {
-    return statusView != nullptr ? statusView->TextCopy() : BString();
+BString status_line_text(const FormState &state) {
+    return state.statusView != nullptr ? state.statusView->TextCopy() : BString();
 }

@@ -20,6 +20,7 @@
 #include <SoundPlayController.h>
 
 #include "tags/genres.h"
+#include "window/FormState.h"
 #include "window/PluginId.h"
 #include "window/PluginWindowImpl.h"
 
@@ -29,77 +30,50 @@ const uint32 kSaveButtonId = 4;
 
 }  // namespace
 
-const PlaylistPtr nullPlaylist(nullptr);
-
-PluginWindow::Impl::Impl(PluginWindow *window, SoundPlayController *controller)
-    : controller(controller),
-      ref(),
-      playlist(nullPlaylist),
-      haveFile(false),
-      volumeAdjustment(0),
-      window(window),
-      genrePopup(nullptr),
-      titleControl(nullptr),
-      albumControl(nullptr),
-      artistControl(nullptr),
-      ratingPopup(nullptr),
-      volumePopup(nullptr),
-      formLoaded(false),
-      formNode(),
-      ratingPicked(false),
-      volumeApplied(0),
-      statusView(nullptr) {}
-
-void PluginWindow::Impl::closing() {
-    // Nobody sees the status line any more; the save's lines still say what it did, and
-    // standard error what it could not write.
-    saveChangedAttrs(SAVE_AT_CLOSE);
-    giveBackVolume();
-}
-
 PluginWindow::PluginWindow(SoundPlayController *controller)
     : MWindow(BRect(200, 200, 0, 0), "Brindle", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS,
               B_CURRENT_WORKSPACE),
-      fImpl(new Impl(this, controller)) {
+      fImpl(std::make_unique<Impl>(this, controller)) {
     printf("PluginWindow constructor\n");
-    Impl &impl = *fImpl;
+    FormState &state = *fImpl->state;
 
     MButton *saveButton =
         new MButton("Save", kSaveButtonId, minimax(-1, -1, 1000000, 1000000, 1.0));
     Space *space = new Space();
-    impl.volumePopup = new MPopup("Vol. Adjust:", {"-4", "-3", "-2", "-1", "0", "1", "2", "3", "4"},
-                                  new BMessage(MSG_VOLUME_ADJUST), this);
-    impl.ratingPopup = new MPopup("Rating:", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"},
-                                  new BMessage(MSG_RATING_PICKED), this);
-    HGroup *buttons = new HGroup({impl.ratingPopup, impl.volumePopup, space, saveButton});
-    impl.genrePopup = new MPopup("Genre:", {});
-    impl.artistControl = new MTextControl("Artist:", "");
-    impl.albumControl = new MTextControl("Album:", "");
-    impl.titleControl = new MTextControl("Title:", "");
+    state.volumePopup =
+        new MPopup("Vol. Adjust:", {"-4", "-3", "-2", "-1", "0", "1", "2", "3", "4"},
+                   new BMessage(MSG_VOLUME_ADJUST), this);
+    state.ratingPopup = new MPopup("Rating:", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"},
+                                   new BMessage(MSG_RATING_PICKED), this);
+    HGroup *buttons = new HGroup({state.ratingPopup, state.volumePopup, space, saveButton});
+    state.genrePopup = new MPopup("Genre:", {});
+    state.artistControl = new MTextControl("Artist:", "");
+    state.albumControl = new MTextControl("Album:", "");
+    state.titleControl = new MTextControl("Title:", "");
     // Under the form: what the last load or save did.
-    impl.statusView = new MStringView("status", "no file");
+    state.statusView = new MStringView("status", "no file");
     VGroup *form = new VGroup(minimax(200, 0, 10000, 10000, 1.0),
-                              {impl.titleControl, impl.albumControl, impl.artistControl,
-                               impl.genrePopup, buttons, impl.statusView});
+                              {state.titleControl, state.albumControl, state.artistControl,
+                               state.genrePopup, buttons, state.statusView});
     AddChild(form);
 
     // Item index equals alpha index; "unknown" ends the menu at UNKNOWN_GENRE_VALUE.
-    BMenu *genreMenu = impl.genrePopup->Menu();
+    BMenu *genreMenu = state.genrePopup->Menu();
     for (int32 i = 0; i < NUM_GENRES; i++)
         genreMenu->AddItem(new BMenuItem(alphabetized_genres[i], new BMessage(MSG_GENRE_PICKED)));
     genreMenu->AddItem(new BMenuItem("unknown", new BMessage(MSG_GENRE_PICKED)));
 
-    DivideSame({impl.titleControl, impl.albumControl, impl.artistControl, impl.genrePopup,
-                impl.ratingPopup});
+    DivideSame({state.titleControl, state.albumControl, state.artistControl, state.genrePopup,
+                state.ratingPopup});
     // "unknown" in Genre, Rating unmarked, "0" in Vol. Adjust: a fresh form changes no
     // genre and no volume, and is its own baseline, so it is never saved unchanged.
-    impl.clearForm();
+    clear_form(state);
 
     if (controller != nullptr)
         controller->AddListener(this);
 
     BMessage empty;
-    impl.controlsAdded(&empty);
+    fImpl->controlsAdded(&empty);
 }
 
 PluginWindow::~PluginWindow() {
@@ -109,8 +83,7 @@ PluginWindow::~PluginWindow() {
     // are settled last, here.
     fImpl->closing();
     // Releases the playlist handle and the ref with the record.
-    delete fImpl;
-    fImpl = nullptr;
+    fImpl.reset();
 }
 
 void PluginWindow::MessageReceived(BMessage *msg) {
@@ -131,7 +104,7 @@ void PluginWindow::MessageReceived(BMessage *msg) {
             fImpl->saveAttrs();
             break;
         case MSG_RATING_PICKED:
-            fImpl->ratingPicked = true;
+            fImpl->state->ratingPicked = true;
             break;
         case MSG_VOLUME_ADJUST:
             // The label as it is now, not as it was when the item was chosen.
@@ -152,13 +125,14 @@ void PluginWindow::MessageReceived(BMessage *msg) {
 bool PluginWindow::QuitRequested() {
     // The add-on prints this spelling; tools match it.
     printf("PluginWindow::QuiteRequested\n");
-    if (fImpl->controller != nullptr)
-        fImpl->controller->RemoveListener(this);
+    const FormState &form = *fImpl->state;
+    if (form.controller != nullptr)
+        form.controller->RemoveListener(this);
     // No playlist lock here: the playlist guards its own listener list.
-    if (fImpl->playlist)
-        fImpl->playlist->RemoveListener(this);
-    if (fImpl->controller != nullptr)
-        fImpl->controller->DisableInterface(PLUGINID);
+    if (form.playlist)
+        form.playlist->RemoveListener(this);
+    if (form.controller != nullptr)
+        form.controller->DisableInterface(PLUGINID);
     // The player ends the plugin through destroyplugin; quitting here would leave it
     // holding a dead window.
     return false;

@@ -2,11 +2,13 @@
 // first playlist (Title, Album, Artist, Genre, Rating, Vol. Adjust) and a Save button.
 //
 // The window's state and logic live in PluginWindow::Impl (PluginWindowImpl.h); the
-// window owns it. Everything the form does runs on the window's thread, except the
-// first attachment and load, which the constructor runs on the caller's (the player's)
-// thread before the window's thread exists.
+// window owns it, and it owns the form's state and the parts that work on it. Everything the form
+// does runs on the window's thread, except the first attachment and load, which the constructor
+// runs on the caller's (the player's) thread before the window's thread exists.
 #ifndef BRINDLE_WINDOW_PLUGIN_WINDOW_H
 #define BRINDLE_WINDOW_PLUGIN_WINDOW_H
+
+#include <memory>
 
 #include <MWindow.h>
 
@@ -31,7 +33,7 @@ public:
     class Impl;
 
 private:
-    Impl *fImpl;
+    std::unique_ptr<Impl> fImpl;
 };
 
 #endif  // BRINDLE_WINDOW_PLUGIN_WINDOW_H

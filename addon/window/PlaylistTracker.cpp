@@ -8,61 +8,67 @@
 
 #include <SoundPlayController.h>
 
-#include "window/PluginWindowImpl.h"
+#include "window/FormActions.h"
+#include "window/FormState.h"
+#include "window/PluginWindow.h"
+#include "window/PlaylistTracker.h"
 
-void PluginWindow::Impl::controlsAdded(BMessage *msg) {
+PlaylistTracker::PlaylistTracker(FormState &state, FormActions &actions)
+    : fState(state), fActions(actions) {}
+
+void PlaylistTracker::controlsAdded(BMessage *msg) {
     printf("PluginWindow::Impl::controlsAdded() called\n");
-    if (playlist) {
+    if (fState.playlist) {
         printf("Ignoring new controls (we are already watching a playlist)\n");
         // The add-on prints this spelling; tools match it.
         printf("Current playlsit ptr is: %" PRIxPTR "\n",
-               reinterpret_cast<uintptr_t>(playlist.Get()));
+               reinterpret_cast<uintptr_t>(fState.playlist.Get()));
         return;
     }
-    if (controller == nullptr) {
+    if (fState.controller == nullptr) {
         printf("PluginWindow::Impl::controlsAdded: null ctrl for some reason!\n");
         return;
     }
 
-    controller->Lock();
-    if (controller->CountPlaylists() > 0) {
+    fState.controller->Lock();
+    if (fState.controller->CountPlaylists() > 0) {
         printf("Getting pointer to first play list\n");
-        playlist = controller->PlaylistAt(0);
-        if (playlist) {
+        fState.playlist = fState.controller->PlaylistAt(0);
+        if (fState.playlist) {
             // A playlist starts with no change of ours in its volume.
-            volumeAdjustment = 0;
-            volumeApplied = 0;
+            fState.volumeAdjustment = 0;
+            fState.volumeApplied = 0;
             // Watching again: the form shows its file, if it has one, until the load.
-            if (ref.name != nullptr)
-                setFileStatus(nullptr);
+            if (fState.ref.name != nullptr)
+                set_file_status(fState, nullptr);
             else
-                setStatus("no file");
-            playlist->Lock();
-            playlist->AddListener(window);
-            playlist->Unlock();
+                set_status_line(fState, "no file");
+            fState.playlist->Lock();
+            fState.playlist->AddListener(fState.window);
+            fState.playlist->Unlock();
             // Runs with the controller locked, so the playlist stays first meanwhile.
             playlistCurrent(msg);
         }
     } else {
         printf("PluginWindow::Impl::controlsAdded: no playlist available\n");
         // A form that still shows a file says the player went away instead.
-        if (ref.name == nullptr)
-            setStatus("no player");
+        if (fState.ref.name == nullptr)
+            set_status_line(fState, "no player");
     }
-    controller->Unlock();
+    fState.controller->Unlock();
 }
 
-void PluginWindow::Impl::controlsRemoved(BMessage *) {}
+void PlaylistTracker::controlsRemoved(BMessage *) {}
 
-PluginWindow::Impl::CurrentItem PluginWindow::Impl::currentItem(entry_ref *found, BString *name) {
-    if (!playlist)
+PlaylistTracker::CurrentItem PlaylistTracker::currentItem(entry_ref *found, BString *name) {
+    if (!fState.playlist)
         return CURRENT_NONE;
     CurrentItem item = CURRENT_NONE;
-    playlist->Lock();
-    int32 index = playlist->CurrentIndex();
-    if (index >= 0 && index < playlist->CountItems()) {
+    fState.playlist->Lock();
+    int32 index = fState.playlist->CurrentIndex();
+    if (index >= 0 && index < fState.playlist->CountItems()) {
         item = CURRENT_NO_ENTRY;
-        const char *path = playlist->PathForItem(playlist->IDForItemAt(index));
+        const char *path = fState.playlist->PathForItem(fState.playlist->IDForItemAt(index));
         if (path != nullptr) {
             printf("playlist item path: %s\n", path);
             const char *slash = strrchr(path, '/');
@@ -75,51 +81,52 @@ PluginWindow::Impl::CurrentItem PluginWindow::Impl::currentItem(entry_ref *found
         }
     }
     // Released before the form touches any file.
-    playlist->Unlock();
+    fState.playlist->Unlock();
     return item;
 }
 
-void PluginWindow::Impl::playlistCurrent(BMessage *) {
+void PlaylistTracker::playlistCurrent(BMessage *) {
     printf("PluginWindow::Impl::playlistCurrent() called\n");
 
     // The form belongs to the file shown until now: its edits go there before anything
     // moves. A failure stays on the status line over the next file's name, or joins it; an
     // edit no file could take (none was loaded) is said too, never dropped in silence.
-    BString saveFailure, failureReason;
-    const BString oldName = editsName();
-    if (!saveChangedAttrs(SAVE_AUTOMATIC, &failureReason))
-        saveFailure = statusText();
+    BString saveFailure;
+    const BString oldName = edits_name(fState);
+    const SaveResult saved = fActions.saveChangedEdits(SAVE_AUTOMATIC);
+    if (!saved.Saved())
+        saveFailure = status_line_text(fState);
 
     entry_ref found;
     BString name;
     switch (currentItem(&found, &name)) {
         case CURRENT_NONE:
             // No current item: the form stays with its file.
-            haveFile = false;
+            fState.haveFile = false;
             break;
         case CURRENT_NO_ENTRY:
             // An item that names no file: nothing of the previous file may stay in a form
             // a save could take for this item's.
-            haveFile = false;
-            ref = entry_ref();
-            itemName = name;
-            clearForm();
-            setStatus("no file");
+            fState.haveFile = false;
+            fState.ref = entry_ref();
+            fState.itemName = name;
+            clear_form(fState);
+            set_status_line(fState, "no file");
             applyVolumeLabel();
             break;
         case CURRENT_FOUND:
             // The same file again is loaded again only when its load failed.
-            if (haveFile && found == ref && formLoaded)
+            if (fState.haveFile && found == fState.ref && fState.formLoaded)
                 break;
             printf("Switching files\n");
-            ref = found;
-            itemName = "";
-            haveFile = true;
-            readAttrs();
+            fState.ref = found;
+            fState.itemName = "";
+            fState.haveFile = true;
+            fActions.loadForm();
             applyVolumeLabel();
             // The edits are gone with the old form: the line says so beside the new name.
             if (!saveFailure.IsEmpty()) {
-                saveFailure = fileName();
+                saveFailure = form_file_name(fState);
                 saveFailure += " \xE2\x80\x94 edits ";  // an em dash
                 if (!oldName.IsEmpty()) {
                     saveFailure += "to ";
@@ -127,30 +134,30 @@ void PluginWindow::Impl::playlistCurrent(BMessage *) {
                     saveFailure += " ";
                 }
                 saveFailure += "not saved: ";
-                saveFailure += failureReason;
+                saveFailure += saved.reason;
             }
             break;
     }
     if (!saveFailure.IsEmpty())
-        setStatus(saveFailure);
+        set_status_line(fState, saveFailure);
 }
 
-void PluginWindow::Impl::playlistLostControls(BMessage *msg) {
+void PlaylistTracker::playlistLostControls(BMessage *msg) {
     printf("PluginWindow::Impl::playlistLostControls() called\n");
-    if (!playlist)
+    if (!fState.playlist)
         return;
-    playlist->Lock();
-    playlist->RemoveListener(window);
-    playlist->Unlock();
-    playlist = nullPlaylist;
-    haveFile = false;
+    fState.playlist->Lock();
+    fState.playlist->RemoveListener(fState.window);
+    fState.playlist->Unlock();
+    fState.playlist = nullPlaylist;
+    fState.haveFile = false;
     // What was applied to that playlist's volume is no longer ours to give back.
-    volumeApplied = 0;
+    fState.volumeApplied = 0;
     // The form keeps the last file; the status line says why it no longer follows.
-    if (ref.name != nullptr)
-        setFileStatus("the player has gone");
+    if (fState.ref.name != nullptr)
+        set_file_status(fState, "the player has gone");
     else
-        setStatus("no player");
+        set_status_line(fState, "no player");
     controlsAdded(msg);
 }
 
@@ -176,27 +183,27 @@ float change_volume(const PlaylistPtr &playlist, float step) {
 
 }  // namespace
 
-void PluginWindow::Impl::adjustVolume(int32 value) {
-    int32 delta = value - volumeAdjustment;
-    if (delta != 0 && playlist)
-        volumeApplied += change_volume(playlist, delta * 0.25f);
-    volumeAdjustment = value;
+void PlaylistTracker::adjustVolume(int32 value) {
+    int32 delta = value - fState.volumeAdjustment;
+    if (delta != 0 && fState.playlist)
+        fState.volumeApplied += change_volume(fState.playlist, delta * 0.25f);
+    fState.volumeAdjustment = value;
 }
 
-void PluginWindow::Impl::giveBackVolume() {
+void PlaylistTracker::giveBackVolume() {
     // What was applied, after clamping: close and re-open leave the volume where it was.
-    if (volumeApplied != 0 && playlist)
-        change_volume(playlist, -volumeApplied);
-    volumeApplied = 0;
-    volumeAdjustment = 0;
+    if (fState.volumeApplied != 0 && fState.playlist)
+        change_volume(fState.playlist, -fState.volumeApplied);
+    fState.volumeApplied = 0;
+    fState.volumeAdjustment = 0;
 }
 
-void PluginWindow::Impl::applyVolumeLabel() {
+void PlaylistTracker::applyVolumeLabel() {
     // The label as it is now; the last applied adjustment when, against the form's rules,
     // nothing is marked.
     int32 value;
-    if (!popup_number(volumePopup, &value))
-        value = volumeAdjustment;
-    printf("Volume adjusted from: %" PRId32 " to %" PRId32 "\n", volumeAdjustment, value);
+    if (!popup_number(fState.volumePopup, &value))
+        value = fState.volumeAdjustment;
+    printf("Volume adjusted from: %" PRId32 " to %" PRId32 "\n", fState.volumeAdjustment, value);
     adjustVolume(value);
 }

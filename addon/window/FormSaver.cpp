@@ -25,12 +25,14 @@
 #include "tags/save_check.h"
 #include "tags/attributes.h"
 #include "tags/id3v1/id3v1.h"
-#include "window/PluginWindowImpl.h"
+#include "window/FormSaver.h"
+#include "window/FormState.h"
 
 namespace {
 
 const char kChangedOnDisk[] = "the file changed on disk";
 const char kHeldElsewhere[] = "another program is writing it";
+const char kNoFile[] = "no file";
 
 // Why a save did not write, in the status line's words.
 const char *save_failure_reason(status_t status) {
@@ -52,8 +54,6 @@ const char *save_failure_reason(status_t status) {
     }
 }
 
-// Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
-// line's words.
 // `parts` one after another.
 BString joined(std::initializer_list<const char *> parts) {
     BString text;
@@ -62,6 +62,8 @@ BString joined(std::initializer_list<const char *> parts) {
     return text;
 }
 
+// Why a file's own tag (ID3v2, or another format's) was left as it was, in the status
+// line's words.
 BString tag_failure_reason(status_t status) {
     if (const char *what = check_failure_words(status))
         return joined({"the written copy did not check out (", what, ")"});
@@ -123,93 +125,90 @@ status_t follow_replacement(BFile *file, const entry_ref &ref, const node_ref &r
 // The texts and genre of `fields` as a tag's changes (id3v2_changes and format_changes alike):
 // a field not in `fields` stays as the tag has it.
 template <typename Changes>
-void take_tag_fields(const PluginWindow::Impl &impl, const FieldSet &fields, Changes *changes) {
+void take_tag_fields(const FormState &state, const FieldSet &fields, Changes *changes) {
     if (fields.Has(FIELD_TITLE))
-        changes->title = impl.titleControl->Text();
+        changes->title = state.titleControl->Text();
     if (fields.Has(FIELD_ARTIST))
-        changes->artist = impl.artistControl->Text();
+        changes->artist = state.artistControl->Text();
     if (fields.Has(FIELD_ALBUM))
-        changes->album = impl.albumControl->Text();
+        changes->album = state.albumControl->Text();
     BString genreLabel;
     // "unknown" leaves the tag's genre as it was, as in ID3v1.
-    if (fields.Has(FIELD_GENRE) && popup_label(impl.genrePopup, &genreLabel))
+    if (fields.Has(FIELD_GENRE) && popup_label(state.genrePopup, &genreLabel))
         changes->genre = get_genre_id(genreLabel.String());
 }
 
 }  // namespace
 
-void PluginWindow::Impl::saveAttrs() {
+FormSaver::FormSaver(FormState &state) : fState(state) {}
+
+void FormSaver::saveAttrs() {
     FieldSet write;
     for (int32 field = 0; field < FIELD_COUNT; field++) {
-        write.fields[field] =
-            fieldChanged(static_cast<FormField>(field)) || !baseline[field].keepsStored;
+        write.fields[field] = field_changed(fState, static_cast<FormField>(field)) ||
+                              !fState.baseline[field].keepsStored;
     }
-    BString failure;
-    writeFields(write, SAVE_PRESSED, &failure);
+    writeFields(write, SAVE_PRESSED);
 }
 
-bool PluginWindow::Impl::saveChangedAttrs(SaveKind kind, BString *failure) {
+SaveResult FormSaver::saveChangedAttrs(SaveKind kind) {
     FieldSet write;
     for (int32 field = 0; field < FIELD_COUNT; field++)
-        write.fields[field] = fieldChanged(static_cast<FormField>(field));
+        write.fields[field] = field_changed(fState, static_cast<FormField>(field));
     // Nothing changed: the file is not even opened.
     if (!write.Any())
-        return true;
-    BString reason;
-    const bool saved = writeFields(write, kind, &reason);
+        return SaveResult();
+    const SaveResult result = writeFields(write, kind);
     // Nobody sees the status line any more: an edit that did not reach the file (or had no
     // file to go to) is said here.
-    if (!saved && kind == SAVE_AT_CLOSE) {
-        const BString name = editsName();
+    if (!result.Saved() && kind == SAVE_AT_CLOSE) {
+        const BString name = edits_name(fState);
         fprintf(stderr, "brindle: edits %s%s not saved: %s\n", name.IsEmpty() ? "" : "to ",
-                name.String(), reason.String());
+                name.String(), result.reason.String());
     }
-    if (failure != nullptr)
-        *failure = reason;
-    return saved;
+    return result;
 }
 
-bool PluginWindow::Impl::writeFields(const FieldSet &write, SaveKind kind, BString *failure) {
+SaveResult FormSaver::writeFields(const FieldSet &write, SaveKind kind) {
     const bool quiet = kind == SAVE_AT_CLOSE;
     // At close nothing may wait: the player may be quitting on a signal.
     const bigtime_t wait = quiet ? 0 : SAVE_LOCK_WAIT;
     BFile file;
     file_lock lock;
-    const char *reason = nullptr;
-    if (openFormFile(&file, &lock, wait, &reason) != B_OK) {
+    const SaveResult opened = openFormFile(&file, &lock, wait);
+    if (!opened.Saved()) {
         printf("Failed to init node\n");
-        *failure = reason != nullptr ? reason : "no file";
-        if (!quiet) {
-            if (reason == nullptr)
-                setStatus("no file");
-            else
-                setFileStatus("not saved", reason);
-        }
-        return false;
+        if (quiet)
+            return opened;
+        if (!fState.formLoaded)
+            set_status_line(fState, kNoFile);
+        else
+            set_file_status(fState, "not saved", opened.reason.String());
+        return opened;
     }
 
     // The desktop's and the tags' ratings take the form's only when the person chose it: the
     // form shows "1" for a file nobody rated, which is no rating of theirs.
-    const bool ratingChosen = write.Has(FIELD_RATING) && ratingPicked;
+    const bool ratingChosen = write.Has(FIELD_RATING) && fState.ratingPicked;
     // What was written becomes the field's baseline; the first failure is the reason.
     status_t attributeFailure = B_OK;
     auto record = [&](FormField field, status_t status) {
         if (status == B_OK) {
-            baseline[field].value = fieldValue(field);
-            baseline[field].keepsStored = false;
+            fState.baseline[field].value = field_value(fState, field);
+            fState.baseline[field].keepsStored = false;
         } else if (attributeFailure == B_OK) {
             attributeFailure = status;
         }
     };
     if (write.Has(FIELD_TITLE))
-        record(FIELD_TITLE, saveAttr(file, AUDIO_TITLE_ATTR, titleControl));
+        record(FIELD_TITLE, saveAttr(file, AUDIO_TITLE_ATTR, fState.titleControl));
     if (write.Has(FIELD_ARTIST))
-        record(FIELD_ARTIST, saveAttr(file, AUDIO_ARTIST_ATTR, artistControl));
+        record(FIELD_ARTIST, saveAttr(file, AUDIO_ARTIST_ATTR, fState.artistControl));
     if (write.Has(FIELD_ALBUM))
-        record(FIELD_ALBUM, saveAttr(file, AUDIO_ALBUM_ATTR, albumControl));
+        record(FIELD_ALBUM, saveAttr(file, AUDIO_ALBUM_ATTR, fState.albumControl));
     if (write.Has(FIELD_GENRE)) {
         BString genreLabel;
-        if (popup_label(genrePopup, &genreLabel)) {
+        if (popup_label(fState.genrePopup, &genreLabel)) {
             record(FIELD_GENRE, saveAttr(file, AUDIO_GENRE_ATTR, genreLabel.String()));
         } else {
             printf("Failed to save attribute %s\n", AUDIO_GENRE_ATTR);
@@ -217,15 +216,15 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, SaveKind kind, BStri
         }
     }
     if (write.Has(FIELD_RATING)) {
-        status_t status = saveAttr(file, AUDIO_RATING_ATTR, ratingPopup);
+        status_t status = saveAttr(file, AUDIO_RATING_ATTR, fState.ratingPopup);
         int32 rating;
         // The desktop keeps the same number (0 to 10), as text, where its tools look.
-        if (status == B_OK && ratingChosen && popup_number(ratingPopup, &rating))
+        if (status == B_OK && ratingChosen && popup_number(fState.ratingPopup, &rating))
             status = write_desktop_rating(file, rating);
         record(FIELD_RATING, status);
     }
     if (write.Has(FIELD_VOLUME))
-        record(FIELD_VOLUME, saveAttr(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup));
+        record(FIELD_VOLUME, saveAttr(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, fState.volumePopup));
 
     FieldSet mirrored;
     const bool tagWritten = writeTag(file, write, &mirrored);
@@ -235,73 +234,67 @@ bool PluginWindow::Impl::writeFields(const FieldSet &write, SaveKind kind, BStri
     for (FormField field : {FIELD_TITLE, FIELD_ARTIST, FIELD_ALBUM, FIELD_GENRE})
         id3v2Fields.fields[field] = mirrored.Has(field) && write.Has(field);
     // Last, since a tag that must grow replaces the file with a copy of all written above.
-    const node_ref written = formNode;
+    const node_ref written = fState.formNode;
     const status_t id3v2Status = writeId3v2Tag(file, id3v2Fields);
     // The other formats' own tag takes what ID3v1 takes for MPEG, and every tag the rating;
     // after a replacement, in the new file under the name, held as the old one was.
     file_lock replacementLock;
     status_t formatStatus = B_OK;
-    if (formNode != written)
-        formatStatus = follow_replacement(&file, ref, formNode, &replacementLock, wait);
+    if (fState.formNode != written)
+        formatStatus =
+            follow_replacement(&file, fState.ref, fState.formNode, &replacementLock, wait);
     if (formatStatus == B_OK)
         formatStatus = writeFormatTag(file, write, ratingChosen);
 
-    if (attributeFailure != B_OK)
-        reason = save_failure_reason(attributeFailure);
-    else if (!tagWritten)
-        reason = "the ID3v1 tag could not be added";
+    // The first failure in the order the line ranks them: the attributes, then the tags.
+    SaveResult result;
     const char *what = "saved";
-    if (reason != nullptr) {
+    if (attributeFailure != B_OK) {
         what = "not saved";
-        *failure = reason;
+        result = {attributeFailure, save_failure_reason(attributeFailure)};
+    } else if (!tagWritten) {
+        what = "not saved";
+        result = {B_ERROR, "the ID3v1 tag could not be added"};
     } else if (id3v2Status != B_OK) {
         what = "saved, but not in its ID3v2 tag";
-        *failure = tag_failure_reason(id3v2Status);
+        result = {id3v2Status, tag_failure_reason(id3v2Status)};
     } else if (formatStatus != B_OK) {
         what = "saved, but not in its tag";
-        *failure = tag_failure_reason(formatStatus);
+        result = {formatStatus, tag_failure_reason(formatStatus)};
     }
     if (!quiet)
-        setFileStatus(what, failure->IsEmpty() ? nullptr : failure->String());
-    return failure->IsEmpty();
+        set_file_status(fState, what, result.Saved() ? nullptr : result.reason.String());
+    return result;
 }
 
-status_t PluginWindow::Impl::openFormFile(BFile *file, file_lock *lock, bigtime_t wait,
-                                          const char **reason) {
-    *reason = nullptr;
-    if (!formLoaded)
-        return B_NO_INIT;
+SaveResult FormSaver::openFormFile(BFile *file, file_lock *lock, bigtime_t wait) {
+    if (!fState.formLoaded)
+        return {B_NO_INIT, kNoFile};
     // Checked before opening for writing, so no other file is ever opened for writing.
-    BNode node(&ref);
+    BNode node(&fState.ref);
     node_ref found;
     status_t status = node.InitCheck();
-    if (status != B_OK) {
-        *reason = status == B_ENTRY_NOT_FOUND ? "the file is gone" : "the file cannot be opened";
-        return status;
-    }
-    if (node.GetNodeRef(&found) != B_OK || found != formNode) {
-        *reason = kChangedOnDisk;
-        return B_MISMATCHED_VALUES;
-    }
+    if (status != B_OK)
+        return {status,
+                status == B_ENTRY_NOT_FOUND ? "the file is gone" : "the file cannot be opened"};
+    if (node.GetNodeRef(&found) != B_OK || found != fState.formNode)
+        return {B_MISMATCHED_VALUES, kChangedOnDisk};
     // Held for the whole save, so two saves of one file take turns. A save that waited finds
     // the name leading elsewhere below when the other one replaced the file: it writes nothing.
     status = lock->Lock(node, wait);
     if (status == B_OK)
-        status = file->SetTo(&ref, B_READ_WRITE);
-    if (status != B_OK) {
-        *reason = save_failure_reason(status);
-        return status;
-    }
+        status = file->SetTo(&fState.ref, B_READ_WRITE);
+    if (status != B_OK)
+        return {status, save_failure_reason(status)};
     // The name may have been swapped since the first open, by another save too.
-    if (file->GetNodeRef(&found) != B_OK || found != formNode) {
+    if (file->GetNodeRef(&found) != B_OK || found != fState.formNode) {
         file->Unset();
-        *reason = kChangedOnDisk;
-        return B_MISMATCHED_VALUES;
+        return {B_MISMATCHED_VALUES, kChangedOnDisk};
     }
-    return B_OK;
+    return SaveResult();
 }
 
-bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *mirrored) {
+bool FormSaver::writeTag(BFile &file, const FieldSet &write, FieldSet *mirrored) {
     *mirrored = FieldSet();
     // The tag mirrors Title, Artist, Album and Genre; a save of none of them leaves it.
     if (!write.AnyTagField())
@@ -331,9 +324,9 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
         int64 offset;
         MTextControl *control;
         vesk::str_t text;
-    } texts[] = {{FIELD_TITLE, ID3_TITLE_OFFSET, titleControl, {}},
-                 {FIELD_ARTIST, ID3_ARTIST_OFFSET, artistControl, {}},
-                 {FIELD_ALBUM, ID3_ALBUM_OFFSET, albumControl, {}}};
+    } texts[] = {{FIELD_TITLE, ID3_TITLE_OFFSET, fState.titleControl, {}},
+                 {FIELD_ARTIST, ID3_ARTIST_OFFSET, fState.artistControl, {}},
+                 {FIELD_ALBUM, ID3_ALBUM_OFFSET, fState.albumControl, {}}};
     bool latin1 = true;
     for (auto &text : texts) {
         text.text = mirror.Has(text.field) ? vesk::str_t(text.control->Text())
@@ -347,7 +340,7 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
                              latin1);
     }
     BString genreLabel;
-    if (mirror.Has(FIELD_GENRE) && popup_label(genrePopup, &genreLabel)) {
+    if (mirror.Has(FIELD_GENRE) && popup_label(fState.genrePopup, &genreLabel)) {
         uint8 id = get_genre_id(genreLabel.String());
         // "unknown" leaves the tag's genre byte as it was.
         if (id != UNKNOWN_GENRE_VALUE)
@@ -358,11 +351,11 @@ bool PluginWindow::Impl::writeTag(BFile &file, const FieldSet &write, FieldSet *
     return true;
 }
 
-status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) {
+status_t FormSaver::writeId3v2Tag(BFile &file, const FieldSet &mirror) {
     if (!mirror.AnyTagField() || !has_id3v2_tag(file))
         return B_OK;
     id3v2_changes changes;
-    take_tag_fields(*this, mirror, &changes);
+    take_tag_fields(fState, mirror, &changes);
 
     printf("Saving id3v2 info\n");
     bool replaced = false;
@@ -370,7 +363,7 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
     status_t status = write_id3v2_fields(file, changes, &replaced, &replacement);
     // The file under the name is a new one now; the form belongs to it.
     if (replaced)
-        formNode = replacement;
+        fState.formNode = replacement;
     if (status == B_OK)
         printf("Saved id3v2 info\n");
     else
@@ -378,7 +371,7 @@ status_t PluginWindow::Impl::writeId3v2Tag(BFile &file, const FieldSet &mirror) 
     return status;
 }
 
-status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen) {
+status_t FormSaver::writeFormatTag(BFile &file, const FieldSet &write, bool ratingChosen) {
     tag_format format;
     format_changes changes;
     if (has_mpeg_type(file)) {
@@ -389,9 +382,9 @@ status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, 
     } else {
         if ((!write.AnyTagField() && !ratingChosen) || !get_tag_format(file, &format))
             return B_OK;
-        take_tag_fields(*this, write, &changes);
+        take_tag_fields(fState, write, &changes);
     }
-    if (ratingChosen && !popup_number(ratingPopup, &changes.rating))
+    if (ratingChosen && !popup_number(fState.ratingPopup, &changes.rating))
         changes.rating = 0;
 
     bool replaced = false;
@@ -399,15 +392,15 @@ status_t PluginWindow::Impl::writeFormatTag(BFile &file, const FieldSet &write, 
     status_t status = write_format_fields(file, format, changes, &replaced, &replacement);
     // The file under the name is a new one now; the form belongs to it.
     if (replaced)
-        formNode = replacement;
+        fState.formNode = replacement;
     return status;
 }
 
-status_t PluginWindow::Impl::saveAttr(BNode &node, const char *name, MTextControl *field) {
+status_t FormSaver::saveAttr(BNode &node, const char *name, MTextControl *field) {
     return saveAttr(node, name, field->Text());
 }
 
-status_t PluginWindow::Impl::saveAttr(BNode &node, const char *name, const char *text) {
+status_t FormSaver::saveAttr(BNode &node, const char *name, const char *text) {
     // The terminating NUL is stored too.
     ssize_t written = node.WriteAttr(name, AUDIO_TEXT_TYPE, 0, text, strlen(text) + 1);
     if (written < 0) {
@@ -417,7 +410,7 @@ status_t PluginWindow::Impl::saveAttr(BNode &node, const char *name, const char 
     return B_OK;
 }
 
-status_t PluginWindow::Impl::saveAttr(BNode &node, const char *name, MPopup *popup) {
+status_t FormSaver::saveAttr(BNode &node, const char *name, MPopup *popup) {
     int32 value;
     // Nothing marked: no value to store.
     if (!popup_number(popup, &value)) {

@@ -22,7 +22,8 @@
 #include "tags/id3v2/id3v2.h"
 #include "tags/attributes.h"
 #include "tags/id3v1/id3v1.h"
-#include "window/PluginWindowImpl.h"
+#include "window/FormLoader.h"
+#include "window/FormState.h"
 
 namespace {
 
@@ -84,23 +85,25 @@ const char *load_failure_reason(status_t status) {
 
 }  // namespace
 
-void PluginWindow::Impl::readAttrs() {
-    BFile file(&ref, B_READ_ONLY);
+FormLoader::FormLoader(FormState &state) : fState(state) {}
+
+void FormLoader::readAttrs() {
+    BFile file(&fState.ref, B_READ_ONLY);
     node_ref node;
     status_t status = file.InitCheck();
     if (status == B_OK)
         status = file.GetNodeRef(&node);
     if (status != B_OK) {
         // Nothing of the previous file may stay: a save would take it for this one's.
-        clearForm();
-        setFileStatus("not loaded", load_failure_reason(status));
+        clear_form(fState);
+        set_file_status(fState, "not loaded", load_failure_reason(status));
         return;
     }
 
     // From here on every control is set, so nothing of the previous file stays.
     bool exact[FIELD_COUNT];
-    exact[FIELD_ALBUM] = setEditField(file, AUDIO_ALBUM_ATTR, albumControl);
-    exact[FIELD_ARTIST] = setEditField(file, AUDIO_ARTIST_ATTR, artistControl);
+    exact[FIELD_ALBUM] = setEditField(file, AUDIO_ALBUM_ATTR, fState.albumControl);
+    exact[FIELD_ARTIST] = setEditField(file, AUDIO_ARTIST_ATTR, fState.artistControl);
 
     stored_attr storedGenre;
     vesk::str_t genre = get_string_attr(file, AUDIO_GENRE_ATTR, &storedGenre);
@@ -108,19 +111,19 @@ void PluginWindow::Impl::readAttrs() {
     uint8 genreIndex = get_genre_alpha_index(genre.c_str());
     printf("done - %d\n", genreIndex);
     printf("Setting genre popup...");
-    genrePopup->SetActive(genreIndex, false);
+    fState.genrePopup->SetActive(genreIndex, false);
     printf("done\n");
     // A name the menu lacks ("Shoegaze") shows as "unknown": not the stored value.
     exact[FIELD_GENRE] = stored_genre_is(file, genre.c_str(), genreIndex, storedGenre);
 
     ssize_t ratingRead;
-    exact[FIELD_RATING] = setPopup(file, AUDIO_RATING_ATTR, ratingPopup, RATING_MIN, RATING_MAX,
-                                   RATING_DEFAULT, &ratingRead);
+    exact[FIELD_RATING] = setPopup(file, AUDIO_RATING_ATTR, fState.ratingPopup, RATING_MIN,
+                                   RATING_MAX, RATING_DEFAULT, &ratingRead);
     const bool ratingMissing = ratingRead == B_ENTRY_NOT_FOUND;
     exact[FIELD_VOLUME] =
-        setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, volumePopup, VOLUME_ADJUSTMENT_MIN,
+        setPopup(file, AUDIO_VOLUME_ADJUSTMENT_ATTR, fState.volumePopup, VOLUME_ADJUSTMENT_MIN,
                  VOLUME_ADJUSTMENT_MAX, VOLUME_ADJUSTMENT_DEFAULT);
-    exact[FIELD_TITLE] = setEditField(file, AUDIO_TITLE_ATTR, titleControl);
+    exact[FIELD_TITLE] = setEditField(file, AUDIO_TITLE_ATTR, fState.titleControl);
 
     // The file's own tag comes before ID3v1, as in every player: a 30-byte ID3v1 cut of an
     // ID3v2 title never stands in for the full one.
@@ -128,35 +131,35 @@ void PluginWindow::Impl::readAttrs() {
 
     id3_trailer trailer;
     if (has_id3_info(file, &trailer)) {
-        if (albumControl->TextLength() == 0)
-            albumControl->SetText(
+        if (fState.albumControl->TextLength() == 0)
+            fState.albumControl->SetText(
                 get_id3_string(trailer, ID3_ALBUM_OFFSET, ID3_TEXT_LENGTH).c_str());
-        if (artistControl->TextLength() == 0)
-            artistControl->SetText(
+        if (fState.artistControl->TextLength() == 0)
+            fState.artistControl->SetText(
                 get_id3_string(trailer, ID3_ARTIST_OFFSET, ID3_TEXT_LENGTH).c_str());
         BString genreLabel;
-        if (popup_label(genrePopup, &genreLabel) && genreLabel == "unknown") {
+        if (popup_label(fState.genrePopup, &genreLabel) && genreLabel == "unknown") {
             uint8 id = get_id3_byte(trailer, ID3_GENRE_OFFSET);
             // Ids past the table (255 is common for "none") select "unknown".
             uint8 index =
                 id >= NUM_GENRES ? UNKNOWN_GENRE_VALUE : get_genre_alpha_index(genres[id]);
-            genrePopup->SetActive(index, false);
+            fState.genrePopup->SetActive(index, false);
         }
-        if (titleControl->TextLength() == 0)
-            titleControl->SetText(
+        if (fState.titleControl->TextLength() == 0)
+            fState.titleControl->SetText(
                 get_id3_string(trailer, ID3_TITLE_OFFSET, ID3_TEXT_LENGTH).c_str());
     }
 
     // A form just loaded is ready for typing the title.
-    titleControl->MakeFocus(true);
+    fState.titleControl->MakeFocus(true);
 
     bool keepsStored[FIELD_COUNT];
     for (int32 field = 0; field < FIELD_COUNT; field++)
         keepsStored[field] = !exact[field];
-    takeBaseline(keepsStored);
-    ratingPicked = false;
-    formLoaded = true;
-    formNode = node;
+    take_baseline(fState, keepsStored);
+    fState.ratingPicked = false;
+    fState.formLoaded = true;
+    fState.formNode = node;
     tag_format format;
     const char *words = nullptr;
     if (!has_mpeg_type(file)) {
@@ -165,24 +168,25 @@ void PluginWindow::Impl::readAttrs() {
         else if (format == TAG_FORMAT_FLAC && flac_metadata_damaged(file))
             words = "its FLAC metadata is damaged";  // nothing is written to its tag either
     }
-    setFileStatus(words);
+    set_file_status(fState, words);
 }
 
-void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
+void FormLoader::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
     bool ratingWanted = ratingMissing;
     if (ratingMissing) {
         int32 rating = get_desktop_rating(file);
         if (rating >= RATING_MIN) {
-            ratingPopup->SetActive(rating - RATING_MIN, false);
+            fState.ratingPopup->SetActive(rating - RATING_MIN, false);
             ratingWanted = false;
         }
     }
 
     BString genreLabel;
-    const bool genreUnknown = popup_label(genrePopup, &genreLabel) && genreLabel == "unknown";
+    const bool genreUnknown =
+        popup_label(fState.genrePopup, &genreLabel) && genreLabel == "unknown";
     // Not even the tag's header is read while every field has its value.
-    if (!genreUnknown && !ratingWanted && titleControl->TextLength() > 0 &&
-        artistControl->TextLength() > 0 && albumControl->TextLength() > 0) {
+    if (!genreUnknown && !ratingWanted && fState.titleControl->TextLength() > 0 &&
+        fState.artistControl->TextLength() > 0 && fState.albumControl->TextLength() > 0) {
         return;
     }
     vesk::str_t title, artist, album;
@@ -212,20 +216,20 @@ void PluginWindow::Impl::fillFromOtherPlaces(BFile &file, bool ratingMissing) {
     } else {
         return;
     }
-    if (albumControl->TextLength() == 0)
-        albumControl->SetText(album.c_str());
-    if (artistControl->TextLength() == 0)
-        artistControl->SetText(artist.c_str());
+    if (fState.albumControl->TextLength() == 0)
+        fState.albumControl->SetText(album.c_str());
+    if (fState.artistControl->TextLength() == 0)
+        fState.artistControl->SetText(artist.c_str());
     // A genre text the menu lacks leaves "unknown", and the tag keeps its text.
     if (genreUnknown && genre < NUM_GENRES)
-        genrePopup->SetActive(get_genre_alpha_index(genres[genre]), false);
-    if (titleControl->TextLength() == 0)
-        titleControl->SetText(title.c_str());
+        fState.genrePopup->SetActive(get_genre_alpha_index(genres[genre]), false);
+    if (fState.titleControl->TextLength() == 0)
+        fState.titleControl->SetText(title.c_str());
     if (ratingWanted && rating >= RATING_MIN)
-        ratingPopup->SetActive(rating - RATING_MIN, false);
+        fState.ratingPopup->SetActive(rating - RATING_MIN, false);
 }
 
-bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextControl *field) {
+bool FormLoader::setEditField(BNode &node, const char *name, MTextControl *field) {
     char buffer[AUDIO_TEXT_ATTR_SIZE + 1];
     stored_attr stored;
     ssize_t length =
@@ -241,8 +245,8 @@ bool PluginWindow::Impl::setEditField(BNode &node, const char *name, MTextContro
     return stored_text_is(node, name, buffer, stored);
 }
 
-bool PluginWindow::Impl::setPopup(BNode &node, const char *name, MPopup *popup, int32 min,
-                                  int32 max, int32 defaultValue, ssize_t *readStatus) {
+bool FormLoader::setPopup(BNode &node, const char *name, MPopup *popup, int32 min, int32 max,
+                          int32 defaultValue, ssize_t *readStatus) {
     int32 value = defaultValue;
     bool exact = true;
     // A stored value shorter than four bytes replaces only the low-order bytes.
