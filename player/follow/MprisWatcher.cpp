@@ -162,7 +162,8 @@ bool MprisWatcher::Start(std::string *error) {
         *error = "the session bus does not answer: " + e.getMessage();
         return false;
     }
-    // Chosen once every player there has said whether it plays.
+    // Chosen among the players that have said whether they play, as each answer comes: one
+    // that never answers holds up no choice.
     if (fSeen.empty()) {
         fListener->Report(fWanted.empty()
                               ? "no MPRIS player on the session bus yet; waiting for one"
@@ -192,6 +193,14 @@ void MprisWatcher::_NameOwnerChanged(sdbus::Signal &signal) {
     if (!newOwner.empty() && _Wanted(name))
         _Watch(newOwner);
     fChoiceDue = true;
+}
+
+std::string MprisWatcher::_NameOf(const std::string &owner) const {
+    for (const auto &[name, holder] : fOwners) {
+        if (holder == owner)
+            return short_name(name);
+    }
+    return owner;
 }
 
 bool MprisWatcher::_Wanted(const std::string &busName) const {
@@ -234,8 +243,12 @@ void MprisWatcher::_Watch(const std::string &owner) {
                 if (found == fSeen.end())
                     return;
                 found->second.known = true;
-                if (error == nullptr)
+                if (error == nullptr) {
                     _Seen(owner, properties);
+                } else {
+                    fListener->Report(_NameOf(owner) +
+                                      " does not say whether it plays: " + error->getMessage());
+                }
                 fChoiceDue = true;
             });
     } catch (const sdbus::Error &e) {
@@ -311,8 +324,11 @@ int MprisWatcher::TickTimeout() const {
 }
 
 std::string MprisWatcher::_Choice() const {
+    // Only those that have said whether they play: one that answers later is considered
+    // then.
     auto usable = [this](const std::string &owner) {
-        return fLeaving.count(owner) == 0 && fSeen.count(owner) != 0;
+        auto seen = fSeen.find(owner);
+        return fLeaving.count(owner) == 0 && seen != fSeen.end() && seen->second.known;
     };
     // The one playing that started last; one playing a file before one that does not.
     std::string choice;
@@ -360,10 +376,6 @@ void MprisWatcher::_Choose() {
     }
     for (auto owner = fLeaving.begin(); owner != fLeaving.end();)
         owner = fSeen.count(*owner) != 0 ? std::next(owner) : fLeaving.erase(owner);
-    for (const auto &entry : fSeen) {
-        if (!entry.second.known)
-            return;  // a player that has not said yet whether it plays
-    }
 
     auto followed = fOwners.find(fState.busName);
     const bool stays = fPlayer != nullptr && followed != fOwners.end() &&

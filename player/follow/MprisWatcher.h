@@ -11,7 +11,8 @@
 // Which one: the one playing; of two playing, the one that started last, though one
 // playing no file (a web browser, a stream) never takes over from one playing a file.
 // When none plays the followed one stays; when it leaves, the one that played last
-// takes its place, else the one that appeared last.
+// takes its place, else the one that appeared last. Only players that have said whether
+// they play are chosen, as their answers come: one that never answers holds up nothing.
 //
 // REQUIRES: everything here runs on the client's bus thread, the only thread that
 // touches the connection. Bus errors are reported through the listener, never thrown.
@@ -81,7 +82,7 @@ private:
     // VLC holds two names. Following one uses its proxy: no bus round trip on a takeover.
     struct Seen {
         std::unique_ptr<sdbus::IProxy> proxy;
-        bool known = false;      // its PlaybackStatus has been read (or could not be)
+        bool known = false;      // its PlaybackStatus has been read (or could not be): choosable
         bool playing = false;    // PlaybackStatus "Playing"
         bool playsFile = false;  // its track has a file:// URL
         uint64_t startedAt = 0;  // when it last started playing (fClock); 0: never seen to
@@ -90,6 +91,8 @@ private:
 
     void _NameOwnerChanged(sdbus::Signal &signal);
     bool _Wanted(const std::string &busName) const;
+    // The short name of one of the names `owner` holds, for the person; else `owner`.
+    std::string _NameOf(const std::string &owner) const;
     void _Watch(const std::string &owner);
     void _Signal(const std::string &owner, sdbus::Signal &signal);
     void _Seen(const std::string &owner, const std::map<std::string, sdbus::Variant> &properties);
