@@ -122,16 +122,29 @@ MprisWatcher::MprisWatcher(sdbus::IConnection &bus, TaskQueue &later, const std:
       fLater(later),
       fWanted(wanted.empty() ? std::string() : kMprisPrefix + wanted),
       fListener(listener),
-      fVolume([this](double volume) { _SendVolume(volume); }, [this] { _AskVolume(); }) {}
+      fVolume(
+          [this](double volume) {
+              fOnBus.AssertHeld();
+              _SendVolume(volume);
+          },
+          [this] {
+              fOnBus.AssertHeld();
+              _AskVolume();
+          }) {
+    fOnBus.Bind();
+}
 
 MprisWatcher::~MprisWatcher() = default;
 
 bool MprisWatcher::Start(std::string *error) {
+    fOnBus.AssertHeld();
     try {
         fBusDaemon = sdbus::createProxy(fBus, kBusDaemon, kBusDaemonPath);
-        fBusDaemon->registerSignalHandler(
-            kBusDaemon, "NameOwnerChanged",
-            [this](sdbus::Signal &signal) { _NameOwnerChanged(signal); });
+        fBusDaemon->registerSignalHandler(kBusDaemon, "NameOwnerChanged",
+                                          [this](sdbus::Signal &signal) {
+                                              fOnBus.AssertHeld();
+                                              _NameOwnerChanged(signal);
+                                          });
         fBusDaemon->finishRegistration();
         // Subscribed first, listed second: a player that comes meanwhile is seen by one
         // or the other, and both only ever set a name's present owner. The bus daemon
@@ -222,13 +235,16 @@ void MprisWatcher::_Watch(const std::string &owner) {
     try {
         // Addressed to the connection, not a name: its signals come from that.
         seen.proxy = sdbus::createProxy(fBus, owner, kPlayerPath);
-        seen.proxy->registerSignalHandler(
-            kPropertiesInterface, "PropertiesChanged",
-            [this, owner](sdbus::Signal &signal) { _Signal(owner, signal); });
+        seen.proxy->registerSignalHandler(kPropertiesInterface, "PropertiesChanged",
+                                          [this, owner](sdbus::Signal &signal) {
+                                              fOnBus.AssertHeld();
+                                              _Signal(owner, signal);
+                                          });
         for (const char *member :
              {"TrackListReplaced", "TrackAdded", "TrackRemoved", "TrackMetadataChanged"}) {
             seen.proxy->registerSignalHandler(
                 kTrackListInterface, member, [this, owner](sdbus::Signal &) {
+                    fOnBus.AssertHeld();
                     if (fPlayer != nullptr && owner == fOwner && fState.hasTrackList)
                         _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
                 });
@@ -239,6 +255,7 @@ void MprisWatcher::_Watch(const std::string &owner) {
             .withTimeout(kCallTimeout)
             .withArguments(std::string(kPlayerInterface))
             .uponReplyInvoke([this, owner](const sdbus::Error *error, Properties properties) {
+                fOnBus.AssertHeld();
                 auto found = fSeen.find(owner);
                 if (found == fSeen.end())
                     return;
@@ -308,6 +325,7 @@ void MprisWatcher::_Seen(const std::string &owner, const Properties &properties)
 }
 
 void MprisWatcher::Tick() {
+    fOnBus.AssertHeld();
     if (!fChoiceDue || Clock::now() - fLastChoice < kChoiceInterval)
         return;
     fChoiceDue = false;
@@ -316,6 +334,7 @@ void MprisWatcher::Tick() {
 }
 
 int MprisWatcher::TickTimeout() const {
+    fOnBus.AssertHeld();
     if (!fChoiceDue)
         return -1;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -327,6 +346,7 @@ std::string MprisWatcher::_Choice() const {
     // Only those that have said whether they play: one that answers later is considered
     // then.
     auto usable = [this](const std::string &owner) {
+        fOnBus.AssertHeld();
         auto seen = fSeen.find(owner);
         return fLeaving.count(owner) == 0 && seen != fSeen.end() && seen->second.known;
     };
@@ -397,6 +417,8 @@ void MprisWatcher::_Soon(bool *posted, void (MprisWatcher::*work)()) {
         return;
     *posted = true;
     fLater.Post([this, posted, work] {
+        // The analysis cannot see through `work`; the check in debug builds still can.
+        fOnBus.AssertHeld();
         *posted = false;
         (this->*work)();
     });
@@ -491,6 +513,7 @@ void MprisWatcher::_FetchPlayer() {
         .withTimeout(kCallTimeout)
         .withArguments(std::string(kPlayerInterface))
         .uponReplyInvoke([this, generation](const sdbus::Error *error, Properties properties) {
+            fOnBus.AssertHeld();
             if (generation != fGeneration)
                 return;
             unsigned changes = 0;
@@ -514,6 +537,7 @@ void MprisWatcher::_FetchPlayer() {
     // Its track list is asked for only when it says it has one: a player may leave a Get
     // of Tracks unanswered.
     _Get(kRootInterface, "HasTrackList", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        fOnBus.AssertHeld();
         fState.hasTrackList =
             error == nullptr && value.containsValueOfType<bool>() && value.get<bool>();
         _Fetched();
@@ -536,11 +560,13 @@ void MprisWatcher::_FetchTracks() {
     const uint64_t generation = fGeneration;
     const uint64_t asked = ++fTracksAsked;
     auto finish = [this](std::vector<MprisTrack> tracks) {
+        fOnBus.AssertHeld();
         fState.tracks = std::make_shared<const std::vector<MprisTrack>>(std::move(tracks));
         _Announce(kTracks);
     };
     _Get(kTrackListInterface, "Tracks",
          [this, generation, asked, finish](const sdbus::Error *error, sdbus::Variant &value) {
+             fOnBus.AssertHeld();
              if (asked != fTracksAsked)
                  return;
              if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
@@ -554,6 +580,7 @@ void MprisWatcher::_FetchTracks() {
                  return;
              }
              fLater.Post([this, generation, asked, ids, finish] {
+                 fOnBus.AssertHeld();
                  if (generation != fGeneration || asked != fTracksAsked || fPlayer == nullptr)
                      return;
                  fPlayer->callMethodAsync("GetTracksMetadata")
@@ -563,6 +590,7 @@ void MprisWatcher::_FetchTracks() {
                      .uponReplyInvoke([this, generation, asked, ids, finish](
                                           const sdbus::Error *error,
                                           std::vector<Properties> metadata) {
+                         fOnBus.AssertHeld();
                          if (generation != fGeneration || asked != fTracksAsked)
                              return;
                          // Matched by id: the answer's order is the player's choice.
@@ -595,6 +623,7 @@ void MprisWatcher::_Get(const char *interface, const char *name, const GetDone &
         .withTimeout(kCallTimeout)
         .withArguments(std::string(interface), std::string(name))
         .uponReplyInvoke([this, generation, done](const sdbus::Error *error, sdbus::Variant value) {
+            fOnBus.AssertHeld();
             if (generation == fGeneration)
                 done(error, value);
         });
@@ -604,6 +633,7 @@ void MprisWatcher::_AskVolume() {
     if (fPlayer == nullptr)
         return;
     _Get(kPlayerInterface, "Volume", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        fOnBus.AssertHeld();
         double volume = 0;
         bool ok = error == nullptr && value.containsValueOfType<double>();
         if (ok) {
@@ -668,27 +698,33 @@ void MprisWatcher::_Call(const char *interface, const char *method, const std::s
 }
 
 void MprisWatcher::Next() {
+    fOnBus.AssertHeld();
     _Call(kPlayerInterface, "Next", std::string());
 }
 
 void MprisWatcher::Previous() {
+    fOnBus.AssertHeld();
     _Call(kPlayerInterface, "Previous", std::string());
 }
 
 void MprisWatcher::GoTo(const std::string &trackId) {
+    fOnBus.AssertHeld();
     _Call(kTrackListInterface, "GoTo", trackId);
 }
 
 void MprisWatcher::SetAdjustment(double adjustment) {
+    fOnBus.AssertHeld();
     fVolume.SetAdjustment(adjustment);
 }
 
 void MprisWatcher::Leave() {
+    fOnBus.AssertHeld();
     if (fPlayer != nullptr && fAnnounced)
         fVolume.Stop(true);
 }
 
 void MprisWatcher::LoseBus() {
+    fOnBus.AssertHeld();
     fOwners.clear();
     fSeen.clear();
     if (fPlayer != nullptr)
