@@ -11,6 +11,8 @@
 #include <memory>
 #include <thread>
 
+#include <ThreadRole.h>
+
 #include "MprisClient.h"
 #include "MprisWatcher.h"
 #include "TaskQueue.h"
@@ -51,20 +53,27 @@ public:
     }
 
     void Next() override {
-        fRequests.Post([this] { fWatcher->Next(); });
+        fRequests.Post([this] { _Watcher().Next(); });
     }
     void Previous() override {
-        fRequests.Post([this] { fWatcher->Previous(); });
+        fRequests.Post([this] { _Watcher().Previous(); });
     }
     void GoTo(const std::string &trackId) override {
-        fRequests.Post([this, trackId] { fWatcher->GoTo(trackId); });
+        fRequests.Post([this, trackId] { _Watcher().GoTo(trackId); });
     }
     void SetAdjustment(double adjustment) override {
-        fRequests.Post([this, adjustment] { fWatcher->SetAdjustment(adjustment); });
+        fRequests.Post([this, adjustment] { _Watcher().SetAdjustment(adjustment); });
     }
 
 private:
+    // The watcher, for the requests, which the queue runs on the bus thread.
+    MprisWatcher &_Watcher() {
+        fOnBus.AssertHeld();
+        return *fWatcher;
+    }
+
     void _Run(std::promise<std::string> *started) {
+        fOnBus.Bind();
         std::unique_ptr<sdbus::IConnection> bus;
         try {
             bus = sdbus::createSessionBusConnection();
@@ -122,7 +131,8 @@ private:
     TaskQueue fRequests;
     std::atomic<bool> fStopping{false};
     std::thread fThread;
-    MprisWatcher *fWatcher = nullptr;  // the bus thread's, while its loop runs
+    brindle::ThreadRole fOnBus;
+    MprisWatcher *fWatcher GUARDED_BY(fOnBus) = nullptr;  // while the bus thread's loop runs
 };
 
 }  // namespace

@@ -122,16 +122,29 @@ MprisWatcher::MprisWatcher(sdbus::IConnection &bus, TaskQueue &later, const std:
       fLater(later),
       fWanted(wanted.empty() ? std::string() : kMprisPrefix + wanted),
       fListener(listener),
-      fVolume([this](double volume) { _SendVolume(volume); }, [this] { _AskVolume(); }) {}
+      fVolume(
+          [this](double volume) {
+              fOnBus.AssertHeld();
+              _SendVolume(volume);
+          },
+          [this] {
+              fOnBus.AssertHeld();
+              _AskVolume();
+          }) {
+    fOnBus.Bind();
+}
 
 MprisWatcher::~MprisWatcher() = default;
 
 bool MprisWatcher::Start(std::string *error) {
+    fOnBus.AssertHeld();
     try {
         fBusDaemon = sdbus::createProxy(fBus, kBusDaemon, kBusDaemonPath);
-        fBusDaemon->registerSignalHandler(
-            kBusDaemon, "NameOwnerChanged",
-            [this](sdbus::Signal &signal) { _NameOwnerChanged(signal); });
+        fBusDaemon->registerSignalHandler(kBusDaemon, "NameOwnerChanged",
+                                          [this](sdbus::Signal &signal) {
+                                              fOnBus.AssertHeld();
+                                              _NameOwnerChanged(signal);
+                                          });
         fBusDaemon->finishRegistration();
         // Subscribed first, listed second: a player that comes meanwhile is seen by one
         // or the other, and both only ever set a name's present owner. The bus daemon
@@ -162,7 +175,8 @@ bool MprisWatcher::Start(std::string *error) {
         *error = "the session bus does not answer: " + e.getMessage();
         return false;
     }
-    // Chosen once every player there has said whether it plays.
+    // Chosen among the players that have said whether they play, as each answer comes: one
+    // that never answers holds up no choice.
     if (fSeen.empty()) {
         fListener->Report(fWanted.empty()
                               ? "no MPRIS player on the session bus yet; waiting for one"
@@ -194,6 +208,14 @@ void MprisWatcher::_NameOwnerChanged(sdbus::Signal &signal) {
     fChoiceDue = true;
 }
 
+std::string MprisWatcher::_NameOf(const std::string &owner) const {
+    for (const auto &[name, holder] : fOwners) {
+        if (holder == owner)
+            return short_name(name);
+    }
+    return owner;
+}
+
 bool MprisWatcher::_Wanted(const std::string &busName) const {
     if (fWanted.empty())
         return true;
@@ -213,13 +235,16 @@ void MprisWatcher::_Watch(const std::string &owner) {
     try {
         // Addressed to the connection, not a name: its signals come from that.
         seen.proxy = sdbus::createProxy(fBus, owner, kPlayerPath);
-        seen.proxy->registerSignalHandler(
-            kPropertiesInterface, "PropertiesChanged",
-            [this, owner](sdbus::Signal &signal) { _Signal(owner, signal); });
+        seen.proxy->registerSignalHandler(kPropertiesInterface, "PropertiesChanged",
+                                          [this, owner](sdbus::Signal &signal) {
+                                              fOnBus.AssertHeld();
+                                              _Signal(owner, signal);
+                                          });
         for (const char *member :
              {"TrackListReplaced", "TrackAdded", "TrackRemoved", "TrackMetadataChanged"}) {
             seen.proxy->registerSignalHandler(
                 kTrackListInterface, member, [this, owner](sdbus::Signal &) {
+                    fOnBus.AssertHeld();
                     if (fPlayer != nullptr && owner == fOwner && fState.hasTrackList)
                         _Soon(&fTracksPosted, &MprisWatcher::_FetchTracks);
                 });
@@ -230,12 +255,17 @@ void MprisWatcher::_Watch(const std::string &owner) {
             .withTimeout(kCallTimeout)
             .withArguments(std::string(kPlayerInterface))
             .uponReplyInvoke([this, owner](const sdbus::Error *error, Properties properties) {
+                fOnBus.AssertHeld();
                 auto found = fSeen.find(owner);
                 if (found == fSeen.end())
                     return;
                 found->second.known = true;
-                if (error == nullptr)
+                if (error == nullptr) {
                     _Seen(owner, properties);
+                } else {
+                    fListener->Report(_NameOf(owner) +
+                                      " does not say whether it plays: " + error->getMessage());
+                }
                 fChoiceDue = true;
             });
     } catch (const sdbus::Error &e) {
@@ -295,6 +325,7 @@ void MprisWatcher::_Seen(const std::string &owner, const Properties &properties)
 }
 
 void MprisWatcher::Tick() {
+    fOnBus.AssertHeld();
     if (!fChoiceDue || Clock::now() - fLastChoice < kChoiceInterval)
         return;
     fChoiceDue = false;
@@ -303,6 +334,7 @@ void MprisWatcher::Tick() {
 }
 
 int MprisWatcher::TickTimeout() const {
+    fOnBus.AssertHeld();
     if (!fChoiceDue)
         return -1;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -311,8 +343,12 @@ int MprisWatcher::TickTimeout() const {
 }
 
 std::string MprisWatcher::_Choice() const {
+    // Only those that have said whether they play: one that answers later is considered
+    // then.
     auto usable = [this](const std::string &owner) {
-        return fLeaving.count(owner) == 0 && fSeen.count(owner) != 0;
+        fOnBus.AssertHeld();
+        auto seen = fSeen.find(owner);
+        return fLeaving.count(owner) == 0 && seen != fSeen.end() && seen->second.known;
     };
     // The one playing that started last; one playing a file before one that does not.
     std::string choice;
@@ -360,10 +396,6 @@ void MprisWatcher::_Choose() {
     }
     for (auto owner = fLeaving.begin(); owner != fLeaving.end();)
         owner = fSeen.count(*owner) != 0 ? std::next(owner) : fLeaving.erase(owner);
-    for (const auto &entry : fSeen) {
-        if (!entry.second.known)
-            return;  // a player that has not said yet whether it plays
-    }
 
     auto followed = fOwners.find(fState.busName);
     const bool stays = fPlayer != nullptr && followed != fOwners.end() &&
@@ -385,6 +417,8 @@ void MprisWatcher::_Soon(bool *posted, void (MprisWatcher::*work)()) {
         return;
     *posted = true;
     fLater.Post([this, posted, work] {
+        // The analysis cannot see through `work`; the check in debug builds still can.
+        fOnBus.AssertHeld();
         *posted = false;
         (this->*work)();
     });
@@ -479,6 +513,7 @@ void MprisWatcher::_FetchPlayer() {
         .withTimeout(kCallTimeout)
         .withArguments(std::string(kPlayerInterface))
         .uponReplyInvoke([this, generation](const sdbus::Error *error, Properties properties) {
+            fOnBus.AssertHeld();
             if (generation != fGeneration)
                 return;
             unsigned changes = 0;
@@ -502,6 +537,7 @@ void MprisWatcher::_FetchPlayer() {
     // Its track list is asked for only when it says it has one: a player may leave a Get
     // of Tracks unanswered.
     _Get(kRootInterface, "HasTrackList", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        fOnBus.AssertHeld();
         fState.hasTrackList =
             error == nullptr && value.containsValueOfType<bool>() && value.get<bool>();
         _Fetched();
@@ -524,11 +560,13 @@ void MprisWatcher::_FetchTracks() {
     const uint64_t generation = fGeneration;
     const uint64_t asked = ++fTracksAsked;
     auto finish = [this](std::vector<MprisTrack> tracks) {
+        fOnBus.AssertHeld();
         fState.tracks = std::make_shared<const std::vector<MprisTrack>>(std::move(tracks));
         _Announce(kTracks);
     };
     _Get(kTrackListInterface, "Tracks",
          [this, generation, asked, finish](const sdbus::Error *error, sdbus::Variant &value) {
+             fOnBus.AssertHeld();
              if (asked != fTracksAsked)
                  return;
              if (error != nullptr || !value.containsValueOfType<std::vector<sdbus::ObjectPath>>()) {
@@ -542,6 +580,7 @@ void MprisWatcher::_FetchTracks() {
                  return;
              }
              fLater.Post([this, generation, asked, ids, finish] {
+                 fOnBus.AssertHeld();
                  if (generation != fGeneration || asked != fTracksAsked || fPlayer == nullptr)
                      return;
                  fPlayer->callMethodAsync("GetTracksMetadata")
@@ -551,6 +590,7 @@ void MprisWatcher::_FetchTracks() {
                      .uponReplyInvoke([this, generation, asked, ids, finish](
                                           const sdbus::Error *error,
                                           std::vector<Properties> metadata) {
+                         fOnBus.AssertHeld();
                          if (generation != fGeneration || asked != fTracksAsked)
                              return;
                          // Matched by id: the answer's order is the player's choice.
@@ -583,6 +623,7 @@ void MprisWatcher::_Get(const char *interface, const char *name, const GetDone &
         .withTimeout(kCallTimeout)
         .withArguments(std::string(interface), std::string(name))
         .uponReplyInvoke([this, generation, done](const sdbus::Error *error, sdbus::Variant value) {
+            fOnBus.AssertHeld();
             if (generation == fGeneration)
                 done(error, value);
         });
@@ -592,6 +633,7 @@ void MprisWatcher::_AskVolume() {
     if (fPlayer == nullptr)
         return;
     _Get(kPlayerInterface, "Volume", [this](const sdbus::Error *error, sdbus::Variant &value) {
+        fOnBus.AssertHeld();
         double volume = 0;
         bool ok = error == nullptr && value.containsValueOfType<double>();
         if (ok) {
@@ -656,27 +698,33 @@ void MprisWatcher::_Call(const char *interface, const char *method, const std::s
 }
 
 void MprisWatcher::Next() {
+    fOnBus.AssertHeld();
     _Call(kPlayerInterface, "Next", std::string());
 }
 
 void MprisWatcher::Previous() {
+    fOnBus.AssertHeld();
     _Call(kPlayerInterface, "Previous", std::string());
 }
 
 void MprisWatcher::GoTo(const std::string &trackId) {
+    fOnBus.AssertHeld();
     _Call(kTrackListInterface, "GoTo", trackId);
 }
 
 void MprisWatcher::SetAdjustment(double adjustment) {
+    fOnBus.AssertHeld();
     fVolume.SetAdjustment(adjustment);
 }
 
 void MprisWatcher::Leave() {
+    fOnBus.AssertHeld();
     if (fPlayer != nullptr && fAnnounced)
         fVolume.Stop(true);
 }
 
 void MprisWatcher::LoseBus() {
+    fOnBus.AssertHeld();
     fOwners.clear();
     fSeen.clear();
     if (fPlayer != nullptr)

@@ -113,6 +113,13 @@ void PersonVolume::Answered(bool ok, double volume) {
     } else if (near(held, asked.held, kAnswer)) {
         if (!sentSince && asked.overrides)
             fTrackWindow = false;
+    } else if (!sentSince && asked.held > 1.0 + kAnswer && near(held, 1.0, kAnswer)) {
+        // It took a set above 1.0, said so, and then went back to 1.0 by itself (Audacious
+        // holds the set in its MPRIS property until its own volume, which stops at 1.0,
+        // comes back there): a cap learned late, not the person's move.
+        fMax = held;
+        fHeld = held;
+        fSent.clear();
     } else if (asked.overrides && (sentSince || fOverrides < kMaxOverrides)) {
         // The player moved its volume at the change of track: the person's volume plus the
         // new file's adjustment again, unless a set since has done that already.

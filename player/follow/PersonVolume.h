@@ -6,7 +6,8 @@
 // held, less what Brindle had added to it then, so once the adjustment is taken away the
 // player is back at the person's volume.
 //
-// Players differ: most cap Volume at 1.0, some ignore a set above it and say nothing,
+// Players differ: most cap Volume at 1.0 (Audacious only after it has said it took the
+// set: a fall from above 1.0 to 1.0 is that cap), some ignore a set above it and say nothing,
 // some move their own volume at a change of track, one signals a volume that a Get
 // contradicts. So a report is believed only once a Get confirms it (the Get wins), a Get
 // follows every set above 1.0 to learn the player's maximum, and a move that comes with

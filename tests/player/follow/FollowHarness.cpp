@@ -1,6 +1,7 @@
 #include "FollowHarness.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -75,6 +76,41 @@ Mpv::Mpv(const SessionBus &bus, const std::vector<std::string> &files,
 void Mpv::Quit() {
     fProcess.Signal(SIGTERM);
     fProcess.Finish();
+}
+
+Audacious::Audacious(const SessionBus &bus, const TempDir &home,
+                     const std::vector<std::string> &files) {
+    const std::string config = home / "config", runtime = home / "runtime";
+    const std::string socket = runtime + "/sound";
+    for (const std::string &directory : {config, config + "/audacious", runtime}) {
+        if (mkdir(directory.c_str(), 0700) != 0)
+            test_support::fail_with_errno("mkdir " + directory);
+    }
+    home.Write("config/audacious/config", "[audacious]\nsoftware_volume_control=TRUE\n");
+    SpawnOptions options = on_bus(bus);
+    options.env.insert({{"HOME", home.Path()},
+                        {"XDG_CONFIG_HOME", config},
+                        {"XDG_RUNTIME_DIR", runtime},
+                        {"PULSE_SERVER", "unix:" + socket}});
+    fSound = std::make_unique<ChildProcess>(
+        tied_to_test({required("pulseaudio"), "--daemonize=no", "-n", "--exit-idle-time=-1",
+                      "--use-pid-file=no", "--disable-shm=yes", "--load=module-null-sink",
+                      "--load=module-native-protocol-unix socket=" + socket}),
+        options);
+    if (!eventually([&] { return access(socket.c_str(), F_OK) == 0; }))
+        throw std::runtime_error("pulseaudio did not start: " + fSound->Finish().err);
+    std::vector<std::string> argv = {required("audacious"), "--headless"};
+    argv.insert(argv.end(), files.begin(), files.end());
+    fProcess = std::make_unique<ChildProcess>(tied_to_test(argv), options);
+    if (!eventually([&] { return playerctl(bus, {"-p", "audacious", "status"}) == "Playing"; }))
+        throw std::runtime_error("audacious did not play: " + fProcess->Finish().err);
+}
+
+void Audacious::Quit() {
+    fProcess->Signal(SIGTERM);
+    fProcess->Finish();
+    fSound->Signal(SIGTERM);
+    fSound->Finish();
 }
 
 FakePlayer::FakePlayer(const SessionBus &bus, const std::string &name,

@@ -58,6 +58,21 @@ private:
     ChildProcess fProcess;
 };
 
+// Audacious in its headless mode on `bus`, playing `files` from the first, with its own
+// configuration in `home` (its software volume control on) and a PulseAudio of its own whose
+// only output is a null sink: it plays in real time with no sound card. The user's own
+// configuration is never read.
+class Audacious {
+public:
+    Audacious(const SessionBus &bus, const TempDir &home, const std::vector<std::string> &files);
+    // Quits as a person quitting it would (SIGTERM), and waits for it to end.
+    void Quit();
+
+private:
+    std::unique_ptr<ChildProcess> fSound;
+    std::unique_ptr<ChildProcess> fProcess;
+};
+
 // A player we wrote to behave as others may (fake_mpris_player.py, on Debian's python3
 // with python3-dbus): "org.mpris.MediaPlayer2.NAME" on `bus` with `arguments` after
 // --name, ready once constructed.

@@ -97,5 +97,22 @@ TEST_F(FollowPlaying, PlayerWithNoFileNeverTakesTheWindowWhileMusicPlays) {
     EXPECT_EQ(player.Quit().exitStatus, 0);
 }
 
+TEST_F(FollowPlaying, PlayerThatNeverAnswersHoldsUpNeitherTheChoiceNorQuit) {
+    const auto files = titled_mp3s(fDir, {"One"});
+    FakePlayer silent(fBus, "silent", {"--never-answer"});
+    FollowingPlayer player(fDir, fBus, {{"--follow"}, false, true});  // windows drawn
+    player.Ask("enable");
+    ASSERT_TRUE(silent.WaitForLine("GetAll unanswered"));
+    EXPECT_TRUE(player.AskUntil("widget-state", "= statusbar waiting for a player"));
+    FakePlayer playing(fBus, "playing", {"--status", "Playing", "--url", "file://" + files[0]});
+    EXPECT_TRUE(player.AskUntil("form", "= title One"));
+    const RunResult result = player.Quit();
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0);
+    // Followed while the silent one's call was still waiting for its answer, not once the
+    // call ran out: that would have been said first.
+    EXPECT_THAT(result.err, testing::Not(testing::HasSubstr("silent does not say")));
+}
+
 }  // namespace
 }  // namespace follow_test

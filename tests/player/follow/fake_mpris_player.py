@@ -5,10 +5,11 @@ changes a second over a long track list, its playing state flipped as fast as th
 carries it, and what real players do with their volume: they cap it at 1.0 (all we
 tried), ignore a set above 1.0 and say nothing (Cantata), move it at a change of track
 (Lollypop, Rhythmbox), signal one that a Get contradicts and keep it in steps (JuK), and
-say they have no track list and never answer a Get of its Tracks (Lollypop). It tells
+say they have no track list and never answer a Get of its Tracks (Lollypop), and a player
+that holds its name but answers no Get or GetAll at all. It tells
 the test on standard output what it was asked: "ready", "Next", "Previous", "Playing",
-"Set Volume V", "Get Volume", "Get Tracks", "sent N" as a flood goes on and "flipped N"
-when its flips are done."""
+"Set Volume V", "Get Volume", "Get Tracks", "GetAll unanswered", "sent N" as a flood goes
+on and "flipped N" when its flips are done."""
 import argparse
 import sys
 
@@ -97,6 +98,8 @@ class Player(dbus.service.Object):
     @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v",
                          async_callbacks=("reply", "fail"))
     def Get(self, interface, name, reply, fail):
+        if self.args.never_answer:
+            return say("Get %s unanswered" % name)
         if interface == TRACKLIST and name == "Tracks":
             say("Get Tracks")
             if self.args.tracks_unanswered:
@@ -111,9 +114,12 @@ class Player(dbus.service.Object):
                 "no property " + name, name="org.freedesktop.DBus.Error.InvalidArgs"))
         reply(properties[name])
 
-    @dbus.service.method(PROPERTIES, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        return self.properties(interface)
+    @dbus.service.method(PROPERTIES, in_signature="s", out_signature="a{sv}",
+                         async_callbacks=("reply", "fail"))
+    def GetAll(self, interface, reply, fail):
+        if self.args.never_answer:
+            return say("GetAll unanswered")
+        reply(self.properties(interface))
 
     @dbus.service.method(PROPERTIES, in_signature="ssv")
     def Set(self, interface, name, value):
@@ -198,6 +204,8 @@ def main():
     parser.add_argument("--steps", type=int, default=0, help="volume kept in 1/STEPS, down")
     parser.add_argument("--tracks-unanswered", action="store_true",
                         help="say HasTrackList=false, and never answer a Get of Tracks")
+    parser.add_argument("--never-answer", action="store_true",
+                        help="hold the name, but answer no Get or GetAll")
     parser.add_argument("--flip", type=int, default=0, help="flip PlaybackStatus this often")
     parser.add_argument("--then", default="Paused", help="PlaybackStatus after the flips")
     args = parser.parse_args()
